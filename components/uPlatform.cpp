@@ -1,0 +1,69 @@
+#include "components/uPlatform.h"
+
+#include "components/uCodePage.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+#include <chrono>
+#include <thread>
+
+namespace kelani {
+namespace {
+
+int gSpeedUp = 1;
+QString gFolderOverride;
+
+bool IsWritableFolder(const QString& folder) {
+    QTemporaryFile probe(folder + QStringLiteral("/.kelani-write-probe-XXXXXX"));
+    return probe.open();
+}
+
+} // namespace
+
+int64_t TickCount() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+void SetWaitSpeedUp(int factor) { gSpeedUp = factor < 1 ? 1 : factor; }
+int WaitSpeedUp() { return gSpeedUp; }
+
+void WaitUntil(int64_t tick) {
+    const int64_t start = TickCount();
+    const int64_t end = start + (tick - start) / gSpeedUp;
+    do {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    } while (TickCount() < end);
+}
+
+void WaitFor(int ms) { WaitUntil(TickCount() + ms); }
+
+QString ProgramFolder() {
+    if (!gFolderOverride.isEmpty()) return gFolderOverride;
+    static const QString folder = QCoreApplication::applicationDirPath();
+    return folder;
+}
+
+QString DataFolder() {
+    if (!gFolderOverride.isEmpty()) return gFolderOverride;
+    static const QString folder = [] {
+        const QString program = ProgramFolder();
+        if (IsWritableFolder(program)) return program;
+        QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        QDir().mkpath(data);
+        return data;
+    }();
+    return folder;
+}
+
+void SetProgramFolderForTests(const QString& folder) { gFolderOverride = folder; }
+
+QString FromCp1252(const std::string& bytes) { return QString::fromStdString(Cp1252ToUtf8(bytes)); }
+
+std::string ToCp1252(const QString& text) { return Utf8ToCp1252(text.toStdString()); }
+
+} // namespace kelani

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# One entry point for players and developers on Debian 12:
+#   tools/kelani.sh play   installs what is missing, builds the game and starts it
+#   tools/kelani.sh test   installs what is missing, builds with sanitizers and runs every test
+#   tools/kelani.sh bench  builds optimised and runs the benchmarks
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+PACKAGES=(
+  build-essential cmake ninja-build pkg-config git
+  qt6-base-dev qt6-multimedia-dev libgl-dev qt6-qpa-plugins
+  libjpeg-dev liblhasa-dev libssl-dev zlib1g-dev
+  libcpp-httplib-dev libsqlite3-dev sqlite3
+  libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-comic-neue fonts-liberation2 fonts-dejavu-core
+  xvfb xauth poppler-utils
+)
+
+install_missing() {
+  local missing=()
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+build() { # build DIR [cmake options...]
+  local dir=$1; shift
+  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+  cmake --build "$dir" -j"$(nproc)"
+}
+
+case "${1:-}" in
+  play)
+    install_missing
+    build build -DCMAKE_BUILD_TYPE=Release -DKELANI_TESTS=OFF -DKELANI_BENCH=OFF
+    if [ -x build/bin/kelani ]; then
+      exec build/bin/kelani
+    else
+      exec build/bin/kelanitool selfplay --variant 5 --stones 4 --head 1 --level1 2 --level2 3 --games 5
+    fi
+    ;;
+  test)
+    install_missing
+    build build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELANI_SANITIZE=ON -DKELANI_BENCH=OFF
+    ctest --test-dir build-test --output-on-failure -j"$(nproc)" --timeout 600
+    ;;
+  bench)
+    install_missing
+    build build-bench -DCMAKE_BUILD_TYPE=Release -DKELANI_TESTS=OFF -DKELANI_BENCH=ON
+    for b in build-bench/bench/*; do [ -x "$b" ] && "$b"; done
+    ;;
+  *)
+    echo "usage: tools/kelani.sh play|test|bench" >&2
+    exit 2
+    ;;
+esac
