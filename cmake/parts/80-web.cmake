@@ -1,0 +1,25 @@
+# The worldwide highscore: the form encoders (core), the form post (Qt) and our server.
+kelani_library(kelani_web SOURCES records/uJwHTMLUtils.cpp records/uWebForm.cpp)
+
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
+find_package(SQLite3 REQUIRED)
+find_package(Threads REQUIRED)
+
+add_library(kelani_server_lib STATIC server/uHighscoreStore.cpp server/uHighscoreService.cpp
+                                     server/uHighscoreHttp.cpp)
+target_include_directories(kelani_server_lib PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(kelani_server_lib PUBLIC kelani_web kelani_base PkgConfig::HTTPLIB SQLite::SQLite3
+                                               Threads::Threads)
+kelani_warnings(kelani_server_lib)
+
+add_executable(kelani-highscore-server server/main.cpp)
+target_link_libraries(kelani-highscore-server PRIVATE kelani_server_lib)
+kelani_warnings(kelani-highscore-server)
+
+kelani_test(test_web SOURCES tests/records/test_uJwHTMLUtils.cpp LIBS kelani_web)
+kelani_test(test_server SOURCES tests/server/test_server.cpp LIBS kelani_server_lib)
+if(TARGET test_server)
+  target_compile_definitions(test_server PRIVATE
+    KELANI_SERVER_EXE="$<TARGET_FILE:kelani-highscore-server>")
+endif()

@@ -1,0 +1,21 @@
+#pragma once
+// The HTTP face of the worldwide highscore: the form the game posts, the page the browser shows
+// and the same table as JSON.
+#include "server/uHighscoreService.h"
+
+namespace httplib {
+class Server;
+}
+
+namespace kelani::server {
+
+struct ServerConfig {
+    CheckParameters check;
+    CountryNames countries;
+};
+
+// Registers POST /software/highscore.add.php4, GET / and GET /api/highscores?variant=N.
+// The store and the config must outlive the server.
+void RegisterRoutes(httplib::Server& http, HighscoreStore& store, const ServerConfig& config);
+
+} // namespace kelani::server

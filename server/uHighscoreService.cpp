@@ -1,0 +1,243 @@
+#include "server/uHighscoreService.h"
+
+#include "components/uCodePage.h"
+#include "records/uJwHTMLUtils.h"
+
+#include <charconv>
+#include <cstdio>
+#include <sstream>
+#include <vector>
+
+namespace kelani::server {
+namespace {
+
+// The form fields in the order the game sends them.
+constexpr const char* kFields[] = {"name", "punkte", "punktegegner", "runden",   "ki",   "zeit",
+                                   "land", "email",  "hs_name",      "hs_index", "check"};
+constexpr size_t kFieldCount = std::size(kFields);
+constexpr size_t kMaxBody = 8192;
+
+struct Field {
+    std::string name;
+    std::string value; // URL-decoded: still HTML entity text
+};
+
+bool ParseInt(const std::string& text, int lo, int hi, int& out) {
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
+    return ec == std::errc() && end == text.data() + text.size() && !text.empty() && out >= lo && out <= hi;
+}
+
+// "66.67" or "66,67" (the sender's locale decides the separator) → 6667.
+bool ParsePercent(const std::string& text, int& hundredths) {
+    const size_t sep = text.find_first_of(".,");
+    if (sep == std::string::npos || text.size() - sep != 3) return false;
+    int whole = 0, fraction = 0;
+    if (!ParseInt(text.substr(0, sep), 0, 100, whole) || !ParseInt(text.substr(sep + 1), 0, 99, fraction))
+        return false;
+    hundredths = whole * 100 + fraction;
+    return hundredths <= 10000;
+}
+
+// "hh:mm:ss" with at least two digits for the hours.
+bool ParseTime(const std::string& text, int& seconds) {
+    const size_t a = text.find(':');
+    const size_t b = text.find(':', a == std::string::npos ? a : a + 1);
+    if (a == std::string::npos || b == std::string::npos || b - a != 3 || text.size() - b != 3) return false;
+    int h = 0, m = 0, s = 0;
+    if (!ParseInt(text.substr(0, a), 0, 99999, h) || !ParseInt(text.substr(a + 1, 2), 0, 59, m) ||
+        !ParseInt(text.substr(b + 1), 0, 59, s))
+        return false;
+    seconds = h * 3600 + m * 60 + s;
+    return true;
+}
+
+// A readable text field: decoded to Windows-1252, then to UTF-8; no control characters.
+bool DecodeText(const std::string& entities, size_t minLength, size_t maxLength, std::string& utf8) {
+    const std::string bytes = HTMLToText(entities);
+    if (bytes.size() < minLength || bytes.size() > maxLength) return false;
+    for (unsigned char c : bytes)
+        if (c < 0x20 || c == 0x7F) return false;
+    utf8 = Cp1252ToUtf8(bytes);
+    return true;
+}
+
+std::variant<std::vector<Field>, Refusal> SplitForm(const std::string& body) {
+    if (body.size() > kMaxBody) return Refusal{"form too large"};
+    std::vector<Field> fields;
+    size_t start = 0;
+    while (start <= body.size()) {
+        const size_t end = std::min(body.find('&', start), body.size());
+        const std::string pair = body.substr(start, end - start);
+        const size_t eq = pair.find('=');
+        if (eq == std::string::npos) return Refusal{"malformed form"};
+        auto value = URLDecode(pair.substr(eq + 1));
+        if (!value) return Refusal{"malformed escape in " + pair.substr(0, eq)};
+        fields.push_back({pair.substr(0, eq), *value});
+        if (fields.size() > kFieldCount) return Refusal{"too many fields"};
+        start = end + 1;
+    }
+    if (fields.size() != kFieldCount) return Refusal{"missing fields"};
+    for (size_t i = 0; i < kFieldCount; ++i)
+        if (fields[i].name != kFields[i]) return Refusal{std::string("expected field ") + kFields[i]};
+    return fields;
+}
+
+bool CheckMatches(const std::vector<Field>& fields, const CheckParameters& check) {
+    std::string joined;
+    for (size_t i = 0; i + 1 < kFieldCount; ++i) joined += fields[i].value;
+    int sent = 0;
+    return ParseInt(fields.back().value, 1, check.modulus - 1, sent) &&
+           sent == CheckValue(LowerCp1252(joined), check.modulus, check.base);
+}
+
+std::variant<Submission, Refusal> Validate(const std::vector<Field>& f) {
+    Submission s;
+    int ki = 0;
+    if (f[8].value != "kelani") return Refusal{"unknown game"};
+    if (!ParseInt(f[9].value, 4, 6, s.variant)) return Refusal{"variant must be 4, 5 or 6"};
+    if (!DecodeText(f[0].value, 1, 40, s.name)) return Refusal{"bad name"};
+    if (!ParsePercent(f[1].value, s.pointsHundredths)) return Refusal{"bad points"};
+    if (!ParseInt(f[2].value, 0, 10000, s.opponentStones)) return Refusal{"bad opponent stones"};
+    if (!ParseInt(f[3].value, 0, 100000, s.moves)) return Refusal{"bad move count"};
+    if (!ParseInt(f[4].value, -1, 0, ki)) return Refusal{"bad computer flag"};
+    if (!ParseTime(f[5].value, s.seconds)) return Refusal{"bad time"};
+    if (!DecodeText(f[6].value, 0, 40, s.land)) return Refusal{"bad country"};
+    if (!DecodeText(f[7].value, 3, 100, s.email) || s.email.find('@') == std::string::npos)
+        return Refusal{"bad e-mail address"};
+    return s;
+}
+
+std::string HtmlEscape(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '&':
+            out += "&amp;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\'':
+            out += "&#39;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string JsonEscape(const std::string& text) {
+    std::string out;
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", c);
+            out += buf;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+std::string PercentText(int hundredths) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%d.%02d", hundredths / 100, hundredths % 100);
+    return buf;
+}
+
+std::string TimeText(int seconds) {
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", seconds / 3600, (seconds / 60) % 60, seconds % 60);
+    return buf;
+}
+
+std::string CountryName(const CountryNames& countries, const std::string& key) {
+    const auto it = countries.find(key);
+    return it == countries.end() ? key : it->second;
+}
+
+} // namespace
+
+std::variant<Submission, Refusal> ParseSubmission(const std::string& body, const CheckParameters& check) {
+    auto split = SplitForm(body);
+    if (auto* refusal = std::get_if<Refusal>(&split)) return *refusal;
+    const auto& fields = std::get<std::vector<Field>>(split);
+    if (!CheckMatches(fields, check)) return Refusal{"check value does not match"};
+    return Validate(fields);
+}
+
+CountryNames ParseCountryList(const std::string& list) {
+    CountryNames names;
+    std::string text = list;
+    for (size_t pos = 0; (pos = text.find("\\n", pos)) != std::string::npos;) text.replace(pos, 2, "\n");
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        const size_t eq = line.find('=');
+        if (eq != std::string::npos) names.emplace(line.substr(0, eq), line.substr(eq + 1));
+    }
+    return names;
+}
+
+std::string RenderPage(const HighscoreStore& store, const CountryNames& countries) {
+    std::string html = R"(<!DOCTYPE html>
+<html lang="en"><head><meta charset="utf-8"><title>Kelani worldwide highscore</title>
+<style>
+body{font-family:"Liberation Sans",Arial,sans-serif;background:#2b1a0e;color:#f3e6d0;margin:2em auto;max-width:60em}
+h1{font-family:"Comic Neue","Comic Sans MS",cursive;color:#ffd27a}
+h2{color:#ffd27a;border-bottom:1px solid #7a5230}
+table{border-collapse:collapse;width:100%;margin-bottom:2em;background:#3b2616}
+th,td{padding:.3em .6em;text-align:left}th{background:#5a3a20}
+tr:nth-child(even) td{background:#452d1a}td.n{text-align:right}
+</style></head><body><h1>Kelani &mdash; worldwide highscore</h1>
+)";
+    for (int variant = 4; variant <= 6; ++variant) {
+        html += "<h2 id=\"v" + std::to_string(variant) + "\">Variante " + std::to_string(variant) + "</h2>\n";
+        const auto rows = store.Top(variant, kTableLength);
+        if (rows.empty()) {
+            html += "<p>- empty -</p>\n";
+            continue;
+        }
+        html += "<table><tr><th>Rank</th><th>Name</th><th>Country</th><th>Points</th><th>Time</th>"
+                "<th>Moves</th></tr>\n";
+        for (const auto& row : rows) {
+            const auto& e = row.entry;
+            html += "<tr><td class=n>" + std::to_string(row.rank) + "</td><td>" + HtmlEscape(e.name) +
+                    "</td><td>" + HtmlEscape(CountryName(countries, e.land)) + "</td><td class=n>" +
+                    PercentText(e.pointsHundredths) + "</td><td class=n>" + TimeText(e.seconds) +
+                    "</td><td class=n>" + std::to_string(e.moves) + "</td></tr>\n";
+        }
+        html += "</table>\n";
+    }
+    return html + "</body></html>\n";
+}
+
+std::string RenderJson(const HighscoreStore& store, const CountryNames& countries, int variant) {
+    std::string json = "{\"variant\":" + std::to_string(variant) + ",\"entries\":[";
+    bool first = true;
+    for (const auto& row : store.Top(variant, kTableLength)) {
+        const auto& e = row.entry;
+        if (!first) json += ',';
+        first = false;
+        json += "{\"rank\":" + std::to_string(row.rank) + ",\"name\":\"" + JsonEscape(e.name) +
+                "\",\"country\":\"" + JsonEscape(CountryName(countries, e.land)) + "\",\"countryKey\":\"" +
+                JsonEscape(e.land) + "\",\"points\":" + PercentText(e.pointsHundredths) + ",\"time\":\"" +
+                TimeText(e.seconds) + "\",\"seconds\":" + std::to_string(e.seconds) +
+                ",\"moves\":" + std::to_string(e.moves) +
+                ",\"opponentStones\":" + std::to_string(e.opponentStones) + "}";
+    }
+    return json + "]}";
+}
+
+} // namespace kelani::server

@@ -1,0 +1,42 @@
+#pragma once
+// What the worldwide highscore server does with a request, apart from the HTTP plumbing:
+// checking a submitted form, and rendering the tables as a page and as JSON.
+#include "server/uHighscoreStore.h"
+
+#include <map>
+#include <string>
+#include <variant>
+
+namespace kelani::server {
+
+struct CheckParameters {
+    int modulus = 0;
+    int base = 0;
+};
+
+// A form that was refused, with the short reason the client gets back (HTTP 400).
+struct Refusal {
+    std::string reason;
+};
+
+// Decodes and checks a form body as the game posts it: eleven fields, values URL-encoded over
+// HTML entities over Windows-1252 text, the check value over the lower-cased joined entity
+// texts. Every field is validated before anything is stored.
+std::variant<Submission, Refusal> ParseSubmission(const std::string& body, const CheckParameters& check);
+
+// Country keys to display names ("deutschland" → "Germany"); unknown keys show as typed.
+using CountryNames = std::map<std::string, std::string>;
+
+// Reads "key=Name" lines separated by "\n" escapes or newlines (the game's "lands" list).
+CountryNames ParseCountryList(const std::string& list);
+
+// The worldwide page: one table per variant 4..6, best first.
+std::string RenderPage(const HighscoreStore& store, const CountryNames& countries);
+
+// The same table of one variant as JSON.
+std::string RenderJson(const HighscoreStore& store, const CountryNames& countries, int variant);
+
+// How many entries a table shows.
+inline constexpr int kTableLength = 100;
+
+} // namespace kelani::server
