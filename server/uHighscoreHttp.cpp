@@ -49,6 +49,7 @@ void RegisterRoutes(httplib::Server& http, HighscoreStore& store, const ServerCo
         }
     });
     http.set_payload_max_length(64 * 1024);
+    http.set_tcp_nodelay(true); // small answers: no waiting on delayed acknowledgements
 }
 
 } // namespace kelani::server

@@ -171,6 +171,7 @@ TEST_F(ServerTest, LoadOfTwoThousandPostsFromEightClients) {
         clients.emplace_back([&, c] {
             httplib::Client client("127.0.0.1", server_.port());
             client.set_keep_alive(true);
+            client.set_tcp_nodelay(true);
             for (int i = 0; i < kPerClient; ++i) {
                 Entry e;
                 e.name = "p" + std::to_string(c) + "-" + std::to_string(i);
