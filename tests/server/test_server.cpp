@@ -1,6 +1,6 @@
 #include "records/uWebForm.h"
 #include "records/uWorldwide.h"
-#include "server/uHighscoreHttp.h"
+#include "tests/server/LiveServer.h"
 
 #include <httplib.h>
 
@@ -53,31 +53,6 @@ std::string Body(const Entry& e, int modulus = kCheckModulus) {
                                           "kelani", e.variant, modulus, kCheckBase);
     return FormBody(items);
 }
-
-// A real server on a free loopback port, in this process.
-class LiveServer {
-public:
-    explicit LiveServer(const fs::path& db)
-        : store_(db.string()), config_{{kCheckModulus, kCheckBase}, {{"deutschland", "Germany"}}} {
-        RegisterRoutes(http_, store_, config_);
-        port_ = http_.bind_to_any_port("127.0.0.1");
-        thread_ = std::thread([this] { http_.listen_after_bind(); });
-        while (!http_.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ~LiveServer() {
-        http_.stop();
-        thread_.join();
-    }
-    int port() const { return port_; }
-    HighscoreStore& store() { return store_; }
-
-private:
-    HighscoreStore store_;
-    ServerConfig config_;
-    httplib::Server http_;
-    int port_ = 0;
-    std::thread thread_;
-};
 
 httplib::Result Post(int port, const std::string& body) {
     httplib::Client client("127.0.0.1", port);
