@@ -1,0 +1,344 @@
+#include "game/uTFeld.h"
+
+namespace kelani {
+namespace {
+
+inline void Fire(const TFeldEvent& event, int place, int player, int count) {
+    if (event) event(place, player, count);
+}
+
+} // namespace
+
+void TFeld::Reset() {
+    s_.ZuegeInRunde = 0;
+    s_.AktSpieler = 1;
+    s_.Hand = 0;
+    s_.CapturePool = 0;
+    s_.AktMulde = 0;
+    s_.SowLapCount = 0;
+    for (int i = 1; i <= kPlaces; ++i) s_.Mulden[i] = IsStirnmulde(i) ? 0 : s_.SteineProMulde;
+}
+
+void TFeld::SetAktSpieler(int player) {
+    if (IsPlayer(player)) s_.AktSpieler = player;
+}
+
+void TFeld::SetMulde(int i, int count) {
+    if (i >= 1 && i <= kPlaces && count >= 0) s_.Mulden[i] = count;
+}
+
+int TFeld::RowSum(int player) const {
+    if (!IsPlayer(player)) return 0;
+    int sum = 0;
+    for (int n = 1; n <= 6; ++n) sum += s_.Mulden[PitIndex(player, n)];
+    return sum;
+}
+
+bool TFeld::IsLegalMove(int index) const {
+    return IsPlayingPit(index) && PitOwner(index) == s_.AktSpieler && s_.Mulden[index] > 0;
+}
+
+bool TFeld::HasNoLegalMove() const {
+    for (int n = 1; n <= 6; ++n)
+        if (IsLegalMove(PitIndex(s_.AktSpieler, n))) return false;
+    return true;
+}
+
+bool TFeld::IsGameOver() const {
+    return HasNoLegalMove() && RowSum(Opponent(s_.AktSpieler)) == 0;
+}
+
+int TFeld::WillWin() const {
+    const int half = 6 * s_.SteineProMulde;
+    if (Store2() > half) return 2;
+    if (Store1() > half) return 1;
+    return 0;
+}
+
+int TFeld::Leader() const {
+    if (Store1() == Store2()) return 0;
+    return Store1() > Store2() ? 1 : 2;
+}
+
+// ---- cursor ---------------------------------------------------------------------------------
+
+int TFeld::NextPit() const {
+    int i = s_.AktMulde % kPlaces + 1;
+    if (IsStirnmulde(i) && !s_.UseStirnmulde) i = i % kPlaces + 1;
+    return i;
+}
+
+int TFeld::PrevPit() const {
+    int i = s_.AktMulde <= 1 ? kPlaces : s_.AktMulde - 1;
+    if (IsStirnmulde(i) && !s_.UseStirnmulde) i -= 1;
+    return i;
+}
+
+// ---- primitive steps: every change of the board goes through one of these -------------------
+
+void TFeld::TakeIntoHand() {
+    const int place = s_.AktMulde;
+    const int stones = s_.Mulden[place];
+    if (stones == 0) return;
+    Fire(OnBeforeTake, place, s_.AktSpieler, stones);
+    s_.Hand += stones;
+    s_.Mulden[place] = 0;
+    Fire(OnAfterTake, place, s_.AktSpieler, stones);
+}
+
+void TFeld::SowOne() {
+    if (s_.Hand == 0) return;
+    s_.AktMulde = NextPit();
+    Fire(OnBeforeSow, s_.AktMulde, s_.AktSpieler, 1);
+    s_.Mulden[s_.AktMulde] += 1;
+    s_.Hand -= 1;
+    Fire(OnAfterSow, s_.AktMulde, s_.AktSpieler, 1);
+}
+
+void TFeld::SowHand() {
+    while (s_.Hand > 0) SowOne();
+}
+
+void TFeld::HandToStore(int n) {
+    if (n == 0) return;
+    const int store = 7 * s_.AktSpieler;
+    Fire(OnBeforeStore, store, s_.AktSpieler, n);
+    s_.Mulden[store] += n;
+    s_.Hand -= n;
+    Fire(OnAfterStore, store, s_.AktSpieler, n);
+}
+
+void TFeld::HandToOpponentStore() {
+    const int stones = s_.Hand;
+    if (stones == 0) return;
+    const int store = 7 * Opponent(s_.AktSpieler);
+    Fire(OnBeforeStore, store, s_.AktSpieler, stones);
+    s_.Mulden[store] += stones;
+    s_.Hand = 0;
+    Fire(OnAfterStore, store, s_.AktSpieler, stones);
+}
+
+void TFeld::CaptureToPool() {
+    const int place = s_.AktMulde;
+    const int stones = s_.Mulden[place];
+    if (stones == 0) return;
+    Fire(OnBeforeCapture, place, s_.AktSpieler, stones);
+    s_.CapturePool += stones;
+    s_.Mulden[place] = 0;
+    Fire(OnAfterCapture, place, s_.AktSpieler, 0);
+}
+
+void TFeld::PoolToOpponentStore() {
+    const int stones = s_.CapturePool;
+    if (stones == 0) return;
+    // The notification names the Stirnmulde that receives the stones.
+    const int store = 7 * Opponent(s_.AktSpieler);
+    Fire(OnBeforePoolToStore, store, s_.AktSpieler, stones);
+    s_.Mulden[store] += stones;
+    s_.CapturePool = 0;
+    Fire(OnAfterPoolToStore, store, s_.AktSpieler, stones);
+}
+
+void TFeld::TakeAllIntoHand() {
+    for (int i = 1; i <= kPlaces; ++i) {
+        if (IsStirnmulde(i) || s_.Mulden[i] == 0) continue;
+        s_.AktMulde = i;
+        TakeIntoHand();
+    }
+}
+
+void TFeld::CaptureAll() {
+    for (int i = 1; i <= kPlaces; ++i) {
+        if (IsStirnmulde(i) || s_.Mulden[i] == 0) continue;
+        s_.AktMulde = i;
+        CaptureToPool();
+    }
+}
+
+// ---- turns ----------------------------------------------------------------------------------
+
+void TFeld::EndTurn() {
+    s_.AktSpieler = Opponent(s_.AktSpieler);
+    s_.ZuegeInRunde = 0;
+    const bool sweepsAtEndTurn = s_.Variante == 3 || s_.Variante == 4 || s_.Variante == 6;
+    // Few stones left on both sides: they all go to the player who has just finished his turn.
+    if (sweepsAtEndTurn && OtherRowSum() <= 3 && OwnRowSum() <= 3) {
+        CaptureAll();
+        PoolToOpponentStore();
+    }
+}
+
+// Sweep of rule sets 2 and 5: without head pits, few stones on both sides all go to the mover
+// and the turn does not pass. True when it happened.
+bool TFeld::SweepToMover() {
+    if (s_.UseStirnmulde || OtherRowSum() > 3 || OwnRowSum() > 3) return false;
+    TakeAllIntoHand();
+    HandToStore(s_.Hand);
+    return true;
+}
+
+void TFeld::Skip() {
+    if (IsPlayer(s_.AktSpieler) && HasNoLegalMove()) EndTurn();
+}
+
+void TFeld::DoMove(int index) {
+    if (!IsLegalMove(index) || s_.Variante < 1 || s_.Variante > 6) return;
+    s_.SowLapCount = 0;
+    s_.ZuegeInRunde += 1;
+    switch (s_.Variante) {
+    case 1:
+        PlayRelay(index);
+        break;
+    case 2:
+        PlayFourCapture(index);
+        break;
+    case 3:
+        PlayOppositeWithExtraMove(index);
+        break;
+    case 4:
+        PlayTwoOrThree(index);
+        break;
+    case 5:
+        PlayFourCaptureRelay(index);
+        break;
+    default:
+        PlayOppositeOnOwnSide(index);
+        break;
+    }
+}
+
+// ---- the six rule sets ----------------------------------------------------------------------
+
+// Rule set 1: relay while the last stone lands in an occupied non-head place; a last stone in an
+// empty own pit takes itself and the opposite pit to the store.
+void TFeld::PlayRelay(int start) {
+    for (;;) {
+        s_.SowLapCount += 1;
+        s_.AktMulde = start;
+        TakeIntoHand();
+        SowHand();
+        const int last = s_.AktMulde;
+        if (IsStirnmulde(last) || s_.SowLapCount >= kMaxSowLaps) break;
+        if (s_.Mulden[last] != 1) {
+            start = last;
+            continue;
+        }
+        if (OwnerOf(last) == s_.AktSpieler) {
+            TakeIntoHand();
+            s_.AktMulde = OppositePit(last);
+            TakeIntoHand();
+            HandToStore(s_.Hand);
+        }
+        break;
+    }
+    EndTurn();
+}
+
+// Four-capture of rule sets 2 and 5 at AktMulde: a pit reaching exactly four goes to its owner.
+// In rule set 2 the last stone makes an exception: it wins an opponent's four for the mover.
+void TFeld::CaptureFour(bool lastStoneWinsForMover) {
+    const int place = s_.AktMulde;
+    if (IsStirnmulde(place) || s_.Mulden[place] != 4) return;
+    const bool toOpponent = OwnerOf(place) != s_.AktSpieler && !(lastStoneWinsForMover && s_.Hand == 0);
+    if (toOpponent) {
+        CaptureToPool();
+        PoolToOpponentStore();
+    } else {
+        TakeIntoHand();
+        HandToStore(4);
+    }
+}
+
+// Rule set 2: one lap that stops when it comes back to the emptied start pit; what is left in
+// the hand then goes to the opponent.
+void TFeld::PlayFourCapture(int start) {
+    s_.AktMulde = start;
+    TakeIntoHand();
+    while (s_.Hand > 0) {
+        SowOne();
+        if (s_.AktMulde == start) break;
+        CaptureFour(true);
+    }
+    HandToOpponentStore();
+    if (!SweepToMover()) EndTurn();
+}
+
+// Rule set 3: a last stone in an empty own pit captures the opposite pit; ending there or in the
+// own Stirnmulde gives one extra move, so a turn has at most two moves.
+void TFeld::PlayOppositeWithExtraMove(int start) {
+    s_.AktMulde = start;
+    TakeIntoHand();
+    SowHand();
+    const int last = s_.AktMulde;
+    if (OwnerOf(last) != s_.AktSpieler) return EndTurn();
+    if (!IsStirnmulde(last)) {
+        if (s_.Mulden[last] != 1) return EndTurn();
+        s_.AktMulde = OppositePit(last);
+        TakeIntoHand();
+        HandToStore(s_.Hand);
+    }
+    if (s_.ZuegeInRunde == 2) EndTurn();
+}
+
+// Rule set 4: the start pit is passed over; a last stone making 2 or 3 captures that pit, and
+// on the opponent's side also the one place before it when that holds 2 or 3.
+void TFeld::PlayTwoOrThree(int start) {
+    s_.AktMulde = start;
+    TakeIntoHand();
+    while (s_.Hand > 0) {
+        if (NextPit() == start) s_.AktMulde = start;
+        SowOne();
+    }
+    const int last = s_.AktMulde;
+    const auto twoOrThree = [this](int i) {
+        return !IsStirnmulde(i) && (s_.Mulden[i] == 2 || s_.Mulden[i] == 3);
+    };
+    if (twoOrThree(last)) {
+        TakeIntoHand();
+        const int before = PrevPit();
+        if (OwnerOf(last) != s_.AktSpieler && twoOrThree(before)) {
+            s_.AktMulde = before;
+            TakeIntoHand();
+            s_.AktMulde = last;
+        }
+        HandToStore(s_.Hand);
+    }
+    EndTurn();
+}
+
+// Rule set 5: any pit reaching exactly four goes to its owner; the last stone in an occupied
+// pit relays, at most five laps in all.
+void TFeld::PlayFourCaptureRelay(int start) {
+    s_.AktMulde = start;
+    TakeIntoHand();
+    int laps = 1;
+    while (s_.Hand > 0) {
+        SowOne();
+        CaptureFour(false);
+        if (s_.Hand > 0) continue;
+        const int place = s_.AktMulde;
+        if (s_.Mulden[place] == 1 || laps >= 5 || IsStirnmulde(place)) break;
+        if (s_.Mulden[place] >= 1) {
+            TakeIntoHand();
+            laps += 1;
+        }
+    }
+    if (!SweepToMover()) EndTurn();
+}
+
+// Rule set 6: a move ending on the own side captures the opposite pit, whatever L held.
+void TFeld::PlayOppositeOnOwnSide(int start) {
+    s_.AktMulde = start;
+    TakeIntoHand();
+    SowHand();
+    const int last = s_.AktMulde;
+    if (!IsStirnmulde(last) && OwnerOf(last) == s_.AktSpieler) {
+        s_.AktMulde = OppositePit(last);
+        TakeIntoHand();
+        HandToStore(s_.Hand);
+        s_.AktMulde = last;
+    }
+    EndTurn();
+}
+
+} // namespace kelani
