@@ -1,0 +1,51 @@
+#include "components/uFileDialog.h"
+
+#include <QFileDialog>
+#include <QQueue>
+
+namespace kelani {
+namespace {
+
+QQueue<QString> gAnswers;
+int gAnswered = 0;
+QString gLastInitialDir;
+
+} // namespace
+
+TFileDialog::TFileDialog(TKind kind, QObject* parent) : QObject(parent), kind_(kind) {}
+
+QString TFileDialog::QtFilter() const {
+    // "Kelani (*.kel)|*.kel" becomes "Kelani (*.kel)": Qt reads the patterns from the description.
+    const QStringList parts = Filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) filters << parts[i];
+    return filters.join(QStringLiteral(";;"));
+}
+
+bool TFileDialog::Execute(QWidget* owner) {
+    gLastInitialDir = InitialDir;
+    QString chosen;
+    if (!gAnswers.isEmpty()) {
+        chosen = gAnswers.dequeue();
+        ++gAnswered;
+    } else if (kind_ == TKind::Open) {
+        chosen = QFileDialog::getOpenFileName(owner, Title, InitialDir, QtFilter());
+    } else {
+        chosen = QFileDialog::getSaveFileName(owner, Title, InitialDir, QtFilter());
+    }
+    if (chosen.isEmpty()) return false;
+    FileName = chosen;
+    return true;
+}
+
+void TFileDialog::SetNextFileForTests(const QString& file) {
+    gAnswers.enqueue(file);
+}
+int TFileDialog::AnsweredForTests() {
+    return gAnswered;
+}
+QString TFileDialog::LastInitialDirForTests() {
+    return gLastInitialDir;
+}
+
+} // namespace kelani

@@ -1,0 +1,40 @@
+#pragma once
+// Open and save file dialogs with the few properties the game uses (title, filter, initial folder,
+// chosen file) and a test seam: a test can decide what the next dialog answers without a window.
+#include <QObject>
+#include <QString>
+
+class QWidget;
+
+namespace kelani {
+
+class TFileDialog : public QObject {
+    Q_OBJECT
+public:
+    enum class TKind { Open, Save };
+
+    TFileDialog(TKind kind, QObject* parent = nullptr);
+
+    QString Title;
+    // Windows style "Description (*.ext)|*.ext" filter.
+    QString Filter;
+    QString InitialDir;
+    QString FileName;
+
+    // Shows the dialog modally over `owner`; true when a file was chosen (then in FileName).
+    bool Execute(QWidget* owner);
+
+    // Test seam: the next Execute returns at once, choosing `file`, or cancelling for an empty
+    // text. Answers queue up in order. Each Execute that used an answer is counted.
+    static void SetNextFileForTests(const QString& file);
+    static int AnsweredForTests();
+    // The folder the last Execute started in (what a user would have seen).
+    static QString LastInitialDirForTests();
+
+private:
+    QString QtFilter() const;
+
+    TKind kind_;
+};
+
+} // namespace kelani

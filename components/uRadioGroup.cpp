@@ -1,0 +1,49 @@
+#include "components/uRadioGroup.h"
+
+#include <QButtonGroup>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace kelani {
+
+TRadioGroup::TRadioGroup(const QString& name, QWidget* parent)
+    : QGroupBox(parent), buttons_(new QButtonGroup(this)) {
+    setObjectName(name);
+    new QVBoxLayout(this);
+    connect(buttons_, &QButtonGroup::idClicked, this, [this](int id) {
+        index_ = id;
+        emit Click();
+    });
+}
+
+void TRadioGroup::SetItems(const QStringList& items) {
+    items_ = items;
+    const QList<QAbstractButton*> old = buttons_->buttons();
+    for (QAbstractButton* button : old) {
+        buttons_->removeButton(button);
+        delete button;
+    }
+    for (int i = 0; i < items.size(); ++i) {
+        auto* button = new QRadioButton(items[i], this);
+        button->setObjectName(objectName() + QString::number(i));
+        buttons_->addButton(button, i);
+        layout()->addWidget(button);
+    }
+    Select(index_);
+}
+
+void TRadioGroup::SetItemIndex(int index) {
+    if (items_.isEmpty()) return;
+    Select(std::clamp(index, 0, static_cast<int>(items_.size()) - 1));
+}
+
+void TRadioGroup::Select(int index) {
+    index_ = index < items_.size() ? index : -1;
+    if (QAbstractButton* button = buttons_->button(index_)) button->setChecked(true);
+}
+
+void TRadioGroup::ClickItem(int index) {
+    if (QAbstractButton* button = buttons_->button(index)) button->click();
+}
+
+} // namespace kelani

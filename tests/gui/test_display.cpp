@@ -1,0 +1,139 @@
+#include "components/uAboutBox.h"
+#include "components/uFileDialog.h"
+#include "components/uFormat.h"
+#include "components/uHtmlHint.h"
+#include "components/uPlatform.h"
+#include "components/uRadioGroup.h"
+#include "components/uSplash.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPainter>
+#include <QRadioButton>
+#include <gtest/gtest.h>
+
+using namespace kelani;
+
+namespace {
+
+int argc = 1;
+char arg0[] = "test_display";
+char* argv[] = {arg0, nullptr};
+QApplication app(argc, argv);
+
+QImage RedSquare() {
+    QImage image(16, 16, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    return image;
+}
+
+int CountRedPixels(const QImage& image) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) n += image.pixel(x, y) == qRgb(255, 0, 0);
+    return n;
+}
+
+} // namespace
+
+TEST(HtmlLabel, IndexedPictureIsDrawnAndTakesRoom) {
+    THtmlLabel label;
+    label.SetImages({RedSquare()});
+    label.SetHtml(QStringLiteral("<IMG src=\"idx:0\" align=\"middle\"> <b>7</b> Steine"));
+    const QImage withPicture = label.grab().toImage();
+    EXPECT_EQ(CountRedPixels(withPicture), 16 * 16);
+
+    THtmlLabel plain;
+    plain.SetHtml(QStringLiteral("<b>7</b> Steine"));
+    EXPECT_GT(label.sizeHint().width(), plain.sizeHint().width() + 15);
+    EXPECT_GE(label.sizeHint().height(), 16);
+}
+
+TEST(HtmlLabel, UnknownPictureIndexShowsOnlyTheText) {
+    THtmlLabel label;
+    label.SetImages({RedSquare()});
+    label.SetHtml(QStringLiteral("<IMG src=\"idx:3\"> <b>1</b> Stein"));
+    EXPECT_EQ(CountRedPixels(label.grab().toImage()), 0);
+}
+
+TEST(HtmlHintWindow, ShowsBesideThePointerAndHides) {
+    THtmlHintWindow hint;
+    hint.ShowHint(QPoint(100, 100), QStringLiteral("<b>0</b> Steine"));
+    EXPECT_TRUE(hint.isVisible());
+    EXPECT_GT(hint.x(), 100);
+    EXPECT_GT(hint.y(), 100);
+    EXPECT_EQ(hint.Html(), QStringLiteral("<b>0</b> Steine"));
+    hint.HideHint();
+    EXPECT_FALSE(hint.isVisible());
+}
+
+TEST(FileDialog, PreparedAnswersAreUsedInOrderAndEmptyCancels) {
+    TFileDialog dialog(TFileDialog::TKind::Save);
+    dialog.InitialDir = QStringLiteral("/tmp/somewhere");
+    TFileDialog::SetNextFileForTests(QStringLiteral("/tmp/a.kel"));
+    TFileDialog::SetNextFileForTests(QString());
+    const int before = TFileDialog::AnsweredForTests();
+    EXPECT_TRUE(dialog.Execute(nullptr));
+    EXPECT_EQ(dialog.FileName, QStringLiteral("/tmp/a.kel"));
+    EXPECT_FALSE(dialog.Execute(nullptr));
+    EXPECT_EQ(dialog.FileName, QStringLiteral("/tmp/a.kel")) << "a cancel keeps the last choice";
+    EXPECT_EQ(TFileDialog::AnsweredForTests(), before + 2);
+    EXPECT_EQ(TFileDialog::LastInitialDirForTests(), QStringLiteral("/tmp/somewhere"));
+}
+
+TEST(SplashScreen, ClosesItselfAfterItsTicks) {
+    SetWaitSpeedUp(20);
+    TSplashScreen splash;
+    splash.SetCaption(QStringLiteral("KELANI (R) Freeware Nr. 2"));
+    QElapsedTimer clock;
+    clock.start();
+    splash.Execute();
+    EXPECT_FALSE(splash.isVisible());
+    EXPECT_GE(clock.elapsed(), TSplashScreen::kTicks * 1000 / 20 - 20);
+    EXPECT_LT(clock.elapsed(), 2000);
+    SetWaitSpeedUp(1);
+}
+
+TEST(AboutBox, ShowsProductVersionAndSwitchesLanguage) {
+    TInfoDialogTarvik about;
+    auto* product = about.findChild<QLabel*>(QStringLiteral("lProduct"));
+    auto* version = about.findChild<QLabel*>(QStringLiteral("lVersion"));
+    auto* maker = about.findChild<QLabel*>(QStringLiteral("lMaker"));
+    ASSERT_TRUE(product && version && maker);
+    EXPECT_EQ(product->text(), QStringLiteral("Kelani \u00AE"));
+    EXPECT_EQ(version->text(), QStringLiteral("Freeware 2"));
+    EXPECT_TRUE(maker->text().startsWith(QStringLiteral("Hergestellt")));
+    EXPECT_TRUE(about.setProperty("language", QStringLiteral("English")));
+    EXPECT_TRUE(maker->text().startsWith(QStringLiteral("Made by")));
+    EXPECT_EQ(about.windowTitle(), QStringLiteral("About"));
+}
+
+TEST(FormatText, FillsPlaceholdersInOrderAndKeepsSurplusOnes) {
+    EXPECT_EQ(FormatText(QStringLiteral("%s hat %d Steine, %.2f%%"), {"Anna", "30", "62.50"}),
+              QStringLiteral("Anna hat 30 Steine, 62.50%"));
+    EXPECT_EQ(FormatText(QStringLiteral("<b>%u</b> %s"), {"1", "Stein"}), QStringLiteral("<b>1</b> Stein"));
+    EXPECT_EQ(FormatText(QStringLiteral("%s und %s"), {"Anna"}), QStringLiteral("Anna und %s"));
+    EXPECT_EQ(FormatText(QStringLiteral("100%"), {}), QStringLiteral("100%"));
+}
+
+TEST(RadioGroup, KeepsIndexWithinItemsAndAcrossNewTexts) {
+    TRadioGroup group(QStringLiteral("rgTest"));
+    group.SetItems({"a", "b", "c"});
+    group.SetItemIndex(7);
+    EXPECT_EQ(group.ItemIndex(), 2);
+    group.SetItemIndex(-3);
+    EXPECT_EQ(group.ItemIndex(), 0);
+    group.SetItemIndex(1);
+    EXPECT_TRUE(group.setProperty("items", QStringList{"x", "y", "z"}));
+    EXPECT_EQ(group.ItemIndex(), 1);
+    auto buttons = group.findChildren<QRadioButton*>();
+    ASSERT_EQ(buttons.size(), 3);
+    EXPECT_TRUE(buttons[1]->isChecked());
+    EXPECT_EQ(buttons[2]->text(), QStringLiteral("z"));
+    int clicks = 0;
+    QObject::connect(&group, &TRadioGroup::Click, [&] { ++clicks; });
+    group.ClickItem(2);
+    EXPECT_EQ(group.ItemIndex(), 2);
+    EXPECT_EQ(clicks, 1);
+}
