@@ -2,6 +2,7 @@
 kelani_library(kelani_game SOURCES game/uTFeld.cpp game/uTKI.cpp game/uRandom.cpp)
 
 kelani_test(test_game SOURCES tests/game/test_uTFeld.cpp tests/game/test_uTFeld_invariants.cpp
+            tests/game/test_uTKI.cpp
             LIBS kelani_game)
 
 
