@@ -1,10 +1,19 @@
-# The board view: the canvas, the drawing layers, the board layers, the board sketch and the hands.
+# The board view. kelani_canvas: the canvas and the drawing layers (needed by every window that
+# draws). kelani_view: the board layers, the board sketch and the hands.
 if(KELANI_GUI)
-  kelani_library(kelani_view GUI
+  kelani_library(kelani_canvas GUI
     SOURCES view/uTCanvas.cpp view/uTBitmapLayer.cpp
     LIBS kelani_platform)
 
+  kelani_library(kelani_view GUI
+    SOURCES view/uTFeldSketch.cpp view/uTSpielfeldLayers.cpp
+    LIBS kelani_canvas kelani_game kelani_gfxfile)
+
   kelani_test(test_view GUI
     SOURCES tests/view/test_canvas.cpp tests/view/test_layers.cpp tests/view/test_canvas_support.cpp
+    LIBS kelani_canvas)
+
+  kelani_test(test_board GUI
+    SOURCES tests/view/test_sketch.cpp tests/view/test_layers_board.cpp tests/view/test_canvas_support.cpp
     LIBS kelani_view)
 endif()
