@@ -1,0 +1,142 @@
+#include "view/uTGFXFile.h"
+
+#include "components/uPlatform.h"
+
+#include <QFile>
+#include <csetjmp>
+#include <cstdio> // jpeglib.h needs FILE and size_t declared first
+#include <jpeglib.h>
+
+namespace kelani {
+namespace {
+
+// A picture this large is damage, not art; refusing it keeps a forged header from asking for
+// gigabytes.
+constexpr int64_t kMaxJpegPixels = 64 * 1024 * 1024;
+
+// libjpeg's default error handler ends the process. Ours jumps back to the decoding step with the
+// library's message; warnings about corrupt data (a cut-off file is only a warning to libjpeg)
+// are treated as errors, so a damaged picture is never passed off as a good one.
+struct JpegErrors {
+    jpeg_error_mgr manager;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+[[noreturn]] void OnJpegError(j_common_ptr info) {
+    auto* errors = reinterpret_cast<JpegErrors*>(info->err);
+    (*info->err->format_message)(info, errors->message);
+    std::longjmp(errors->jump, 1);
+}
+
+void OnJpegMessage(j_common_ptr info, int level) {
+    if (level < 0) OnJpegError(info); // a warning: the data is corrupt
+}
+
+// The decompressor with its error handler. The steps below set their jump point in frames that
+// hold no C++ objects, so a jump skips no destructor.
+struct JpegDecoder {
+    jpeg_decompress_struct info;
+    JpegErrors errors;
+
+    JpegDecoder() {
+        info.err = jpeg_std_error(&errors.manager);
+        errors.manager.error_exit = OnJpegError;
+        errors.manager.emit_message = OnJpegMessage;
+        errors.message[0] = '\0';
+        jpeg_create_decompress(&info);
+    }
+    ~JpegDecoder() { jpeg_destroy_decompress(&info); }
+    JpegDecoder(const JpegDecoder&) = delete;
+    JpegDecoder& operator=(const JpegDecoder&) = delete;
+};
+
+bool StartJpeg(JpegDecoder& decoder, const unsigned char* data, unsigned long size) {
+    if (setjmp(decoder.errors.jump)) return false;
+    jpeg_mem_src(&decoder.info, data, size);
+    jpeg_read_header(&decoder.info, TRUE);
+    decoder.info.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&decoder.info);
+    return true;
+}
+
+bool ReadJpegRows(JpegDecoder& decoder, unsigned char* pixels, int64_t bytesPerLine) {
+    if (setjmp(decoder.errors.jump)) return false;
+    while (decoder.info.output_scanline < decoder.info.output_height) {
+        JSAMPROW row = pixels + decoder.info.output_scanline * bytesPerLine;
+        jpeg_read_scanlines(&decoder.info, &row, 1);
+    }
+    jpeg_finish_decompress(&decoder.info);
+    return true;
+}
+
+[[noreturn]] void InvalidJpeg(const std::string& name, const std::string& reason) {
+    throw EInvalidGraphic("JPEG image \"" + name + "\" is not valid: " + reason);
+}
+
+QImage DecodeJpeg(const std::string& name, const TMemoryStream& data) {
+    JpegDecoder decoder;
+    if (!StartJpeg(decoder, data.Span().data(), static_cast<unsigned long>(data.Span().size())))
+        InvalidJpeg(name, decoder.errors.message);
+    const int64_t width = decoder.info.output_width;
+    const int64_t height = decoder.info.output_height;
+    if (width * height > kMaxJpegPixels) InvalidJpeg(name, "the picture is too large");
+    QImage rgb(static_cast<int>(width), static_cast<int>(height), QImage::Format_RGB888);
+    if (rgb.isNull()) InvalidJpeg(name, "out of memory");
+    if (!ReadJpegRows(decoder, rgb.bits(), rgb.bytesPerLine())) InvalidJpeg(name, decoder.errors.message);
+    return rgb.convertToFormat(QImage::Format_RGB32);
+}
+
+} // namespace
+
+void TGFXFile::LoadFromFile(const std::filesystem::path& FileName) {
+    streams_.LoadFromFile(FileName);
+}
+
+TMemoryStream TGFXFile::Entry(const std::string& name) const {
+    TMemoryStream data;
+    streams_.GetStream(name, data);
+    return data;
+}
+
+void TGFXFile::LoadBitmap(const std::string& Name, QImage& Bitmap) const {
+    const TMemoryStream data = Entry(Name);
+    if (data.Span().empty()) {
+        Bitmap = QImage();
+        return;
+    }
+    QImage picture;
+    const auto* bytes = data.Span().data();
+    if (!picture.loadFromData(bytes, static_cast<int>(data.Span().size()), "BMP"))
+        throw EInvalidGraphic("Bitmap image \"" + Name + "\" is not valid");
+    Bitmap = picture;
+}
+
+void TGFXFile::LoadJPEG(const std::string& Name, QImage& Image) const {
+    Image = DecodeJpeg(Name, Entry(Name));
+}
+
+std::filesystem::path GfxFilePath(const QString& containerName) {
+    return std::filesystem::path(QFile::encodeName(ProgramFolder()).toStdString()) /
+           QFile::encodeName(containerName).toStdString();
+}
+
+TGFXFile OpenGfxFile(const QString& containerName) {
+    TGFXFile gfx;
+    gfx.LoadFromFile(GfxFilePath(containerName));
+    return gfx;
+}
+
+QImage LoadGfxBitmap(const QString& containerName, const std::string& entryName) {
+    QImage picture;
+    OpenGfxFile(containerName).LoadBitmap(entryName, picture);
+    return picture;
+}
+
+QImage LoadGfxJPEG(const QString& containerName, const std::string& entryName) {
+    QImage picture;
+    OpenGfxFile(containerName).LoadJPEG(entryName, picture);
+    return picture;
+}
+
+} // namespace kelani
