@@ -1,0 +1,362 @@
+#include "tools/art/Board.h"
+
+#include "tools/art/BoardGeometry.h"
+#include "tools/art/Icons.h"
+#include "tools/art/Stones.h"
+#include "tools/art/Surface.h"
+
+#include <QFont>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+#include <cmath>
+
+namespace kelani::art {
+
+namespace {
+
+const TWood kTable{QColor(80, 42, 25), QColor(46, 23, 13), 0.05, 11};
+const TWood kBoardWood{QColor(214, 152, 88), QColor(150, 90, 44), 0.06, 23};
+const QColor kIvory(240, 231, 208);
+const QColor kBrass(196, 156, 78);
+
+// Top face of the board: a trapezoid in perspective, the far edge shorter.
+const QPolygonF kBoardTop({QPointF(46, 114), QPointF(674, 114), QPointF(702, 330), QPointF(18, 330)});
+constexpr double kFrontDepth = 22;
+
+// The plates of the top row and the notes plate (outer edges of their brass frames).
+const QRectF kPlates[] = {
+    {22, 14, 132, 56}, {174, 14, 122, 56}, {308, 14, 120, 56}, {436, 14, 122, 56}, {586, 12, 112, 60}};
+const QRectF kNotesPlate(436, 404, 266, 96);
+
+double SmoothStep(double e0, double e1, double x) {
+    const double t = std::clamp((x - e0) / (e1 - e0), 0.0, 1.0);
+    return t * t * (3 - 2 * t);
+}
+
+QPainterPath RoundedPolygon(const QPolygonF& poly, double radius) {
+    // Inset every corner toward the centre, then grow back with round joins.
+    const QPointF centre = poly.boundingRect().center();
+    QPolygonF inset;
+    for (const QPointF& p : poly) {
+        const QPointF d = centre - p;
+        inset << p + QPointF(d.x() > 0 ? radius : -radius, d.y() > 0 ? radius : -radius);
+    }
+    inset << inset.first();
+    QPainterPath path;
+    path.addPolygon(inset);
+    QPainterPathStroker stroker;
+    stroker.setWidth(2 * radius);
+    stroker.setJoinStyle(Qt::RoundJoin);
+    return stroker.createStroke(path).united(path).simplified();
+}
+
+QPainterPath Rounded(const QRectF& r, double radius) {
+    QPainterPath p;
+    p.addRoundedRect(r, radius, radius);
+    return p;
+}
+
+// Depth below the surface of a carved bowl at (x, y); the floor lies below the opening's centre
+// because the board is seen from the front.
+double BowlDepth(QPointF c, double rx, double ry, double depth, double x, double y) {
+    const double floorY = c.y() + 0.28 * ry;
+    const double u = (x - c.x()) / rx;
+    const double v = y < floorY ? (y - floorY) / (1.28 * ry) : (y - floorY) / (0.72 * ry);
+    const double r2 = u * u + v * v;
+    return r2 >= 1 ? 0 : depth * std::pow(1 - r2, 0.55);
+}
+
+void CarveBowl(TField& depthField, QPointF c, double rx, double ry, double depth) {
+    const int x0 = std::max(0, int(c.x() - rx - 2)), x1 = std::min(depthField.w, int(c.x() + rx + 3));
+    const int y0 = std::max(0, int(c.y() - ry - 2)), y1 = std::min(depthField.h, int(c.y() + ry + 3));
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) {
+            // Four samples per pixel keep the carved edge smooth.
+            double d = 0;
+            for (int s = 0; s < 4; ++s)
+                d += BowlDepth(c, rx, ry, depth, x + 0.25 + 0.5 * (s % 2), y + 0.25 + 0.5 * (s / 2));
+            depthField.at(x, y) = std::max(depthField.at(x, y), float(d / 4));
+        }
+}
+
+// Sinks the carved bowls into the surface and darkens their oiled wood with depth.
+void ApplyBowls(TSurface& s, TField& depthField, double maxDepth) {
+    Blur(depthField, 2);
+    for (int y = 0; y < s.Height(); ++y)
+        for (int x = 0; x < s.Width(); ++x) {
+            const float d = depthField.at(x, y);
+            if (d <= 0.01f) continue;
+            s.height.at(x, y) -= d;
+            s.Albedo(x, y) = Scale(s.Albedo(x, y), 1 - 0.22 * d / maxDepth);
+            s.sheen.at(x, y) *= 0.5f;
+        }
+}
+
+void PaintTable(TSurface& s) {
+    TField all(s.Width(), s.Height(), 1.f);
+    s.Paint(all, [](int x, int y) { return WoodColour(kTable, x, y); });
+}
+
+TField BoardMask(int w, int h) {
+    return PathMask(RoundedPolygon(kBoardTop, 16), w, h);
+}
+
+void PaintBoardTop(TSurface& s) {
+    TField mask = BoardMask(s.Width(), s.Height());
+    // The board's drop shadow on the table, then its body.
+    TField shadow(s.Width(), s.Height());
+    QPainterPath body = RoundedPolygon(kBoardTop, 16).translated(10, kFrontDepth + 10);
+    shadow = PathMask(body.united(RoundedPolygon(kBoardTop, 16).translated(4, 8)), s.Width(), s.Height());
+    Blur(shadow, 16);
+    for (std::size_t i = 0; i < shadow.v.size(); ++i) s.ambient.v[i] = 0.62f * shadow.v[i];
+    s.Paint(mask, [](int x, int y) { return WoodColour(kBoardWood, x, y); });
+    TField bevel = mask;
+    Blur(bevel, 7);
+    for (std::size_t i = 0; i < mask.v.size(); ++i) {
+        const float m = mask.v[i];
+        s.height.v[i] += 18.f * float(SmoothStep(0.5, 1.0, bevel.v[i])) * m;
+        s.sheen.v[i] = 0.35f * m;
+        s.ambient.v[i] *= 1 - m;
+    }
+}
+
+void CarveTitle(TSurface& s) {
+    QPainterPath text;
+    QFont font(QStringLiteral("DejaVu Serif"), 1);
+    font.setPixelSize(22);
+    font.setBold(true);
+    font.setLetterSpacing(QFont::AbsoluteSpacing, 6);
+    const QString title = QStringLiteral("KELANI");
+    text.addText(0, 0, font, title);
+    const QRectF r = text.boundingRect();
+    text.translate(360 - r.center().x(), 136 - r.center().y());
+    TField mask = PathMask(text, s.Width(), s.Height());
+    TField soft = mask;
+    Blur(soft, 2);
+    for (std::size_t i = 0; i < mask.v.size(); ++i) {
+        s.height.v[i] -= 2.5f * soft.v[i];
+        s.albedo[i] = Scale(s.albedo[i], 1 - 0.3 * mask.v[i]);
+    }
+}
+
+void CarvePits(TSurface& s) {
+    TField depth(s.Width(), s.Height());
+    for (int place = 1; place <= 14; ++place) {
+        const TBox& b = kPitRects[place];
+        CarveBowl(depth, b.Centre(), b.Width() / 2.0, b.Height() / 2.0, IsHeadPit(place) ? 20 : 15);
+    }
+    ApplyBowls(s, depth, 20);
+}
+
+void PaintPlate(TSurface& s, const QRectF& r) {
+    TField outer = PathMask(Rounded(r, 9), s.Width(), s.Height());
+    TField inner = PathMask(Rounded(r.adjusted(4, 4, -4, -4), 6), s.Width(), s.Height());
+    TField shadow = PathMask(Rounded(r.translated(3, 4), 9), s.Width(), s.Height());
+    Blur(shadow, 6);
+    for (std::size_t i = 0; i < shadow.v.size(); ++i)
+        s.ambient.v[i] = std::max(s.ambient.v[i], 0.5f * shadow.v[i] * (1 - outer.v[i]));
+    s.Paint(outer, [](int x, int y) {
+        const double n = Fbm(x * 0.2, y * 0.2, 2, 77);
+        return Scale(kBrass.rgb(), 0.85 + 0.3 * n);
+    });
+    s.Paint(inner, [](int x, int y) {
+        const double n = Fbm(x * 0.05, y * 0.05, 3, 91);
+        return Scale(kIvory.rgb(), 0.96 + 0.06 * n);
+    });
+    TField rim = outer;
+    Blur(rim, 2);
+    for (std::size_t i = 0; i < outer.v.size(); ++i) {
+        s.height.v[i] += 4.f * rim.v[i] - 4.5f * inner.v[i];
+        s.sheen.v[i] = std::max(s.sheen.v[i], 0.9f * (outer.v[i] - inner.v[i]));
+    }
+}
+
+void PaintFrontFace(QImage& img) {
+    // The board's near edge, seen almost head on: darker end grain with a soft highlight on top.
+    QPainterPath top = RoundedPolygon(kBoardTop, 16);
+    QPainterPath face = top.translated(0, kFrontDepth).subtracted(top);
+    QRectF bounds = face.boundingRect();
+    QImage grain(img.size(), QImage::Format_RGB32);
+    for (int y = int(bounds.top()); y < int(bounds.bottom()) + 1; ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            const double t = (y - (bounds.bottom() - kFrontDepth)) / kFrontDepth;
+            const double shade = 0.62 - 0.3 * std::clamp(t, 0.0, 1.0);
+            grain.setPixel(x, y, Scale(WoodColour(kBoardWood, x * 0.7, y * 3.0 + 500), shade));
+        }
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setClipPath(face);
+    p.drawImage(0, 0, grain);
+    QLinearGradient sheen(0, bounds.bottom() - kFrontDepth, 0, bounds.bottom());
+    sheen.setColorAt(0, QColor(255, 230, 190, 70));
+    sheen.setColorAt(0.35, QColor(255, 230, 190, 0));
+    sheen.setColorAt(1, QColor(0, 0, 0, 60));
+    p.fillPath(face, sheen);
+}
+
+void PaintSmallBoards(QImage& img) {
+    const QImage small = PaintSmallBoard();
+    TField shadow(img.width(), img.height());
+    QPainterPath boards;
+    for (QPoint sketch : {kOverviewSketch, kPreviewSketch})
+        boards.addRoundedRect(QRectF(sketch - kSketchOffset + QPoint(4, 5), small.size()), 6, 6);
+    shadow = PathMask(boards, img.width(), img.height());
+    Blur(shadow, 8);
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (shadow.at(x, y) > 0.004f)
+                img.setPixel(x, y, Scale(img.pixel(x, y), 1 - 0.6 * shadow.at(x, y)));
+    QPainter p(&img);
+    for (QPoint sketch : {kOverviewSketch, kPreviewSketch}) p.drawImage(sketch - kSketchOffset, small);
+}
+
+// Small printed symbols beside the text areas, so the board needs no words in any language.
+void PrintPlateIcons(QImage& img) {
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor ink(96, 62, 34);
+    DrawClockIcon(p, QRectF(33, 27, 32, 32), ink);
+    DrawTurnIcon(p, QRectF(184, 25, 30, 30), ink);
+    DrawVariantIcon(p, QRectF(316, 28, 32, 22), ink);
+    DrawInHandIcon(p, QRectF(444, 25, 28, 30), ink);
+    DrawTallyIcon(p, QRectF(596, 26, 30, 30), ink);
+}
+
+} // namespace
+
+QImage PaintBoard() {
+    TSurface s(kBoardWidth, kBoardHeight);
+    PaintTable(s);
+    PaintBoardTop(s);
+    CarveTitle(s);
+    CarvePits(s);
+    for (const QRectF& r : kPlates) PaintPlate(s, r);
+    PaintPlate(s, kNotesPlate);
+    QImage img = s.Render();
+    PaintFrontFace(img);
+    PaintSmallBoards(img);
+    PrintPlateIcons(img);
+    return img;
+}
+
+QImage CutRim(const QImage& board, int place) {
+    const TBox& b = kPitRects[place];
+    const QPoint q = kRimOrigins[place];
+    const int width = b.r + (b.l - q.x()) - q.x();
+    const int height = b.b + 5 - q.y();
+    const QPointF c = b.Centre();
+    const double rx = b.Width() / 2.0, ry = b.Height() / 2.0;
+    QImage rim(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const double u = (q.x() + x + 0.5 - c.x()) / rx, v = (q.y() + y + 0.5 - c.y()) / ry;
+            // Inside the opening the stones show; elsewhere the board covers them. A board pixel
+            // that happens to be pure white would vanish, so it is nudged off the key colour.
+            QRgb px = board.pixel(q.x() + x, q.y() + y);
+            if (px == qRgb(255, 255, 255)) px = qRgb(254, 254, 254);
+            rim.setPixel(x, y, u * u + v * v < 0.93 ? qRgb(255, 255, 255) : px);
+        }
+    return rim;
+}
+
+QImage PaintGolden() {
+    constexpr int w = 62, h = 47;
+    QImage big(w * 4, h * 4, QImage::Format_ARGB32_Premultiplied);
+    big.fill(Qt::transparent);
+    {
+        QPainter p(&big);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.scale(4, 4);
+        QPainterPath ring;
+        ring.addEllipse(QRectF(1, 1, w - 2, h - 2));
+        ring.addEllipse(QRectF(7, 6, w - 14, h - 12));
+        p.fillPath(ring, GoldGradient(QPointF(0, 0), QPointF(w, h)));
+        p.setPen(QPen(QColor(110, 66, 10), 0.8));
+        p.drawPath(ring);
+        DrawSparkle(p, QPointF(12, 9), 6, QColor(255, 252, 230));
+        DrawSparkle(p, QPointF(50, 40), 4.5, QColor(255, 248, 210));
+    }
+    const QImage soft = Downsample(big, 4);
+    QImage out(w, h, QImage::Format_RGB32);
+    const QColor edge(90, 56, 26);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const QRgb px = soft.pixel(x, y);
+            const double a = qAlpha(px) / 255.0;
+            QRgb c = qRgb(255, 255, 255);
+            if (a >= 0.35) {
+                c = qRgb(Clamp255(qRed(px) + edge.red() * (1 - a)),
+                         Clamp255(qGreen(px) + edge.green() * (1 - a)),
+                         Clamp255(qBlue(px) + edge.blue() * (1 - a)));
+                if (c == qRgb(255, 255, 255)) c = qRgb(255, 255, 254);
+            }
+            out.setPixel(x, y, c);
+        }
+    return out;
+}
+
+int CaptionWidth(QPoint pos) {
+    // Centred over the small board below when the text fits, else reaching to the board's right end.
+    if (pos == kOverviewCaption) return 2 * (kOverviewSketch.x() + 92 - pos.x());
+    return kPreviewSketch.x() - kSketchOffset.x() + kSmallBoardWidth - pos.x();
+}
+
+QImage PaintCaption(const QImage& board, QPoint pos, int width, const QString& text) {
+    QImage cap = board.copy(pos.x(), pos.y(), width, 26).convertToFormat(QImage::Format_RGB32);
+    QPainter p(&cap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    QFont font(QStringLiteral("Comic Sans MS"), 1);
+    font.setPixelSize(14);
+    font.setBold(true);
+    p.setFont(font);
+    const QRectF r(0, 0, width, 22);
+    p.setPen(QColor(20, 10, 4));
+    p.drawText(r.translated(1, 1), Qt::AlignCenter, text);
+    p.setPen(QColor(240, 206, 120));
+    p.drawText(r, Qt::AlignCenter, text);
+    // A thin gilded rule under the caption, fading out to both sides.
+    QLinearGradient rule(0, 0, width, 0);
+    rule.setColorAt(0, QColor(220, 180, 90, 0));
+    rule.setColorAt(0.5, QColor(220, 180, 90, 200));
+    rule.setColorAt(1, QColor(220, 180, 90, 0));
+    p.fillRect(QRectF(6, 23, width - 12, 1.2), rule);
+    return cap;
+}
+
+QImage PaintSmallBoard() {
+    TSurface s(kSmallBoardWidth, kSmallBoardHeight);
+    TField all(s.Width(), s.Height(), 1.f);
+    s.Paint(all, [](int x, int y) { return WoodColour(kBoardWood, x * 1.6 + 40, y * 1.6 + 90); });
+    TField mask = PathMask(Rounded(QRectF(0, 0, s.Width(), s.Height()), 6), s.Width(), s.Height());
+    TField bevel = mask;
+    Blur(bevel, 5);
+    for (std::size_t i = 0; i < mask.v.size(); ++i) {
+        s.height.v[i] = 6.f * float(SmoothStep(0.45, 1.0, bevel.v[i]));
+        s.sheen.v[i] = 0.3f;
+        s.ambient.v[i] = 1 - mask.v[i];
+    }
+    TField depth(s.Width(), s.Height());
+    const QPointF o(kSketchOffset);
+    for (int col = 1; col <= 6; ++col)
+        for (int row : {0, 2}) CarveBowl(depth, o + QPointF(23 * col + 11, 15 * row + 7.5), 9.5, 7.5, 5);
+    for (int col : {0, 7}) CarveBowl(depth, o + QPointF(23 * col + 11, 22), 9.5, 21, 6);
+    ApplyBowls(s, depth, 6);
+    for (std::size_t i = 0; i < depth.v.size(); ++i)
+        s.albedo[i] = Scale(s.albedo[i], 1 - 1.6 * std::min(0.4f, depth.v[i] / 6));
+    // The ivory inlay that carries the count of stones still in play.
+    TField inlay = PathMask(
+        [&] {
+            QPainterPath p;
+            p.addEllipse(o + QPointF(92, 22), 15, 6.5);
+            return p;
+        }(),
+        s.Width(), s.Height());
+    s.Paint(inlay, [](int, int) { return kIvory.rgb(); });
+    s.Raise(inlay, -1.f);
+    return s.Render(1.0f);
+}
+
+} // namespace kelani::art

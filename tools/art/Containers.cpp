@@ -1,0 +1,106 @@
+#include "tools/art/Containers.h"
+
+#include "tools/art/Board.h"
+#include "tools/art/BoardGeometry.h"
+#include "tools/art/Hands.h"
+#include "tools/art/Matches.h"
+#include "tools/art/Stones.h"
+#include "view/JwStream.h"
+
+#include <QBuffer>
+
+#include <cstdio>
+#include <stdexcept>
+
+namespace kelani::art {
+
+namespace {
+
+QByteArray Encode(const QImage& img, const char* format, int quality) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!img.save(&buffer, format, quality)) throw std::runtime_error(std::string("cannot encode ") + format);
+    return bytes;
+}
+
+std::string Name(const char* pattern, int n) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, pattern, n);
+    return buf;
+}
+
+// `seen` is the board as the game decodes its JPEG, so pictures cut from it blend in exactly.
+TContainer GameContainer(const QByteArray& boardJpeg, const QImage& seen) {
+    TContainer c{"game.gfx", {{"bg.jpg", boardJpeg}, {"golden.bmp", BmpBytes(PaintGolden())}}};
+    struct TCaption {
+        const char* name;
+        QPoint pos;
+        const char* text;
+    };
+    const TCaption captions[] = {{"de_overview.bmp", kOverviewCaption, "Übersicht"},
+                                 {"de_preview.bmp", kPreviewCaption, "Vorschau nach dem Zug"},
+                                 {"us_overview.bmp", kOverviewCaption, "Overview"},
+                                 {"us_preview.bmp", kPreviewCaption, "Preview after the move"}};
+    for (const TCaption& cap : captions)
+        c.entries.push_back({cap.name, BmpBytes(PaintCaption(seen, cap.pos, CaptionWidth(cap.pos),
+                                                             QString::fromUtf8(cap.text)))});
+    c.entries.push_back({"smbrett", BmpBytes(PaintSmallBoard())});
+    return c;
+}
+
+TContainer StonesContainer() {
+    TContainer c{"steine.gfx", {}};
+    for (int n = 1; n <= 9; ++n) c.entries.push_back({Name("st%d.bmp", n), BmpBytes(PaintPile(n))});
+    return c;
+}
+
+TContainer RimsContainer(const QImage& seen) {
+    TContainer c{"mulden.gfx", {}};
+    for (int place = 1; place <= 13; ++place)
+        if (place != 7) c.entries.push_back({Name("mst%d.bmp", place), BmpBytes(CutRim(seen, place))});
+    return c;
+}
+
+TContainer HandsContainer() {
+    TContainer c{"hands.gfx", {}};
+    for (const THandFrame& f : PaintAllHandFrames()) {
+        c.entries.push_back({f.pictureName, BmpBytes(f.picture)});
+        c.entries.push_back({f.maskName, BmpBytes(f.mask)});
+    }
+    return c;
+}
+
+TContainer MatchesContainer() {
+    return {"holz.gfx",
+            {{"holzl", JpegBytes(PaintDrawnMatch(false))}, {"holzw", JpegBytes(PaintDrawnMatch(true))}}};
+}
+
+} // namespace
+
+QByteArray BmpBytes(const QImage& img) {
+    return Encode(img.convertToFormat(QImage::Format_RGB888), "BMP", -1);
+}
+
+QByteArray JpegBytes(const QImage& img) {
+    return Encode(img.convertToFormat(QImage::Format_RGB32), "JPEG", 94);
+}
+
+std::vector<TContainer> BuildContainers() {
+    const QByteArray boardJpeg = JpegBytes(PaintBoard());
+    const QImage seen = QImage::fromData(boardJpeg, "JPEG").convertToFormat(QImage::Format_RGB32);
+    return {GameContainer(boardJpeg, seen), StonesContainer(), RimsContainer(seen), HandsContainer(),
+            MatchesContainer()};
+}
+
+void WriteContainer(const TContainer& c, const std::filesystem::path& folder) {
+    TJwStreams streams;
+    for (const TEntry& e : c.entries) {
+        TMemoryStream data(std::string_view(e.bytes.constData(), std::size_t(e.bytes.size())));
+        streams.AddStream(e.name, data);
+    }
+    TFileStream file(folder / c.fileName, TFileMode::fmCreate);
+    streams.SaveToStream(file);
+}
+
+} // namespace kelani::art

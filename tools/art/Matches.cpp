@@ -1,0 +1,134 @@
+#include "tools/art/Matches.h"
+
+#include "tools/art/ArtKit.h"
+#include "tools/art/Hands.h"
+#include "tools/art/Surface.h"
+
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+
+#include <cmath>
+
+namespace kelani::art {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr int kWidth = 400, kHeight = 300;
+
+// Dark table cloth with a soft pool of light in the middle; the top stays dark for the message.
+QImage Backdrop() {
+    QImage img(kWidth, kHeight, QImage::Format_ARGB32_Premultiplied);
+    const TWood table{QColor(84, 46, 28), QColor(44, 22, 12), 0.05, 41};
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            const double dx = (x - 200) / 260.0, dy = (y - 190) / 200.0;
+            const double light =
+                std::clamp(1.15 - 0.9 * (dx * dx + dy * dy), 0.35, 1.1) * (y < 50 ? 0.55 + 0.009 * y : 1);
+            img.setPixel(x, y, Scale(WoodColour(table, x * 1.4, y * 1.4), light));
+        }
+    return img;
+}
+
+// One matchstick from its foot to its red head; broken sticks end in splinters.
+void DrawMatch(QPainter& p, QPointF foot, QPointF head, bool broken) {
+    const QPointF d = head - foot;
+    const double len = std::hypot(d.x(), d.y());
+    p.save();
+    p.translate(foot);
+    p.rotate(std::atan2(d.y(), d.x()) * 180 / kPi);
+    QLinearGradient wood(0, -4, 0, 4);
+    wood.setColorAt(0, QColor(250, 226, 170));
+    wood.setColorAt(0.5, QColor(226, 190, 126));
+    wood.setColorAt(1, QColor(170, 128, 70));
+    QPainterPath stick;
+    if (broken) {
+        stick.moveTo(0, -3.5);
+        stick.lineTo(-6, -1.5);
+        stick.lineTo(-2, 0);
+        stick.lineTo(-8, 2);
+        stick.lineTo(0, 3.5);
+    } else {
+        stick.moveTo(0, -3.5);
+        stick.lineTo(0, 3.5);
+    }
+    stick.lineTo(len, 3.5);
+    stick.lineTo(len, -3.5);
+    stick.closeSubpath();
+    p.setPen(QPen(QColor(120, 84, 40), 0.8));
+    p.setBrush(wood);
+    p.drawPath(stick);
+    QRadialGradient tip(QPointF(len + 2, -2.5), 9);
+    tip.setColorAt(0, QColor(240, 110, 90));
+    tip.setColorAt(0.45, QColor(190, 30, 22));
+    tip.setColorAt(1, QColor(100, 10, 8));
+    p.setPen(QPen(QColor(80, 8, 6), 0.8));
+    p.setBrush(tip);
+    p.drawEllipse(QPointF(len + 3, 0), 8, 5.5);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(255, 230, 220, 170));
+    p.drawEllipse(QPointF(len + 1, -2.4), 2.6, 1.3);
+    p.restore();
+}
+
+// A soft shadow under whatever is painted into `layer`, then the layer itself.
+void DrawWithShadow(QImage& target, const QImage& layer, QPointF offset, float strength) {
+    TField shadow = AlphaOf(layer);
+    Blur(shadow, 10);
+    for (int y = 0; y < target.height(); ++y)
+        for (int x = 0; x < target.width(); ++x) {
+            const float s = shadow.Sample(x - offset.x(), y - offset.y());
+            if (s > 0.003f) target.setPixel(x, y, Scale(target.pixel(x, y), 1 - strength * s));
+        }
+    QPainter(&target).drawImage(0, 0, layer);
+}
+
+QImage Layer() {
+    QImage img(kWidth, kHeight, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    return img;
+}
+
+// The fist from below holding the remaining stick(s); only the heads show above it.
+void PaintFist(QImage& layer, QPointF at, int sticks) {
+    QPainter p(&layer);
+    p.setRenderHint(QPainter::Antialiasing);
+    for (int i = 0; i < sticks; ++i) {
+        const double dx = (i - (sticks - 1) / 2.0) * 10;
+        DrawMatch(p, at + QPointF(dx, 40), at + QPointF(dx * 1.3, -28), false);
+    }
+    p.end();
+    PaintHand(layer, at + QPointF(0, 22), THandPose{0, kPi + 0.15, 1.45, false, 2});
+}
+
+} // namespace
+
+QImage PaintDrawnMatch(bool longOne) {
+    QImage img = Backdrop();
+    QImage layer = Layer();
+    PaintFist(layer, QPointF(150, 190), 1);
+    {
+        // The drawn stick, held up by the other hand's fingertips.
+        const QPointF fingers(268, 200);
+        PaintHand(layer, fingers, THandPose{0.3, 1.95, 1.35, false, 1});
+        QPainter p(&layer);
+        p.setRenderHint(QPainter::Antialiasing);
+        const double length = longOne ? 150 : 52;
+        DrawMatch(p, fingers + QPointF(6, 26), fingers + QPointF(6 - length * 0.18, 26 - length), !longOne);
+    }
+    DrawWithShadow(img, layer, QPointF(8, 10), 0.55f);
+    return img.convertToFormat(QImage::Format_RGB32);
+}
+
+QImage PaintHiddenMatches() {
+    QImage img = Backdrop();
+    QImage layer = Layer();
+    PaintFist(layer, QPointF(170, 180), 2);
+    PaintHand(layer, QPointF(214, 150), THandPose{0.8, 2.2, 1.3, false, 1});
+    DrawWithShadow(img, layer, QPointF(8, 10), 0.55f);
+    return img.convertToFormat(QImage::Format_RGB32);
+}
+
+} // namespace kelani::art

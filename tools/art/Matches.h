@@ -1,0 +1,13 @@
+#pragma once
+// The lot drawing pictures: a hand holding out two matchsticks.
+#include <QImage>
+
+namespace kelani::art {
+
+// 400 x 300: the drawn matchstick shown, long (won) or short; dark room at the top for the
+// white first-move message.
+QImage PaintDrawnMatch(bool longOne);
+// 400 x 300: the lengths still hidden in the fist, another hand reaching for one, the board beside.
+QImage PaintHiddenMatches();
+
+} // namespace kelani::art
