@@ -1,0 +1,101 @@
+#pragma once
+// The record of a game: the settings it was started with and one TMove per move or forced pass.
+// It is also the saved-game format: a game is saved as its history and loaded by replaying it.
+//
+// Saved game (*.kel), little-endian:
+//   int32  format marker, always 2
+//   int32  N, length of the container image that follows
+//   N      stream container image, compressed and enciphered with ContainerKey, holding one
+//          stream "his"; nothing follows it
+// Stream "his":
+//   int32 Variante, int32 Schwierigkeit, int32 Startspieler, byte UseStirnmulde (1 = true),
+//   byte SteineProMulde, byte Modus, then Name1, Name2, EMail1, EMail2, Land1, Land2 (each a
+//   uint16 length and that many Windows-1252 bytes), int32 M, then M records of 9 bytes:
+//   int32 Spieler, int32 Zeit, byte Mulde.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kelani {
+
+class TStream;
+class TFeld;
+
+// One move (Mulde = the place played, 1..14) or forced pass (Mulde = 0).
+struct TMove {
+    static constexpr int RecordSize = 9;
+
+    std::int32_t Spieler = 0; // 1 or 2
+    std::int32_t Zeit = 0;    // seconds the player spent since his previous record
+    std::uint8_t Mulde = 0;
+
+    void SaveToStream(TStream& stream) const;
+    void LoadFromStream(TStream& stream);
+    bool operator==(const TMove&) const = default;
+};
+
+class THistory {
+public:
+    static constexpr std::int32_t FormatMarker = 2;
+    static constexpr const char* ContainerKey = "Rv3mQ8wTz5JpLdHsYbNcE";
+    static constexpr const char* StreamName = "his";
+
+    std::int32_t Variante = 4;
+    bool UseStirnmulde = false;
+    std::uint8_t SteineProMulde = 4;
+    std::int32_t Schwierigkeit = 1;
+    std::int32_t Startspieler = 1;
+    std::uint8_t Modus = 0; // 0 human-human, 1 computer (player 1)-human, 2 computer-computer
+    std::string Name1, Name2, EMail1, EMail2, Land1, Land2;
+
+    // Removes all records and stores the settings of a new game.
+    void Init(std::string name1, std::string name2, std::string email1, std::string email2, std::string land1,
+              std::string land2, std::int32_t variante, bool useStirnmulde, std::uint8_t steineProMulde,
+              std::int32_t schwierigkeit, std::int32_t startspieler, std::uint8_t modus);
+
+    void Clear() { moves_.clear(); }
+    int Count() const { return static_cast<int>(moves_.size()); }
+    const TMove& Moves(int i) const { return moves_.at(static_cast<size_t>(i)); }
+    void AddMove(std::int32_t zeit, std::uint8_t mulde, std::int32_t spieler);
+
+    // Records that are moves, not passes.
+    int MoveCount() const;
+    int PlayerMoveCount(int player) const;
+    // Seconds player p spent, passes included; kept within the 32-bit range for damaged files.
+    std::int32_t PlayerTime(int player) const;
+    // Whether the computer plays this player in the stored mode.
+    bool IsComputer(int player) const { return player == 1 ? Modus != 0 : Modus == 2; }
+    // Settings the rules engine can play: variant 1..6, first player 1 or 2, mode 0..2.
+    bool HasPlayableSettings() const;
+
+    // Sets board to the start position of these settings with Startspieler to move.
+    void StartBoard(TFeld& board) const;
+    // Plays one record on board: a move when mulde is a legal place, a pass when mulde is 0 and
+    // the player to move has no legal move. Anything else changes nothing and returns false.
+    static bool PlayRecord(TFeld& board, std::uint8_t mulde);
+    // Starts board and replays the records in order (Spieler is not compared with the player to
+    // move); returns how many replayed before the first that did not, Count() when all did.
+    int Replay(TFeld& board) const;
+
+    void SaveToStream(TStream& stream) const;
+    // Reads the "his" layout. A stream that ends early, or a record count that is negative or
+    // larger than what the stream still holds, raises the stream's read error before anything
+    // is allocated for the records.
+    void LoadFromStream(TStream& stream);
+
+    // Replaces the file as a whole (the old file stays intact when writing fails); errors of the
+    // file system propagate.
+    void SaveToFile(const std::string& fileName) const;
+    // True after reading a saved game. False, leaving this history unchanged, when the file does
+    // not exist, does not start with the marker 2, or holds settings the rules cannot play. A
+    // damaged container raises ECorruptFile, a file shorter than it declares the read error;
+    // this history then stays unchanged too.
+    bool LoadFromFile(const std::string& fileName);
+
+    bool operator==(const THistory&) const = default;
+
+private:
+    std::vector<TMove> moves_;
+};
+
+} // namespace kelani
