@@ -1,8 +1,11 @@
 # The game's recordings: synthesised at build time by kelani-sound (plain C++) and compiled into
 # the program as Qt resources ":/sounds/<name in lower case>.wav".
-add_executable(kelani-sound tools/sound/main.cpp tools/sound/Recordings.cpp tools/sound/Marimba.cpp
-                            tools/sound/Stones.cpp tools/sound/Synth.cpp tools/sound/Wave.cpp)
-target_include_directories(kelani-sound PRIVATE ${CMAKE_SOURCE_DIR})
+add_library(kelani_soundsynth STATIC tools/sound/Recordings.cpp tools/sound/Marimba.cpp tools/sound/Stones.cpp
+                                     tools/sound/Synth.cpp tools/sound/Wave.cpp)
+target_include_directories(kelani_soundsynth PUBLIC ${CMAKE_SOURCE_DIR})
+kelani_warnings(kelani_soundsynth)
+add_executable(kelani-sound tools/sound/main.cpp)
+target_link_libraries(kelani-sound PRIVATE kelani_soundsynth)
 # A build tool, not part of the program folder.
 set_target_properties(kelani-sound PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
 kelani_warnings(kelani-sound)
@@ -28,6 +31,7 @@ if(KELANI_GUI)
   qt_add_resources(kelani_sounds kelani_sounds PREFIX /sounds BASE ${KELANI_SOUND_DIR} FILES ${KELANI_SOUND_FILES})
 endif()
 
+kelani_test(test_sound_synth SOURCES tests/assets/test_sound_synth.cpp LIBS kelani_soundsynth)
 kelani_test(test_sounds GUI SOURCES tests/assets/test_sounds.cpp LIBS kelani_sounds)
 if(TARGET test_sounds)
   target_compile_definitions(test_sounds PRIVATE KELANI_SOUND_TOOL="$<TARGET_FILE:kelani-sound>")
