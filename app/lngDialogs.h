@@ -70,8 +70,10 @@ struct TShownMessage {
     bool Standard = false; // the toolkit's standard box was used
 };
 
-// Test seam. Once an answer is queued, boxes are no longer shown: each box takes the next queued
-// answer (or, when none is left, the result of its default button) and is recorded.
+// Test seam. Once it is enabled (or an answer is queued), boxes are no longer shown: each box takes
+// the next queued answer (or, when none is left, the result of its default button, else mrCancel)
+// and is recorded.
+void EnableMessageSeam();
 void QueueMessageAnswer(int result);
 // Every box seen since the last reset, oldest first.
 const std::vector<TShownMessage>& ShownMessages();

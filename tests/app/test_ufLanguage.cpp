@@ -1,0 +1,77 @@
+#include "app/ufLanguage.h"
+
+#include "app/lngDialogs.h"
+#include "app/uIniFile.h"
+
+#include "TempFolder.h"
+#include "tests/support/TestApp.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+using namespace kelani;
+
+namespace {
+
+class LanguageDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::App();
+        ResetMessageSeam();
+    }
+    void TearDown() override { ResetMessageSeam(); }
+
+    std::string Stored() const {
+        return TIniFile(folder.File("settings.ini")).ReadString("settings", "language", "<none>");
+    }
+
+    test::TempFolder folder;
+};
+
+} // namespace
+
+TEST_F(LanguageDialogTest, ShowsBilingualTextsAtTheDesignedSize) {
+    TfLanguage dialog(folder.Path());
+    EXPECT_EQ(dialog.windowTitle(), "KELANI (R)");
+    EXPECT_EQ(dialog.size(), QSize(330, 193));
+    EXPECT_EQ(dialog.findChild<QPushButton*>("bGerman")->text(), "Deutsch / German");
+    EXPECT_EQ(dialog.findChild<QPushButton*>("bEnglish")->text(), "Englisch / English");
+    EXPECT_EQ(dialog.findChild<QLabel*>("lDescHead")->text(), "Sprache / Language:");
+    EXPECT_EQ(dialog.findChild<QLabel*>("lDesc")->text(),
+              QString::fromUtf8("Wählen Sie Ihre Sprache.\nPlease choose your language."));
+    EXPECT_TRUE(dialog.ChosenLanguage().isEmpty());
+}
+
+TEST_F(LanguageDialogTest, RefusesToCloseWithoutAChoiceButStoresTheEmptyValue) {
+    TfLanguage dialog(folder.Path());
+    dialog.open();
+    EXPECT_FALSE(dialog.close());
+    dialog.reject(); // Esc
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(Stored(), "");
+    dialog.findChild<QPushButton*>("bEnglish")->click();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.ChosenLanguage(), "english");
+    EXPECT_EQ(Stored(), "english");
+}
+
+TEST_F(LanguageDialogTest, GermanChoiceIsWrittenIntoSettings) {
+    TfLanguage dialog(folder.Path());
+    dialog.open();
+    dialog.findChild<QPushButton*>("bGerman")->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(Stored(), "german");
+}
+
+TEST_F(LanguageDialogTest, RefusedWriteIsReportedAndTheChoiceStillCloses) {
+    TfLanguage dialog(folder.File("missing"));
+    EnableMessageSeam();
+    dialog.open();
+    dialog.findChild<QPushButton*>("bGerman")->click();
+    EXPECT_FALSE(dialog.isVisible());
+    ASSERT_EQ(ShownMessages().size(), 1u);
+    EXPECT_EQ(ShownMessages()[0].Type, mtError);
+    EXPECT_TRUE(ShownMessages()[0].Text.endsWith("settings.ini kann nicht geschrieben werden"));
+    EXPECT_TRUE(ShownMessages()[0].Text.startsWith("nach "));
+}
