@@ -6,7 +6,7 @@ if(KELANI_GUI)
     LIBS kelani_platform)
 
   kelani_library(kelani_view GUI
-    SOURCES view/uTFeldSketch.cpp view/uTSpielfeldLayers.cpp
+    SOURCES view/uTFeldSketch.cpp view/uTSpielfeldLayers.cpp view/uTHands.cpp
     LIBS kelani_canvas kelani_game kelani_gfxfile)
 
   kelani_test(test_view GUI
@@ -14,6 +14,7 @@ if(KELANI_GUI)
     LIBS kelani_canvas)
 
   kelani_test(test_board GUI
-    SOURCES tests/view/test_sketch.cpp tests/view/test_layers_board.cpp tests/view/test_canvas_support.cpp
+    SOURCES tests/view/test_sketch.cpp tests/view/test_layers_board.cpp tests/view/test_hands.cpp
+            tests/view/test_canvas_support.cpp
     LIBS kelani_view)
 endif()

@@ -61,4 +61,18 @@ QRect DifferenceBounds(const QImage& a, const QImage& b) {
     return bounds;
 }
 
+QColor PileColour(int n) {
+    return QColor(20 * n, 40, 200);
+}
+
+std::array<QImage, 9> TestPiles() {
+    std::array<QImage, 9> piles;
+    for (int n = 1; n <= 9; ++n) {
+        piles[n - 1] = Filled({24, 18}, Qt::red);
+        for (int y = 2; y < 17; ++y)
+            for (int x = 2; x < 22; ++x) piles[n - 1].setPixel(x, y, PileColour(n).rgb());
+    }
+    return piles;
+}
+
 } // namespace kelani::test

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QImage>
 #include <QRect>
+#include <array>
 
 namespace kelani::test {
 
@@ -18,5 +19,9 @@ bool SameOutside(const QImage& a, const QImage& b, const QRect& rect);
 int CountDifferent(const QImage& a, const QImage& b, const QRect& rect);
 // The smallest rectangle holding every pixel that differs between `a` and `b` (null if none).
 QRect DifferenceBounds(const QImage& a, const QImage& b);
+
+// Stone piles for tests: pile n is a 20 x 15 block of PileColour(n) at (2, 2) on the red key.
+QColor PileColour(int n);
+std::array<QImage, 9> TestPiles();
 
 } // namespace kelani::test

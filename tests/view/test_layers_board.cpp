@@ -9,22 +9,7 @@ using namespace kelani::test;
 
 namespace {
 
-// Pile n: a 20 x 15 block of its own colour on the red key.
-QColor PileColour(int n) {
-    return QColor(20 * n, 40, 200);
-}
 const QColor kRimColour(90, 60, 30);
-
-std::array<QImage, 9> TestPiles() {
-    std::array<QImage, 9> piles;
-    for (int n = 1; n <= 9; ++n) {
-        piles[n - 1] = Filled({24, 18}, Qt::red);
-        QImage& pile = piles[n - 1];
-        for (int y = 2; y < 17; ++y)
-            for (int x = 2; x < 22; ++x) pile.setPixel(x, y, PileColour(n).rgb());
-    }
-    return piles;
-}
 
 // A rim: white (transparent) except a band that stays inside every pit rectangle.
 std::array<QImage, 15> TestRims() {
