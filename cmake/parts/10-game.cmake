@@ -6,3 +6,9 @@ kelani_test(test_game SOURCES tests/game/test_uTFeld.cpp tests/game/test_uTFeld_
             LIBS kelani_game)
 
 
+# kelanitool's play commands, run as the built program.
+kelani_test(test_kelanitool_play SOURCES tests/game/test_kelanitool_play.cpp LIBS kelani_game)
+if(TARGET test_kelanitool_play)
+  target_compile_definitions(test_kelanitool_play PRIVATE KELANITOOL="$<TARGET_FILE:kelanitool>")
+  add_dependencies(test_kelanitool_play kelanitool)
+endif()
