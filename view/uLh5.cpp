@@ -26,8 +26,10 @@ constexpr int kTSpecial = 3; // a 2-bit zero run follows the third code-length l
 // match; a new group that could overflow its 16384 bytes starts a new block.
 constexpr int kBufferSize = 16384;
 constexpr int kBlockLimit = kBufferSize - 3 * 8;
-// A sound stream never reads past its end; a little slack tolerates a missing final byte.
-constexpr std::int64_t kOverreadBits = 64;
+// A sound stream is never read past its end; the slack covers the bit buffer's look-ahead
+// (8 bytes) and tolerates a few missing final bytes.
+constexpr std::size_t kOverreadBytes = 16;
+constexpr std::size_t kGrowth = 1 << 16;
 
 const char* const kCorrupt = "Compressed file is corrupt";
 
@@ -64,15 +66,11 @@ public:
     explicit BitReader(std::span<const std::uint8_t> in) : in_(in) {}
 
     std::uint32_t Peek16() {
-        Fill();
+        if (bits_ < 16) Fill();
         return static_cast<std::uint32_t>(acc_ >> (bits_ - 16)) & 0xFFFF;
     }
-    void Skip(int count) {
-        Fill();
-        bits_ -= count;
-        consumed_ += count;
-        if (consumed_ > static_cast<std::int64_t>(in_.size()) * 8 + kOverreadBits) Corrupt();
-    }
+    // Only after Peek16: at least 16 bits are buffered.
+    void Skip(int count) { bits_ -= count; }
     std::uint32_t Get(int count) {
         if (count == 0) return 0;
         const std::uint32_t value = Peek16() >> (16 - count);
@@ -82,11 +80,14 @@ public:
 
 private:
     void Fill() {
-        while (bits_ <= 56) {
-            const std::uint8_t byte = at_ < in_.size() ? in_[at_] : 0; // zeros once the input is used up
+        for (; bits_ <= 56; bits_ += 8) {
+            std::uint8_t byte = 0; // zeros once the input is used up, but only a few
+            if (at_ < in_.size())
+                byte = in_[at_];
+            else if (at_ >= in_.size() + kOverreadBytes)
+                Corrupt();
             ++at_;
             acc_ = acc_ << 8 | byte;
-            bits_ += 8;
         }
     }
 
@@ -94,7 +95,6 @@ private:
     std::size_t at_ = 0;
     std::uint64_t acc_ = 0;
     int bits_ = 0;
-    std::int64_t consumed_ = 0;
 };
 
 // ================================================================ code tables
@@ -117,37 +117,69 @@ std::array<std::uint16_t, N> CanonicalCodes(const std::array<std::uint8_t, N>& l
     return codes;
 }
 
-// A whole-width lookup of 16 peeked bits: symbol in the low 10 bits, code length above.
+// Codes of up to 10 bits are looked up directly (symbol in the low 10 bits, length above);
+// the rare longer ones are decoded canonically, one length after the other.
 class DecodeTable {
 public:
     // Builds the table; an incomplete or over-full code is corrupt.
-    template <std::size_t N> void Build(const std::array<std::uint8_t, N>& lengths, std::size_t used) {
+    template <std::size_t N> void Build(const std::array<std::uint8_t, N>& lengths) {
         std::uint32_t kraft = 0;
-        for (std::size_t s = 0; s < used; ++s)
-            if (lengths[s] != 0) kraft += 1u << (kMaxCodeLength - lengths[s]);
+        count_.fill(0);
+        for (std::uint8_t len : lengths) {
+            if (len != 0) kraft += 1u << (kMaxCodeLength - len);
+            ++count_[len];
+        }
         if (kraft != 1u << kMaxCodeLength) Corrupt();
+        // Canonical order: by length, then by symbol.
+        int code = 0, index = 0;
+        for (int len = 1; len <= kMaxCodeLength; ++len) {
+            first_[len] = code;
+            offset_[len] = index;
+            code = (code + count_[len]) << 1;
+            index += count_[len];
+        }
         const auto codes = CanonicalCodes(lengths);
-        for (std::size_t s = 0; s < used; ++s) {
+        std::array<int, kMaxCodeLength + 1> next = offset_;
+        for (std::size_t s = 0; s < N; ++s) {
             const int len = lengths[s];
             if (len == 0) continue;
-            const std::uint32_t first = std::uint32_t{codes[s]} << (kMaxCodeLength - len);
-            const std::uint16_t entry = static_cast<std::uint16_t>(s | len << 10);
-            std::fill_n(table_.begin() + first, 1u << (kMaxCodeLength - len), entry);
+            sorted_[static_cast<std::size_t>(next[len]++)] = static_cast<std::uint16_t>(s);
+            if (len > kFastBits) continue;
+            const std::uint32_t from = std::uint32_t{codes[s]} << (kFastBits - len);
+            std::fill_n(fast_.begin() + from, 1u << (kFastBits - len),
+                        static_cast<std::uint16_t>(s | len << 10));
         }
+        // Prefixes of longer codes.
+        const std::uint32_t shortCodes = static_cast<std::uint32_t>(first_[kFastBits] + count_[kFastBits]);
+        std::fill(fast_.begin() + shortCodes, fast_.end(), kLong);
     }
     // Every code decodes to symbol without reading a bit.
-    void Single(std::uint32_t symbol) {
-        std::fill(table_.begin(), table_.end(), static_cast<std::uint16_t>(symbol));
-    }
+    void Single(std::uint32_t symbol) { fast_.fill(static_cast<std::uint16_t>(symbol)); }
 
     int Decode(BitReader& in) const {
-        const std::uint16_t entry = table_[in.Peek16()];
-        in.Skip(entry >> 10);
-        return entry & 0x3FF;
+        const std::uint32_t bits = in.Peek16();
+        const std::uint16_t entry = fast_[bits >> (kMaxCodeLength - kFastBits)];
+        if (entry != kLong) {
+            in.Skip(entry >> 10);
+            return entry & 0x3FF;
+        }
+        for (int len = kFastBits + 1; len <= kMaxCodeLength; ++len) {
+            const int code = static_cast<int>(bits >> (kMaxCodeLength - len)) - first_[len];
+            if (code < count_[len]) {
+                in.Skip(len);
+                return sorted_[static_cast<std::size_t>(offset_[len] + code)];
+            }
+        }
+        Corrupt(); // unreachable for a complete code
     }
 
 private:
-    std::vector<std::uint16_t> table_ = std::vector<std::uint16_t>(1 << kMaxCodeLength);
+    static constexpr int kFastBits = 10;
+    static constexpr std::uint16_t kLong = 0xFFFF;
+
+    std::array<std::uint16_t, 1 << kFastBits> fast_{};
+    std::array<int, kMaxCodeLength + 1> count_{}, first_{}, offset_{};
+    std::array<std::uint16_t, kNC> sorted_{};
 };
 
 // ================================================================ decoder
@@ -157,20 +189,27 @@ public:
     explicit Decoder(std::span<const std::uint8_t> in) : in_(in) {}
 
     std::vector<std::uint8_t> Run(std::int64_t size) {
-        std::vector<std::uint8_t> out;
-        out.reserve(static_cast<std::size_t>(std::min<std::int64_t>(size, kDicSize * 64)));
-        while (static_cast<std::int64_t>(out.size()) < size) {
+        const std::size_t total = static_cast<std::size_t>(size);
+        // Grown as data is decoded, so a huge announced size costs nothing until it is earned.
+        std::vector<std::uint8_t> out(std::min<std::size_t>(total, kGrowth));
+        std::size_t pos = 0;
+        while (pos < total) {
+            if (out.size() - pos < kMaxMatch) out.resize(std::min(total, std::max(out.size() * 2, kGrowth)));
             const int c = NextCode();
             if (c < 256) {
-                out.push_back(static_cast<std::uint8_t>(c));
+                out[pos++] = static_cast<std::uint8_t>(c);
                 continue;
             }
             const std::size_t distance = Position() + 1;
-            if (distance > out.size()) Corrupt(); // before the start of the output
-            const std::size_t length =
-                std::min<std::size_t>(c - 256 + kMinMatch, static_cast<std::size_t>(size) - out.size());
-            const std::size_t from = out.size() - distance;
-            for (std::size_t i = 0; i < length; ++i) out.push_back(out[from + i]);
+            if (distance > pos) Corrupt(); // before the start of the output
+            const std::size_t length = std::min<std::size_t>(c - 256 + kMinMatch, total - pos);
+            std::uint8_t* to = out.data() + pos;
+            const std::uint8_t* from = to - distance;
+            if (distance >= length)
+                std::memcpy(to, from, length);
+            else
+                for (std::size_t i = 0; i < length; ++i) to[i] = from[i]; // overlapping: a repeating run
+            pos += length;
         }
         return out;
     }
@@ -216,7 +255,7 @@ private:
             if (i == special) i += static_cast<int>(in_.Get(2)); // a run of zero lengths
             if (i > symbols) Corrupt();
         }
-        table.Build(lengths, static_cast<std::size_t>(symbols));
+        table.Build(lengths);
     }
 
     void ReadCodeTable() {
@@ -236,7 +275,7 @@ private:
             i += zeros; // the array is zeroed already
             if (i > kNC) Corrupt();
         }
-        c_.Build(lengths, kNC);
+        c_.Build(lengths);
     }
 
     static std::uint32_t CheckedSymbol(std::uint32_t symbol, int symbols) {

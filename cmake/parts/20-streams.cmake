@@ -3,6 +3,32 @@ kelani_library(kelani_streams
   SOURCES view/uJwStreamBase.cpp view/JwStream.cpp view/uLh5.cpp view/uBlowfish.cpp
   LIBS kelani_base)
 
-kelani_test(test_jwstream
-  SOURCES tests/view/test_jwstream.cpp tests/view/test_jwstream_corrupt.cpp
-  LIBS kelani_streams)
+if(KELANI_TESTS)
+  find_package(PkgConfig REQUIRED)
+  pkg_check_modules(LHASA REQUIRED IMPORTED_TARGET liblhasa)
+  find_package(OpenSSL REQUIRED)
+  kelani_test(test_jwstream
+    SOURCES tests/view/test_jwstream.cpp tests/view/test_jwstream_corrupt.cpp
+    LIBS kelani_streams)
+  kelani_test(test_lh5 SOURCES tests/view/test_lh5.cpp LIBS kelani_streams PkgConfig::LHASA)
+  kelani_test(test_blowfish SOURCES tests/view/test_blowfish.cpp LIBS kelani_streams OpenSSL::Crypto)
+  target_compile_definitions(test_blowfish PRIVATE OPENSSL_SUPPRESS_DEPRECATED)
+endif()
+
+kelani_bench(bench_lh5 SOURCES bench/bench_lh5.cpp LIBS kelani_streams)
+if(TARGET bench_lh5)
+  find_package(ZLIB REQUIRED)
+  target_link_libraries(bench_lh5 PRIVATE ZLIB::ZLIB)
+endif()
+
+# libFuzzer targets: configure with clang and -DKELANI_FUZZ=ON; not part of the CTest run.
+if(KELANI_FUZZ)
+  target_compile_options(kelani_streams PRIVATE -fsanitize=fuzzer-no-link,address,undefined)
+  foreach(target fuzz_jwstream fuzz_lh5)
+    add_executable(${target} tests/fuzz/${target}.cpp)
+    target_link_libraries(${target} PRIVATE kelani_streams)
+    target_compile_options(${target} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_options(${target} PRIVATE -fsanitize=fuzzer,address,undefined)
+    kelani_warnings(${target})
+  endforeach()
+endif()

@@ -1,5 +1,7 @@
 #include "view/JwStream.h"
 
+#include "tests/view/test_jwstream_util.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -41,10 +43,8 @@ TJwStreams Loaded(const std::vector<std::uint8_t>& image, const std::string& key
 }
 
 std::string RandomBytes(std::size_t n, unsigned seed) {
-    std::mt19937 rng(seed);
-    std::string s(n, '\0');
-    for (char& ch : s) ch = static_cast<char>(rng());
-    return s;
+    const auto bytes = test::RandomBytes(n, seed);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 class TempFolder {
