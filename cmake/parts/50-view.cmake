@@ -18,3 +18,5 @@ if(KELANI_GUI)
             tests/view/test_canvas_support.cpp
     LIBS kelani_view)
 endif()
+
+kelani_bench(bench_frame SOURCES bench/bench_frame.cpp LIBS kelani_view)
