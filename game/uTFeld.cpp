@@ -3,6 +3,20 @@
 namespace kelani {
 namespace {
 
+// The place after each place in sowing order; without head pits they are passed over.
+constexpr std::array<std::array<int8_t, kPlaces + 1>, 2> MakeNextPitTable() {
+    std::array<std::array<int8_t, kPlaces + 1>, 2> table{};
+    for (int use = 0; use < 2; ++use) {
+        for (int i = 0; i <= kPlaces; ++i) {
+            int next = i % kPlaces + 1;
+            if (IsStirnmulde(next) && !use) next = next % kPlaces + 1;
+            table[use][i] = static_cast<int8_t>(next);
+        }
+    }
+    return table;
+}
+constexpr auto kNextPit = MakeNextPitTable();
+
 inline void Fire(const TFeldEvent& event, int place, int player, int count) {
     if (event) event(place, player, count);
 }
@@ -63,9 +77,7 @@ int TFeld::Leader() const {
 // ---- cursor ---------------------------------------------------------------------------------
 
 int TFeld::NextPit() const {
-    int i = s_.AktMulde % kPlaces + 1;
-    if (IsStirnmulde(i) && !s_.UseStirnmulde) i = i % kPlaces + 1;
-    return i;
+    return kNextPit[s_.UseStirnmulde][s_.AktMulde];
 }
 
 int TFeld::PrevPit() const {
@@ -96,7 +108,19 @@ void TFeld::SowOne() {
 }
 
 void TFeld::SowHand() {
-    while (s_.Hand > 0) SowOne();
+    if (OnBeforeSow || OnAfterSow) {
+        while (s_.Hand > 0) SowOne();
+        return;
+    }
+    // Silent engines (the computer's look-ahead) sow the whole hand in one tight loop.
+    const auto& next = kNextPit[s_.UseStirnmulde];
+    int place = s_.AktMulde;
+    for (int hand = s_.Hand; hand > 0; --hand) {
+        place = next[place];
+        s_.Mulden[place] += 1;
+    }
+    s_.AktMulde = place;
+    s_.Hand = 0;
 }
 
 void TFeld::HandToStore(int n) {

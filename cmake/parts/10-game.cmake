@@ -12,3 +12,5 @@ if(TARGET test_kelanitool_play)
   target_compile_definitions(test_kelanitool_play PRIVATE KELANITOOL="$<TARGET_FILE:kelanitool>")
   add_dependencies(test_kelanitool_play kelanitool)
 endif()
+
+kelani_bench(bench_ki SOURCES bench/bench_ki.cpp LIBS kelani_game)

@@ -1,0 +1,101 @@
+// The computer's level-3 decision from mid-game positions of every rule set, and raw simulated
+// moves (copy + whole move) per second. Target: a level-3 decision well under 1 ms.
+#include "game/uTKI.h"
+
+#include <benchmark/benchmark.h>
+
+#include <array>
+
+namespace {
+
+using namespace kelani;
+
+struct MidGame {
+    int variante;
+    bool heads;
+    int player;
+    std::array<int, 14> places;
+};
+
+// Positions reached by random play from the start with 4 stones, one per rule set and option.
+constexpr MidGame kPositions[] = {
+    {1, false, 1, {0, 2, 0, 0, 0, 0, 11, 11, 0, 0, 2, 1, 0, 21}},
+    {1, true, 1, {3, 0, 4, 0, 4, 2, 16, 5, 0, 0, 1, 2, 0, 11}},
+    {2, false, 2, {0, 2, 0, 2, 2, 11, 8, 3, 2, 9, 8, 0, 1, 0}},
+    {2, true, 1, {7, 2, 7, 0, 7, 1, 2, 6, 6, 5, 1, 0, 0, 4}},
+    {3, false, 1, {8, 2, 1, 2, 2, 8, 0, 0, 3, 2, 9, 3, 8, 0}},
+    {3, true, 1, {1, 8, 7, 0, 0, 6, 2, 6, 0, 4, 7, 2, 0, 5}},
+    {4, false, 1, {1, 2, 2, 8, 2, 4, 2, 4, 10, 0, 0, 9, 0, 4}},
+    {4, true, 2, {7, 0, 7, 0, 0, 1, 6, 7, 7, 1, 0, 7, 1, 4}},
+    {5, false, 2, {0, 0, 0, 0, 1, 1, 24, 2, 1, 0, 1, 2, 0, 16}},
+    {5, true, 2, {0, 0, 0, 0, 0, 1, 27, 3, 0, 0, 0, 0, 1, 16}},
+    {6, false, 1, {1, 11, 1, 0, 0, 8, 15, 1, 0, 2, 0, 0, 1, 8}},
+    {6, true, 1, {0, 0, 0, 0, 7, 0, 7, 3, 1, 0, 8, 8, 8, 6}},
+};
+
+TFeld MakeFeld(const MidGame& position) {
+    TFeld feld;
+    feld.SetVariante(position.variante);
+    feld.SetUseStirnmulde(position.heads);
+    feld.SetSteineProMulde(4);
+    feld.Reset();
+    feld.SetAktSpieler(position.player);
+    for (int i = 1; i <= kPlaces; ++i) feld.SetMulde(i, position.places[i - 1]);
+    return feld;
+}
+
+TFeld StartFeld(int variante) {
+    TFeld feld;
+    feld.SetVariante(variante);
+    feld.SetSteineProMulde(4);
+    feld.Reset();
+    return feld;
+}
+
+void Level3Decision(benchmark::State& state, const TFeld& feld) {
+    TRandom random;
+    TKI ki(feld, random);
+    ki.SetLevel(3);
+    for (auto _ : state) benchmark::DoNotOptimize(ki.ChooseMove());
+}
+
+void BM_Level3MidGame(benchmark::State& state) {
+    const MidGame& position = kPositions[state.range(0)];
+    state.SetLabel("rule set " + std::to_string(position.variante) + (position.heads ? " with" : " without") +
+                   " head pits");
+    Level3Decision(state, MakeFeld(position));
+}
+BENCHMARK(BM_Level3MidGame)->DenseRange(0, std::size(kPositions) - 1)->Unit(benchmark::kMicrosecond);
+
+void BM_Level3Start(benchmark::State& state) {
+    state.SetLabel("rule set " + std::to_string(state.range(0)) + " start, 4 stones");
+    Level3Decision(state, StartFeld(static_cast<int>(state.range(0))));
+}
+BENCHMARK(BM_Level3Start)->DenseRange(1, 6)->Unit(benchmark::kMicrosecond);
+
+// Every move of the complete tree to depth 4, as the search plays them, without the tree.
+long PlayTree(const TFeld& feld, int depth) {
+    long moves = 0;
+    TFeld scratch;
+    for (int n = 1; n <= 6; ++n) {
+        const int index = PitIndex(feld.AktSpieler(), n);
+        if (!feld.IsLegalMove(index)) continue;
+        scratch.Assign(feld);
+        scratch.DoMove(index);
+        moves += 1 + (depth > 0 ? PlayTree(scratch, depth - 1) : 0);
+    }
+    return moves;
+}
+
+void BM_SimulatedMoves(benchmark::State& state) {
+    const TFeld feld = StartFeld(static_cast<int>(state.range(0)));
+    state.SetLabel("rule set " + std::to_string(state.range(0)));
+    long moves = 0;
+    for (auto _ : state) moves += PlayTree(feld, 4);
+    state.SetItemsProcessed(moves);
+}
+BENCHMARK(BM_SimulatedMoves)->DenseRange(1, 6)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
