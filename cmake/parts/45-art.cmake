@@ -32,7 +32,7 @@ endif()
 
 # Review pictures of the artwork as the game composes it (tools/screens/render.sh).
 if(KELANI_GUI)
-  add_executable(kelani-screens tools/screens/main.cpp)
+  add_executable(kelani-screens tools/screens/main.cpp tools/art/Compose.cpp)
   target_include_directories(kelani-screens PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(kelani-screens PRIVATE kelani_streams Qt6::Gui)
   set_target_properties(kelani-screens PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)

@@ -96,7 +96,7 @@ void ApplyBowls(TSurface& s, TField& depthField, double maxDepth) {
 
 void PaintTable(TSurface& s) {
     TField all(s.Width(), s.Height(), 1.f);
-    s.Paint(all, [](int x, int y) { return WoodColour(kTable, x, y); });
+    s.Paint(all, [](int x, int y) { return TableColour(x, y); });
 }
 
 TField BoardMask(int w, int h) {
@@ -119,6 +119,24 @@ void PaintBoardTop(TSurface& s) {
         s.height.v[i] += 18.f * float(SmoothStep(0.5, 1.0, bevel.v[i])) * m;
         s.sheen.v[i] = 0.35f * m;
         s.ambient.v[i] *= 1 - m;
+    }
+}
+
+// A thin strip of dark wood inlaid a little inside the board's edge.
+void InlayStringing(TSurface& s) {
+    QPainterPath line = RoundedPolygon(kBoardTop, 16);
+    QPainterPathStroker outer;
+    outer.setWidth(2.2);
+    const QRectF b = kBoardTop.boundingRect();
+    const double sx = (b.width() - 24) / b.width(), sy = (b.height() - 22) / b.height();
+    QTransform t;
+    t.translate(b.center().x(), b.center().y());
+    t.scale(sx, sy);
+    t.translate(-b.center().x(), -b.center().y());
+    const TField mask = PathMask(outer.createStroke(t.map(line)), s.Width(), s.Height());
+    for (std::size_t i = 0; i < mask.v.size(); ++i) {
+        s.albedo[i] = Mix(QColor(s.albedo[i]), QColor(70, 36, 16), 0.8 * mask.v[i]).rgb();
+        s.height.v[i] -= 0.6f * mask.v[i];
     }
 }
 
@@ -182,7 +200,7 @@ void PaintFrontFace(QImage& img) {
     for (int y = int(bounds.top()); y < int(bounds.bottom()) + 1; ++y)
         for (int x = 0; x < img.width(); ++x) {
             const double t = (y - (bounds.bottom() - kFrontDepth)) / kFrontDepth;
-            const double shade = 0.62 - 0.3 * std::clamp(t, 0.0, 1.0);
+            const double shade = 0.5 - 0.24 * std::clamp(t, 0.0, 1.0);
             grain.setPixel(x, y, Scale(WoodColour(kBoardWood, x * 0.7, y * 3.0 + 500), shade));
         }
     QPainter p(&img);
@@ -219,7 +237,7 @@ void PrintPlateIcons(QImage& img) {
     const QColor ink(96, 62, 34);
     DrawClockIcon(p, QRectF(33, 27, 32, 32), ink);
     DrawTurnIcon(p, QRectF(184, 25, 30, 30), ink);
-    DrawVariantIcon(p, QRectF(316, 28, 32, 22), ink);
+    DrawVariantIcon(p, QRectF(316, 26, 34, 26), ink);
     DrawInHandIcon(p, QRectF(444, 25, 28, 30), ink);
     DrawTallyIcon(p, QRectF(596, 26, 30, 30), ink);
 }
@@ -230,6 +248,7 @@ QImage PaintBoard() {
     TSurface s(kBoardWidth, kBoardHeight);
     PaintTable(s);
     PaintBoardTop(s);
+    InlayStringing(s);
     CarveTitle(s);
     CarvePits(s);
     for (const QRectF& r : kPlates) PaintPlate(s, r);
@@ -239,6 +258,10 @@ QImage PaintBoard() {
     PaintSmallBoards(img);
     PrintPlateIcons(img);
     return img;
+}
+
+QRgb TableColour(double x, double y) {
+    return WoodColour(kTable, x, y);
 }
 
 QImage CutRim(const QImage& board, int place) {
@@ -271,7 +294,7 @@ QImage PaintGolden() {
         p.scale(4, 4);
         QPainterPath ring;
         ring.addEllipse(QRectF(1, 1, w - 2, h - 2));
-        ring.addEllipse(QRectF(7, 6, w - 14, h - 12));
+        ring.addEllipse(QRectF(8, 7, w - 16, h - 14));
         p.fillPath(ring, GoldGradient(QPointF(0, 0), QPointF(w, h)));
         p.setPen(QPen(QColor(110, 66, 10), 0.8));
         p.drawPath(ring);

@@ -2,6 +2,7 @@
 // The board picture and everything cut from or painted to match it: pit rims, pit highlight,
 // the captions of the two sketches and the small board of the history view.
 #include <QImage>
+#include <QRgb>
 #include <QString>
 
 namespace kelani::art {
@@ -10,6 +11,9 @@ namespace kelani::art {
 // clocks, the player to move, the variant, the stones in hand, the move counters and the notes,
 // and the two small boards of the overview.
 QImage PaintBoard();
+
+// The bare table the board lies on, at a point of the board picture (extends beyond it).
+QRgb TableColour(double x, double y);
 
 // The front rim of playing pit `place` cut from the board as the player will see it (pass the
 // decoded JPEG): board pixels below the pit's front edge, white (transparent) inside the opening.

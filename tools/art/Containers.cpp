@@ -71,9 +71,10 @@ TContainer HandsContainer() {
     return c;
 }
 
-TContainer MatchesContainer() {
+TContainer MatchesContainer(const QImage& board) {
     return {"holz.gfx",
-            {{"holzl", JpegBytes(PaintDrawnMatch(false))}, {"holzw", JpegBytes(PaintDrawnMatch(true))}}};
+            {{"holzl", JpegBytes(PaintDrawnMatch(board, false))},
+             {"holzw", JpegBytes(PaintDrawnMatch(board, true))}}};
 }
 
 } // namespace
@@ -86,11 +87,11 @@ QByteArray JpegBytes(const QImage& img) {
     return Encode(img.convertToFormat(QImage::Format_RGB32), "JPEG", 94);
 }
 
-std::vector<TContainer> BuildContainers() {
-    const QByteArray boardJpeg = JpegBytes(PaintBoard());
+std::vector<TContainer> BuildContainers(const QImage& board) {
+    const QByteArray boardJpeg = JpegBytes(board);
     const QImage seen = QImage::fromData(boardJpeg, "JPEG").convertToFormat(QImage::Format_RGB32);
     return {GameContainer(boardJpeg, seen), StonesContainer(), RimsContainer(seen), HandsContainer(),
-            MatchesContainer()};
+            MatchesContainer(board)};
 }
 
 void WriteContainer(const TContainer& c, const std::filesystem::path& folder) {

@@ -24,8 +24,9 @@ struct TContainer {
 QByteArray BmpBytes(const QImage& img);
 QByteArray JpegBytes(const QImage& img);
 
-// Paints every picture and returns the five containers, game.gfx first.
-std::vector<TContainer> BuildContainers();
+// Paints every picture on and around the clean board picture and returns the five containers,
+// game.gfx first.
+std::vector<TContainer> BuildContainers(const QImage& board);
 
 // Writes one container, compressed and plain, into the folder.
 void WriteContainer(const TContainer& c, const std::filesystem::path& folder);

@@ -64,9 +64,20 @@ void DrawLimb(QPainter& p, QPointF a, QPointF b, double wa, double wb) {
     const QPointF d = b - a;
     const double len = std::hypot(d.x(), d.y());
     const QPointF n(-d.y() / len * wa / 2, d.x() / len * wa / 2);
+    const QPainterPath limb = Capsule(a, b, wa, wb);
+    // A soft shadow on whatever lies below, then the limb with a warmer, redder tip.
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(90, 44, 24, 60));
+    p.drawPath(limb.translated(1.5, 2.2));
     p.setPen(Line(kSkinLine, 1.3));
     p.setBrush(Across(a + n, a - n, kSkin, kSkinShade));
-    p.drawPath(Capsule(a, b, wa, wb));
+    p.drawPath(limb);
+    QRadialGradient blush(b, wb * 0.9);
+    blush.setColorAt(0, QColor(236, 130, 120, 60));
+    blush.setColorAt(1, QColor(236, 130, 120, 0));
+    p.setPen(Qt::NoPen);
+    p.setBrush(blush);
+    p.drawPath(limb);
 }
 
 // The forearm in its sleeve, from the wrist up and out of the picture.
@@ -108,6 +119,9 @@ void DrawPalm(QPainter& p, double openness) {
     palm.cubicTo(-14, knuckle + 12, 14, knuckle + 12, 30, knuckle + 6);
     palm.cubicTo(34, knuckle - 4, 30, -72, 24, -96);
     palm.closeSubpath();
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(90, 44, 24, 60));
+    p.drawPath(palm.translated(1.5, 2.5));
     QRadialGradient g(QPointF(-8, -70), 46);
     g.setColorAt(0, kSkin.lighter(108));
     g.setColorAt(0.7, kSkin);

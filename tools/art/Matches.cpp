@@ -18,8 +18,9 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr int kWidth = 400, kHeight = 300;
 
-// Dark table cloth with a soft pool of light in the middle; the top stays dark for the message.
-QImage Backdrop() {
+// The table with a soft pool of light in the middle and a corner of the board lying at the lower
+// left; the top stays dark for the message.
+QImage Backdrop(const QImage& board) {
     QImage img(kWidth, kHeight, QImage::Format_ARGB32_Premultiplied);
     const TWood table{QColor(84, 46, 28), QColor(44, 22, 12), 0.05, 41};
     for (int y = 0; y < kHeight; ++y)
@@ -29,6 +30,13 @@ QImage Backdrop() {
                 std::clamp(1.15 - 0.9 * (dx * dx + dy * dy), 0.35, 1.1) * (y < 50 ? 0.55 + 0.009 * y : 1);
             img.setPixel(x, y, Scale(WoodColour(table, x * 1.4, y * 1.4), light));
         }
+    QPainter p(&img);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.translate(-40, 176);
+    p.rotate(-8);
+    p.fillRect(QRectF(8, 12, 260, 150), QColor(0, 0, 0, 90));
+    p.drawImage(QRectF(0, 0, 260, 150), board, QRectF(18, 108, 340, 196));
     return img;
 }
 
@@ -105,8 +113,8 @@ void PaintFist(QImage& layer, QPointF at, int sticks) {
 
 } // namespace
 
-QImage PaintDrawnMatch(bool longOne) {
-    QImage img = Backdrop();
+QImage PaintDrawnMatch(const QImage& board, bool longOne) {
+    QImage img = Backdrop(board);
     QImage layer = Layer();
     PaintFist(layer, QPointF(150, 190), 1);
     {
@@ -122,8 +130,8 @@ QImage PaintDrawnMatch(bool longOne) {
     return img.convertToFormat(QImage::Format_RGB32);
 }
 
-QImage PaintHiddenMatches() {
-    QImage img = Backdrop();
+QImage PaintHiddenMatches(const QImage& board) {
+    QImage img = Backdrop(board);
     QImage layer = Layer();
     PaintFist(layer, QPointF(170, 180), 2);
     PaintHand(layer, QPointF(214, 150), THandPose{0.8, 2.2, 1.3, false, 1});

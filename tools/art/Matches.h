@@ -6,8 +6,9 @@ namespace kelani::art {
 
 // 400 x 300: the drawn matchstick shown, long (won) or short; dark room at the top for the
 // white first-move message.
-QImage PaintDrawnMatch(bool longOne);
-// 400 x 300: the lengths still hidden in the fist, another hand reaching for one, the board beside.
-QImage PaintHiddenMatches();
+QImage PaintDrawnMatch(const QImage& board, bool longOne);
+// 400 x 300: the lengths still hidden in the fist, another hand reaching for one, the board
+// (the clean board picture) beside them.
+QImage PaintHiddenMatches(const QImage& board);
 
 } // namespace kelani::art

@@ -3,6 +3,7 @@
 #include "tools/art/ArtKit.h"
 #include "tools/art/Board.h"
 #include "tools/art/BoardGeometry.h"
+#include "tools/art/Compose.h"
 #include "tools/art/Icons.h"
 #include "tools/art/Matches.h"
 #include "tools/art/Stones.h"
@@ -209,50 +210,59 @@ QImage LanguageHeader() {
     });
 }
 
-// The splash: the board with its stones under a golden title; the bottom stays dark for the
-// caption the splash screen writes there.
-QImage Splash() {
-    QImage board = PaintBoard();
-    {
-        QPainter p(&board);
-        for (int place = 1; place <= 13; ++place) {
-            if (IsHeadPit(place)) continue;
-            const QImage pile = PaintPile(4).createMaskFromColor(qRgb(255, 0, 0), Qt::MaskOutColor);
-            QImage stones = PaintPile(4).convertToFormat(QImage::Format_ARGB32);
-            stones.setAlphaChannel(pile.convertToFormat(QImage::Format_Grayscale8));
-            p.drawImage(kStoneOrigins[place] + PileOffset(4), stones);
-        }
-    }
-    QImage out(480, 300, QImage::Format_RGB32);
+// The board as it looks in a game: stones in every pit, a few already stored.
+QImage BoardInPlay(QImage board) {
+    TStoneArt art;
+    for (int n = 1; n <= 9; ++n) art.piles[n] = PaintPile(n);
+    for (int place = 1; place <= 13; ++place)
+        if (!IsHeadPit(place)) art.rims[place] = CutRim(board, place);
+    DrawPosition(board, art, {0, 4, 5, 1, 4, 6, 3, 5, 4, 0, 5, 6, 2, 4, 3});
+    return board;
+}
+
+// The splash: a golden title over the board in play; the bottom stays dark for the caption the
+// splash screen writes there.
+QImage Splash(const QImage& board) {
+    constexpr int w = 480, h = 300;
+    QImage out(w, h, QImage::Format_RGB32);
     QPainter p(&out);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawImage(QRectF(0, 0, 480, 300), board, QRectF(0, 80, 720, 450));
-    QLinearGradient fade(0, 0, 0, 300);
-    fade.setColorAt(0, QColor(20, 10, 4, 230));
-    fade.setColorAt(0.3, QColor(20, 10, 4, 40));
-    fade.setColorAt(0.7, QColor(20, 10, 4, 40));
-    fade.setColorAt(1, QColor(20, 10, 4, 235));
-    p.fillRect(out.rect(), fade);
     p.setRenderHint(QPainter::Antialiasing);
+    // The board picture's band from above the board to below its front face, the table above it
+    // continued with the same grain.
+    const QRectF source(0, 84, 720, 300);
+    const double scale = w / source.width();
+    const int top = 92;
+    for (int y = 0; y < top; ++y)
+        for (int x = 0; x < w; ++x)
+            out.setPixel(x, y, TableColour(x / scale, source.top() + (y - top) / scale));
+    p.drawImage(QRectF(0, top, w, source.height() * scale), BoardInPlay(board), source);
+    QLinearGradient fade(0, 0, 0, h);
+    fade.setColorAt(0, QColor(16, 8, 3, 150));
+    fade.setColorAt(0.28, QColor(16, 8, 3, 0));
+    fade.setColorAt(0.86, QColor(16, 8, 3, 60));
+    fade.setColorAt(1, QColor(16, 8, 3, 220));
+    p.fillRect(out.rect(), fade);
     QFont title(QStringLiteral("DejaVu Serif"), 1);
-    title.setPixelSize(58);
+    title.setPixelSize(54);
     title.setBold(true);
     title.setLetterSpacing(QFont::AbsoluteSpacing, 8);
     QPainterPath text;
     text.addText(0, 0, title, QStringLiteral("KELANI"));
-    text.translate(240 - text.boundingRect().center().x(), 58 - text.boundingRect().center().y());
-    p.fillPath(text.translated(3, 4), QColor(0, 0, 0, 160));
+    text.translate(w / 2.0 - text.boundingRect().center().x(), 46 - text.boundingRect().center().y());
+    p.fillPath(text.translated(3, 4), QColor(0, 0, 0, 170));
     p.setPen(QPen(QColor(90, 50, 10), 1.5));
-    p.setBrush(GoldGradient(QPointF(0, 30), QPointF(0, 86)));
+    p.setBrush(GoldGradient(QPointF(0, 22), QPointF(0, 72)));
     p.drawPath(text);
-    DrawSparkle(p, QPointF(392, 34), 10, QColor(255, 250, 220));
+    DrawSparkle(p, QPointF(text.boundingRect().right() - 4, text.boundingRect().top() + 4), 10,
+                QColor(255, 250, 220));
     return out;
 }
 
 } // namespace
 
-std::vector<std::pair<QString, QImage>> CompiledPictures() {
-    std::vector<std::pair<QString, QImage>> pictures{{"splash", Splash()}};
+std::vector<std::pair<QString, QImage>> CompiledPictures(const QImage& board) {
+    std::vector<std::pair<QString, QImage>> pictures{{"splash", Splash(board)}};
     for (int size : {16, 32, 48, 64, 128, 256})
         pictures.emplace_back(QString("icon_%1").arg(size), PaintEmblem(size));
     pictures.emplace_back("header_newgame", NewGameHeader());
@@ -260,13 +270,13 @@ std::vector<std::pair<QString, QImage>> CompiledPictures() {
     pictures.emplace_back("header_highscore", HighscoreHeader());
     pictures.emplace_back("header_history", HistoryHeader());
     pictures.emplace_back("header_language", LanguageHeader());
-    pictures.emplace_back("lot_hidden", PaintHiddenMatches());
+    pictures.emplace_back("lot_hidden", PaintHiddenMatches(board));
     pictures.emplace_back("hint_stone", PaintHintStone(16));
     return pictures;
 }
 
-void WriteCompiledPictures(const std::filesystem::path& folder) {
-    for (const auto& [name, img] : CompiledPictures()) {
+void WriteCompiledPictures(const std::filesystem::path& folder, const QImage& board) {
+    for (const auto& [name, img] : CompiledPictures(board)) {
         const QString file = QString::fromStdString((folder / (name.toStdString() + ".png")).string());
         if (!img.save(file, "PNG")) throw std::runtime_error("cannot write " + file.toStdString());
     }

@@ -10,7 +10,7 @@
 namespace kelani::art {
 
 // Name (without ".png") and picture of every compiled-in picture.
-std::vector<std::pair<QString, QImage>> CompiledPictures();
-void WriteCompiledPictures(const std::filesystem::path& folder);
+std::vector<std::pair<QString, QImage>> CompiledPictures(const QImage& board);
+void WriteCompiledPictures(const std::filesystem::path& folder, const QImage& board);
 
 } // namespace kelani::art

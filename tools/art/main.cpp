@@ -2,6 +2,7 @@
 //   kelani-art <program folder> <pictures folder>
 // writes game.gfx, steine.gfx, mulden.gfx, hands.gfx and holz.gfx into the program folder and the
 // pictures compiled into the program as PNG files into the pictures folder.
+#include "tools/art/Board.h"
 #include "tools/art/Containers.h"
 #include "tools/art/Pictures.h"
 
@@ -26,9 +27,10 @@ int main(int argc, char** argv) {
         const std::filesystem::path programDir(argv[1]), picturesDir(argv[2]);
         std::filesystem::create_directories(programDir);
         std::filesystem::create_directories(picturesDir);
-        for (const kelani::art::TContainer& c : kelani::art::BuildContainers())
+        const QImage board = kelani::art::PaintBoard();
+        for (const kelani::art::TContainer& c : kelani::art::BuildContainers(board))
             kelani::art::WriteContainer(c, programDir);
-        kelani::art::WriteCompiledPictures(picturesDir);
+        kelani::art::WriteCompiledPictures(picturesDir, board);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kelani-art: %s\n", e.what());
         return 1;

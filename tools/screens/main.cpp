@@ -4,6 +4,7 @@
 // offsets and pit rims, lights pits up, lays every hand frame over the board (mask by AND, then
 // picture by XOR), writes the numeric sketches onto the small boards, and saves PNG files.
 #include "tools/art/BoardGeometry.h"
+#include "tools/art/Compose.h"
 #include "view/JwStream.h"
 
 #include <QDir>
@@ -39,49 +40,12 @@ private:
     TJwStreams streams_;
 };
 
-void DrawKeyed(QImage& target, QPoint at, const QImage& pic, QRgb key) {
-    for (int y = 0; y < pic.height(); ++y)
-        for (int x = 0; x < pic.width(); ++x) {
-            const QPoint p = at + QPoint(x, y);
-            const QRgb c = pic.pixel(x, y);
-            if ((c & 0xFFFFFF) != (key & 0xFFFFFF) && target.rect().contains(p)) target.setPixel(p, c);
-        }
-}
-
-void DrawAndXor(QImage& target, QPoint at, const QImage& pic, const QImage& mask) {
-    for (int y = 0; y < pic.height(); ++y)
-        for (int x = 0; x < pic.width(); ++x) {
-            const QPoint p = at + QPoint(x, y);
-            if (!target.rect().contains(p)) continue;
-            const QRgb v = ((target.pixel(p) & mask.pixel(x, y)) ^ pic.pixel(x, y)) | 0xFF000000;
-            target.setPixel(p, v);
-        }
-}
-
 struct TArt {
     QImage board;
-    std::map<int, QImage> piles, rims;
+    TStoneArt stones;
     QImage golden, smbrett;
     std::map<std::string, QImage> game, hands;
 };
-
-void DrawPit(QImage& img, const TArt& art, int place, int n) {
-    auto pile = [&](int k) { return art.piles.at(std::min(k, 9)); };
-    if (n < 1 || n > 99) return;
-    if (!IsHeadPit(place)) {
-        DrawKeyed(img, kStoneOrigins[place] + PileOffset(n), pile(n), qRgb(255, 0, 0));
-        DrawKeyed(img, kRimOrigins[place], art.rims.at(place), qRgb(255, 255, 255));
-        return;
-    }
-    const int c = std::min(n, 15);
-    int r = n;
-    for (int k = 0; k < 5; ++k) {
-        const int m = std::min(r, place == 7 ? kHeadSpread7[c][k] : kHeadSpread14[c][k]);
-        if (m <= 0) continue;
-        DrawKeyed(img, place == 7 ? kHeadAnchors7[k] : kHeadAnchors14[k], pile(m), qRgb(255, 0, 0));
-        r -= m;
-    }
-}
 
 // The numbers of a position written as the board's sketch writes them: eight 23-pixel columns,
 // three lines 15 apart, player 1 green on top, player 2 yellow below, stones in play in black.
@@ -116,14 +80,15 @@ void DrawSketch(QImage& img, QPoint o, const int (&m)[15], int ring) {
     text(o.x() + (184 - p.fontMetrics().horizontalAdvance(mid)) / 2, o.y() + 15, mid, Qt::black, false);
 }
 
-QImage WithStones(const TArt& art, const int (&counts)[15]) {
+QImage WithStones(const TArt& art, const std::array<int, 15>& counts) {
     QImage img = art.board;
-    for (int place = 1; place <= 14; ++place) DrawPit(img, art, place, counts[place]);
+    DrawPosition(img, art.stones, counts);
     return img;
 }
 
+// Every review picture's name starts with "art_", so the folder can be shared with other reviews.
 void Save(const QImage& img, const QString& out, const char* name) {
-    if (!img.save(out + "/" + name)) throw std::runtime_error(std::string("cannot write ") + name);
+    if (!img.save(out + "/art_" + name)) throw std::runtime_error(std::string("cannot write ") + name);
 }
 
 std::string HandName(int player, bool pick, bool mask, int frame) {
@@ -139,8 +104,8 @@ QImage HandScene(const TArt& art, int player, bool pick, int frame, QPoint pos, 
     DrawAndXor(img, pos - hot, art.hands.at(HandName(player, pick, false, frame)),
                art.hands.at(HandName(player, pick, true, frame)));
     if (pick && held > 0 && frame >= 9)
-        DrawKeyed(img, pos + PileOffset(held) + kHeldStonesOffset[player], art.piles.at(std::min(held, 9)),
-                  qRgb(255, 0, 0));
+        DrawKeyed(img, pos + PileOffset(held) + kHeldStonesOffset[player],
+                  art.stones.piles.at(std::min(held, 9)), qRgb(255, 0, 0));
     return img;
 }
 
@@ -165,9 +130,9 @@ TArt Load(const QString& dir) {
     art.smbrett = game.Image("smbrett");
     for (const char* n : {"de_overview.bmp", "de_preview.bmp", "us_overview.bmp", "us_preview.bmp"})
         art.game[n] = game.Image(n);
-    for (int n = 1; n <= 9; ++n) art.piles[n] = steine.Image("st" + std::to_string(n) + ".bmp");
+    for (int n = 1; n <= 9; ++n) art.stones.piles[n] = steine.Image("st" + std::to_string(n) + ".bmp");
     for (int n = 1; n <= 13; ++n)
-        if (n != 7) art.rims[n] = mulden.Image("mst" + std::to_string(n) + ".bmp");
+        if (n != 7) art.stones.rims[n] = mulden.Image("mst" + std::to_string(n) + ".bmp");
     for (int player : {1, 2})
         for (bool pick : {true, false})
             for (int f : pick ? std::vector<int>{0, 1, 3, 5, 7, 9, 11} : std::vector<int>{0, 2, 4})
@@ -182,7 +147,7 @@ void RenderBoards(const TArt& art, const QString& out, const QString& lang) {
     QPainter(&bare).drawImage(kPreviewCaption, art.game.at((lang + "_preview.bmp").toStdString()));
     TArt captioned = art;
     captioned.board = bare;
-    const int counts[15] = {0, 1, 2, 3, 4, 5, 6, 15, 7, 8, 9, 12, 4, 4, 8};
+    const std::array<int, 15> counts{0, 1, 2, 3, 4, 5, 6, 15, 7, 8, 9, 12, 4, 4, 8};
     QImage stones = WithStones(captioned, counts);
     const int before[15] = {0, 4, 4, 4, 4, 4, 4, 0, 4, 4, 4, 4, 4, 4, 0};
     const int after[15] = {0, 4, 4, 0, 5, 5, 5, 1, 4, 4, 4, 4, 4, 4, 0};
