@@ -12,3 +12,11 @@ inline constexpr int kCheckModulus = 65521; // five digits, shared with the serv
 inline constexpr int kCheckBase = 733;      // three digits, shared with the server
 
 } // namespace kelani
+
+namespace kelani {
+
+// The maker's address and mark, printed in the footers of the printouts.
+inline constexpr const char* kMakerWebAddress = "www.kelani.example";
+inline constexpr const char* kMakerMark = "Kelani-Team";
+
+} // namespace kelani

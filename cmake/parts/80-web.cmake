@@ -17,9 +17,16 @@ add_executable(kelani-highscore-server server/main.cpp)
 target_link_libraries(kelani-highscore-server PRIVATE kelani_server_lib)
 kelani_warnings(kelani-highscore-server)
 
-kelani_test(test_web SOURCES tests/records/test_uJwHTMLUtils.cpp LIBS kelani_web)
+kelani_library(kelani_websend SOURCES records/uSendToWeb.cpp LIBS kelani_web kelani_records)
+
+kelani_test(test_web SOURCES tests/records/test_uJwHTMLUtils.cpp tests/records/test_uSendToWeb.cpp LIBS kelani_websend)
 kelani_test(test_server SOURCES tests/server/test_server.cpp LIBS kelani_server_lib)
 if(TARGET test_server)
   target_compile_definitions(test_server PRIVATE
     KELANI_SERVER_EXE="$<TARGET_FILE:kelani-highscore-server>")
+endif()
+
+if(KELANI_GUI)
+  kelani_library(kelani_webpost GUI SOURCES records/WebPost.cpp LIBS kelani_websend kelani_app_lang)
+  kelani_test(test_webpost GUI SOURCES tests/records/test_webpost.cpp LIBS kelani_webpost kelani_server_lib)
 endif()

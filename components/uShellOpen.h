@@ -1,0 +1,16 @@
+#pragma once
+// The shell's "open" for files, web pages and mail addresses, in the user's own programs. Tests
+// switch it to recording so no browser starts.
+#include <QList>
+#include <QUrl>
+
+namespace kelani {
+
+// Opens the address in the program the desktop associates with it; false when none could.
+bool ShellOpen(const QUrl& url);
+
+// Test seam: while recording, ShellOpen only notes the address and reports success.
+void RecordShellOpens(bool recording);
+const QList<QUrl>& ShellOpened();
+
+} // namespace kelani

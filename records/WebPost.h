@@ -1,0 +1,37 @@
+#pragma once
+// The form post of the worldwide highscore over HTTP. It blocks its caller like the game's
+// original design, but keeps the windows painted by running a local event loop while it waits,
+// and gives up after TimeoutMs so an unreachable server cannot hang the game.
+#include "records/uWebForm.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <functional>
+
+class QNetworkAccessManager;
+
+namespace kelani {
+
+class TWebPost : public QObject, public TCustomWebPost {
+    Q_OBJECT
+public:
+    explicit TWebPost(QObject* parent = nullptr);
+    ~TWebPost() override;
+
+    // Receives the error text and code when sending fails; without it an error box is shown.
+    std::function<void(const QString& errorStr, int errorCode)> OnError;
+    int TimeoutMs = 30000;
+
+    // POSTs the Items as "application/x-www-form-urlencoded" to http://Server + Action with the
+    // agent name "TWebPost". True when the request was answered without an HTTP or network
+    // error and the answer was read; the answer is kept in Response.
+    bool Post() override;
+    QByteArray Response;
+
+private:
+    void ReportError(const QString& text, int code);
+    QNetworkAccessManager* network_;
+};
+
+} // namespace kelani

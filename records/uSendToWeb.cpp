@@ -1,0 +1,21 @@
+#include "records/uSendToWeb.h"
+
+namespace kelani {
+
+int SendToWeb(const TCustomINetHighscore& table, TCustomWebPost& post) {
+    post.Server = table.Server;
+    post.Action = table.Action;
+    const TJwValueList& shape = table.Template();
+    for (int i = 0; i < table.Count(); ++i) {
+        if (table.OnFilter && !table.OnFilter(table.Entry(i))) continue;
+        std::vector<std::pair<std::string, std::string>> texts;
+        for (int k = 0; k < shape.Count(); ++k)
+            texts.emplace_back(shape.Items(k).Name(), table.GetText(shape.Items(k).Name(), i));
+        post.Items =
+            HighscoreFormItems(texts, table.GameName, table.GameIndex, table.CheckModulus, table.CheckBase);
+        if (!post.Post()) return -1;
+    }
+    return 0;
+}
+
+} // namespace kelani

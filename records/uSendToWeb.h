@@ -1,0 +1,13 @@
+#pragma once
+// Sending a highscore table to the worldwide highscore, one form post per entry.
+#include "records/uTJwHighscore.h"
+#include "records/uWebForm.h"
+
+namespace kelani {
+
+// Sends every entry of `table` that passes its OnFilter, rank 1 first, to the table's Server and
+// Action. Returns 0 when all were sent (also when none qualified), -1 at the first failure; the
+// remaining entries are then not sent.
+int SendToWeb(const TCustomINetHighscore& table, TCustomWebPost& post);
+
+} // namespace kelani

@@ -1,0 +1,58 @@
+#pragma once
+// Set-up of the record window tests: a temporary program folder for settings.ini and the
+// highscore files, pre-answered message boxes, recorded shell opens.
+#include "app/lngDialogs.h"
+#include "components/uPlatform.h"
+#include "components/uPrintDialog.h"
+#include "components/uShellOpen.h"
+#include "tests/support/TestApp.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace kelani::test {
+
+class RecordWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        App();
+        ASSERT_TRUE(folder_.isValid());
+        SetProgramFolderForTests(folder_.path());
+        ResetMessageSeam();
+        ResetPrintSeam();
+        RecordShellOpens(true);
+        SetDialogLanguage(QStringLiteral("german"));
+    }
+    void TearDown() override {
+        RecordShellOpens(false);
+        ResetPrintSeam();
+        ResetMessageSeam();
+        SetProgramFolderForTests(QString());
+    }
+    QString FilePath(const QString& name) const { return folder_.filePath(name); }
+    std::string File(const char* name) const { return FilePath(QLatin1String(name)).toStdString(); }
+
+private:
+    QTemporaryDir folder_;
+};
+
+// Output of a poppler tool on a PDF ("pdftotext", "pdfinfo"); empty when it is not installed.
+inline QString PdfTool(const QString& tool, const QString& pdf) {
+    QProcess process;
+    const QStringList args = tool == QLatin1String("pdftotext")
+                                 ? QStringList{QStringLiteral("-layout"), pdf, QStringLiteral("-")}
+                                 : QStringList{pdf};
+    process.start(tool, args);
+    if (!process.waitForFinished(30000)) return {};
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+inline int PdfPages(const QString& pdf) {
+    const QString info = PdfTool(QStringLiteral("pdfinfo"), pdf);
+    for (const QString& line : info.split(QLatin1Char('\n')))
+        if (line.startsWith(QLatin1String("Pages:"))) return line.mid(6).trimmed().toInt();
+    return -1;
+}
+
+} // namespace kelani::test
