@@ -10,6 +10,8 @@ namespace kelani {
 
 class TFileDialog : public QObject {
     Q_OBJECT
+    // The window title, reachable by the language scripts ("odLoadGame.Title").
+    Q_PROPERTY(QString title MEMBER Title)
 public:
     enum class TKind { Open, Save };
 

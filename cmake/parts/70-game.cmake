@@ -7,6 +7,7 @@ endif()
 kelani_library(kelani_display GUI
   SOURCES components/uHtmlHint.cpp components/uFileDialog.cpp components/uSplash.cpp
           components/uAboutBox.cpp components/uRadioGroup.cpp components/uFormat.cpp
+          components/uDialogHeader.cpp components/uPaintBox.cpp
   LIBS kelani_platform)
 
 kelani_library(kelani_dialogs GUI

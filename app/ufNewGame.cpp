@@ -1,0 +1,263 @@
+#include "app/ufNewGame.h"
+
+#include "app/MultiLanguage.h"
+#include "app/lngDialogs.h"
+#include "app/uAppSettings.h"
+#include "app/uIniFile.h"
+#include "app/uTSettings.h"
+#include "components/uDialogHeader.h"
+#include "components/uPlatform.h"
+#include "components/uRadioGroup.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace kelani {
+namespace {
+
+constexpr int kMaxNameLength = 10;
+constexpr int kMinNameLength = 3;
+constexpr int kModeHumans = 0;
+constexpr int kModeComputers = 2;
+constexpr int kVariant5Index = 1;
+
+TIniFile SettingsFile() {
+    return TIniFile(SettingsFolder() + "/settings.ini");
+}
+
+QString ReadText(const TIniFile& ini, const char* key, const QString& def) {
+    return FromCp1252(ini.ReadString(kNewGameSection, key, ToCp1252(def)));
+}
+
+// A stored index outside the list falls back to the first entry.
+void SelectStored(QComboBox* box, int index) {
+    box->setCurrentIndex(index >= 0 && index < box->count() ? index : 0);
+}
+
+} // namespace
+
+bool NameCharAllowed(QChar c) {
+    const QChar lower = (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ? c.toLower() : c;
+    if (lower == QChar(8)) return true;
+    if (lower >= QLatin1Char('a') && lower <= QLatin1Char('z')) return true;
+    return lower == QChar(0xE4) || lower == QChar(0xF6) || lower == QChar(0xFC) || lower == QChar(0xDF);
+}
+
+TfNewGame::TfNewGame(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("TfNewGame"));
+    setWindowTitle(QStringLiteral("KELANI (R) Freeware Nr. 2 - neues Spiel"));
+
+    const TDialogHeader header = MakeDialogHeader(this, QStringLiteral(":/pictures/header_newgame.png"),
+                                                  QStringLiteral("Einstellungen f\u00FCr das neue Spiel:"));
+    auto* players = new QWidget(this);
+    BuildPlayers(players);
+
+    rgModus = new TRadioGroup(QStringLiteral("rgModus"), this);
+    rgDiff = new TRadioGroup(QStringLiteral("rgDiff"), this);
+    rgVarianten = new TRadioGroup(QStringLiteral("rgVarianten"), this);
+    rgModus->setTitle(QStringLiteral(" Modus "));
+    rgModus->SetItems({QStringLiteral("Mensch - Mensch"), QStringLiteral("Computer - Mensch"),
+                       QStringLiteral("Computer - Computer")});
+    rgDiff->setTitle(QStringLiteral(" Schwierigkeitsgrad "));
+    rgDiff->SetItems(
+        {QStringLiteral("Anf\u00E4nger"), QStringLiteral("Mittelm\u00E4\u00DFig"), QStringLiteral("Profi")});
+    rgVarianten->setTitle(QStringLiteral(" Spielvarianten "));
+    rgVarianten->SetItems(
+        {QStringLiteral("Variante 4"), QStringLiteral("Variante 5"), QStringLiteral("Variante 6")});
+    connect(rgModus, &TRadioGroup::Click, this, &TfNewGame::rgModusClick);
+    connect(rgVarianten, &TRadioGroup::Click, this, &TfNewGame::rgVariantenClick);
+    auto* groups = new QHBoxLayout;
+    for (TRadioGroup* group : {rgModus, rgDiff, rgVarianten}) groups->addWidget(group);
+
+    auto* lStoneCount = Named(new QLabel(QStringLiteral("Anzahl der Steine:"), this), "lStoneCount");
+    seStoneCount = Named(new QSpinBox(this), "seStoneCount");
+    seStoneCount->setRange(3, 8);
+    seStoneCount->setValue(4);
+    // The count is only stepped with the buttons, never typed.
+    seStoneCount->findChild<QLineEdit*>()->setReadOnly(true);
+    cbuseStrinmulde = Named(new QCheckBox(QStringLiteral("Stirnmulde benutzen"), this), "cbuseStrinmulde");
+    cbuseStrinmulde->setChecked(true);
+    auto* stones = new QHBoxLayout;
+    stones->addWidget(lStoneCount);
+    stones->addWidget(seStoneCount);
+    stones->addSpacing(20);
+    stones->addWidget(cbuseStrinmulde);
+    stones->addStretch();
+
+    bbOK = Named(new QPushButton(QStringLiteral("OK"), this), "bbOK");
+    bbCancel = Named(new QPushButton(QStringLiteral("Abbrechen"), this), "bbCancel");
+    bbOK->setDefault(true);
+    connect(bbOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(bbCancel, &QPushButton::clicked, this, &QDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(bbOK);
+    buttons->addWidget(bbCancel);
+
+    auto* body = new QVBoxLayout;
+    body->setContentsMargins(8, 4, 8, 8);
+    body->addWidget(players);
+    body->addLayout(groups);
+    body->addLayout(stones);
+    body->addStretch();
+    body->addLayout(buttons);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(header.Panel);
+    layout->addLayout(body, 1);
+
+    lng = new TMultiLanguage(this);
+    lng->setObjectName(QStringLiteral("lng"));
+    lng->LoadScript(objectName());
+}
+
+void TfNewGame::BuildPlayers(QWidget* box) {
+    auto* grid = new QGridLayout(box);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->addWidget(Named(new QLabel(QStringLiteral("Name"), box), "lName"), 0, 0);
+    grid->addWidget(Named(new QLabel(QStringLiteral("eMail"), box), "lmail"), 0, 1);
+    grid->addWidget(Named(new QLabel(QStringLiteral("Land"), box), "lLand"), 0, 2);
+    eSp1 = Named(new QLineEdit(box), "eSp1");
+    eSp2 = Named(new QLineEdit(box), "eSp2");
+    eMail1 = Named(new QLineEdit(box), "eMail1");
+    eMail2 = Named(new QLineEdit(box), "eMail2");
+    cbLand1 = Named(new QComboBox(box), "cbLand1");
+    cbLand2 = Named(new QComboBox(box), "cbLand2");
+    for (QLineEdit* name : {eSp1, eSp2}) {
+        name->setMaxLength(kMaxNameLength);
+        name->installEventFilter(this);
+    }
+    grid->addWidget(eSp1, 1, 0);
+    grid->addWidget(eMail1, 1, 1);
+    grid->addWidget(cbLand1, 1, 2);
+    grid->addWidget(eSp2, 2, 0);
+    grid->addWidget(eMail2, 2, 1);
+    grid->addWidget(cbLand2, 2, 2);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(2, 1);
+}
+
+bool TfNewGame::eventFilter(QObject* watched, QEvent* event) {
+    // Typed characters of the name fields: only letters arrive; keys without text (cursor keys,
+    // delete) and shortcuts pass as usual.
+    if (event->type() == QEvent::KeyPress && (watched == eSp1 || watched == eSp2)) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const QString text = key->text();
+        if (text.size() == 1 && text[0].isPrint() && !NameCharAllowed(text[0])) return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+QStringList TfNewGame::Lands() const {
+    return lng->GetString(QStringLiteral("lands"))
+        .split(QRegularExpression(QStringLiteral("\r\n|\r|\n")), Qt::SkipEmptyParts);
+}
+
+QString TfNewGame::LandKey(int index) const {
+    const QStringList lands = Lands();
+    if (index < 0 || index >= lands.size()) return {};
+    return lands[index].section(QLatin1Char('='), 0, 0).toLower();
+}
+
+void TfNewGame::FillCountries() {
+    QStringList names;
+    for (const QString& line : Lands()) names << line.section(QLatin1Char('='), 1);
+    for (QComboBox* box : {cbLand1, cbLand2}) {
+        box->clear();
+        box->addItems(names);
+    }
+}
+
+void TfNewGame::ReadSettings() {
+    const TIniFile ini = SettingsFile();
+    const QString player = lng->GetString(QStringLiteral("player"));
+    rgDiff->SetItemIndex(ini.ReadInteger(kNewGameSection, "difficulty", 0));
+    rgModus->SetItemIndex(ini.ReadInteger(kNewGameSection, "mode", 0));
+    rgVarianten->SetItemIndex(ini.ReadInteger(kNewGameSection, "variant", 3) - 3);
+    seStoneCount->setValue(ini.ReadInteger(kNewGameSection, "stones", 4));
+    cbuseStrinmulde->setChecked(ini.ReadBool(kNewGameSection, "usehead", true));
+    eSp1->setText(ReadText(ini, "name1", player + QLatin1Char('1')));
+    eSp2->setText(ReadText(ini, "name2", player + QLatin1Char('2')));
+    eMail1->setText(ReadText(ini, "mail1", QString()));
+    eMail2->setText(ReadText(ini, "mail2", QString()));
+    SelectStored(cbLand1, ini.ReadInteger(kNewGameSection, "land1", 0));
+    SelectStored(cbLand2, ini.ReadInteger(kNewGameSection, "land2", 0));
+}
+
+bool TfNewGame::ShowDialog() {
+    FillCountries();
+    ReadSettings();
+    rgVariantenClick();
+    rgModusClick();
+    setFixedSize(sizeHint().expandedTo(QSize(436, 394)));
+    if (parentWidget()) move(parentWidget()->geometry().center() - rect().center());
+    return exec() == QDialog::Accepted;
+}
+
+void TfNewGame::rgVariantenClick() {
+    const int minimum = rgVarianten->ItemIndex() == kVariant5Index ? 4 : 3;
+    if (minimum == seStoneCount->minimum()) return;
+    seStoneCount->setMinimum(minimum);
+    seStoneCount->setValue(minimum);
+}
+
+void TfNewGame::rgModusClick() {
+    const int mode = rgModus->ItemIndex();
+    if (mode > kModeHumans) eSp1->setText(QStringLiteral("Computer 1"));
+    for (QWidget* field :
+         {static_cast<QWidget*>(eSp1), static_cast<QWidget*>(eMail1), static_cast<QWidget*>(cbLand1)})
+        field->setEnabled(mode == kModeHumans);
+    if (mode == kModeComputers) eSp2->setText(QStringLiteral("Computer 2"));
+    for (QWidget* field :
+         {static_cast<QWidget*>(eSp2), static_cast<QWidget*>(eMail2), static_cast<QWidget*>(cbLand2)})
+        field->setEnabled(mode != kModeComputers);
+}
+
+bool TfNewGame::CheckEntries() {
+    if (eSp1->text().size() < kMinNameLength || eSp2->text().size() < kMinNameLength) {
+        LngMessageDlg(lng->GetString(QStringLiteral("msgerrorname")), mtError, mbOK);
+        return false;
+    }
+    const int mode = rgModus->ItemIndex();
+    const bool missing1 = mode == kModeHumans && eMail1->text().isEmpty();
+    const bool missing2 = mode != kModeComputers && eMail2->text().isEmpty();
+    if (missing1 || missing2)
+        return LngMessageDlg(lng->GetString(QStringLiteral("msgnoemail")), mtWarning, mbYesNo) == mrYes;
+    return true;
+}
+
+bool TfNewGame::WriteSettings() {
+    try {
+        TIniFile ini = SettingsFile();
+        ini.WriteInteger(kNewGameSection, "difficulty", rgDiff->ItemIndex());
+        ini.WriteInteger(kNewGameSection, "mode", rgModus->ItemIndex());
+        ini.WriteInteger(kNewGameSection, "variant", rgVarianten->ItemIndex() + 3);
+        ini.WriteInteger(kNewGameSection, "stones", seStoneCount->value());
+        ini.WriteBool(kNewGameSection, "usehead", cbuseStrinmulde->isChecked());
+        ini.WriteString(kNewGameSection, "name1", ToCp1252(eSp1->text()));
+        ini.WriteString(kNewGameSection, "name2", ToCp1252(eSp2->text()));
+        ini.WriteString(kNewGameSection, "mail1", ToCp1252(eMail1->text()));
+        ini.WriteString(kNewGameSection, "mail2", ToCp1252(eMail2->text()));
+        ini.WriteInteger(kNewGameSection, "land1", cbLand1->currentIndex());
+        ini.WriteInteger(kNewGameSection, "land2", cbLand2->currentIndex());
+    } catch (const EIniFileException& error) {
+        LngMessageDlg(FromCp1252(error.what()), mtError, mbOK);
+        return false;
+    }
+    return true;
+}
+
+void TfNewGame::done(int result) {
+    if (result == QDialog::Accepted && !(CheckEntries() && WriteSettings())) return;
+    QDialog::done(result);
+}
+
+} // namespace kelani

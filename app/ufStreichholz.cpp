@@ -1,0 +1,101 @@
+#include "app/ufStreichholz.h"
+
+#include "app/MultiLanguage.h"
+#include "app/lngDialogs.h"
+#include "components/uDialogHeader.h"
+#include "components/uFormat.h"
+#include "components/uPlatform.h"
+#include "game/uRandom.h"
+#include "view/uTGFXFile.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace kelani {
+TfStreichholz::TfStreichholz(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("TfStreichholz"));
+    setWindowTitle(QStringLiteral("KELANI (R) Freeware Nr. 2"));
+
+    const TDialogHeader header = MakeDialogHeader(this, QStringLiteral(":/pictures/header_lot.png"),
+                                                  QStringLiteral("Welcher Spieler f\u00E4ngt an?"));
+    header.Panel->setFixedHeight(80);
+    lDesc = header.Text;
+
+    covered_.load(QStringLiteral(":/pictures/lot_hidden.png"));
+    iStreichholz = Named(new QLabel(this), "iStreichholz");
+    iStreichholz->setFixedSize(400, 300);
+    iStreichholz->setPixmap(QPixmap::fromImage(covered_));
+
+    bLeft = Named(new QPushButton(QStringLiteral("Links"), this), "bLeft");
+    bRight = Named(new QPushButton(QStringLiteral("Rechts"), this), "bRight");
+    connect(bLeft, &QPushButton::clicked, this, &TfStreichholz::bRightClick);
+    connect(bRight, &QPushButton::clicked, this, &TfStreichholz::bRightClick);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(bLeft);
+    buttons->addWidget(bRight);
+    buttons->addStretch();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 8);
+    layout->addWidget(header.Panel);
+    layout->addWidget(iStreichholz, 0, Qt::AlignHCenter);
+    layout->addStretch();
+    layout->addLayout(buttons);
+    setFixedSize(QSize(403, 431).expandedTo(sizeHint()));
+
+    lng = new TMultiLanguage(this);
+    lng->setObjectName(QStringLiteral("lng"));
+    lng->LoadScript(objectName());
+}
+
+QImage TfStreichholz::LoadMatchstick(bool longOne) {
+    try {
+        return LoadGfxJPEG(QStringLiteral("holz.gfx"), longOne ? "holzw" : "holzl");
+    } catch (const std::exception& error) {
+        // Without the pictures the draw still decides: the covered picture carries the message.
+        LngMessageDlg(QString::fromUtf8(error.what()), mtError, mbOK);
+        return covered_.isNull() ? QImage(400, 300, QImage::Format_RGB32) : covered_;
+    }
+}
+
+void TfStreichholz::DrawMessage(QImage& picture, const QString& winner) {
+    if (picture.isNull()) {
+        picture = QImage(400, 300, QImage::Format_RGB32);
+        picture.fill(QColor(90, 60, 40));
+    }
+    QPainter painter(&picture);
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPixelSize(16); // 12 points on the 96 dpi screen the pictures are made for
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    const QString text = FormatText(lng->GetString(QStringLiteral("msgfirstmove")), {winner});
+    painter.drawText(QRect(10, 5, picture.width() - 20, 45), Qt::AlignHCenter | Qt::TextWordWrap, text);
+}
+
+void TfStreichholz::bRightClick() {
+    // The buttons stay off from here: the pause below pumps messages, and a second click must not
+    // draw again.
+    bLeft->setEnabled(false);
+    bRight->setEnabled(false);
+    TRandom& random = SharedRandom();
+    random.Reseed();
+    GuessedRight = random.Random(2) == 0;
+    QImage picture = LoadMatchstick(GuessedRight);
+    DrawMessage(picture, GuessedRight ? PlayerTwoName : PlayerOneName);
+    iStreichholz->setPixmap(QPixmap::fromImage(picture));
+    iStreichholz->repaint();
+    WaitFor(kResultPause);
+    DrawDone = true;
+    accept();
+}
+
+void TfStreichholz::done(int result) {
+    if (DrawDone) QDialog::done(result);
+}
+
+} // namespace kelani

@@ -1,0 +1,48 @@
+#pragma once
+// The lot drawing before a game with a human player: the second player picks the left or the
+// right matchstick; if he drew the longer one he starts. The outcome is a fair coin toss from the
+// shared generator, whichever button is pressed. The dialog cannot be closed before the draw.
+#include <QDialog>
+#include <QImage>
+
+class QLabel;
+class QPushButton;
+
+namespace kelani {
+
+class TMultiLanguage;
+
+class TfStreichholz : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfStreichholz(QWidget* parent = nullptr);
+
+    TMultiLanguage* lng;
+    QLabel* lDesc;
+    QLabel* iStreichholz;
+    QPushButton* bLeft;
+    QPushButton* bRight;
+
+    QString PlayerOneName;
+    QString PlayerTwoName;
+    // True when the drawn matchstick is the longer one: player 2 starts.
+    bool GuessedRight = false;
+    // False until the draw has been shown.
+    bool DrawDone = false;
+
+    // The shown result stays this long before the dialog closes itself.
+    static constexpr int kResultPause = 5000;
+
+    // Either button: draws, shows the picture with the winner's message, pauses, closes.
+    void bRightClick();
+
+    void done(int result) override;
+
+private:
+    QImage LoadMatchstick(bool longOne);
+    void DrawMessage(QImage& picture, const QString& winner);
+
+    QImage covered_;
+};
+
+} // namespace kelani

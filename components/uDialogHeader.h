@@ -1,0 +1,27 @@
+#pragma once
+// The white header of the game's dialogs: a bold heading, a word-wrapped description and a
+// 64 x 64 picture on the right.
+#include <QString>
+
+class QLabel;
+class QWidget;
+
+namespace kelani {
+
+// Gives a freshly made widget its component name and returns it.
+template <class T> T* Named(T* widget, const char* name) {
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+struct TDialogHeader {
+    QWidget* Panel;  // "pTop"
+    QLabel* Heading; // "lDescHead"
+    QLabel* Text;    // "lDesc"
+    QLabel* Picture; // "iTop"
+};
+
+// `picture` is a resource path; a missing picture leaves its place empty.
+TDialogHeader MakeDialogHeader(QWidget* parent, const QString& picture, const QString& heading);
+
+} // namespace kelani
