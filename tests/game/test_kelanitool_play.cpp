@@ -155,6 +155,15 @@ TEST(KelanitoolChoose, AgreesWithTheComputerPlayer) {
     }
 }
 
+// A hand-made position whose total differs from 12 x stones is still searched, with a warning.
+TEST(KelanitoolChoose, OtherTotalsAreSearchedWithAWarning) {
+    const ToolRun run = Kelanitool("choose --variant 6 --stones 4 --head 0 --player 1 --level 1 --mulden "
+                                   "0,0,0,0,1,0,0,5,0,0,0,0,0,0");
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_EQ(run.lines.at(0), "{\"pit\":5,\"best\":[5],\"score\":6}");
+    EXPECT_NE(run.errors.find("warning"), std::string::npos);
+}
+
 TEST(KelanitoolChoose, NoLegalPitGivesZero) {
     const ToolRun run = Kelanitool("choose --variant 1 --stones 4 --head 0 --player 1 --level 3 --mulden "
                                    "0,0,0,0,0,0,20,1,2,0,0,0,0,25");
@@ -170,7 +179,7 @@ TEST(KelanitoolPlay, BadArgumentsAreRefusedWithAMessage) {
         "replay --variant 1 --stones 4 --head 2 --first 1",
         "replay --variant 1 --stones 4 --head 0 --first 3",
         "replay --variant 1 --stones 4 --head 0 --first 1 x",
-        "choose --variant 1 --stones 4 --head 0 --player 1 --level 1 --mulden 4,4,4,4,4,4,0,4,4,4,4,4,4,1",
+        "choose --variant 1 --stones 4 --head 0 --player 1 --level 1 --mulden 4,4,4,4,4,4,0,4,4,4,4,4,4,1200",
         "choose --variant 1 --stones 4 --head 0 --player 1 --level 1 --mulden 4,4,4,4,4,4,0,4,4,4,4,4,4",
         "choose --variant 1 --stones 4 --head 0 --player 1 --level 1 --mulden 4,4,4,4,4,4,0,4,4,4,4,4,8,-4",
         "choose --variant 1 --stones 4 --head 0 --player 1 --level 4 --mulden 4,4,4,4,4,4,0,4,4,4,4,4,4,0",

@@ -82,7 +82,8 @@ int RunReplay(const Args& args) {
 
 // ---- choose ---------------------------------------------------------------------------------
 
-// "m1,...,m14": fourteen counts that add up to every stone of the game.
+// "m1,...,m14": fourteen counts. A game always holds 12 x --stones stones; a position with
+// another total is still searched (the computer looks only at the Stirnmulden), with a warning.
 void SetMulden(TFeld& feld, const std::string& list) {
     std::vector<int> counts;
     std::stringstream in(list);
@@ -94,13 +95,15 @@ void SetMulden(TFeld& feld, const std::string& list) {
     int total = 0;
     for (int i = 1; i <= kPlaces; ++i) {
         const int count = counts[i - 1];
-        if (count < 0 || count > 12 * 99) throw UsageError("--mulden counts must be between 0 and 1188");
-        feld.SetMulde(i, count);
         total += count;
+        if (count < 0 || total > 12 * 99)
+            throw UsageError("--mulden counts must not be negative nor add up to more than 1188");
+        feld.SetMulde(i, count);
     }
     if (total != 12 * feld.SteineProMulde())
-        throw UsageError("--mulden must hold 12 x --stones = " + std::to_string(12 * feld.SteineProMulde()) +
-                         " stones in all, not " + std::to_string(total));
+        std::cerr << "kelanitool choose: warning: --mulden holds " << total
+                  << " stones, a game with --stones " << feld.SteineProMulde() << " holds "
+                  << 12 * feld.SteineProMulde() << "\n";
 }
 
 // A generator that sees a fixed time of day: every reseed gives the same state.
