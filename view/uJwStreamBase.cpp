@@ -129,6 +129,12 @@ void TMemoryStream::SaveToStream(TStream& target) const {
 TFileStream::TFileStream(const std::filesystem::path& fileName, TFileMode mode) : fileName_(fileName) {
     static constexpr const char* kModes[] = {"w+b", "rb", "r+b", "r+b"};
     file_ = std::fopen(fileName.c_str(), kModes[static_cast<int>(mode)]);
+    struct stat info {};
+    if (file_ && (::fstat(fileno(file_), &info) != 0 || S_ISDIR(info.st_mode))) {
+        std::fclose(file_);
+        file_ = nullptr;
+        errno = EISDIR;
+    }
     if (!file_) {
         const std::string reason = SystemReason(errno);
         if (mode == TFileMode::fmCreate)

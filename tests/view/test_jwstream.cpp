@@ -285,6 +285,8 @@ TEST(JwStreamRoundTrip, LoadFromFileAndMissingFile) {
     loaded.LoadFromFile(folder / "game.kel");
     EXPECT_EQ(Entry(loaded, "his"), "moves");
     EXPECT_THROW(loaded.LoadFromFile(folder / "missing.kel"), EFOpenError);
+    EXPECT_THROW(loaded.LoadFromFile(folder.Path()), EFOpenError); // a folder is no container
+    EXPECT_EQ(Entry(loaded, "his"), "moves");
 }
 
 // ---------------------------------------------------------------- typed helpers
