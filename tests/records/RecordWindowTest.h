@@ -7,6 +7,7 @@
 #include "components/uShellOpen.h"
 #include "tests/support/TestApp.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -46,6 +47,14 @@ inline QString PdfTool(const QString& tool, const QString& pdf) {
     process.start(tool, args);
     if (!process.waitForFinished(30000)) return {};
     return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// With KELANI_REVIEW_DIR set, keeps a copy of the PDF there for a person to look at.
+inline void KeepForReview(const QString& pdf, const QString& name) {
+    const QString folder = qEnvironmentVariable("KELANI_REVIEW_DIR");
+    if (folder.isEmpty()) return;
+    QFile::remove(folder + QLatin1Char('/') + name);
+    QFile::copy(pdf, folder + QLatin1Char('/') + name);
 }
 
 inline int PdfPages(const QString& pdf) {

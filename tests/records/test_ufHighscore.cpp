@@ -117,6 +117,7 @@ TEST_F(HighscoreDialog, PrintsTheTableWithHeaderTitleAndFooter) {
     QueuePrintAnswer(pdf);
     dialog.bbPrintClick();
     ASSERT_TRUE(QFile::exists(pdf));
+    kelani::test::KeepForReview(pdf, QStringLiteral("highscore-print.pdf"));
     const QString text = PdfTool(QStringLiteral("pdftotext"), pdf);
     if (text.isEmpty()) GTEST_SKIP() << "poppler-utils are not installed";
     EXPECT_EQ(PdfPages(pdf), 1);

@@ -118,6 +118,7 @@ TEST_F(HistoryView, ThirtyRecordsOnSixRowsAPagePrintOnTwoPages) {
     dialog.ShowHistory(history, BuildHistoryPicture(history, SmallBoard()));
     // A4 width; the height is chosen so that six rows of sketches fit and a seventh does not.
     const QString pdf = PrintHistory(dialog, FilePath(QStringLiteral("history.pdf")), {210, 144});
+    kelani::test::KeepForReview(pdf, QStringLiteral("history-print.pdf"));
     const QString text = PdfTool(QStringLiteral("pdftotext"), pdf);
     if (text.isEmpty()) GTEST_SKIP() << "poppler-utils are not installed";
     EXPECT_EQ(PdfPages(pdf), 2);
