@@ -66,14 +66,14 @@ Options Parse(int argc, char** argv) {
     return o;
 }
 
-// The country list is the game's "lands" text: key=Name per line.
+// The country names come from the game's own new-game script (app/lng/tfnewgame.lng).
 kelani::server::CountryNames LoadCountries(const std::string& path) {
     if (path.empty()) return {};
     std::ifstream in(path);
     if (!in) Usage("cannot read " + path);
     std::stringstream text;
     text << in.rdbuf();
-    return kelani::server::ParseCountryList(text.str());
+    return kelani::server::CountriesFromScript(text.str());
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "server/uHighscoreService.h"
 
+#include "app/uLngScript.h"
 #include "components/uCodePage.h"
 #include "records/uJwHTMLUtils.h"
 
@@ -184,10 +185,16 @@ CountryNames ParseCountryList(const std::string& list) {
     std::istringstream lines(text);
     std::string line;
     while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
         const size_t eq = line.find('=');
         if (eq != std::string::npos) names.emplace(line.substr(0, eq), line.substr(eq + 1));
     }
     return names;
+}
+
+CountryNames CountriesFromScript(const std::string& scriptText) {
+    const TStrings english = ExtractScriptSection(SplitScriptLines(scriptText), "english");
+    return ParseCountryList(ScriptString(english, "lands"));
 }
 
 std::string RenderPage(const HighscoreStore& store, const CountryNames& countries) {

@@ -27,8 +27,11 @@ std::variant<Submission, Refusal> ParseSubmission(const std::string& body, const
 // Country keys to display names ("deutschland" → "Germany"); unknown keys show as typed.
 using CountryNames = std::map<std::string, std::string>;
 
-// Reads "key=Name" lines separated by "\n" escapes or newlines (the game's "lands" list).
+// Reads "key=Name" lines separated by "\n" escapes or line breaks (the game's "lands" list).
 CountryNames ParseCountryList(const std::string& list);
+
+// The English country names of the game's new-game language script (its "lands" entry).
+CountryNames CountriesFromScript(const std::string& scriptText);
 
 // The worldwide page: one table per variant 4..6, best first.
 std::string RenderPage(const HighscoreStore& store, const CountryNames& countries);

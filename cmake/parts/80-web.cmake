@@ -9,7 +9,7 @@ find_package(Threads REQUIRED)
 add_library(kelani_server_lib STATIC server/uHighscoreStore.cpp server/uHighscoreService.cpp
                                      server/uHighscoreHttp.cpp)
 target_include_directories(kelani_server_lib PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(kelani_server_lib PUBLIC kelani_web kelani_base PkgConfig::HTTPLIB SQLite::SQLite3
+target_link_libraries(kelani_server_lib PUBLIC kelani_web kelani_base kelani_settings PkgConfig::HTTPLIB SQLite::SQLite3
                                                Threads::Threads)
 kelani_warnings(kelani_server_lib)
 
@@ -23,7 +23,8 @@ kelani_test(test_web SOURCES tests/records/test_uJwHTMLUtils.cpp tests/records/t
 kelani_test(test_server SOURCES tests/server/test_server.cpp LIBS kelani_server_lib)
 if(TARGET test_server)
   target_compile_definitions(test_server PRIVATE
-    KELANI_SERVER_EXE="$<TARGET_FILE:kelani-highscore-server>")
+    KELANI_SERVER_EXE="$<TARGET_FILE:kelani-highscore-server>"
+    KELANI_COUNTRY_SCRIPT="${CMAKE_SOURCE_DIR}/app/lng/tfnewgame.lng")
 endif()
 
 if(KELANI_GUI)

@@ -12,7 +12,9 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <set>
+#include <sstream>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -167,6 +169,17 @@ TEST_F(ServerTest, LoadOfTwoThousandPostsFromEightClients) {
     for (int v = 4; v <= 6; ++v)
         for (const auto& row : server_.store().Top(v, 10000)) names.insert(row.entry.name);
     EXPECT_EQ(names.size(), static_cast<size_t>(kClients * kPerClient));
+}
+
+TEST(CountryNames, ComeFromTheGamesOwnScriptInEnglish) {
+    std::ifstream in(KELANI_COUNTRY_SCRIPT);
+    std::stringstream text;
+    text << in.rdbuf();
+    const CountryNames names = CountriesFromScript(text.str());
+    EXPECT_EQ(names.size(), 114u);
+    EXPECT_EQ(names.at("deutschland"), "Germany");
+    EXPECT_EQ(names.at("schweiz"), "Switzerland");
+    EXPECT_EQ(names.count("jordanien "), 1u); // the key with its trailing blank
 }
 
 // The real executable: stored entries survive a kill -9 and a restart.
