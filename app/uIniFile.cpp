@@ -208,7 +208,7 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
     const std::string entry = std::string(key) + "=" + OneLine(value);
     const size_t header = FindSection(lines, section);
     if (header == lines.size()) {
-        lines.push_back("[" + std::string(section) + "]");
+        lines.push_back(std::string(1, '[').append(section).append("]"));
         lines.push_back(entry);
     } else {
         const size_t end = SectionEnd(lines, header);

@@ -193,7 +193,7 @@ bool ScriptValueToInt(std::string_view value, int& result) {
     if (TryStrToInt(value, result) || IdentToInt(value, result)) return true;
     if (value.empty() || value.front() != '#') return false;
     // "#RRGGBB"-style hexadecimal: up to 32 bits, read as one number.
-    return TryStrToInt("$" + std::string(value.substr(1)), result);
+    return TryStrToInt(std::string(1, '$').append(value.substr(1)), result);
 }
 
 } // namespace kelani

@@ -1,9 +1,11 @@
 #include "app/uSound.h"
 
+#include <QAudioDevice>
 #include <QCoreApplication>
 #include <QDirIterator>
 #include <QFile>
 #include <QHash>
+#include <QMediaDevices>
 #include <QPointer>
 #include <QSoundEffect>
 #include <QThread>
@@ -31,8 +33,14 @@ public:
 
     void Play(const QString& name) {
         Stop();
+        if (QMediaDevices::audioOutputs().isEmpty()) return; // nothing to hear, nothing to report
         current_ = effects_.value(ResourcePath(name));
         if (current_) current_->play();
+    }
+
+    bool Ready(const QString& name) const {
+        const QSoundEffect* effect = effects_.value(ResourcePath(name));
+        return effect && effect->status() == QSoundEffect::Ready;
     }
 
     void Stop() {
@@ -61,6 +69,11 @@ void PlayWaveResource(const QString& name) {
 
 void StopSound() {
     if (TSoundBank* bank = Bank()) bank->Stop();
+}
+
+bool WaveResourceReady(const QString& name) {
+    const TSoundBank* bank = Bank();
+    return bank && bank->Ready(name);
 }
 
 bool HasWaveResource(const QString& name) {

@@ -16,4 +16,8 @@ void StopSound();
 // Whether a recording of that name exists (letter case ignored).
 bool HasWaveResource(const QString& name);
 
+// Whether the recording has been decoded and is ready to start at once (recordings are decoded in
+// the background from the first call of PlayWaveResource or StopSound on).
+bool WaveResourceReady(const QString& name);
+
 } // namespace kelani

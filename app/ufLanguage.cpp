@@ -6,6 +6,7 @@
 #include "app/uTSettings.h"
 #include "components/uPlatform.h"
 
+#include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
@@ -94,6 +95,11 @@ TfLanguage::TfLanguage(std::string settingsFolder, QWidget* parent)
     white.setColor(QPalette::Window, Qt::white);
     white.setColor(QPalette::WindowText, Qt::black);
     header->setPalette(white);
+    auto* bevel = new QFrame(this);
+    bevel->setObjectName(QStringLiteral("Bevel"));
+    bevel->setFrameShape(QFrame::HLine);
+    bevel->setFrameShadow(QFrame::Sunken);
+    bevel->setGeometry(0, kHeaderHeight, kWidth, 2);
     Picture(header, QStringLiteral("iGerman"), FlagPicture(PaintGermanFlag), 8);
     Picture(header, QStringLiteral("iEnglish"), FlagPicture(PaintUnionFlag), kWidth - 72);
 

@@ -20,3 +20,7 @@ if(KELANI_GUI)
             tests/app/test_uSound.cpp tests/app/test_scripts.cpp
     LIBS kelani_app_lang)
 endif()
+
+if(KELANI_GUI)
+  kelani_bench(bench_app SOURCES bench/bench_app.cpp LIBS kelani_app_lang)
+endif()

@@ -6,6 +6,7 @@
 #include "TempFolder.h"
 #include "tests/support/TestApp.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -41,6 +42,13 @@ TEST_F(LanguageDialogTest, ShowsBilingualTextsAtTheDesignedSize) {
     EXPECT_EQ(dialog.findChild<QLabel*>("lDesc")->text(),
               QString::fromUtf8("Wählen Sie Ihre Sprache.\nPlease choose your language."));
     EXPECT_TRUE(dialog.ChosenLanguage().isEmpty());
+    // Set KELANI_SCREENS to a folder to keep a picture for review.
+    const QString screens = qEnvironmentVariable("KELANI_SCREENS");
+    const QPixmap picture = dialog.grab();
+    EXPECT_EQ(picture.size(), QSize(330, 193));
+    if (!screens.isEmpty()) {
+        EXPECT_TRUE(picture.save(QDir(screens).filePath("language_dialog.png")));
+    }
 }
 
 TEST_F(LanguageDialogTest, RefusesToCloseWithoutAChoiceButStoresTheEmptyValue) {
