@@ -135,7 +135,7 @@ void DrawPalm(QPainter& p, double openness) {
         p.drawLine(QPointF(x * 0.5, -80), QPointF(x * 0.9, knuckle + 2));
     // Knuckles catch the light.
     p.setPen(Qt::NoPen);
-    p.setBrush(QColor(255, 232, 210, 110));
+    p.setBrush(QColor(255, 232, 210, 70));
     for (double x : {-20.0, -7.0, 6.0, 19.0}) p.drawEllipse(QPointF(x, knuckle + 4), 4.5, 3);
 }
 
@@ -202,8 +202,9 @@ void DrawThumb(QPainter& p, double openness, double thumbSide) {
 } // namespace
 
 void DrawHandLocal(QPainter& p, double openness, int player, double thumbSide) {
-    // Closing hands push into the pit, so the fingertips' point stays covered.
-    p.translate(0, 46 * (1 - openness));
+    // A closing hand pushes into the pit and toward its little finger, where the board draws the
+    // stones it holds; the fingertips' point stays covered.
+    p.translate(-12 * thumbSide * (1 - openness), 46 * (1 - openness));
     DrawArm(p, player, thumbSide);
     // Outer fingers first so the longer middle ones overlap them; the back of the hand covers
     // their roots, the thumb lies beside it.

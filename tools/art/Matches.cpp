@@ -118,13 +118,14 @@ QImage PaintDrawnMatch(const QImage& board, bool longOne) {
     QImage layer = Layer();
     PaintFist(layer, QPointF(150, 190), 1);
     {
-        // The drawn stick, held up by the other hand's fingertips.
-        const QPointF fingers(268, 200);
-        PaintHand(layer, fingers, THandPose{0.3, 1.95, 1.35, false, 1});
+        // The drawn stick, pinched by the other hand's fingertips that cover its foot.
+        const QPointF fingers(262, 196);
+        const double length = longOne ? 150 : 58;
         QPainter p(&layer);
         p.setRenderHint(QPainter::Antialiasing);
-        const double length = longOne ? 150 : 52;
-        DrawMatch(p, fingers + QPointF(6, 26), fingers + QPointF(6 - length * 0.18, 26 - length), !longOne);
+        DrawMatch(p, fingers + QPointF(12, 8), fingers + QPointF(12 - length * 0.16, 8 - length), !longOne);
+        p.end();
+        PaintHand(layer, fingers, THandPose{0.3, 1.95, 1.35, false, 1});
     }
     DrawWithShadow(img, layer, QPointF(8, 10), 0.55f);
     return img.convertToFormat(QImage::Format_RGB32);
