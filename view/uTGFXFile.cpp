@@ -10,9 +10,9 @@
 namespace kelani {
 namespace {
 
-// A picture this large is damage, not art; refusing it keeps a forged header from asking for
-// gigabytes.
-constexpr int64_t kMaxJpegPixels = 64 * 1024 * 1024;
+// The game's largest picture is 720 x 520. A header asking for more than 4096 x 4096 is damage;
+// refusing it keeps a few forged bytes from claiming hundreds of megabytes before the data runs out.
+constexpr int64_t kMaxJpegPixels = 4096 * 4096;
 
 // libjpeg's default error handler ends the process. Ours jumps back to the decoding step with the
 // library's message; warnings about corrupt data (a cut-off file is only a warning to libjpeg)

@@ -40,7 +40,7 @@ public:
 
     // Entry Name decoded by libjpeg into a 32-bit RGB picture. Any fault, including a missing
     // entry (an empty stream is no JPEG), a cut-off or damaged file and a picture of more than
-    // 64 million pixels, raises EInvalidGraphic with libjpeg's reason; Image is left unchanged.
+    // 4096 x 4096 pixels, raises EInvalidGraphic with libjpeg's reason; Image is left unchanged.
     void LoadJPEG(const std::string& Name, QImage& Image) const;
 
 private:
