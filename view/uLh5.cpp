@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <limits>
 #include <numeric>
@@ -528,20 +529,18 @@ public:
         int distance = 0;
     };
 
-    // The best match at pos; inserts pos into the chains.
-    Match FindAndInsert(int pos) {
+    // The best match at pos, following at most chain links; inserts pos into the chains.
+    Match FindAndInsert(int pos, int chain = kMaxChain) {
         Match best;
         const int limit = std::min<int>(kMaxMatch, static_cast<int>(data_.size()) - pos);
         if (limit < kMinMatch) return best;
         const std::uint32_t h = Hash(pos);
         const std::uint8_t* here = data_.data() + pos;
-        int chain = kMaxChain;
         for (int cand = head_[h]; cand >= 0 && pos - cand <= kDicSize && chain-- > 0;
              cand = prev_[cand & (kDicSize - 1)]) {
             const std::uint8_t* there = data_.data() + cand;
             if (there[best.length] != here[best.length] || there[0] != here[0]) continue;
-            int len = 0;
-            while (len < limit && there[len] == here[len]) ++len;
+            const int len = MatchLength(there, here, limit);
             if (len > best.length) {
                 best = {len, pos - cand};
                 if (len == limit) break;
@@ -556,9 +555,25 @@ public:
         if (pos + kMinMatch <= static_cast<int>(data_.size())) Link(pos, Hash(pos));
     }
 
+    static constexpr int kMaxChain = 128;
+
 private:
     static constexpr int kHashBits = 15;
-    static constexpr int kMaxChain = 128;
+
+    // Common prefix of a and b up to limit, eight bytes at a time where the machine allows.
+    static int MatchLength(const std::uint8_t* a, const std::uint8_t* b, int limit) {
+        int len = 0;
+        if constexpr (std::endian::native == std::endian::little) {
+            for (; len + 8 <= limit; len += 8) {
+                std::uint64_t x, y;
+                std::memcpy(&x, a + len, 8);
+                std::memcpy(&y, b + len, 8);
+                if (x != y) return len + (std::countr_zero(x ^ y) >> 3);
+            }
+        }
+        while (len < limit && a[len] == b[len]) ++len;
+        return len;
+    }
 
     std::uint32_t Hash(int pos) const {
         const std::uint8_t* p = data_.data() + pos;
