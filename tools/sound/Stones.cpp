@@ -6,12 +6,13 @@
 
 namespace kelani::sound {
 
+// The falling stone itself: small and hard, its modes high and short-lived. A bigger stone
+// rings lower; how long it rings depends on what it lies against (Surface::stoneDamping).
+const std::vector<Mode> kStone{
+    {2900, 0.032, 0.45}, {4300, 0.022, 0.38}, {6100, 0.015, 0.28}, {8200, 0.010, 0.18}};
+
 Surface EmptyPit() {
-    return {{// the stone itself: small, hard, short-lived
-             {3150, 0.020, 0.22},
-             {4700, 0.014, 0.16},
-             {6900, 0.009, 0.10},
-             // the board's plate modes
+    return {{// the board's plate modes
              {190, 0.070, 0.45},
              {410, 0.055, 0.60},
              {690, 0.045, 0.50},
@@ -21,14 +22,13 @@ Surface EmptyPit() {
              // air in the bowl
              {265, 0.110, 0.30}},
             0.00020,
-            0.25};
+            0.25,
+            0.5,
+            0.65};
 }
 
 Surface HeadPit() {
-    return {{{3050, 0.020, 0.22},
-             {4550, 0.014, 0.15},
-             {6700, 0.009, 0.10},
-             {150, 0.090, 0.45},
+    return {{{150, 0.090, 0.45},
              {340, 0.070, 0.60},
              {590, 0.055, 0.50},
              {930, 0.042, 0.40},
@@ -36,15 +36,13 @@ Surface HeadPit() {
              {2050, 0.024, 0.22},
              {175, 0.150, 0.35}},
             0.00022,
-            0.25};
+            0.25,
+            0.5,
+            0.65};
 }
 
 Surface OnStones() {
-    return {{// the falling stone and the one it hits
-             {2900, 0.032, 0.45},
-             {4300, 0.022, 0.38},
-             {6100, 0.015, 0.28},
-             {8200, 0.010, 0.18},
+    return {{// the stone that is hit
              {3550, 0.026, 0.38},
              {5250, 0.018, 0.28},
              // the wood and air below, muffled by the pile
@@ -52,17 +50,20 @@ Surface OnStones() {
              {1080, 0.020, 0.12},
              {300, 0.050, 0.08}},
             0.00010,
-            0.35};
+            0.35,
+            1.0,
+            1.0};
 }
 
 Surface InHand() {
-    return {{{2600, 0.013, 0.40},
-             {3900, 0.010, 0.30},
-             {5400, 0.007, 0.20},
+    return {{// the stone that is hit, held in the same hand, and the palm's soft thump
+             {3300, 0.010, 0.25},
              {180, 0.016, 0.25},
              {420, 0.011, 0.18}},
             0.00025,
-            0.20};
+            0.20,
+            0.9,
+            0.4};
 }
 
 namespace {
@@ -88,12 +89,17 @@ std::vector<double> Excitation(double strength, double contactSeconds, double no
     return excitation;
 }
 
-std::vector<Mode> VariedModes(const std::vector<Mode>& modes, Rng& rng) {
-    std::vector<Mode> varied;
-    varied.reserve(modes.size());
-    for (const Mode& m : modes)
-        varied.push_back({rng.Vary(m.freq, 0.06), rng.Vary(m.decay, 0.2), rng.Vary(m.gain, 0.25)});
-    return varied;
+// This stone's modes (its size scales them all alike) and the surface's (fixed in pitch, but
+// where the stone lands changes how strongly each one is struck).
+std::vector<Mode> ImpactModes(const Surface& surface, Rng& rng) {
+    std::vector<Mode> modes;
+    const double size = rng.Range(0.88, 1.14);
+    for (const Mode& m : kStone)
+        modes.push_back({rng.Vary(m.freq / size, 0.03), rng.Vary(m.decay * surface.stoneDamping, 0.15),
+                         rng.Vary(m.gain * surface.stoneLevel, 0.2)});
+    for (const Mode& m : surface.modes)
+        modes.push_back({rng.Vary(m.freq, 0.02), rng.Vary(m.decay, 0.15), rng.Vary(m.gain, 0.35)});
+    return modes;
 }
 
 size_t FrameAt(const Signal& signal, double time) {
@@ -107,7 +113,7 @@ void AddImpact(Signal& signal, double time, double strength, double pan, const S
     std::vector<double> burst;
     const std::vector<double> excitation =
         Excitation(strength, contact, surface.noise, signal.rate, rng, burst);
-    const std::vector<Mode> modes = VariedModes(surface.modes, rng);
+    const std::vector<Mode> modes = ImpactModes(surface, rng);
     double longest = 0.0;
     for (const Mode& m : modes) longest = std::max(longest, m.decay);
     std::vector<double> sound =

@@ -6,11 +6,14 @@
 
 namespace kelani::sound {
 
-// What a stone strikes: the resonances it excites and how hard the contact is.
+// What a stone strikes: the resonances it excites, how hard the contact is, and how freely the
+// falling stone itself can ring against it.
 struct Surface {
     std::vector<Mode> modes;
     double contactSeconds; // duration of the contact pulse
     double noise;          // share of the contact noise burst
+    double stoneLevel;     // how loud the falling stone's own modes sound
+    double stoneDamping;   // scales their decay: wood and skin damp a stone, stones barely do
 };
 
 Surface EmptyPit(); // the bare wooden bowl of an ordinary pit, with its small air cavity
