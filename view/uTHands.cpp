@@ -1,6 +1,7 @@
 #include "view/uTHands.h"
 
 #include "components/uPlatform.h"
+#include "game/uTFeld.h"
 #include "view/uTCanvas.h"
 #include "view/uTGFXFile.h"
 #include "view/uTSpielfeldLayers.h"
@@ -117,6 +118,7 @@ QPoint TKelaniHands::StepToward(QPoint from, QPoint to) {
 }
 
 void TKelaniHands::MoveHands(QPoint pickTarget, QPoint sowTarget, int h) {
+    if (!IsPlayer(h)) return;
     do {
         const int64_t start = Now();
         PickPos[h] = StepToward(PickPos[h], pickTarget);
@@ -142,6 +144,7 @@ void TKelaniHands::PlayFrames(int& shown, int first, int last, bool (*exists)(in
 }
 
 void TKelaniHands::Pick(QPoint point, int count, int h) {
+    if (!IsPlayer(h)) return;
     PickPos[h] = point;
     PickFrame[h] = 0;
     PickStones[h] += count;
@@ -149,12 +152,14 @@ void TKelaniHands::Pick(QPoint point, int count, int h) {
 }
 
 void TKelaniHands::HandOver(QPoint point, int count, int h) {
+    if (!IsPlayer(h)) return;
     MoveHands(PickPos[h], point + kHandOverOffset[h], h);
     PlayFrames(SowFrame[h], 0, kLastSowFrame, SowFrameExists);
     PickStones[h] = std::max(0, PickStones[h] - count);
 }
 
 void TKelaniHands::Drop(QPoint point, int, int h) {
+    if (!IsPlayer(h)) return;
     MoveHands(PickPos[h], point, h);
     PlayFrames(SowFrame[h], kLastSowFrame, 0, SowFrameExists);
     PlayFrames(SowFrame[h], 0, kLastSowFrame, SowFrameExists);

@@ -54,6 +54,7 @@ public:
 
     // Composes one frame into FrameImage; hands whose y lies outside 0..640 are not drawn.
     void Render();
+    // The timed operations ignore a player index other than 1 or 2.
     // Moves player h's picking and sowing hands toward their targets, one 100 ms step per frame,
     // until both stand on them (at least one frame, even when they are there already).
     void MoveHands(QPoint pickTarget, QPoint sowTarget, int h);

@@ -20,3 +20,13 @@ if(KELANI_GUI)
 endif()
 
 kelani_bench(bench_frame SOURCES bench/bench_frame.cpp LIBS kelani_view)
+
+# The board drawn with the real pictures: needs the containers in the program folder.
+if(KELANI_GUI)
+  kelani_test(test_board_golden GUI
+    SOURCES tests/view/test_layers_golden.cpp tests/view/test_canvas_support.cpp
+    LIBS kelani_view)
+  if(TARGET test_board_golden AND TARGET kelani_gfx)
+    add_dependencies(test_board_golden kelani_gfx)
+  endif()
+endif()

@@ -223,3 +223,14 @@ TEST_F(HandsTest, DropPlaysTheSowingFramesBackwardsThenForwards) {
     EXPECT_EQ(Times(), expected);
     EXPECT_EQ(now - 1000, 600);
 }
+
+TEST_F(HandsTest, AnUnknownPlayerMovesNoHandAndShowsNothing) {
+    for (int h : {0, 3, -1}) {
+        hands.MoveHands({0, 0}, {0, 0}, h);
+        hands.Pick({0, 0}, 1, h);
+        hands.HandOver({0, 0}, 1, h);
+        hands.Drop({0, 0}, 1, h);
+    }
+    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(now, 1000);
+}

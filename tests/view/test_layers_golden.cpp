@@ -1,0 +1,134 @@
+// The board as a player sees it in the middle of a move, drawn with the real pictures from the
+// graphics containers: compared to a stored rendering, and written out for review.
+#include "components/uPlatform.h"
+#include "game/uTFeld.h"
+#include "tests/view/test_canvas_support.h"
+#include "view/uTGFXFile.h"
+#include "view/uTHands.h"
+#include "view/uTSpielfeldLayers.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+using namespace kelani;
+using namespace kelani::test;
+
+namespace {
+
+const QString kGolden = QStringLiteral(KELANI_TEST_DATA "/view_board_midmove.png");
+
+// The pit centre the controller sends the hands to.
+QPoint Centre(int place) {
+    return PitRect(place).center();
+}
+
+struct MidMove {
+    QImage background, board, frame;
+    std::unique_ptr<TCanvas> source, dest;
+    std::unique_ptr<TSpielfeldLayers> layers;
+    TKelaniHands hands;
+    TFeld feld;
+
+    MidMove() {
+        SetProgramFolderForTests(QStringLiteral(KELANI_PROGRAM_DIR));
+        background = LoadGfxJPEG(QStringLiteral("game.gfx"), "bg.jpg").convertToFormat(QImage::Format_RGB32);
+        TCanvas back(background);
+        back.Draw(53, 395, LoadGfxBitmap(QStringLiteral("game.gfx"), "de_overview.bmp"));
+        back.Draw(256, 395, LoadGfxBitmap(QStringLiteral("game.gfx"), "de_preview.bmp"));
+        board = background.copy();
+        frame = background.copy();
+        source = std::make_unique<TCanvas>(background);
+        dest = std::make_unique<TCanvas>(board);
+        dest->Font.Name = QStringLiteral("Comic Sans MS");
+        dest->Font.Bold = true;
+        dest->Font.Size = 9;
+        layers = std::make_unique<TSpielfeldLayers>(*source, *dest, [] { return true; });
+        hands.LoadPictures();
+        hands.BoardImage = &board;
+        hands.FrameImage = &frame;
+        hands.SteinBilder = layers->GFXSteine.get();
+        SetProgramFolderForTests(QString());
+        PlayOpening();
+        ShowPosition();
+        HoldStones();
+    }
+
+    void PlayOpening() {
+        feld.SetVariante(5);
+        feld.SetSteineProMulde(4);
+        feld.SetUseStirnmulde(true);
+        feld.Reset();
+        for (int place : {3, 10, 5, 12, 1}) feld.DoMove(place);
+        layers->OverviewLayer->Feld = &feld;
+    }
+
+    void ShowPosition() {
+        layers->AktSpielerLayer->Names = {QString(), QStringLiteral("Amara"),
+                                          QStringLiteral("Computer (Profi)")};
+        layers->Paint();
+        layers->ZeitLayers[1]->SetValue(3725);
+        layers->ZeitLayers[2]->SetValue(247);
+        layers->AktSpielerLayer->SetValue(feld.AktSpieler());
+        layers->VarianteLayer->SetValue(5);
+        layers->SteineHandLayer->SetValue(6);
+        layers->RundeLayers[0]->SetValue(5);
+        layers->RundeLayers[1]->SetValue(3);
+        layers->RundeLayers[2]->SetValue(2);
+        layers->NotesLayer->SetText(
+            QStringLiteral("Neues Spiel\r\nAmara beginnt\r\nMulde 3\r\nMulde 10\r\nMulde 5\r\n"
+                           "Mulde 12\r\nMulde 1"));
+        for (int place = 1; place <= 14; ++place) layers->FeldLayers[place]->SetValue(feld.Mulde(place));
+        layers->FeldLayers[4]->SetValue(0); // the pit just emptied into the hand
+        layers->OverviewLayer->SetValue(feld.AktSpieler() == 2 ? 11 : 4);
+    }
+
+    // Player 2's picking hand has closed on six stones over a pit; his sowing hand waits beside it.
+    void HoldStones() {
+        hands.PickPos = {QPoint(), QPoint(400, -100), Centre(11)};
+        hands.SowPos = {QPoint(), QPoint(200, -100), Centre(11) + QPoint(140, 0)};
+        hands.PickFrame[2] = 11;
+        hands.SowFrame[2] = 0;
+        hands.PickStones[2] = 6;
+        hands.Render();
+    }
+};
+
+// Pixels whose colour differs by more than `tolerance` in any channel.
+int CountFarOff(const QImage& a, const QImage& b, int tolerance) {
+    int count = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            if (std::abs(qRed(p) - qRed(q)) > tolerance || std::abs(qGreen(p) - qGreen(q)) > tolerance ||
+                std::abs(qBlue(p) - qBlue(q)) > tolerance)
+                ++count;
+        }
+    return count;
+}
+
+} // namespace
+
+TEST(BoardGolden, MidMoveMatchesTheStoredRendering) {
+    MidMove scene;
+    const QString screens = qEnvironmentVariable("KELANI_SCREENS_DIR");
+    if (!screens.isEmpty()) {
+        QDir().mkpath(screens);
+        ASSERT_TRUE(scene.frame.save(screens + QStringLiteral("/board_midmove.png")));
+    }
+    if (qEnvironmentVariableIsSet("KELANI_UPDATE_GOLDEN")) {
+        ASSERT_TRUE(scene.frame.save(kGolden));
+    }
+    const QImage golden = QImage(kGolden).convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(golden.isNull()) << "missing " << kGolden.toStdString();
+    ASSERT_EQ(golden.size(), scene.frame.size());
+    // Fonts are rendered slightly differently from machine to machine; the pictures are not.
+    EXPECT_LT(CountFarOff(scene.frame, golden, 40), 400);
+}
+
+TEST(BoardGolden, HandsAtHomeLeaveTheBoardAsItIs) {
+    MidMove scene;
+    scene.hands.PickPos[2] = {200, 700};
+    scene.hands.SowPos[2] = {400, 700};
+    scene.hands.Render();
+    EXPECT_EQ(scene.frame, scene.board);
+}
