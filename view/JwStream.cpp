@@ -143,11 +143,7 @@ std::vector<std::uint8_t> TJwStreams::Body() const {
 void TJwStreams::SaveToStream(TStream& Target) const {
     const bool encipher = encrypted_ && !key_.empty();
     std::vector<std::uint8_t> payload = Body();
-    if (compressed_) {
-        TMemoryStream body(payload), packed;
-        Lh5Compress(body, packed);
-        payload = std::move(packed.Bytes());
-    }
+    if (compressed_) payload = Lh5Pack(payload);
     if (encipher) BlowfishEncipher(payload, key_);
     const std::uint8_t markers[2] = {compressed_ ? kCompressedMarker : kStoredMarker,
                                      encipher ? kEncipheredMarker : kPlainMarker};
@@ -174,18 +170,13 @@ void TJwStreams::LoadFromStream(TStream& Source) {
     Source.SetPosition(0);
     std::uint8_t markers[2] = {0, 0};
     if (Source.Read(markers, 2) != 2) Corrupt();
-    TMemoryStream rest;
-    rest.CopyFrom(Source, Source.Remaining());
-    std::vector<std::uint8_t> body = std::move(rest.Bytes());
+    std::vector<std::uint8_t> body(static_cast<std::size_t>(Source.Remaining()));
+    Source.ReadBuffer(body.data(), static_cast<std::int64_t>(body.size()));
     const bool compressed = markers[0] == kCompressedMarker;
     const bool enciphered = markers[1] == kEncipheredMarker;
     try {
         if (enciphered) BlowfishDecipher(body, key_);
-        if (compressed) {
-            TMemoryStream packed(body), unpacked;
-            Lh5Decompress(packed, unpacked);
-            body = std::move(unpacked.Bytes());
-        }
+        if (compressed) body = Lh5Unpack(body);
     } catch (const std::exception&) {
         Corrupt();
     }

@@ -624,22 +624,39 @@ std::vector<std::uint8_t> Lh5Decode(std::span<const std::uint8_t> stream, std::i
     return Decoder(stream).Run(size);
 }
 
-void Lh5Compress(TStream& Source, TStream& Dest) {
-    std::vector<std::uint8_t> data(static_cast<std::size_t>(Source.Remaining()));
-    Source.ReadBuffer(data.data(), static_cast<std::int64_t>(data.size()));
+std::vector<std::uint8_t> Lh5Pack(std::span<const std::uint8_t> data) {
     const std::vector<std::uint8_t> stream = Lh5Encode(data);
-    StreamWriteInteger(Dest, static_cast<std::int32_t>(data.size()));
-    Dest.WriteBuffer(stream.data(), static_cast<std::int64_t>(stream.size()));
+    std::vector<std::uint8_t> packed(4);
+    for (int i = 0; i < 4; ++i)
+        packed[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(data.size() >> (8 * i));
+    packed.insert(packed.end(), stream.begin(), stream.end());
+    return packed;
+}
+
+std::vector<std::uint8_t> Lh5Unpack(std::span<const std::uint8_t> packed) {
+    if (packed.size() < 4) Corrupt();
+    const std::int32_t size = static_cast<std::int32_t>(packed[0] | packed[1] << 8 | packed[2] << 16 |
+                                                        std::uint32_t{packed[3]} << 24);
+    return Lh5Decode(packed.subspan(4), size);
+}
+
+namespace {
+
+std::vector<std::uint8_t> ReadRest(TStream& source) {
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(source.Remaining()));
+    source.ReadBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+    return bytes;
+}
+
+} // namespace
+
+void Lh5Compress(TStream& Source, TStream& Dest) {
+    const std::vector<std::uint8_t> packed = Lh5Pack(ReadRest(Source));
+    Dest.WriteBuffer(packed.data(), static_cast<std::int64_t>(packed.size()));
 }
 
 void Lh5Decompress(TStream& Source, TStream& Dest) {
-    std::uint8_t length[4];
-    if (Source.Read(length, 4) != 4) Corrupt();
-    const std::int32_t size = static_cast<std::int32_t>(length[0] | length[1] << 8 | length[2] << 16 |
-                                                        std::uint32_t{length[3]} << 24);
-    std::vector<std::uint8_t> stream(static_cast<std::size_t>(Source.Remaining()));
-    Source.ReadBuffer(stream.data(), static_cast<std::int64_t>(stream.size()));
-    const std::vector<std::uint8_t> data = Lh5Decode(stream, size);
+    const std::vector<std::uint8_t> data = Lh5Unpack(ReadRest(Source));
     Dest.WriteBuffer(data.data(), static_cast<std::int64_t>(data.size()));
 }
 

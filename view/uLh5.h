@@ -30,6 +30,11 @@ std::vector<std::uint8_t> Lh5Encode(std::span<const std::uint8_t> data);
 // raises ECorruptFile "Compressed file is corrupt".
 std::vector<std::uint8_t> Lh5Decode(std::span<const std::uint8_t> stream, std::int64_t size);
 
+// The stream form held in memory: N, then the bit stream.
+std::vector<std::uint8_t> Lh5Pack(std::span<const std::uint8_t> data);
+// A missing or negative N, or a malformed stream, raises ECorruptFile "Compressed file is corrupt".
+std::vector<std::uint8_t> Lh5Unpack(std::span<const std::uint8_t> packed);
+
 // Reads Source from its position to its end and writes N and the bit stream at Dest's position.
 void Lh5Compress(TStream& Source, TStream& Dest);
 // Reads N and the bit stream from Source's position to its end and writes the N bytes to Dest.

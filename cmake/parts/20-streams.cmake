@@ -1,7 +1,6 @@
 # Named-stream container, -lh5- codec, Blowfish cipher and the typed stream helpers (Qt-free core).
 kelani_library(kelani_streams
-  SOURCES view/uJwStreamBase.cpp view/JwStream.cpp view/uLh5.cpp view/uBlowfish.cpp
-  LIBS kelani_base)
+  SOURCES view/uJwStreamBase.cpp view/JwStream.cpp view/uLh5.cpp view/uBlowfish.cpp)
 
 if(KELANI_TESTS)
   find_package(PkgConfig REQUIRED)

@@ -99,6 +99,7 @@ TEST(JwStreamCorrupt, StoredBodyWithoutSignature) {
     Probe probe("");
     EXPECT_FALSE(probe.Load({0x20, 0x20, 1, 2, 3, 4, 5, 6, 7, 9, 0, 0, 0, 0}));
     EXPECT_FALSE(probe.Load({0x20, 0x20, 1, 2, 3}));
+    EXPECT_FALSE(probe.Load({0x20, 0x20}));
     EXPECT_FALSE(probe.Load({0x20}));
     EXPECT_FALSE(probe.Load({}));
 }
