@@ -292,7 +292,8 @@ private:
 // ================================================================ Huffman code lengths
 
 // Code lengths of at most 16 bits for the given frequencies (Huffman, then the longest codes
-// evened out so the code stays complete). Returns the only used symbol when there is one, else -1.
+// evened out so the code stays complete). With fewer than two used symbols no code is needed: returns
+// the only one (0 when there is none); otherwise fills lengths and returns -1.
 template <std::size_t N>
 int MakeLengths(const std::array<std::uint32_t, N>& freq, std::array<std::uint8_t, N>& lengths) {
     lengths.fill(0);

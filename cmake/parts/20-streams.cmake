@@ -9,6 +9,10 @@ if(KELANI_TESTS)
   kelani_test(test_jwstream
     SOURCES tests/view/test_jwstream.cpp tests/view/test_jwstream_corrupt.cpp
     LIBS kelani_streams)
+  kelani_test(test_jwstream_tool SOURCES tests/view/test_jwstream_tool.cpp LIBS kelani_streams)
+  if(TARGET test_jwstream_tool)
+    add_dependencies(test_jwstream_tool kelanitool)
+  endif()
   kelani_test(test_lh5 SOURCES tests/view/test_lh5.cpp LIBS kelani_streams PkgConfig::LHASA)
   kelani_test(test_blowfish SOURCES tests/view/test_blowfish.cpp LIBS kelani_streams OpenSSL::Crypto)
   target_compile_definitions(test_blowfish PRIVATE OPENSSL_SUPPRESS_DEPRECATED)
@@ -20,7 +24,10 @@ if(TARGET bench_lh5)
   target_link_libraries(bench_lh5 PRIVATE ZLIB::ZLIB)
 endif()
 
-# libFuzzer targets: configure with clang and -DKELANI_FUZZ=ON; not part of the CTest run.
+# libFuzzer targets, not part of the CTest run. Build and run, for example:
+#   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DKELANI_FUZZ=ON -DKELANI_GUI=OFF -DKELANI_TESTS=OFF
+#   cmake --build build-fuzz --target fuzz_jwstream fuzz_lh5
+#   build-fuzz/bin/fuzz_lh5 -max_total_time=300 -max_len=20000 CORPUS_FOLDER
 if(KELANI_FUZZ)
   target_compile_options(kelani_streams PRIVATE -fsanitize=fuzzer-no-link,address,undefined)
   foreach(target fuzz_jwstream fuzz_lh5)
