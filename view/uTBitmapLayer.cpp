@@ -17,12 +17,18 @@ void TBitmapLayer::AdjustBrush(TCanvas& target) const {
 
 void TBitmapLayer::Paint(TCanvas* canvas) {
     TCanvas& target = canvas ? *canvas : DestCanvas;
-    AdjustBrush(target);
     target.CopyRect(DestRect, SourceCanvas, SourceRect);
-    if (OnCanDraw && !OnCanDraw()) return;
+    const bool drawn = DrawContent(target);
+    if (Owner) Owner->RepairOverlaps(*this, target);
+    if (drawn && OnPainted) OnPainted(this);
+}
+
+bool TBitmapLayer::DrawContent(TCanvas& target) {
+    AdjustBrush(target);
+    if (OnCanDraw && !OnCanDraw()) return false;
     target.Font.Size = FontSize;
     Draw(target);
-    if (OnPainted) OnPainted(this);
+    return true;
 }
 
 void TBitmapLayerInteger::SetValue(int value) {
@@ -44,6 +50,24 @@ void TBitmapLayers::Add(TBitmapLayer* layer) {
 
 void TBitmapLayers::Paint(TCanvas* canvas) {
     for (TBitmapLayer* layer : Items) layer->Paint(canvas);
+}
+
+// A restore wipes whatever other layers drew where their rectangles overlap this one (the two
+// clocks, the move counters). Each overlap is rebuilt from the background with every layer that
+// covers it drawn in list order, so a repaint never eats into a neighbour and later layers still
+// lie on top.
+void TBitmapLayers::RepairOverlaps(const TBitmapLayer& painted, TCanvas& target) {
+    const QPoint toSource = painted.SourceRect.topLeft() - painted.DestRect.topLeft();
+    const QRect oldClip = target.ClipRect;
+    for (TBitmapLayer* neighbour : Items) {
+        const QRect overlap = neighbour->DestRect & painted.DestRect;
+        if (neighbour == &painted || overlap.isEmpty()) continue;
+        target.ClipRect = overlap;
+        target.CopyRect(overlap, painted.SourceCanvas, overlap.translated(toSource));
+        for (TBitmapLayer* layer : Items)
+            if (layer->DestRect.intersects(overlap)) layer->DrawContent(target);
+    }
+    target.ClipRect = oldClip;
 }
 
 void TBitmapLayers::SetOnPainted(TPaintedEvent event) {

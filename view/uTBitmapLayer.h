@@ -39,8 +39,11 @@ public:
     TPaintedEvent OnPainted;
 
     // Restores the rectangle on `canvas` (the scene when null) and, when allowed, draws the content
-    // and reports the paint.
+    // and reports the paint. Where other layers of the same list overlap the rectangle, their
+    // content is drawn again in list order, so the restore does not erase it.
     void Paint(TCanvas* canvas = nullptr);
+    // Draws the content over what is there, when allowed; false when OnCanDraw refused.
+    bool DrawContent(TCanvas& target);
 
 protected:
     // Draws the content; only the font size of the target has been set for it.
@@ -88,6 +91,8 @@ public:
     // Gives `event` to every layer already in the list and keeps it as the list's own
     // notification; layers added later do not receive it.
     void SetOnPainted(TPaintedEvent event);
+    // Rebuilds the parts of other layers' rectangles that `painted` just restored (see Paint).
+    void RepairOverlaps(const TBitmapLayer& painted, TCanvas& target);
     // Fires the list's own notification (sender null): the scene changed as a whole.
     void NotifyPainted() const;
 

@@ -21,6 +21,10 @@ void EnsureRasterFormat(QImage& image) {
 
 TCanvas::TCanvas(QImage& image) : Picture(&image) {}
 
+void TCanvas::ApplyClip(QPainter& painter) const {
+    if (!ClipRect.isNull()) painter.setClipRect(ClipRect);
+}
+
 QFont TCanvas::QtFont() const {
     QFont font(Font.Name);
     font.setPixelSize(std::max(1, PointsToPixels(Font.Size)));
@@ -41,6 +45,7 @@ void TCanvas::CopyRect(const QRect& dest, const TCanvas& source, const QRect& so
 
 void TCanvas::CopyRect(const QRect& dest, const QImage& source, const QRect& sourceRect) {
     QPainter painter(Picture);
+    ApplyClip(painter);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     if (dest.size() != sourceRect.size()) painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(dest, source, sourceRect);
@@ -48,6 +53,7 @@ void TCanvas::CopyRect(const QRect& dest, const QImage& source, const QRect& sou
 
 void TCanvas::Draw(int x, int y, const QImage& picture) {
     QPainter painter(Picture);
+    ApplyClip(painter);
     painter.drawImage(x, y, picture);
 }
 
@@ -58,6 +64,7 @@ void TCanvas::DrawTransparent(int x, int y, const QImage& picture, QColor key) {
 void TCanvas::RasterBlit(int x, int y, const QImage& picture, int operation) {
     EnsureRasterFormat(*Picture);
     QPainter painter(Picture);
+    ApplyClip(painter);
     painter.setCompositionMode(static_cast<QPainter::CompositionMode>(operation));
     if (picture.format() == QImage::Format_RGB32) {
         painter.drawImage(x, y, picture);
@@ -78,6 +85,7 @@ void TCanvas::TextOut(int x, int y, const QString& text) {
     const QFont font = QtFont();
     const QFontMetrics metrics(font);
     QPainter painter(Picture);
+    ApplyClip(painter);
     if (Brush.Style == TBrushStyle::Solid)
         painter.fillRect(QRect(x, y, metrics.horizontalAdvance(text), metrics.height()), Brush.Color);
     painter.setFont(font);
@@ -89,7 +97,8 @@ void TCanvas::TextRect(const QRect& clip, int x, int y, const QString& text) {
     const QFont font = QtFont();
     const QFontMetrics metrics(font);
     QPainter painter(Picture);
-    painter.setClipRect(clip);
+    ApplyClip(painter);
+    painter.setClipRect(clip, ClipRect.isNull() ? Qt::ReplaceClip : Qt::IntersectClip);
     if (Brush.Style == TBrushStyle::Solid) painter.fillRect(clip, Brush.Color);
     painter.setFont(font);
     painter.setPen(Font.Color);
@@ -106,6 +115,7 @@ int TCanvas::TextHeight(const QString&) const {
 
 void TCanvas::Ellipse(const QRect& box) {
     QPainter painter(Picture);
+    ApplyClip(painter);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(Pen.Color, Pen.Width));
     if (Brush.Style == TBrushStyle::Solid) {
@@ -120,6 +130,7 @@ void TCanvas::Ellipse(const QRect& box) {
 
 void TCanvas::FillRect(const QRect& rect) {
     QPainter painter(Picture);
+    ApplyClip(painter);
     painter.fillRect(rect, Brush.Color);
 }
 

@@ -20,6 +20,8 @@
 #include <QRect>
 #include <QString>
 
+class QPainter;
+
 namespace kelani {
 
 // A rectangle given as (Left, Top, Right, Bottom) with Right and Bottom exclusive.
@@ -59,6 +61,8 @@ public:
     TCanvasFont Font;
     TCanvasBrush Brush;
     TCanvasPen Pen;
+    // When set, no call draws outside this rectangle (a null rectangle: no clipping).
+    QRect ClipRect;
 
     QImage& Image() { return *Picture; }
     const QImage& Image() const { return *Picture; }
@@ -101,6 +105,7 @@ public:
 private:
     QImage* Picture;
     void RasterBlit(int x, int y, const QImage& picture, int operation);
+    void ApplyClip(QPainter& painter) const;
 };
 
 // A copy of `picture` in which every pixel of exactly the colour `key` is fully transparent; the

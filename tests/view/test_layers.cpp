@@ -155,3 +155,34 @@ TEST(BitmapLayers, SetOnPaintedReachesOnlyTheLayersAlreadyAdded) {
     list.NotifyPainted();
     EXPECT_EQ(s.painted, (std::vector<TBitmapLayer*>{&early, nullptr}));
 }
+
+TEST(BitmapLayers, ARepaintKeepsWhatOverlappingNeighboursShow) {
+    Scene s;
+    TColourLayer first(s.source, s.dest, RectLTRB(0, 0, 30, 30), RectLTRB(0, 0, 30, 30), nullptr);
+    TColourLayer second(s.source, s.dest, RectLTRB(20, 20, 50, 50), RectLTRB(20, 20, 50, 50), nullptr);
+    TBitmapLayers list;
+    list.Add(&first);
+    list.Add(&second);
+    first.SetValue(100);
+    second.SetValue(200);
+    first.SetValue(150); // the earlier layer repaints: the later one stays on top in the overlap
+    EXPECT_EQ(s.board.pixel(25, 25), qRgb(200, 0, 0));
+    EXPECT_EQ(s.board.pixel(5, 5), qRgb(150, 0, 0));
+    second.SetValue(-1); // the later layer empties: the earlier one shows again, not background
+    EXPECT_EQ(s.board.pixel(25, 25), qRgb(150, 0, 0));
+    EXPECT_EQ(s.board.pixel(45, 45), s.background.pixel(45, 45));
+    EXPECT_EQ(s.board.pixel(55, 55), qRgb(0, 0, 0));
+}
+
+TEST(Canvas, ClipRectKeepsEveryOperationInside) {
+    QImage image = Filled({60, 60}, Qt::white);
+    TCanvas canvas(image);
+    canvas.ClipRect = RectLTRB(10, 10, 20, 20);
+    canvas.Brush.Color = Qt::red;
+    canvas.FillRect(image.rect());
+    canvas.CopyRect(image.rect(), Filled({60, 60}, Qt::blue), image.rect());
+    canvas.Draw(0, 0, Filled({60, 60}, Qt::green));
+    canvas.XorBlit(0, 0, Filled({60, 60}, Qt::white));
+    canvas.TextRect(image.rect(), 0, 0, "WWWWWWWW");
+    EXPECT_EQ(DifferenceBounds(image, Filled({60, 60}, Qt::white)), RectLTRB(10, 10, 20, 20));
+}
