@@ -43,6 +43,18 @@ struct Scene {
     TPaintedEvent record = [this](TBitmapLayer* sender) { painted.push_back(sender); };
 };
 
+// Two layers in one list whose rectangles share (20, 20) to (30, 30).
+struct OverlappingLayers : ::testing::Test {
+    Scene s;
+    TColourLayer first{s.source, s.dest, RectLTRB(0, 0, 30, 30), RectLTRB(0, 0, 30, 30), nullptr};
+    TColourLayer second{s.source, s.dest, RectLTRB(20, 20, 50, 50), RectLTRB(20, 20, 50, 50), nullptr};
+    TBitmapLayers list;
+    OverlappingLayers() {
+        list.Add(&first);
+        list.Add(&second);
+    }
+};
+
 } // namespace
 
 TEST(BitmapLayer, NewIntegerLayerHoldsMinus99AndShowsOnlyBackgroundOnPaint) {
@@ -124,13 +136,7 @@ TEST(BitmapLayer, StringLayerRepaintsOnlyForADifferentText) {
     EXPECT_EQ(layer.Draws, 2);
 }
 
-TEST(BitmapLayers, PaintGoesInListOrderAndLaterLayersWinOverlaps) {
-    Scene s;
-    TColourLayer first(s.source, s.dest, RectLTRB(0, 0, 30, 30), RectLTRB(0, 0, 30, 30), nullptr);
-    TColourLayer second(s.source, s.dest, RectLTRB(20, 20, 50, 50), RectLTRB(20, 20, 50, 50), nullptr);
-    TBitmapLayers list;
-    list.Add(&first);
-    list.Add(&second);
+TEST_F(OverlappingLayers, PaintGoesInListOrderAndLaterLayersWinOverlaps) {
     EXPECT_EQ(first.Owner, &list);
     list.SetOnPainted(s.record);
     first.SetValue(100);
@@ -156,13 +162,7 @@ TEST(BitmapLayers, SetOnPaintedReachesOnlyTheLayersAlreadyAdded) {
     EXPECT_EQ(s.painted, (std::vector<TBitmapLayer*>{&early, nullptr}));
 }
 
-TEST(BitmapLayers, ARepaintKeepsWhatOverlappingNeighboursShow) {
-    Scene s;
-    TColourLayer first(s.source, s.dest, RectLTRB(0, 0, 30, 30), RectLTRB(0, 0, 30, 30), nullptr);
-    TColourLayer second(s.source, s.dest, RectLTRB(20, 20, 50, 50), RectLTRB(20, 20, 50, 50), nullptr);
-    TBitmapLayers list;
-    list.Add(&first);
-    list.Add(&second);
+TEST_F(OverlappingLayers, ARepaintKeepsWhatOverlappingNeighboursShow) {
     first.SetValue(100);
     second.SetValue(200);
     first.SetValue(150); // the earlier layer repaints: the later one stays on top in the overlap
