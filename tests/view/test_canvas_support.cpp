@@ -76,3 +76,9 @@ std::array<QImage, 9> TestPiles() {
 }
 
 } // namespace kelani::test
+
+// Fontconfig and Qt's font database keep their caches until exit; the leak checker should not
+// count them (our own allocations are still checked).
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig\nleak:libQt6Gui\n";
+}
