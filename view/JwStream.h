@@ -60,7 +60,7 @@ public:
     // Replaces all entries by those stored in Source (read from its beginning to its end) and
     // sets Compressed and Encrypted from the markers. Corrupt data (failed signature, cipher or
     // decompression, entry fields running past the end, negative sizes) calls OnCorrupt and raises
-    // ECorruptFile "File is corrupt."; the old entries stay when the signature test fails.
+    // ECorruptFile "File is corrupt."; a failed load leaves entries and properties as they were.
     void LoadFromStream(TStream& Source);
     // Writes the container at Target's position.
     void SaveToStream(TStream& Target) const;

@@ -91,7 +91,10 @@ TEST(JwStreamCorrupt, WrongOrEmptyKeyIsCorruptAndKeepsTheEntries) {
     const auto image = SmallImage(true, kKey);
     for (const std::string key : {"", "wrong key", "Rv3mQ8wTz5JpLdHsYbNcF"}) {
         Probe probe(key);
+        probe.c.SetCompressed(false);
         EXPECT_FALSE(probe.Load(image)) << key;
+        EXPECT_FALSE(probe.c.Compressed()); // properties stay as they were, too
+        EXPECT_FALSE(probe.c.Encrypted());
     }
 }
 
