@@ -70,7 +70,7 @@ struct MidMove {
         layers->ZeitLayers[2]->SetValue(247);
         layers->AktSpielerLayer->SetValue(feld.AktSpieler());
         layers->VarianteLayer->SetValue(5);
-        layers->SteineHandLayer->SetValue(6);
+        layers->SteineHandLayer->SetValue(feld.Mulde(Played()));
         layers->RundeLayers[0]->SetValue(5);
         layers->RundeLayers[1]->SetValue(3);
         layers->RundeLayers[2]->SetValue(2);
@@ -78,17 +78,23 @@ struct MidMove {
             QStringLiteral("Neues Spiel\r\nAmara beginnt\r\nMulde 3\r\nMulde 10\r\nMulde 5\r\n"
                            "Mulde 12\r\nMulde 1"));
         for (int place = 1; place <= 14; ++place) layers->FeldLayers[place]->SetValue(feld.Mulde(place));
-        layers->FeldLayers[4]->SetValue(0); // the pit just emptied into the hand
-        layers->OverviewLayer->SetValue(feld.AktSpieler() == 2 ? 11 : 4);
+        layers->FeldLayers[Played()]->SetValue(0); // just emptied into the hand
+        layers->OverviewLayer->SetValue(Played());
     }
 
-    // Player 2's picking hand has closed on six stones over a pit; his sowing hand waits beside it.
+    // The pit the player to move is playing: the fourth of his row.
+    int Played() const { return PitIndex(feld.AktSpieler(), 4); }
+
+    // The mover's picking hand has closed on the stones of the pit; his sowing hand waits beside it.
     void HoldStones() {
-        hands.PickPos = {QPoint(), QPoint(400, -100), Centre(11)};
-        hands.SowPos = {QPoint(), QPoint(200, -100), Centre(11) + QPoint(140, 0)};
-        hands.PickFrame[2] = 11;
-        hands.SowFrame[2] = 0;
-        hands.PickStones[2] = 6;
+        const int p = feld.AktSpieler();
+        hands.PickPos = {QPoint(), QPoint(400, -100), QPoint(200, 700)};
+        hands.SowPos = {QPoint(), QPoint(200, -100), QPoint(400, 700)};
+        hands.PickPos[p] = Centre(Played());
+        hands.SowPos[p] = Centre(Played()) + QPoint(p == 1 ? -140 : 140, 0);
+        hands.PickFrame[p] = 11;
+        hands.SowFrame[p] = 0;
+        hands.PickStones[p] = feld.Mulde(Played());
         hands.Render();
     }
 };
