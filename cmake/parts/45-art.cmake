@@ -1,10 +1,16 @@
 # Every picture of the game, painted by kelani-art at build time: the five graphics containers in
 # the program folder, and the compiled-in pictures as Qt resources ":/pictures/<name>.png".
 if(KELANI_GUI)
+  # The painting code is a library of its own (Qt Gui only) so its tests can reach it; it is a
+  # build tool and never part of the program.
   file(GLOB KELANI_ART_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/art/*.cpp)
-  add_executable(kelani-art ${KELANI_ART_SOURCES})
-  target_include_directories(kelani-art PRIVATE ${CMAKE_SOURCE_DIR})
-  target_link_libraries(kelani-art PRIVATE kelani_streams Qt6::Gui)
+  list(REMOVE_ITEM KELANI_ART_SOURCES ${CMAKE_SOURCE_DIR}/tools/art/main.cpp)
+  add_library(kelani_artwork STATIC ${KELANI_ART_SOURCES})
+  target_include_directories(kelani_artwork PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(kelani_artwork PUBLIC kelani_streams Qt6::Gui)
+  kelani_warnings(kelani_artwork)
+  add_executable(kelani-art tools/art/main.cpp)
+  target_link_libraries(kelani-art PRIVATE kelani_artwork)
   set_target_properties(kelani-art PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
   kelani_warnings(kelani-art)
 
@@ -32,14 +38,14 @@ endif()
 
 # Review pictures of the artwork as the game composes it (tools/screens/render.sh).
 if(KELANI_GUI)
-  add_executable(kelani-screens tools/screens/main.cpp tools/art/Compose.cpp)
-  target_include_directories(kelani-screens PRIVATE ${CMAKE_SOURCE_DIR})
-  target_link_libraries(kelani-screens PRIVATE kelani_streams Qt6::Gui)
+  add_executable(kelani-screens tools/screens/main.cpp)
+  target_link_libraries(kelani-screens PRIVATE kelani_artwork)
   set_target_properties(kelani-screens PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
   kelani_warnings(kelani-screens)
 endif()
 
 kelani_test(test_art GUI SOURCES tests/assets/test_art.cpp LIBS kelani_streams kelani_pictures Qt6::Gui)
+kelani_test(test_art_units GUI SOURCES tests/assets/test_art_units.cpp LIBS kelani_artwork)
 if(TARGET test_art)
   target_compile_definitions(test_art PRIVATE KELANI_ART_TOOL="$<TARGET_FILE:kelani-art>")
   add_dependencies(test_art kelani_gfx)

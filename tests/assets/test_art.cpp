@@ -2,13 +2,13 @@
 // entries the game asks for, every payload is a real BMP or JPEG of the size its place on the
 // board needs, transparent colours sit where they must, the hands cover their hot spots and reach
 // out of the board, and the pictures compiled into the program load from the resources.
+#include "tests/assets/test_art_app.h"
 #include "tools/art/BoardGeometry.h"
 #include "view/JwStream.h"
 
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -30,13 +30,7 @@ const QRgb kBlack = qRgb(0, 0, 0);
 
 class Art : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "test_art";
-        static char* argv[] = {name, nullptr};
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        if (!QGuiApplication::instance()) new QGuiApplication(argc, argv);
-    }
+    static void SetUpTestSuite() { EnsureArtApplication(); }
 
     static std::map<std::string, QByteArray> Entries(const std::string& container,
                                                      const std::string& folder = KELANI_PROGRAM_DIR) {

@@ -283,8 +283,8 @@ THandFrame PaintFrame(const THandKind& kind, int frame) {
 
 std::vector<THandFrame> PaintAllHandFrames() {
     // Arms converge from each player's side: player 1's from the top, player 2's from the bottom.
-    const THandKind kinds[] = {{1, true, {400, 362}, 18},
-                               {1, false, {520, 405}, -25},
+    const THandKind kinds[] = {{1, true, {400, 400}, 18},
+                               {1, false, {520, 440}, -25},
                                {2, true, {490, 420}, 198},
                                {2, false, {400, 440}, 155}};
     std::vector<THandFrame> frames;
