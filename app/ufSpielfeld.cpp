@@ -1,0 +1,538 @@
+#include "app/ufSpielfeld.h"
+
+#include "app/MultiLanguage.h"
+#include "app/lngDialogs.h"
+#include "app/uAppSettings.h"
+#include "app/uIniFile.h"
+#include "app/uSound.h"
+#include "app/ufNewGame.h"
+#include "app/ufStreichholz.h"
+#include "components/uAboutBox.h"
+#include "components/uFileDialog.h"
+#include "components/uFormat.h"
+#include "components/uHtmlHint.h"
+#include "components/uPaintBox.h"
+#include "components/uPlatform.h"
+#include "components/uRadioGroup.h"
+#include "components/uSplash.h"
+#include "game/uRandom.h"
+#include "game/uTSpielfeld.h"
+#include "view/uTSpielfeldLayers.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPainter>
+#include <QScreen>
+#include <QSpinBox>
+#include <QUrl>
+
+namespace kelani {
+namespace {
+
+constexpr int kBoardWidth = 720;
+constexpr int kBoardHeight = 520;
+constexpr int kModeComputers = 2;
+const QString kFilter = QStringLiteral("Kelani (*.kel)|*.kel");
+
+} // namespace
+
+TfSpielfeld::TfSpielfeld(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("TfSpielfeld"));
+    setWindowTitle(QStringLiteral("KELANI (R) Freeware Nr. 2"));
+    setWindowIcon(QIcon(QStringLiteral(":/pictures/icon_64.png")));
+    auto* centre = new QWidget(this);
+    centre->setAutoFillBackground(true);
+    QPalette black = centre->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    centre->setPalette(black);
+    setCentralWidget(centre);
+
+    htmlhint = new THtmlHintWindow(this);
+    htmlhint->SetImages({QImage(QStringLiteral(":/pictures/hint_stone.png"))});
+    pbSpielfeld = new TPaintBox(QStringLiteral("pbSpielfeld"), *htmlhint, centre);
+    pbSpielfeld->setFixedSize(kBoardWidth, kBoardHeight);
+    pbSpielfeld->OnPaint = [this](QPainter& painter) { PaintBoard(painter); };
+    pbSpielfeld->OnMouseMove = [this](int x, int y) { pbSpielfeldMouseMove(x, y); };
+    pbSpielfeld->OnMouseDown = [this](int x, int y) { pbSpielfeldMouseDown(x, y); };
+
+    odLoadGame = new TFileDialog(TFileDialog::TKind::Open, this);
+    odLoadGame->setObjectName(QStringLiteral("odLoadGame"));
+    sdSaveGame = new TFileDialog(TFileDialog::TKind::Save, this);
+    sdSaveGame->setObjectName(QStringLiteral("sdSaveGame"));
+    for (TFileDialog* dialog : {odLoadGame, sdSaveGame}) dialog->Filter = kFilter;
+    odLoadGame->Title = QStringLiteral("Spiel laden");
+    sdSaveGame->Title = QStringLiteral("Spiel speichern");
+    SplashScreen = new TSplashScreen(this);
+    id = new TInfoDialogTarvik(this);
+
+    tZeit = new QTimer(this);
+    tZeit->setObjectName(QStringLiteral("tZeit"));
+    tZeit->setInterval(1000);
+    connect(tZeit, &QTimer::timeout, this, &TfSpielfeld::tZeitTimer);
+    tKI = new QTimer(this);
+    tKI->setObjectName(QStringLiteral("tKI"));
+    tKI->setInterval(250);
+    connect(tKI, &QTimer::timeout, this, &TfSpielfeld::tKITimer);
+    BuildMenu();
+
+    // FormCreate: language, controller, menu marks, pictures, geometry.
+    lng = new TMultiLanguage(this);
+    lng->setObjectName(QStringLiteral("lng"));
+    lng->OnTranslate = [this](TMultiLanguage*) { lngTranslate(); };
+    lng->LoadScript(objectName());
+    const std::string language =
+        OpenSettingsFile(SettingsFolder()).ReadString(kSettingsSection, "language", "german");
+    CloseSettingsFile();
+    lng->SetLanguage(FromCp1252(language));
+    Spielfeld = std::make_unique<TSpielfeld>(*lng);
+    Spielfeld->OnChanged = [this] { pbSpielfeld->update(); };
+    (language == "english" ? miEnglish : miGerman)->setChecked(true);
+    Spielfeld->ShowLanguagePictures();
+
+    QRect desktop = QGuiApplication::primaryScreen()->availableGeometry();
+    resize(std::min(800, desktop.width()), std::min(600, desktop.height()));
+    move(desktop.left() + (desktop.width() - width()) / 2, desktop.top() + (desktop.height() - height()) / 2);
+    if (Spielfeld->Settings.Maximized) setWindowState(Qt::WindowMaximized);
+    SelectMenuMarks();
+    UpdateActions();
+    tZeit->start();
+    tKI->start();
+    // Esc must reach the window while a move runs, when the window itself is disabled.
+    qApp->installEventFilter(this);
+}
+
+TfSpielfeld::~TfSpielfeld() {
+    qApp->removeEventFilter(this);
+    Spielfeld.reset();
+}
+
+void TfSpielfeld::ShowStartUp() {
+    if (!Spielfeld->Settings.Sound) return;
+    PlayWaveResource(QStringLiteral("start"));
+    SplashScreen->Execute();
+}
+
+QMenu* TfSpielfeld::AddMenu(const char* name, const QString& title) {
+    QMenu* menu = menuBar()->addMenu(title);
+    menu->setObjectName(QLatin1String(name));
+    connect(menu, &QMenu::aboutToShow, this, &TfSpielfeld::UpdateActions);
+    return menu;
+}
+
+QAction* TfSpielfeld::AddAction(QMenu* menu, const char* name, const QString& text,
+                                void (TfSpielfeld::*handler)()) {
+    QAction* action = menu->addAction(text);
+    action->setObjectName(QLatin1String(name));
+    connect(action, &QAction::triggered, this, handler);
+    return action;
+}
+
+QAction* TfSpielfeld::AddRadioItem(QMenu* menu, QActionGroup* group, const char* name, const QString& text) {
+    QAction* item = menu->addAction(text);
+    item->setObjectName(QLatin1String(name));
+    item->setCheckable(true);
+    group->addAction(item);
+    return item;
+}
+
+void TfSpielfeld::BuildMenu() {
+    QMenu* spiel = AddMenu("miSpiel", QStringLiteral("Spiel"));
+    aNewGame = AddAction(spiel, "aNewGame", QStringLiteral("neues Spiel"), &TfSpielfeld::aNewGameExecute);
+    aLoadGame = AddAction(spiel, "aLoadGame", QStringLiteral("Spiel laden"), &TfSpielfeld::aLoadGameExecute);
+    aSaveGame =
+        AddAction(spiel, "aSaveGame", QStringLiteral("Spiel speichern"), &TfSpielfeld::aSaveGameExecute);
+    spiel->addSeparator();
+    aHighscore = AddAction(spiel, "aHighscore", QStringLiteral("Highscore"), &TfSpielfeld::aHighscoreExecute);
+    aGameHistory =
+        AddAction(spiel, "aGameHistory", QStringLiteral("Zughistorie"), &TfSpielfeld::aGameHistoryExecute);
+    spiel->addSeparator();
+    aEnd = spiel->addAction(QStringLiteral("Beenden"), this, &QWidget::close);
+    aEnd->setObjectName(QStringLiteral("aEnd"));
+
+    QMenu* options = AddMenu("miOptions", QStringLiteral("Optionen"));
+    aSound = AddAction(options, "aSound", QStringLiteral("Soundeffekte"), &TfSpielfeld::aSoundExecute);
+    aSound->setCheckable(true);
+    options->addSeparator();
+    auto* animation = new QActionGroup(this);
+    miHandanimation = AddRadioItem(options, animation, "miHandanimation", QStringLiteral("Handanimation"));
+    miSteinAnimation = AddRadioItem(options, animation, "miSteinAnimation", QStringLiteral("Steinanimation"));
+    minoAnimation = AddRadioItem(options, animation, "minoAnimation", QStringLiteral("keine Animation"));
+    connect(animation, &QActionGroup::triggered, this, &TfSpielfeld::miAnimationClick);
+    options->addSeparator();
+    auto* languages = new QActionGroup(this);
+    miGerman = AddRadioItem(options, languages, "miGerman", QStringLiteral("Deutsch"));
+    miEnglish = AddRadioItem(options, languages, "miEnglish", QStringLiteral("English"));
+    connect(languages, &QActionGroup::triggered, this, &TfSpielfeld::miGermanClick);
+
+    QMenu* internet = AddMenu("miInternet", QStringLiteral("Internet"));
+    aUpdate = internet->addAction(QStringLiteral("Update"), this, [this] { OpenAddress(maker::kDownload); });
+    aUpdate->setObjectName(QStringLiteral("aUpdate"));
+    aEmail = internet->addAction(QStringLiteral("E-Mail"), this, [this] {
+        OpenAddress(QByteArray("mailto:").append(maker::kEMail).constData());
+    });
+    aEmail->setObjectName(QStringLiteral("aEmail"));
+    aHomepage =
+        internet->addAction(QStringLiteral("Homepage"), this, [this] { OpenAddress(maker::kHomepage); });
+    aHomepage->setObjectName(QStringLiteral("aHomepage"));
+    internet->addSeparator();
+    aSponsor = internet->addAction(QStringLiteral("Sponsor"), this, [this] { OpenAddress(maker::kSponsor); });
+    aSponsor->setObjectName(QStringLiteral("aSponsor"));
+
+    QMenu* help = AddMenu("miHelp", QStringLiteral("Hilfe"));
+    aContent = AddAction(help, "aContent", QStringLiteral("Inhalt"), &TfSpielfeld::aContentExecute);
+    aContent->setShortcut(QKeySequence(Qt::Key_F1));
+    aAbout = AddAction(help, "aAbout", QStringLiteral("\u00DCber"), &TfSpielfeld::aAboutExecute);
+    // Menu shortcuts must work while a dialog of ours is not open and the window has focus.
+    addActions(menuBar()->actions());
+}
+
+void TfSpielfeld::SelectMenuMarks() {
+    aSound->setChecked(Spielfeld->Settings.Sound);
+    switch (Spielfeld->Settings.Animation) {
+    case kHandAnimation:
+        miHandanimation->setChecked(true);
+        break;
+    case kStoneAnimation:
+        miSteinAnimation->setChecked(true);
+        break;
+    default:
+        minoAnimation->setChecked(true);
+        break;
+    }
+}
+
+QString TfSpielfeld::Text(const char* key) const {
+    return lng->GetString(QLatin1String(key));
+}
+
+void TfSpielfeld::ShowError(const std::exception& error) {
+    LngMessageDlg(FromCp1252(error.what()), mtError, mbOK);
+}
+
+// ---- Board ----
+
+void TfSpielfeld::PaintBoard(QPainter& painter) {
+    if (Spielfeld->IsUpdating()) return;
+    const QImage& picture = Spielfeld->Animating ? Spielfeld->FrameImage : Spielfeld->BoardImage;
+    // On a high-density screen the board is scaled by whole pixels where it can be, so it stays sharp.
+    const qreal ratio = devicePixelRatioF();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, ratio != std::floor(ratio));
+    painter.drawImage(QRect(0, 0, kBoardWidth, kBoardHeight), picture);
+}
+
+void TfSpielfeld::CentreBoard() {
+    const QSize area = centralWidget()->size();
+    pbSpielfeld->move(std::max((area.width() - kBoardWidth) / 2, 0),
+                      std::max((area.height() - kBoardHeight) / 2, 0));
+}
+
+void TfSpielfeld::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    CentreBoard();
+}
+
+bool TfSpielfeld::PlayerToMoveIsHuman() const {
+    return !Spielfeld->IsComputer(Spielfeld->Feld.AktSpieler());
+}
+
+void TfSpielfeld::SetScreenCursor(Qt::CursorShape shape) {
+    if (shape == screenCursor_) return;
+    screenCursor_ = shape;
+    setCursor(shape);
+}
+
+void TfSpielfeld::pbSpielfeldMouseMove(int x, int y) {
+    TSpielfeld& game = *Spielfeld;
+    if (game.Busy) return;
+    const int pit = game.PitAt(x, y);
+    const bool humanTurn = PlayerToMoveIsHuman() && game.GameRunning;
+    if (humanTurn && pit >= 1 && game.Feld.IsLegalMove(pit)) {
+        game.Layers->FeldLayers[0]->SetValue(pit);
+        SetScreenCursor(Qt::PointingHandCursor);
+    } else {
+        SetScreenCursor(Qt::ArrowCursor);
+    }
+    if (humanTurn && pit >= 1 && pit != pbSpielfeld->Tag) {
+        pbSpielfeld->CancelHint();
+        pbSpielfeld->Tag = pit;
+        const int n = game.Feld.Mulde(pit);
+        const QString word = Text(n == 1 ? "stone" : "stones");
+        pbSpielfeld->SetHint(FormatText(QStringLiteral("<IMG src=\"idx:0\" align=\"middle\"> <b>%u</b> %s"),
+                                        {QString::number(n), word}));
+        pbSpielfeld->SetShowHint(true);
+    }
+    if (pit == -1 && pbSpielfeld->ShowHint()) {
+        pbSpielfeld->Tag = -1;
+        pbSpielfeld->SetShowHint(false);
+    }
+}
+
+void TfSpielfeld::pbSpielfeldMouseDown(int x, int y) {
+    const int pit = Spielfeld->PitAt(x, y);
+    // A click counts only where the previous pointer movement showed the hand.
+    if (PlayerToMoveIsHuman() && screenCursor_ == Qt::PointingHandCursor && Spielfeld->Feld.IsLegalMove(pit))
+        PlayPit(pit);
+}
+
+// ---- Turn cycle ----
+
+void TfSpielfeld::PauseClock() {
+    tZeit->stop();
+}
+
+void TfSpielfeld::ResumeClock() {
+    if (Spielfeld->GameRunning && !Spielfeld->Busy)
+        tZeit->start();
+    else
+        tZeit->stop();
+}
+
+void TfSpielfeld::ArmComputer() {
+    if (Spielfeld->GameRunning && Spielfeld->IsComputer(Spielfeld->Feld.AktSpieler()))
+        tKI->start();
+    else
+        tKI->stop();
+}
+
+void TfSpielfeld::PlayPit(int pit) {
+    if (!Spielfeld->GameRunning || !Spielfeld->Feld.IsLegalMove(pit)) return;
+    pbSpielfeld->Tag = -1;
+    pbSpielfeld->SetShowHint(false);
+    PauseClock();
+    SetScreenCursor(Qt::WaitCursor);
+    setEnabled(false);
+    Spielfeld->PlayMove(pit);
+    const bool over = Spielfeld->Feld.IsGameOver();
+    if (over) aHighscore->trigger();
+    setEnabled(true);
+    SetScreenCursor(Qt::ArrowCursor);
+    ResumeClock();
+    if (!over && Spielfeld->Feld.HasNoLegalMove()) {
+        PlaySkip();
+        return;
+    }
+    ArmComputer();
+    if (over) AfterGameEnd();
+}
+
+void TfSpielfeld::PlaySkip() {
+    if (!Spielfeld->GameRunning) return;
+    PauseClock();
+    Spielfeld->MustSkip();
+    const bool over = Spielfeld->Feld.IsGameOver();
+    if (over) aHighscore->trigger();
+    ResumeClock();
+    ArmComputer();
+    if (over) AfterGameEnd();
+}
+
+void TfSpielfeld::AfterGameEnd() {
+    UpdateActions();
+    if (LngMessageDlg(Text("msganothergame"), mtConfirmation, mbYesNo) == mrYes) aNewGame->trigger();
+}
+
+void TfSpielfeld::tZeitTimer() {
+    TSpielfeld& game = *Spielfeld;
+    if (!game.GameRunning || game.Busy) return;
+    TBitmapLayerInteger* clock = game.Layers->ZeitLayers[game.Feld.AktSpieler()];
+    clock->SetValue(clock->Value() + 1);
+}
+
+void TfSpielfeld::tKITimer() {
+    tKI->stop();
+    TSpielfeld& game = *Spielfeld;
+    if (!game.GameRunning || game.Busy || PlayerToMoveIsHuman()) return;
+    const int pit = game.KI.ChooseMove();
+    if (pit == 0)
+        PlaySkip();
+    else
+        PlayPit(PitIndex(game.Feld.AktSpieler(), pit));
+}
+
+void TfSpielfeld::UpdateActions() {
+    const bool enabled = Spielfeld->GameRunning || Spielfeld->History->Count() > 0;
+    aSaveGame->setEnabled(enabled);
+    aGameHistory->setEnabled(enabled);
+}
+
+// ---- Game commands ----
+
+void TfSpielfeld::aNewGameExecute() {
+    PauseClock();
+    TfNewGame dialog(this);
+    dialog.lng->SetLanguage(lng->Language());
+    if (dialog.ShowDialog()) {
+        TRandom& random = SharedRandom();
+        random.Reseed();
+        TNewGameSettings s;
+        s.FirstPlayer = random.Random(2) == 0 ? 1 : 2;
+        s.Name1 = dialog.eSp1->text();
+        s.Name2 = dialog.eSp2->text();
+        s.Modus = dialog.rgModus->ItemIndex();
+        if (s.Modus != kModeComputers) {
+            TfStreichholz lot(this);
+            lot.lng->SetLanguage(lng->Language());
+            lot.PlayerOneName = s.Name1;
+            lot.PlayerTwoName = s.Name2;
+            lot.lDesc->setText(FormatText(lot.lDesc->text(), {s.Name2, s.Name1}));
+            lot.exec();
+            s.FirstPlayer = lot.GuessedRight ? 2 : 1;
+        }
+        s.EMail1 = dialog.eMail1->text();
+        s.EMail2 = dialog.eMail2->text();
+        s.Land1 = dialog.LandKey(dialog.cbLand1->currentIndex());
+        s.Land2 = dialog.LandKey(dialog.cbLand2->currentIndex());
+        s.SteineProMulde = dialog.seStoneCount->value();
+        s.UseStirnmulde = dialog.cbuseStrinmulde->isChecked();
+        s.Variante = dialog.rgVarianten->ItemIndex() + 4;
+        s.Level = dialog.rgDiff->ItemIndex() + 1;
+        Spielfeld->GameRunning = true;
+        Spielfeld->NewGame(s);
+        ArmComputer();
+        UpdateActions();
+    }
+    ResumeClock();
+}
+
+void TfSpielfeld::aLoadGameExecute() {
+    PauseClock();
+    if (odLoadGame->InitialDir.isEmpty()) odLoadGame->InitialDir = ProgramFolder();
+    if (odLoadGame->Execute(this) && QFileInfo::exists(odLoadGame->FileName)) {
+        const QString folder = QFileInfo(odLoadGame->FileName).absolutePath();
+        odLoadGame->InitialDir = folder;
+        sdSaveGame->InitialDir = folder;
+        try {
+            if (Spielfeld->LoadGame(odLoadGame->FileName)) ArmComputer();
+        } catch (const std::exception& error) {
+            ShowError(error);
+        }
+        UpdateActions();
+    }
+    ResumeClock();
+}
+
+void TfSpielfeld::aSaveGameExecute() {
+    PauseClock();
+    if (sdSaveGame->InitialDir.isEmpty()) sdSaveGame->InitialDir = ProgramFolder();
+    if (sdSaveGame->Execute(this)) {
+        QString file = sdSaveGame->FileName;
+        const QString folder = QFileInfo(file).absolutePath();
+        odLoadGame->InitialDir = folder;
+        sdSaveGame->InitialDir = folder;
+        if (!file.endsWith(QStringLiteral(".kel"), Qt::CaseInsensitive)) file += QStringLiteral(".kel");
+        try {
+            Spielfeld->History->SaveToFile(QFile::encodeName(file).toStdString());
+            LngMessageDlg(Text("msgsaved"), mtInformation, mbOK);
+        } catch (const std::exception& error) {
+            ShowError(error);
+        }
+    }
+    ResumeClock();
+}
+
+void TfSpielfeld::NotYetAvailable() {
+    PauseClock();
+    LngMessageDlg(Text("msgnotavailable"), mtInformation, mbOK);
+    ResumeClock();
+}
+
+void TfSpielfeld::aHighscoreExecute() {
+    NotYetAvailable();
+    // The ranks are marked once, by the dialog opened right after the game.
+    Spielfeld->Rank1 = -1;
+    Spielfeld->Rank2 = -1;
+}
+
+void TfSpielfeld::aGameHistoryExecute() {
+    NotYetAvailable();
+}
+
+void TfSpielfeld::aContentExecute() {
+    PauseClock();
+    const QString file = Text("c_helpfile").replace(QLatin1Char('\\'), QLatin1Char('/'));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(ProgramFolder() + QLatin1Char('/') + file));
+    ResumeClock();
+}
+
+void TfSpielfeld::OpenAddress(const char* address) {
+    PauseClock();
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(address)));
+    ResumeClock();
+}
+
+void TfSpielfeld::aAboutExecute() {
+    PauseClock();
+    id->Execute();
+    ResumeClock();
+}
+
+// ---- Options and language ----
+
+void TfSpielfeld::aSoundExecute() {
+    Spielfeld->Settings.Sound = aSound->isChecked();
+    if (!Spielfeld->Settings.Sound) StopSound();
+}
+
+void TfSpielfeld::miAnimationClick(QAction* item) {
+    item->setChecked(true);
+    Spielfeld->Settings.Animation = item == miHandanimation    ? kHandAnimation
+                                    : item == miSteinAnimation ? kStoneAnimation
+                                                               : kNoAnimation;
+}
+
+void TfSpielfeld::miGermanClick(QAction* item) {
+    item->setChecked(true);
+    const char* language = item == miEnglish ? "english" : "german";
+    try {
+        OpenSettingsFile(SettingsFolder()).WriteString(kSettingsSection, "language", language);
+    } catch (const std::exception& error) {
+        ShowError(error);
+    }
+    CloseSettingsFile();
+    lng->SetLanguage(QLatin1String(language));
+    TSpielfeld& game = *Spielfeld;
+    game.BeginUpdate();
+    game.ShowLanguagePictures();
+    game.Layers->Paint();
+    game.EndUpdate();
+    game.Refresh();
+}
+
+void TfSpielfeld::lngTranslate() {
+    SetDialogLanguage(lng->Language());
+}
+
+// ---- Keys and closing ----
+
+bool TfSpielfeld::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+        Spielfeld && Spielfeld->Busy) {
+        Spielfeld->SkipAnimation = true;
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TfSpielfeld::closeEvent(QCloseEvent* event) {
+    const bool computerArmed = tKI->isActive();
+    tKI->stop();
+    const bool quit = LngMessageDlg(Text("msgquit"), mtConfirmation, mbYesNo) == mrYes;
+    if (isVisible()) Spielfeld->Settings.Maximized = isMaximized();
+    if (quit) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    if (computerArmed) tKI->start();
+}
+
+} // namespace kelani

@@ -1,0 +1,97 @@
+#pragma once
+// The main window: the board on a fixed 720 x 520 paint box centred on black, the menu, the game
+// clock and the computer timer. It owns the game controller for the whole run and turns menu
+// commands, timers, pointer movement, clicks and the Esc key into calls on it.
+#include <QMainWindow>
+#include <QTimer>
+#include <memory>
+
+class QAction;
+class QActionGroup;
+class QMenu;
+
+namespace kelani {
+
+class TFileDialog;
+class THtmlHintWindow;
+class TInfoDialogTarvik;
+class TMultiLanguage;
+class TPaintBox;
+class TSpielfeld;
+class TSplashScreen;
+
+class TfSpielfeld : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TfSpielfeld(QWidget* parent = nullptr);
+    ~TfSpielfeld() override;
+
+    // The start tune and the four-second splash, only with sound on.
+    void ShowStartUp();
+
+    TMultiLanguage* lng;
+    std::unique_ptr<TSpielfeld> Spielfeld;
+    TPaintBox* pbSpielfeld;
+    THtmlHintWindow* htmlhint;
+    TFileDialog* odLoadGame;
+    TFileDialog* sdSaveGame;
+    TSplashScreen* SplashScreen;
+    TInfoDialogTarvik* id;
+    QTimer* tZeit;
+    QTimer* tKI;
+
+    QAction *aNewGame, *aLoadGame, *aSaveGame, *aHighscore, *aGameHistory, *aEnd;
+    QAction *aSound, *aUpdate, *aEmail, *aHomepage, *aSponsor, *aContent, *aAbout;
+    QAction *miHandanimation, *miSteinAnimation, *minoAnimation, *miGerman, *miEnglish;
+
+    // Shared steps of the handlers.
+    void PauseClock();
+    void ResumeClock();
+    void ArmComputer();
+    void PlayPit(int pit);
+    void PlaySkip();
+
+    void pbSpielfeldMouseMove(int x, int y);
+    void pbSpielfeldMouseDown(int x, int y);
+    void tZeitTimer();
+    void tKITimer();
+    // Enables the save and history commands while a game runs or the history holds moves.
+    void UpdateActions();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildMenu();
+    QMenu* AddMenu(const char* name, const QString& title);
+    QAction* AddAction(QMenu* menu, const char* name, const QString& text, void (TfSpielfeld::*handler)());
+    QAction* AddRadioItem(QMenu* menu, QActionGroup* group, const char* name, const QString& text);
+    void SelectMenuMarks();
+    void PaintBoard(QPainter& painter);
+    void CentreBoard();
+    void AfterGameEnd();
+    bool PlayerToMoveIsHuman() const;
+    void SetScreenCursor(Qt::CursorShape shape);
+    QString Text(const char* key) const;
+    void ShowError(const std::exception& error);
+
+    void aNewGameExecute();
+    void aLoadGameExecute();
+    void aSaveGameExecute();
+    void aHighscoreExecute();
+    void aGameHistoryExecute();
+    void aSoundExecute();
+    void aContentExecute();
+    void aAboutExecute();
+    void OpenAddress(const char* address);
+    void NotYetAvailable();
+    void miAnimationClick(QAction* item);
+    void miGermanClick(QAction* item);
+    void lngTranslate();
+
+    Qt::CursorShape screenCursor_ = Qt::ArrowCursor;
+};
+
+} // namespace kelani
