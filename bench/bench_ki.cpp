@@ -73,28 +73,32 @@ void BM_Level3Start(benchmark::State& state) {
 }
 BENCHMARK(BM_Level3Start)->DenseRange(1, 6)->Unit(benchmark::kMicrosecond);
 
-// Every move of the complete tree to depth 4, as the search plays them, without the tree.
-long PlayTree(const TFeld& feld, int depth) {
-    long moves = 0;
-    TFeld scratch;
-    for (int n = 1; n <= 6; ++n) {
-        const int index = PitIndex(feld.AktSpieler(), n);
-        if (!feld.IsLegalMove(index)) continue;
-        scratch.Assign(feld);
-        scratch.DoMove(index);
-        moves += 1 + (depth > 0 ? PlayTree(scratch, depth - 1) : 0);
-    }
-    return moves;
-}
-
+// Whole games on a copy of the start position, each move on a fresh copy as the search plays
+// them; the pits are taken in turn so that the games differ.
 void BM_SimulatedMoves(benchmark::State& state) {
-    const TFeld feld = StartFeld(static_cast<int>(state.range(0)));
+    const TFeld start = StartFeld(static_cast<int>(state.range(0)));
     state.SetLabel("rule set " + std::to_string(state.range(0)));
     long moves = 0;
-    for (auto _ : state) moves += PlayTree(feld, 4);
+    int turn = 0;
+    for (auto _ : state) {
+        TFeld feld(start);
+        TFeld scratch;
+        while (!feld.IsGameOver()) {
+            int pit = PitIndex(feld.AktSpieler(), 1 + turn++ % 6);
+            while (!feld.IsLegalMove(pit) && !feld.HasNoLegalMove())
+                pit = PitIndex(feld.AktSpieler(), 1 + turn++ % 6);
+            scratch.Assign(feld);
+            if (feld.HasNoLegalMove())
+                scratch.Skip();
+            else
+                scratch.DoMove(pit);
+            feld.Assign(scratch);
+            ++moves;
+        }
+    }
     state.SetItemsProcessed(moves);
 }
-BENCHMARK(BM_SimulatedMoves)->DenseRange(1, 6)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SimulatedMoves)->DenseRange(1, 6);
 
 } // namespace
 

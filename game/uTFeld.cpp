@@ -123,23 +123,21 @@ void TFeld::SowHand() {
     s_.Hand = 0;
 }
 
+// Puts `stones` from the hand or the capture pool into a Stirnmulde between one notification pair.
+void TFeld::Deposit(int store, int32_t& from, int stones, const TFeldEvent& before, const TFeldEvent& after) {
+    if (stones == 0) return;
+    Fire(before, store, s_.AktSpieler, stones);
+    s_.Mulden[store] += stones;
+    from -= stones;
+    Fire(after, store, s_.AktSpieler, stones);
+}
+
 void TFeld::HandToStore(int n) {
-    if (n == 0) return;
-    const int store = 7 * s_.AktSpieler;
-    Fire(OnBeforeStore, store, s_.AktSpieler, n);
-    s_.Mulden[store] += n;
-    s_.Hand -= n;
-    Fire(OnAfterStore, store, s_.AktSpieler, n);
+    Deposit(7 * s_.AktSpieler, s_.Hand, n, OnBeforeStore, OnAfterStore);
 }
 
 void TFeld::HandToOpponentStore() {
-    const int stones = s_.Hand;
-    if (stones == 0) return;
-    const int store = 7 * Opponent(s_.AktSpieler);
-    Fire(OnBeforeStore, store, s_.AktSpieler, stones);
-    s_.Mulden[store] += stones;
-    s_.Hand = 0;
-    Fire(OnAfterStore, store, s_.AktSpieler, stones);
+    Deposit(7 * Opponent(s_.AktSpieler), s_.Hand, s_.Hand, OnBeforeStore, OnAfterStore);
 }
 
 void TFeld::CaptureToPool() {
@@ -152,31 +150,35 @@ void TFeld::CaptureToPool() {
     Fire(OnAfterCapture, place, s_.AktSpieler, 0);
 }
 
+// The notification names the Stirnmulde that receives the stones.
 void TFeld::PoolToOpponentStore() {
-    const int stones = s_.CapturePool;
-    if (stones == 0) return;
-    // The notification names the Stirnmulde that receives the stones.
-    const int store = 7 * Opponent(s_.AktSpieler);
-    Fire(OnBeforePoolToStore, store, s_.AktSpieler, stones);
-    s_.Mulden[store] += stones;
-    s_.CapturePool = 0;
-    Fire(OnAfterPoolToStore, store, s_.AktSpieler, stones);
+    Deposit(7 * Opponent(s_.AktSpieler), s_.CapturePool, s_.CapturePool, OnBeforePoolToStore,
+            OnAfterPoolToStore);
+}
+
+// Applies a step to every playing pit that holds stones, in ascending order, as AktMulde.
+void TFeld::ForEachFilledPit(void (TFeld::*step)()) {
+    for (int i = 1; i <= kPlaces; ++i) {
+        if (IsStirnmulde(i) || s_.Mulden[i] == 0) continue;
+        s_.AktMulde = i;
+        (this->*step)();
+    }
+}
+
+// One lap: the stones of `start` are taken and sown; returns the place of the last stone.
+int TFeld::SowFrom(int start) {
+    s_.AktMulde = start;
+    TakeIntoHand();
+    SowHand();
+    return s_.AktMulde;
 }
 
 void TFeld::TakeAllIntoHand() {
-    for (int i = 1; i <= kPlaces; ++i) {
-        if (IsStirnmulde(i) || s_.Mulden[i] == 0) continue;
-        s_.AktMulde = i;
-        TakeIntoHand();
-    }
+    ForEachFilledPit(&TFeld::TakeIntoHand);
 }
 
 void TFeld::CaptureAll() {
-    for (int i = 1; i <= kPlaces; ++i) {
-        if (IsStirnmulde(i) || s_.Mulden[i] == 0) continue;
-        s_.AktMulde = i;
-        CaptureToPool();
-    }
+    ForEachFilledPit(&TFeld::CaptureToPool);
 }
 
 // ---- turns ----------------------------------------------------------------------------------
@@ -238,10 +240,7 @@ void TFeld::DoMove(int index) {
 void TFeld::PlayRelay(int start) {
     for (;;) {
         s_.SowLapCount += 1;
-        s_.AktMulde = start;
-        TakeIntoHand();
-        SowHand();
-        const int last = s_.AktMulde;
+        const int last = SowFrom(start);
         if (IsStirnmulde(last) || s_.SowLapCount >= kMaxSowLaps) break;
         if (s_.Mulden[last] != 1) {
             start = last;
@@ -290,10 +289,7 @@ void TFeld::PlayFourCapture(int start) {
 // Rule set 3: a last stone in an empty own pit captures the opposite pit; ending there or in the
 // own Stirnmulde gives one extra move, so a turn has at most two moves.
 void TFeld::PlayOppositeWithExtraMove(int start) {
-    s_.AktMulde = start;
-    TakeIntoHand();
-    SowHand();
-    const int last = s_.AktMulde;
+    const int last = SowFrom(start);
     if (OwnerOf(last) != s_.AktSpieler) return EndTurn();
     if (!IsStirnmulde(last)) {
         if (s_.Mulden[last] != 1) return EndTurn();
@@ -352,10 +348,7 @@ void TFeld::PlayFourCaptureRelay(int start) {
 
 // Rule set 6: a move ending on the own side captures the opposite pit, whatever L held.
 void TFeld::PlayOppositeOnOwnSide(int start) {
-    s_.AktMulde = start;
-    TakeIntoHand();
-    SowHand();
-    const int last = s_.AktMulde;
+    const int last = SowFrom(start);
     if (!IsStirnmulde(last) && OwnerOf(last) == s_.AktSpieler) {
         s_.AktMulde = OppositePit(last);
         TakeIntoHand();

@@ -170,10 +170,13 @@ private:
     void TakeIntoHand();
     void SowOne();
     void SowHand();
+    int SowFrom(int start);
+    void Deposit(int store, int32_t& from, int stones, const TFeldEvent& before, const TFeldEvent& after);
     void HandToStore(int n);
     void HandToOpponentStore();
     void CaptureToPool();
     void PoolToOpponentStore();
+    void ForEachFilledPit(void (TFeld::*step)());
     void TakeAllIntoHand();
     void CaptureAll();
     void EndTurn();
