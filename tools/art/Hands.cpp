@@ -130,7 +130,7 @@ void DrawPalm(QPainter& p, double openness) {
     p.setBrush(g);
     p.drawPath(palm);
     // Tendons toward the knuckles.
-    p.setPen(Line(QColor(214, 160, 126), 1.1));
+    p.setPen(Line(QColor(206, 150, 116, 110), 1.1));
     for (double x : {-20.0, -7.0, 6.0, 19.0})
         p.drawLine(QPointF(x * 0.5, -80), QPointF(x * 0.9, knuckle + 2));
     // Knuckles catch the light.

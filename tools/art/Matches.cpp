@@ -135,7 +135,7 @@ QImage PaintHiddenMatches(const QImage& board) {
     QImage img = Backdrop(board);
     QImage layer = Layer();
     PaintFist(layer, QPointF(170, 180), 2);
-    PaintHand(layer, QPointF(214, 150), THandPose{0.8, 2.2, 1.3, false, 1});
+    PaintHand(layer, QPointF(232, 132), THandPose{0.7, 2.0, 1.25, false, 1});
     DrawWithShadow(img, layer, QPointF(8, 10), 0.55f);
     return img.convertToFormat(QImage::Format_RGB32);
 }

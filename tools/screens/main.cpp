@@ -192,7 +192,7 @@ void Render(const QString& dir, const QString& pictures, const QString& out) {
     TGfx holz(dir, "holz.gfx");
     Save(holz.Image("holzl"), out, "holzl.png");
     Save(holz.Image("holzw"), out, "holzw.png");
-    QImage sheet(900, 620, QImage::Format_RGB32);
+    QImage sheet(900, 960, QImage::Format_RGB32);
     sheet.fill(QColor(200, 200, 200));
     QPainter p(&sheet);
     int x = 10, y = 10, rowH = 0;
