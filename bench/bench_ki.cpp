@@ -73,6 +73,10 @@ void BM_Level3Start(benchmark::State& state) {
 }
 BENCHMARK(BM_Level3Start)->DenseRange(1, 6)->Unit(benchmark::kMicrosecond);
 
+// Without a rule against repeating positions a game can circle for ever (rule set 2 does so
+// with pits taken in turn), so every game is cut off here.
+constexpr int kMaxTurns = 1000;
+
 // Whole games on a copy of the start position, each move on a fresh copy as the search plays
 // them; the pits are taken in turn so that the games differ.
 void BM_SimulatedMoves(benchmark::State& state) {
@@ -83,7 +87,7 @@ void BM_SimulatedMoves(benchmark::State& state) {
     for (auto _ : state) {
         TFeld feld(start);
         TFeld scratch;
-        while (!feld.IsGameOver()) {
+        for (int turns = 0; turns < kMaxTurns && !feld.IsGameOver(); ++turns) {
             int pit = PitIndex(feld.AktSpieler(), 1 + turn++ % 6);
             while (!feld.IsLegalMove(pit) && !feld.HasNoLegalMove())
                 pit = PitIndex(feld.AktSpieler(), 1 + turn++ % 6);
