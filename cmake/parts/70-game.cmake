@@ -37,3 +37,20 @@ if(TARGET kelani_play)
 endif()
 
 kelani_test(test_play GUI SOURCES tests/gui/test_spielfeld.cpp LIBS kelani_play kelani_sounds)
+
+# Installation: the program folder (executable beside its containers and help pages), a launcher
+# on the PATH, the desktop entry and the icon. An installed copy whose program folder is not
+# writable keeps settings.ini and the highscore files in the user's data folder.
+if(TARGET kelani)
+  install(TARGETS kelani RUNTIME DESTINATION ${KELANI_INSTALL_PROGRAM_DIR})
+  install(FILES ${KELANI_PROGRAM_DIR}/game.gfx ${KELANI_PROGRAM_DIR}/steine.gfx ${KELANI_PROGRAM_DIR}/mulden.gfx
+                ${KELANI_PROGRAM_DIR}/hands.gfx ${KELANI_PROGRAM_DIR}/holz.gfx
+          DESTINATION ${KELANI_INSTALL_PROGRAM_DIR})
+  install(CODE "file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin\")
+    file(CREATE_LINK ../${KELANI_INSTALL_PROGRAM_DIR}/kelani \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/kelani\" SYMBOLIC)")
+  install(FILES app/kelani.desktop DESTINATION share/applications)
+  foreach(size 16 32 48 64 128 256)
+    install(FILES ${CMAKE_BINARY_DIR}/pictures/icon_${size}.png DESTINATION share/icons/hicolor/${size}x${size}/apps
+            RENAME kelani.png OPTIONAL)
+  endforeach()
+endif()

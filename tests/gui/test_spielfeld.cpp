@@ -1,8 +1,11 @@
 #include "GuiTestSupport.h"
 #include "app/MultiLanguage.h"
+#include "app/ufNewGame.h"
 #include "app/ufSpielfeld.h"
+#include "app/ufStreichholz.h"
 #include "components/uFileDialog.h"
 #include "components/uPaintBox.h"
+#include "components/uRadioGroup.h"
 #include "game/uTSpielfeld.h"
 #include "records/uTHighscore.h"
 #include "records/uTHistory.h"
@@ -10,10 +13,13 @@
 
 #include <QAction>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 using namespace kelani;
 using namespace kelani::testing;
@@ -362,4 +368,155 @@ TEST_F(MainWindow, GameClockCountsOnlyThePlayerToMoveWhileAGameRuns) {
     EXPECT_EQ(Game().Layers->ZeitLayers[1]->Value(), 0);
     window_->PlayPit(FirstLegalPlace());
     EXPECT_EQ(Game().History->Moves(0).Zeit, 2) << "the move records the time spent";
+}
+
+namespace {
+
+// Ends the running game in a position where player 1 holds `store1` and player 2 `store2` stones.
+void FinishWith(TSpielfeld& game, int store1, int store2) {
+    for (int place = 1; place <= kPlaces; ++place) game.Feld.SetMulde(place, 0);
+    game.Feld.SetMulde(kStirnmulde1, store1);
+    game.Feld.SetMulde(kStirnmulde2, store2);
+    game.GameEnd();
+}
+
+// Clicks `button` of the next modal dialog of type T once it is open.
+template <class T> void WhenOpen(const char* button, const std::function<void(T&)>& prepare = {}) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [=] {
+        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        poll->stop();
+        poll->deleteLater();
+        if (prepare) prepare(*dialog);
+        dialog->template findChild<QPushButton*>(QLatin1String(button))->click();
+    });
+    poll->start(5);
+}
+
+} // namespace
+
+TEST_F(MainWindow, RanksFollowTheEntriesAndPlayerOneMovesDownBehindABetterPlayerTwo) {
+    Create();
+    Start(0);
+    QueueMessageAnswer(mrOk);
+    FinishWith(Game(), 30, 18);
+    EXPECT_EQ(Game().Rank1, 1);
+    EXPECT_EQ(Game().Rank2, 2);
+    const QString first = ShownMessages().back().Text;
+    EXPECT_TRUE(first.startsWith(QStringLiteral("Der Spieler Anna hat gewonnen.\n\n")))
+        << first.toStdString();
+    EXPECT_TRUE(
+        first.contains(QStringLiteral("Anna hat 30 Steine erbeutet und eine Punktzahl von 62.50 erreicht.\n"
+                                      "Mit 62.50 Punkten ist das der 1 Platz")));
+    EXPECT_TRUE(first.contains(QStringLiteral("Bert hat 18 Steine")));
+
+    Game().Rank1 = Game().Rank2 = -1;
+    Start(0);
+    QueueMessageAnswer(mrOk);
+    FinishWith(Game(), 10, 38);
+    EXPECT_EQ(Game().Rank2, 1) << "Bert's 79 % lead the table";
+    EXPECT_EQ(Game().Rank1, 4) << "Anna's entry went in third, then moved down behind Bert's";
+    EXPECT_TRUE(ShownMessages().back().Text.contains(QStringLiteral("das der 4 Platz")));
+}
+
+TEST_F(MainWindow, DrawBetweenHumansIsAnnouncedAsDraw) {
+    Create();
+    Start(0);
+    QueueMessageAnswer(mrOk);
+    FinishWith(Game(), 24, 24);
+    EXPECT_TRUE(ShownMessages().back().Text.startsWith(QStringLiteral("Unentschieden.")));
+    EXPECT_FALSE(Game().GameRunning);
+}
+
+TEST_F(MainWindow, ComputerOpponentIsNeverEntered) {
+    Create();
+    Start(1, 2);
+    window_->tKI->stop();
+    QueueMessageAnswer(mrOk);
+    FinishWith(Game(), 40, 8);
+    EXPECT_EQ(Game().Rank1, -1);
+    EXPECT_EQ(Game().Rank2, 1);
+    THighscore table;
+    table.LoadFromFile(FilePath(QStringLiteral("hs4.dat")).toStdString());
+    ASSERT_EQ(table.Count(), 1);
+    EXPECT_EQ(table.GetText("name", 0), "Bert");
+    EXPECT_EQ(table.GetText("land", 0), "deutschland");
+}
+
+TEST_F(MainWindow, CertainWinnerIsNotedOnceAndPassesAreRecordedAsPlaceZero) {
+    Create();
+    Start(0);
+    for (int place = 1; place <= kPlaces; ++place) Game().Feld.SetMulde(place, 0);
+    Game().Feld.SetMulde(kStirnmulde1, 25);
+    Game().Feld.SetMulde(1, 3);
+    Game().Feld.SetMulde(8, 20);
+    window_->PlayPit(1);
+    const QString notes = Game().Layers->NotesLayer->Text();
+    EXPECT_TRUE(notes.endsWith(QStringLiteral("Anna wird gewinnen"))) << notes.toStdString();
+    ASSERT_EQ(Game().Feld.AktSpieler(), 2);
+    window_->PlayPit(FirstLegalPlace());
+    EXPECT_EQ(Game().Layers->NotesLayer->Text().count(QStringLiteral("wird gewinnen")), 1);
+
+    // Player 1's row is empty now: he must pass.
+    for (int pit = 1; pit <= 6; ++pit) Game().Feld.SetMulde(pit, 0);
+    Game().Feld.SetMulde(9, Game().Feld.Mulde(9) + 5);
+    Game().Feld.SetAktSpieler(1);
+    const int moves = Game().History->MoveCount();
+    window_->PlaySkip();
+    EXPECT_EQ(Game().History->Moves(Game().History->Count() - 1).Mulde, 0);
+    EXPECT_EQ(Game().History->MoveCount(), moves) << "a pass is not a move";
+    EXPECT_TRUE(Game().Layers->NotesLayer->Text().endsWith(QStringLiteral("Anna mu\u00DF aussetzen")));
+    EXPECT_EQ(Game().Feld.AktSpieler(), 2);
+}
+
+TEST_F(MainWindow, WithoutAnimationOnlyTheHandsReturnFrameByFrame) {
+    Create();
+    Start(0);
+    int frames = 0;
+    Game().OnChanged = [&] { ++frames; };
+    window_->PlayPit(3);
+    EXPECT_EQ(frames, 3) << "one frame per hand return and the final refresh";
+}
+
+TEST_F(MainWindow, GameWhoseMovesDoNotReplayLeavesTheRunningGameAlone) {
+    Create();
+    Start(0);
+    window_->PlayPit(2);
+    const TFeld::TMulden board = Game().Feld.Mulden();
+    const QString notes = Game().Layers->NotesLayer->Text();
+    THistory broken;
+    broken.Init("Carl", "Dora", "", "", "europa", "europa", 5, true, 4, 2, 1, 0);
+    broken.AddMove(3, 9, 1); // player 1 cannot play player 2's pit
+    broken.SaveToFile(FilePath(QStringLiteral("broken.kel")).toStdString());
+    EXPECT_FALSE(Game().LoadGame(FilePath(QStringLiteral("broken.kel"))));
+    EXPECT_EQ(Game().Feld.Mulden(), board);
+    EXPECT_EQ(Game().History->Name1, "Anna");
+    EXPECT_EQ(Game().History->Count(), 1);
+    EXPECT_EQ(Game().Layers->NotesLayer->Text(), notes);
+    EXPECT_TRUE(ShownMessages().empty()) << "no message for a replay that stops";
+    EXPECT_FALSE(Game().IsUpdating());
+}
+
+TEST_F(MainWindow, NewGameCommandRunsTheDialogAndTheLot) {
+    Create();
+    SetWaitSpeedUp(1000);
+    WhenOpen<TfNewGame>("bbOK", [](TfNewGame& dialog) {
+        dialog.eSp1->setText(QStringLiteral("Anna"));
+        dialog.eSp2->setText(QStringLiteral("Bert"));
+        dialog.eMail1->setText(QStringLiteral("a@example.org"));
+        dialog.eMail2->setText(QStringLiteral("b@example.org"));
+        dialog.rgVarianten->ClickItem(1);
+        WhenOpen<TfStreichholz>("bLeft");
+    });
+    window_->aNewGame->trigger();
+    EXPECT_TRUE(Game().GameRunning);
+    EXPECT_EQ(Game().History->Name1, "Anna");
+    EXPECT_EQ(Game().History->Name2, "Bert");
+    EXPECT_EQ(Game().Feld.Variante(), 5);
+    EXPECT_EQ(Game().Feld.Mulde(1), 4);
+    EXPECT_EQ(Game().History->Land1, "europa");
+    EXPECT_EQ(Game().Layers->NotesLayer->Text(), QStringLiteral("Neues Spiel"));
+    EXPECT_TRUE(window_->aSaveGame->isEnabled());
+    EXPECT_TRUE(window_->tZeit->isActive()) << "the clock resumes after the dialogs";
 }
