@@ -627,10 +627,10 @@ std::vector<std::uint8_t> Lh5Decode(std::span<const std::uint8_t> stream, std::i
 
 std::vector<std::uint8_t> Lh5Pack(std::span<const std::uint8_t> data) {
     const std::vector<std::uint8_t> stream = Lh5Encode(data);
-    std::vector<std::uint8_t> packed(4);
+    std::vector<std::uint8_t> packed(4 + stream.size());
     for (int i = 0; i < 4; ++i)
         packed[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(data.size() >> (8 * i));
-    packed.insert(packed.end(), stream.begin(), stream.end());
+    std::copy(stream.begin(), stream.end(), packed.begin() + 4);
     return packed;
 }
 
