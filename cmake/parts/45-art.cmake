@@ -50,3 +50,5 @@ if(TARGET test_art)
   target_compile_definitions(test_art PRIVATE KELANI_ART_TOOL="$<TARGET_FILE:kelani-art>")
   add_dependencies(test_art kelani_gfx)
 endif()
+
+kelani_bench(bench_art SOURCES bench/bench_art.cpp LIBS kelani_artwork)
