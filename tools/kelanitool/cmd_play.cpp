@@ -89,7 +89,8 @@ void SetMulden(TFeld& feld, const std::string& list) {
     std::stringstream in(list);
     for (std::string item; std::getline(in, item, ',');)
         counts.push_back(ParseInt(item, "each --mulden count"));
-    if (counts.size() != kPlaces || list.back() == ',')
+    if (!list.empty() && list.back() == ',') throw UsageError("--mulden must not end with a comma");
+    if (counts.size() != kPlaces)
         throw UsageError("--mulden needs 14 counts separated by commas, got " +
                          std::to_string(counts.size()));
     int total = 0;
