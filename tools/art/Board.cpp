@@ -192,26 +192,26 @@ void PaintPlate(TSurface& s, const QRectF& r) {
 }
 
 void PaintFrontFace(QImage& img) {
-    // The board's near edge, seen almost head on: darker end grain with a soft highlight on top.
-    QPainterPath top = RoundedPolygon(kBoardTop, 16);
-    QPainterPath face = top.translated(0, kFrontDepth).subtracted(top);
-    QRectF bounds = face.boundingRect();
-    QImage grain(img.size(), QImage::Format_RGB32);
-    for (int y = int(bounds.top()); y < int(bounds.bottom()) + 1; ++y)
+    // The board's near edge, seen almost head on: the same wood in shade, darkening toward the
+    // table, with a dark seam where it stands on it.
+    const QPainterPath top = RoundedPolygon(kBoardTop, 16);
+    const QPainterPath face = top.translated(0, kFrontDepth).subtracted(top);
+    const QRectF bounds = face.boundingRect();
+    QImage grain(img.size(), QImage::Format_ARGB32_Premultiplied);
+    grain.fill(Qt::transparent);
+    for (int y = int(bounds.top()); y < std::min(img.height(), int(bounds.bottom()) + 1); ++y)
         for (int x = 0; x < img.width(); ++x) {
-            const double t = (y - (bounds.bottom() - kFrontDepth)) / kFrontDepth;
-            const double shade = 0.5 - 0.24 * std::clamp(t, 0.0, 1.0);
-            grain.setPixel(x, y, Scale(WoodColour(kBoardWood, x * 0.7, y * 3.0 + 500), shade));
+            const double t = std::clamp((y - (bounds.bottom() - kFrontDepth)) / kFrontDepth, 0.0, 1.0);
+            grain.setPixel(x, y, Scale(WoodColour(kBoardWood, x, y * 1.5 + 300), 0.46 - 0.18 * t));
         }
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.setClipPath(face);
     p.drawImage(0, 0, grain);
-    QLinearGradient sheen(0, bounds.bottom() - kFrontDepth, 0, bounds.bottom());
-    sheen.setColorAt(0, QColor(255, 230, 190, 70));
-    sheen.setColorAt(0.35, QColor(255, 230, 190, 0));
-    sheen.setColorAt(1, QColor(0, 0, 0, 60));
-    p.fillPath(face, sheen);
+    p.setClipping(false);
+    p.setPen(QPen(QColor(30, 16, 8, 170), 1.5));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(top.translated(0, kFrontDepth).subtracted(top.translated(0, kFrontDepth - 1.5)));
 }
 
 void PaintSmallBoards(QImage& img) {
