@@ -138,3 +138,22 @@ TEST(BoardGolden, HandsAtHomeLeaveTheBoardAsItIs) {
     scene.hands.Render();
     EXPECT_EQ(scene.frame, scene.board);
 }
+
+TEST(BoardGolden, EveryHandFrameHasAPictureAndAMaskOfOneSize) {
+    MidMove scene;
+    for (int h = 1; h <= 2; ++h) {
+        for (int n = 0; n <= TKelaniHands::kLastPickFrame; ++n) {
+            const TKelaniHand& hand = scene.hands.PickFrames[h][n];
+            EXPECT_EQ(hand.Picture.isNull(), !TKelaniHands::PickFrameExists(n)) << h << " pick " << n;
+            EXPECT_EQ(hand.Picture.size(), hand.Mask.size()) << h << " pick " << n;
+        }
+        for (int n = 0; n <= TKelaniHands::kLastSowFrame; ++n) {
+            const TKelaniHand& hand = scene.hands.SowFrames[h][n];
+            EXPECT_EQ(hand.Picture.isNull(), !TKelaniHands::SowFrameExists(n)) << h << " sow " << n;
+            EXPECT_EQ(hand.Picture.size(), hand.Mask.size()) << h << " sow " << n;
+        }
+    }
+    for (int n = 1; n <= 9; ++n) EXPECT_FALSE(scene.layers->GFXSteine->Bild(n).isNull()) << n;
+    for (int place = 1; place <= 14; ++place)
+        EXPECT_EQ(scene.layers->GFXMulden->Bild(place).isNull(), IsStirnmulde(place)) << place;
+}
