@@ -113,29 +113,39 @@ void DrawArm(QPainter& p, int player, double thumbSide) {
 // The back of the hand from the wrist to the knuckles.
 void DrawPalm(QPainter& p, double openness) {
     const double knuckle = -44 + 6 * (1 - openness);
-    QPainterPath palm;
-    palm.moveTo(-24, -96);
-    palm.cubicTo(-31, -72, -33, knuckle - 4, -29, knuckle + 6);
-    palm.cubicTo(-14, knuckle + 12, 14, knuckle + 12, 30, knuckle + 6);
-    palm.cubicTo(34, knuckle - 4, 30, -72, 24, -96);
+    // The outline stays open at the wrist, where the back of the hand runs into the forearm.
+    QPainterPath outline;
+    outline.moveTo(-24, -96);
+    outline.cubicTo(-31, -72, -33, knuckle - 4, -29, knuckle + 6);
+    outline.cubicTo(-14, knuckle + 12, 14, knuckle + 12, 30, knuckle + 6);
+    outline.cubicTo(34, knuckle - 4, 30, -72, 24, -96);
+    QPainterPath palm = outline;
+    palm.lineTo(24, -104);
+    palm.lineTo(-24, -104);
     palm.closeSubpath();
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(90, 44, 24, 60));
-    p.drawPath(palm.translated(1.5, 2.5));
-    QRadialGradient g(QPointF(-8, -70), 46);
-    g.setColorAt(0, kSkin.lighter(108));
-    g.setColorAt(0.7, kSkin);
-    g.setColorAt(1, kSkinShade);
-    p.setPen(Line(kSkinLine, 1.3));
-    p.setBrush(g);
+    QPainterPath shadow = outline;
+    shadow.closeSubpath();
+    p.drawPath(shadow.translated(1.5, 2.5));
+    // Shaded across like the forearm it grows from, with a soft light on the back of the hand.
+    p.setBrush(Across(QPointF(-26, 0), QPointF(26, 0), kSkin, kSkinShade));
     p.drawPath(palm);
+    QRadialGradient light(QPointF(-6, -60), 30);
+    light.setColorAt(0, QColor(255, 236, 216, 80));
+    light.setColorAt(1, QColor(255, 236, 216, 0));
+    p.setBrush(light);
+    p.drawPath(palm);
+    p.setPen(Line(kSkinLine, 1.3));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(outline);
     // Tendons toward the knuckles.
     p.setPen(Line(QColor(206, 150, 116, 110), 1.1));
     for (double x : {-20.0, -7.0, 6.0, 19.0})
         p.drawLine(QPointF(x * 0.5, -80), QPointF(x * 0.9, knuckle + 2));
     // Knuckles catch the light.
     p.setPen(Qt::NoPen);
-    p.setBrush(QColor(255, 232, 210, 70));
+    p.setBrush(QColor(255, 232, 210, 45));
     for (double x : {-20.0, -7.0, 6.0, 19.0}) p.drawEllipse(QPointF(x, knuckle + 4), 4.5, 3);
 }
 
@@ -155,7 +165,9 @@ void DrawFinger(QPainter& p, const TFinger& f, double openness, double thumbSide
     const double seen = f.length * (0.22 + 0.78 * openness);
     const QPointF dir(-std::sin(spread), std::cos(spread));
     const QPointF tip = base + dir * seen;
-    DrawLimb(p, base, tip, f.width, f.width * 0.86);
+    // Curled fingers seen end on look broader.
+    const double width = f.width * (1 + 0.15 * (1 - openness));
+    DrawLimb(p, base, tip, width, width * 0.86);
     const QPointF n(-dir.y(), dir.x());
     if (seen > 30) {
         // A faint wrinkle over the middle joint.
@@ -175,11 +187,6 @@ void DrawFinger(QPainter& p, const TFinger& f, double openness, double thumbSide
         p.setBrush(g);
         p.drawRoundedRect(QRectF(-f.width * 0.32, -f.width * 0.3, f.width * 0.62, f.width * 0.6), 3, 3);
         p.restore();
-    } else {
-        // The bent middle joints show as a row of knuckles.
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(255, 226, 200, 120));
-        p.drawEllipse(tip - dir * f.width * 0.25 + n * f.width * 0.1, f.width * 0.22, f.width * 0.16);
     }
 }
 
