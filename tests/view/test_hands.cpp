@@ -1,7 +1,9 @@
+#include "components/uPlatform.h"
 #include "tests/view/test_canvas_support.h"
 #include "view/uTHands.h"
 #include "view/uTSpielfeldLayers.h"
 
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace kelani;
@@ -233,4 +235,19 @@ TEST_F(HandsTest, AnUnknownPlayerMovesNoHandAndShowsNothing) {
     }
     EXPECT_TRUE(shown.empty());
     EXPECT_EQ(now, 1000);
+}
+
+TEST_F(HandsTest, RealWaitsPumpWindowMessagesAndKeepTheFrameCount) {
+    hands.Tick = nullptr;
+    hands.WaitUntilTick = nullptr;
+    SetWaitSpeedUp(10);
+    bool timerFired = false;
+    QTimer::singleShot(0, [&] { timerFired = true; });
+    const int64_t start = TickCount();
+    hands.Pick({300, 200}, 1, 1);
+    const int64_t took = TickCount() - start;
+    SetWaitSpeedUp(1);
+    EXPECT_EQ(PickFrames(), (std::vector<int>{0, 1, 3, 5, 7, 9, 11}));
+    EXPECT_TRUE(timerFired);
+    EXPECT_GE(took, 12); // twelve steps of at least one pass of 1 ms each
 }
