@@ -266,6 +266,14 @@ TEST_F(Art, PaintingIsDeterministic) {
         ASSERT_TRUE(built.open(QIODevice::ReadOnly) && again.open(QIODevice::ReadOnly)) << container;
         EXPECT_TRUE(built.readAll() == again.readAll()) << container;
     }
+    const QDir pictures(dir.filePath("pictures"));
+    const QStringList names = pictures.entryList({"*.png"}, QDir::Files);
+    EXPECT_EQ(names.size(), 14);
+    for (const QString& name : names) {
+        QFile built(QString(KELANI_PROGRAM_DIR) + "/../pictures/" + name), again(pictures.filePath(name));
+        ASSERT_TRUE(built.open(QIODevice::ReadOnly) && again.open(QIODevice::ReadOnly)) << name.toStdString();
+        EXPECT_TRUE(built.readAll() == again.readAll()) << name.toStdString();
+    }
 }
 
 } // namespace

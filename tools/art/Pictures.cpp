@@ -228,12 +228,12 @@ QImage Splash(const QImage& board) {
     QPainter p(&out);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.setRenderHint(QPainter::Antialiasing);
-    // The board picture's band from above the board to below its front face, the table above it
-    // continued with the same grain.
+    // The board picture's band from above the board to below its front face, on the table
+    // continued with the same grain all around (every pixel is painted).
     const QRectF source(0, 84, 720, 300);
     const double scale = w / source.width();
     const int top = 92;
-    for (int y = 0; y < top; ++y)
+    for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
             out.setPixel(x, y, TableColour(x / scale, source.top() + (y - top) / scale));
     p.drawImage(QRectF(0, top, w, source.height() * scale), BoardInPlay(board), source);
