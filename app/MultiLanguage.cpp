@@ -123,7 +123,16 @@ bool SetWindowTitleOf(QObject* object, const QString& value) {
     return true;
 }
 
+int MetaPropertyIndex(const QObject* object, const QString& name) {
+    const QMetaObject* meta = object->metaObject();
+    for (int i = 0; i < meta->propertyCount(); ++i)
+        if (QString::fromLatin1(meta->property(i).name()).compare(name, Qt::CaseInsensitive) == 0) return i;
+    return -1;
+}
+
+// Our own components that publish a "caption" property (the splash screen) keep it.
 bool SetCaption(QObject* object, const QString& value) {
+    if (MetaPropertyIndex(object, QStringLiteral("caption")) >= 0) return false;
     return SetTitleOf(object, value) || SetTextOf(object, value) || SetWindowTitleOf(object, value);
 }
 
@@ -154,13 +163,6 @@ void SetRadioItems(QGroupBox* box, const QStringList& items) {
         buttons[i]->setVisible(i < items.size());
         if (i < items.size()) buttons[i]->setText(items[i]);
     }
-}
-
-int MetaPropertyIndex(const QObject* object, const QString& name) {
-    const QMetaObject* meta = object->metaObject();
-    for (int i = 0; i < meta->propertyCount(); ++i)
-        if (QString::fromLatin1(meta->property(i).name()).compare(name, Qt::CaseInsensitive) == 0) return i;
-    return -1;
 }
 
 bool SetItems(QObject* object, const QString& value) {

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QMediaDevices>
 #include <QPointer>
@@ -17,30 +18,24 @@ QString ResourcePath(const QString& name) {
     return QStringLiteral(":/sounds/%1.wav").arg(name.toLower());
 }
 
-// One effect per recording, made for all recordings at the first call so that they are decoded
-// before they are needed. They belong to the application object and end with it.
+// One effect per recording, made for all recordings at once so that they are decoded before they
+// are needed. They belong to the application object and end with it.
 class TSoundBank {
 public:
     TSoundBank() {
         QDirIterator files(QStringLiteral(":/sounds"), {QStringLiteral("*.wav")}, QDir::Files);
         while (files.hasNext()) {
-            const QString path = files.next();
+            const QString name = QFileInfo(files.next()).completeBaseName().toLower();
             auto* effect = new QSoundEffect(QCoreApplication::instance());
-            effect->setSource(QUrl(QStringLiteral("qrc") + path));
-            effects_.insert(path.toLower(), effect);
+            effect->setSource(WaveResourceUrl(name));
+            effects_.insert(name, effect);
         }
     }
 
     void Play(const QString& name) {
         Stop();
-        if (QMediaDevices::audioOutputs().isEmpty()) return; // nothing to hear, nothing to report
-        current_ = effects_.value(ResourcePath(name));
+        current_ = effects_.value(name.toLower());
         if (current_) current_->play();
-    }
-
-    bool Ready(const QString& name) const {
-        const QSoundEffect* effect = effects_.value(ResourcePath(name));
-        return effect && effect->status() == QSoundEffect::Ready;
     }
 
     void Stop() {
@@ -53,11 +48,14 @@ private:
     QPointer<QSoundEffect> current_;
 };
 
-// Sounds belong to the user-interface thread; without an application there is nothing to play on.
+// Sounds belong to the user-interface thread. The recordings are decoded only once there is an
+// audio device to hear them on: Qt Multimedia 6.4 hangs at exit when a program ends while its
+// sample loader is still decoding, which short runs without a device (tests) would risk each time.
 TSoundBank* Bank() {
     QCoreApplication* app = QCoreApplication::instance();
     if (!app || QThread::currentThread() != app->thread()) return nullptr;
-    static TSoundBank* bank = new TSoundBank;
+    static TSoundBank* bank = nullptr;
+    if (!bank && !QMediaDevices::audioOutputs().isEmpty()) bank = new TSoundBank;
     return bank;
 }
 
@@ -71,13 +69,12 @@ void StopSound() {
     if (TSoundBank* bank = Bank()) bank->Stop();
 }
 
-bool WaveResourceReady(const QString& name) {
-    const TSoundBank* bank = Bank();
-    return bank && bank->Ready(name);
-}
-
 bool HasWaveResource(const QString& name) {
     return !name.isEmpty() && QFile::exists(ResourcePath(name));
+}
+
+QUrl WaveResourceUrl(const QString& name) {
+    return QUrl(QStringLiteral("qrc") + ResourcePath(name));
 }
 
 } // namespace kelani

@@ -3,6 +3,7 @@
 // One sound plays at a time; calls return at once and never wait for the audio device.
 
 #include <QString>
+#include <QUrl>
 
 namespace kelani {
 
@@ -16,8 +17,7 @@ void StopSound();
 // Whether a recording of that name exists (letter case ignored).
 bool HasWaveResource(const QString& name);
 
-// Whether the recording has been decoded and is ready to start at once (recordings are decoded in
-// the background from the first call of PlayWaveResource or StopSound on).
-bool WaveResourceReady(const QString& name);
+// The address the recording is played from ("qrc:/sounds/<name in lower case>.wav").
+QUrl WaveResourceUrl(const QString& name);
 
 } // namespace kelani

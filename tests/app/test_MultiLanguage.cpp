@@ -25,6 +25,7 @@ class TAboutLike : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString language MEMBER language)
     Q_PROPERTY(QObject* details READ Details)
+    Q_PROPERTY(QString caption MEMBER caption)
 public:
     explicit TAboutLike(QObject* parent) : QObject(parent), details_(new QLabel) {
         details_->setObjectName("inner");
@@ -32,6 +33,7 @@ public:
     ~TAboutLike() override { delete details_; }
     QObject* Details() const { return details_; }
     QString language;
+    QString caption;
 
 private:
     QLabel* details_;
@@ -126,7 +128,7 @@ TEST_F(MultiLanguageTest, ItemsFillRadioGroupsAndCombos) {
 TEST_F(MultiLanguageTest, NumbersNamesBooleansAndNestedObjects) {
     window.lng->SetScript({"[german]", "seStoneCount.Value=$6", "cbuseStrinmulde.Checked=False",
                            "id.language=german", "lDesc.Font.Color=clRed", "lDesc.Cursor=crHandPoint",
-                           "id.details.text=innen", "lDesc.Font.Style=[fsBold]"});
+                           "id.details.text=innen", "lDesc.Font.Style=[fsBold]", "id.Caption=Info"});
     window.lng->SetLanguage("german");
     EXPECT_EQ(window.seStoneCount->value(), 6);
     EXPECT_FALSE(window.cbuseStrinmulde->isChecked());
@@ -135,6 +137,7 @@ TEST_F(MultiLanguageTest, NumbersNamesBooleansAndNestedObjects) {
     EXPECT_EQ(window.lDesc->cursor().shape(), Qt::PointingHandCursor);
     EXPECT_EQ(qobject_cast<QLabel*>(window.id->Details())->text(), "innen");
     EXPECT_TRUE(window.lDesc->font().bold());
+    EXPECT_EQ(window.id->caption, "Info"); // a component's own caption property
 }
 
 TEST_F(MultiLanguageTest, UnknownNamesAndBadValuesAreIgnored) {
