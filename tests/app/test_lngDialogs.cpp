@@ -1,5 +1,7 @@
 #include "app/lngDialogs.h"
 
+#include "app/MultiLanguage.h"
+
 #include "tests/support/TestApp.h"
 
 #include <QDialog>
@@ -178,15 +180,15 @@ TEST_F(MessageDialogTest, SeamAnswersInOrderThenWithTheDefaultButton) {
 
 // Renders both languages for review; set KELANI_SCREENS to a folder to keep the pictures.
 TEST_F(MessageDialogTest, RendersGermanAndEnglishBoxes) {
-    const QString text =
-        "Wollen Sie wirklich ohne Angabe Ihrer eMail-Adresse spielen? Sie haben dann nicht die "
-        "Möglichkeit den erzielten Spielstand an die Internet-Highscore zu schicken und am "
-        "Wettbewerb teilzunehmen.";
     const QString folder = qEnvironmentVariable("KELANI_SCREENS");
     for (auto [language, name] :
          {std::pair{"german", "messagebox_de.png"}, std::pair{"english", "messagebox_en.png"}}) {
         SetDialogLanguage(language);
-        auto dialog = CreateMessageDialog(text, mtWarning, mbYesNo);
+        QObject owner;
+        TMultiLanguage script(&owner);
+        script.LoadScript("TfNewGame");
+        script.SetLanguage(language);
+        auto dialog = CreateMessageDialog(script.GetString("msgnoemail"), mtWarning, mbYesNo);
         const QPixmap picture = dialog->grab();
         EXPECT_EQ(picture.size(), dialog->size());
         if (!folder.isEmpty()) {
