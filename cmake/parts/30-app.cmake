@@ -24,3 +24,14 @@ endif()
 if(KELANI_GUI)
   kelani_bench(bench_app SOURCES bench/bench_app.cpp LIBS kelani_app_lang)
 endif()
+
+# libFuzzer target for the script parser: configure with clang and -DKELANI_FUZZ=ON, then
+#   build-fuzz/bin/fuzz_lngscript -max_total_time=300 CORPUS_FOLDER
+if(KELANI_FUZZ)
+  target_compile_options(kelani_settings PRIVATE -fsanitize=fuzzer-no-link,address,undefined)
+  add_executable(fuzz_lngscript tests/fuzz/fuzz_lngscript.cpp)
+  target_link_libraries(fuzz_lngscript PRIVATE kelani_settings)
+  target_compile_options(fuzz_lngscript PRIVATE -fsanitize=fuzzer,address,undefined)
+  target_link_options(fuzz_lngscript PRIVATE -fsanitize=fuzzer,address,undefined)
+  kelani_warnings(fuzz_lngscript)
+endif()
