@@ -278,27 +278,30 @@ template <class TLayer, class... TArgs> TLayer* TSpielfeldLayers::AddLayer(TArgs
     return layer;
 }
 
+template <class TLayer>
+TLayer* TSpielfeldLayers::AddPlain(TCanvas& source, TCanvas& dest, const QRect& rect,
+                                   const TCanDrawEvent& canDraw) {
+    return AddLayer<TLayer>(source, dest, rect, rect, canDraw);
+}
+
 // The order of the list is the order of a full repaint; clock 2 overlaps clock 1 and wins.
 void TSpielfeldLayers::Build(TCanvas& source, TCanvas& dest, const TCanDrawEvent& running) {
-    auto plain = [&]<class TLayer>(const QRect& rect, const TCanDrawEvent& canDraw) {
-        return AddLayer<TLayer>(source, dest, rect, rect, canDraw);
-    };
     for (int spieler = 1; spieler <= 2; ++spieler) {
-        ZeitLayers[spieler] = plain.operator()<TZeitLayer>(
-            spieler == 1 ? RectLTRB(75, 27, 143, 46) : RectLTRB(75, 43, 143, 62), running);
+        ZeitLayers[spieler] = AddPlain<TZeitLayer>(
+            source, dest, spieler == 1 ? RectLTRB(75, 27, 143, 46) : RectLTRB(75, 43, 143, 62), running);
         ZeitLayers[spieler]->Spieler = spieler;
     }
-    AktSpielerLayer = plain.operator()<TAktSpielerLayer>(RectLTRB(220, 27, 285, 46), running);
+    AktSpielerLayer = AddPlain<TAktSpielerLayer>(source, dest, RectLTRB(220, 27, 285, 46), running);
     VarianteLayer = AddLayer<TVarianteLayer>(source, dest, RectLTRB(353, 27, 416, 46), running, Language);
     SteineHandLayer = AddLayer<TSteineHandLayer>(source, dest, RectLTRB(475, 27, 545, 62), running, Language);
     const std::array<QRect, 3> rundeRects = {RectLTRB(663, 32, 685, 51), RectLTRB(635, 20, 670, 39),
                                              RectLTRB(635, 45, 670, 64)};
     for (int spieler = 0; spieler <= 2; ++spieler) {
-        RundeLayers[spieler] = plain.operator()<TRundeLayer>(rundeRects[spieler], nullptr);
+        RundeLayers[spieler] = AddPlain<TRundeLayer>(source, dest, rundeRects[spieler], nullptr);
         RundeLayers[spieler]->Spieler = spieler;
     }
-    NotesLayer = plain.operator()<TStringLayer>(RectLTRB(448, 422, 683, 485), nullptr);
-    OverviewLayer = plain.operator()<TOverviewLayer>(RectLTRB(15, 454, 413, 509), running);
+    NotesLayer = AddPlain<TStringLayer>(source, dest, RectLTRB(448, 422, 683, 485), nullptr);
+    OverviewLayer = AddPlain<TOverviewLayer>(source, dest, RectLTRB(15, 454, 413, 509), running);
     FeldLayers[0] = OverviewLayer;
     for (int place = 1; place <= 14; ++place)
         FeldLayers[place] =

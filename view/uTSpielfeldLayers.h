@@ -183,6 +183,9 @@ public:
 private:
     void Build(TCanvas& source, TCanvas& dest, const TCanDrawEvent& onCanDraw);
     template <class TLayer, class... TArgs> TLayer* AddLayer(TArgs&&... args);
+    // A layer whose source and destination rectangles are the same.
+    template <class TLayer>
+    TLayer* AddPlain(TCanvas& source, TCanvas& dest, const QRect& rect, const TCanDrawEvent& canDraw);
 };
 
 } // namespace kelani
