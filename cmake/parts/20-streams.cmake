@@ -28,13 +28,5 @@ endif()
 #   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DKELANI_FUZZ=ON -DKELANI_GUI=OFF -DKELANI_TESTS=OFF
 #   cmake --build build-fuzz --target fuzz_jwstream fuzz_lh5
 #   build-fuzz/bin/fuzz_lh5 -max_total_time=300 -max_len=20000 CORPUS_FOLDER
-if(KELANI_FUZZ)
-  target_compile_options(kelani_streams PRIVATE -fsanitize=fuzzer-no-link,address,undefined)
-  foreach(target fuzz_jwstream fuzz_lh5)
-    add_executable(${target} tests/fuzz/${target}.cpp)
-    target_link_libraries(${target} PRIVATE kelani_streams)
-    target_compile_options(${target} PRIVATE -fsanitize=fuzzer,address,undefined)
-    target_link_options(${target} PRIVATE -fsanitize=fuzzer,address,undefined)
-    kelani_warnings(${target})
-  endforeach()
-endif()
+kelani_fuzz(fuzz_jwstream LIB kelani_streams)
+kelani_fuzz(fuzz_lh5 LIB kelani_streams)

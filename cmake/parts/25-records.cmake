@@ -15,11 +15,4 @@ if(TARGET test_kelanitool_records)
 endif()
 
 # libFuzzer target for the record readers: configure with clang and -DKELANI_FUZZ=ON.
-if(KELANI_FUZZ AND TARGET kelani_records)
-  target_compile_options(kelani_records PRIVATE -fsanitize=fuzzer-no-link,address,undefined)
-  add_executable(fuzz_records tests/fuzz/fuzz_records.cpp)
-  target_link_libraries(fuzz_records PRIVATE kelani_records)
-  target_compile_options(fuzz_records PRIVATE -fsanitize=fuzzer,address,undefined)
-  target_link_options(fuzz_records PRIVATE -fsanitize=fuzzer,address,undefined)
-  kelani_warnings(fuzz_records)
-endif()
+kelani_fuzz(fuzz_records LIB kelani_records)

@@ -27,11 +27,4 @@ endif()
 
 # libFuzzer target for the script parser: configure with clang and -DKELANI_FUZZ=ON, then
 #   build-fuzz/bin/fuzz_lngscript -max_total_time=300 CORPUS_FOLDER
-if(KELANI_FUZZ)
-  target_compile_options(kelani_settings PRIVATE -fsanitize=fuzzer-no-link,address,undefined)
-  add_executable(fuzz_lngscript tests/fuzz/fuzz_lngscript.cpp)
-  target_link_libraries(fuzz_lngscript PRIVATE kelani_settings)
-  target_compile_options(fuzz_lngscript PRIVATE -fsanitize=fuzzer,address,undefined)
-  target_link_options(fuzz_lngscript PRIVATE -fsanitize=fuzzer,address,undefined)
-  kelani_warnings(fuzz_lngscript)
-endif()
+kelani_fuzz(fuzz_lngscript LIB kelani_settings)

@@ -21,11 +21,4 @@ if(KELANI_GUI)
 endif()
 
 # libFuzzer target for the picture decoders: configure with clang and -DKELANI_FUZZ=ON.
-if(KELANI_GUI AND KELANI_FUZZ AND TARGET kelani_gfxfile)
-  add_executable(fuzz_gfxfile tests/fuzz/fuzz_gfxfile.cpp)
-  target_link_libraries(fuzz_gfxfile PRIVATE kelani_gfxfile)
-  set_target_properties(fuzz_gfxfile PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-  target_compile_options(fuzz_gfxfile PRIVATE -fsanitize=fuzzer,address,undefined)
-  target_link_options(fuzz_gfxfile PRIVATE -fsanitize=fuzzer,address,undefined)
-  kelani_warnings(fuzz_gfxfile)
-endif()
+kelani_fuzz(fuzz_gfxfile LIB kelani_gfxfile)

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <random>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace kelani {
 namespace {
@@ -18,7 +19,9 @@ struct ToolRun {
 };
 
 ToolRun Kelanitool(const std::string& arguments) {
-    const std::string errorFile = ::testing::TempDir() + "kelanitool_play_stderr.txt";
+    // ctest runs several of these tests at once: each process keeps its own error file.
+    const std::string errorFile =
+        ::testing::TempDir() + "kelanitool_play_stderr_" + std::to_string(getpid()) + ".txt";
     const std::string command = std::string(KELANITOOL) + " " + arguments + " 2>" + errorFile;
     ToolRun run;
     FILE* pipe = popen(command.c_str(), "r");
@@ -38,6 +41,7 @@ ToolRun Kelanitool(const std::string& arguments) {
         for (int c; (c = std::fgetc(err)) != EOF;) run.errors += static_cast<char>(c);
         std::fclose(err);
     }
+    std::remove(errorFile.c_str());
     return run;
 }
 

@@ -2,8 +2,8 @@
 
 #include "tests/support/TestApp.h"
 #include <QImage>
+#include <QMouseEvent>
 #include <QPainter>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -58,13 +58,22 @@ TEST(SmallGrid, SelectsWholeRowsWithExclusiveBounds) {
 TEST(SmallGrid, ReportsTheClickedCellAndMinusOneBeyondTheGrid) {
     App();
     TSmallGrid grid;
-    grid.resize(400, 200); // a click may land right of the last column
-    grid.setMinimumSize(400, 200);
+    grid.setMinimumSize(400, 200); // a click may land right of or below the last cell
+    grid.resize(400, 200);
     int col = -2, row = -2;
     grid.OnCellClick = [&](const TSmallGrid&, int c, int r) { col = c, row = r; };
-    QTest::mouseRelease(&grid, Qt::LeftButton, {}, QPoint(70, 40));
+    // The release is delivered straight to the grid: no window system, focus or timing involved.
+    const auto release = [&](QPoint at) {
+        QMouseEvent event(QEvent::MouseButtonRelease, QPointF(at), grid.mapToGlobal(QPointF(at)),
+                          Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&grid, &event);
+    };
+    release(QPoint(70, 40));
     EXPECT_EQ(col, 1);
     EXPECT_EQ(row, 2);
+    release(QPoint(4 * 64 + 10, 5 * 18 + 10));
+    EXPECT_EQ(col, -1);
+    EXPECT_EQ(row, -1);
 }
 
 TEST(SmallGrid, PaintsBackgroundsFromTheEventAndKeepsThePreviousColour) {

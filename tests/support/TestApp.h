@@ -1,5 +1,6 @@
 #pragma once
-// The one QApplication a Qt test executable needs; created on first use, lives until exit.
+// The one QApplication a Qt test executable needs; created on first use, never destroyed: Qt's
+// input devices must not be torn down after the test runner's exit.
 #include <QApplication>
 
 namespace kelani::test {
@@ -8,8 +9,8 @@ inline QApplication& App() {
     static int argc = 1;
     static char name[] = "kelani-test";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 } // namespace kelani::test
