@@ -14,9 +14,14 @@
 #include "components/uPaintBox.h"
 #include "components/uPlatform.h"
 #include "components/uRadioGroup.h"
+#include "components/uShellOpen.h"
 #include "components/uSplash.h"
 #include "game/uRandom.h"
 #include "game/uTSpielfeld.h"
+#include "records/uTHistory.h"
+#include "records/ufHighscore.h"
+#include "records/ufHistory.h"
+#include "view/uTGFXFile.h"
 #include "view/uTSpielfeldLayers.h"
 
 #include <QActionGroup>
@@ -24,7 +29,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -405,7 +410,8 @@ void TfSpielfeld::aNewGameExecute() {
 
 void TfSpielfeld::aLoadGameExecute() {
     PauseClock();
-    if (odLoadGame->InitialDir.isEmpty()) odLoadGame->InitialDir = ProgramFolder();
+    // The program folder when it is writable, else the data folder of an installed copy.
+    if (odLoadGame->InitialDir.isEmpty()) odLoadGame->InitialDir = DataFolder();
     if (odLoadGame->Execute(this) && QFileInfo::exists(odLoadGame->FileName)) {
         const QString folder = QFileInfo(odLoadGame->FileName).absolutePath();
         odLoadGame->InitialDir = folder;
@@ -422,7 +428,7 @@ void TfSpielfeld::aLoadGameExecute() {
 
 void TfSpielfeld::aSaveGameExecute() {
     PauseClock();
-    if (sdSaveGame->InitialDir.isEmpty()) sdSaveGame->InitialDir = ProgramFolder();
+    if (sdSaveGame->InitialDir.isEmpty()) sdSaveGame->InitialDir = DataFolder();
     if (sdSaveGame->Execute(this)) {
         QString file = sdSaveGame->FileName;
         const QString folder = QFileInfo(file).absolutePath();
@@ -439,34 +445,62 @@ void TfSpielfeld::aSaveGameExecute() {
     ResumeClock();
 }
 
-void TfSpielfeld::NotYetAvailable() {
-    PauseClock();
-    LngMessageDlg(Text("msgnotavailable"), mtInformation, mbOK);
-    ResumeClock();
+namespace {
+
+// The row to mark in the highscore table: the better (smaller) of the two fresh ranks, or -1.
+int BetterRank(int rank1, int rank2) {
+    int mark = -1;
+    if (rank1 > 0) mark = rank1;
+    if (rank2 > 0 && (rank1 < 1 || rank2 < rank1)) mark = rank2;
+    return mark;
 }
 
+} // namespace
+
 void TfSpielfeld::aHighscoreExecute() {
-    NotYetAvailable();
-    // The ranks are marked once, by the dialog opened right after the game.
+    PauseClock();
+    {
+        TfHighscore dialog(this, lng->Language());
+        dialog.ShowGame(Spielfeld->Feld.Variante() - 4, BetterRank(Spielfeld->Rank1, Spielfeld->Rank2));
+        dialog.exec();
+    }
+    // The ranks are marked once: opening the table again shows it plain.
     Spielfeld->Rank1 = -1;
     Spielfeld->Rank2 = -1;
+    ResumeClock();
 }
 
 void TfSpielfeld::aGameHistoryExecute() {
-    NotYetAvailable();
+    PauseClock();
+    try {
+        TfHistory dialog(this, lng->Language());
+        const THistory& history = *Spielfeld->History;
+        dialog.ShowHistory(
+            history, BuildHistoryPicture(history, LoadGfxBitmap(QStringLiteral("game.gfx"), "smbrett")));
+        dialog.exec();
+    } catch (const std::exception& error) {
+        ShowError(error);
+    }
+    ResumeClock();
+}
+
+void TfSpielfeld::OpenWithShell(const QUrl& url) {
+    PauseClock();
+    if (!ShellOpen(url)) {
+        const QString shown =
+            url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString();
+        LngMessageDlg(FormatText(Text("msgnoopen"), {shown}), mtWarning, mbOK);
+    }
+    ResumeClock();
 }
 
 void TfSpielfeld::aContentExecute() {
-    PauseClock();
     const QString file = Text("c_helpfile").replace(QLatin1Char('\\'), QLatin1Char('/'));
-    QDesktopServices::openUrl(QUrl::fromLocalFile(ProgramFolder() + QLatin1Char('/') + file));
-    ResumeClock();
+    OpenWithShell(QUrl::fromLocalFile(ProgramFolder() + QLatin1Char('/') + file));
 }
 
 void TfSpielfeld::OpenAddress(const char* address) {
-    PauseClock();
-    QDesktopServices::openUrl(QUrl(QString::fromLatin1(address)));
-    ResumeClock();
+    OpenWithShell(QUrl(QString::fromLatin1(address)));
 }
 
 void TfSpielfeld::aAboutExecute() {

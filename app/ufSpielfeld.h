@@ -9,6 +9,7 @@
 class QAction;
 class QActionGroup;
 class QMenu;
+class QUrl;
 
 namespace kelani {
 
@@ -86,7 +87,8 @@ private:
     void aContentExecute();
     void aAboutExecute();
     void OpenAddress(const char* address);
-    void NotYetAvailable();
+    // Opens a file or address in the desktop's program for it; says so when there is none.
+    void OpenWithShell(const QUrl& url);
     void miAnimationClick(QAction* item);
     void miGermanClick(QAction* item);
     void lngTranslate();

@@ -6,9 +6,13 @@
 #include "components/uFileDialog.h"
 #include "components/uPaintBox.h"
 #include "components/uRadioGroup.h"
+#include "components/uShellOpen.h"
 #include "game/uTSpielfeld.h"
+#include "records/SmallGrid.h"
 #include "records/uTHighscore.h"
 #include "records/uTHistory.h"
+#include "records/ufHighscore.h"
+#include "records/ufHistory.h"
 #include "view/uTSpielfeldLayers.h"
 
 #include <QAction>
@@ -26,11 +30,25 @@ using namespace kelani::testing;
 
 namespace {
 
+// What a record window showed when the test closed it.
+struct TShownRecordWindow {
+    QString Kind;         // "highscore" or "history"
+    int VariantItem = -1; // the highscore table's chosen variant item
+    int MarkedRow = -1;   // the highscore grid's marked row (the rank), -1 for none
+    int Records = 0;      // the history's record count
+    QSize Picture;        // the history picture's size
+};
+
 class MainWindow : public GuiTest {
 protected:
     void SetUp() override {
         GuiTest::SetUp();
         WriteSettings("[settings]\nlanguage=german\nsound=0\nhandani=0\nstoneani=0\nnoani=1\n");
+        // The record windows open modally: note what they show, then close them like a player would.
+        closer_.setInterval(5);
+        QObject::connect(&closer_, &QTimer::timeout, [this] { CloseRecordWindows(); });
+        closer_.start();
+        RecordShellOpens(true);
     }
 
     void Create() {
@@ -39,6 +57,8 @@ protected:
     }
 
     void TearDown() override {
+        closer_.stop();
+        RecordShellOpens(false);
         if (window_) {
             window_->Spielfeld->GameRunning = false;
             window_->hide();
@@ -101,12 +121,36 @@ protected:
         return false;
     }
 
+    void CloseRecordWindows() {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (!top->isVisible()) continue;
+            if (auto* table = qobject_cast<TfHighscore*>(top)) {
+                TShownRecordWindow shown;
+                shown.Kind = QStringLiteral("highscore");
+                shown.VariantItem = table->findChild<TRadioGroup*>(QStringLiteral("rgVariante"))->ItemIndex();
+                for (int row = 0; row < table->Grid().RowCount(); ++row)
+                    if (table->Grid().IsSelected(0, row)) shown.MarkedRow = row;
+                recordWindows_.push_back(shown);
+                table->reject();
+            } else if (auto* history = qobject_cast<TfHistory*>(top)) {
+                TShownRecordWindow shown;
+                shown.Kind = QStringLiteral("history");
+                shown.Records = history->RecordCount();
+                shown.Picture = history->Picture().size();
+                recordWindows_.push_back(shown);
+                history->reject();
+            }
+        }
+    }
+
     std::unique_ptr<TfSpielfeld> window_;
+    std::vector<TShownRecordWindow> recordWindows_;
+    QTimer closer_;
 };
 
-// The answers of the boxes at a game end: result, highscore, "another game?" declined.
+// The answers of the boxes at a game end: result, "another game?" declined. The highscore table
+// in between is a window of its own, closed by the fixture.
 void AnswerGameEnd() {
-    QueueMessageAnswer(mrOk);
     QueueMessageAnswer(mrOk);
     QueueMessageAnswer(mrNo);
 }
@@ -128,7 +172,7 @@ TEST_F(MainWindow, HumanGameByClicksRunsToTheEndAndEntersTheHighscore) {
     EXPECT_FALSE(Game().GameRunning);
     EXPECT_FALSE(Game().IsUpdating());
     EXPECT_EQ(Game().Feld.Store1() + Game().Feld.Store2(), 48);
-    ASSERT_GE(ShownMessages().size(), 3u);
+    ASSERT_EQ(ShownMessages().size(), 2u);
     const QString result = ShownMessages()[0].Text;
     const int leader = Game().Feld.Leader();
     if (leader == 0)
@@ -140,7 +184,14 @@ TEST_F(MainWindow, HumanGameByClicksRunsToTheEndAndEntersTheHighscore) {
             << result.toStdString();
     EXPECT_TRUE(result.contains(QStringLiteral("Der Spieler Anna hat %1 Steine").arg(Game().Feld.Store1())));
     EXPECT_TRUE(result.contains(QStringLiteral("Platz der Highscore-Liste")));
-    EXPECT_EQ(ShownMessages()[2].Text, QStringLiteral("M\u00F6chten Sie noch ein weiteres Spiel?"));
+    EXPECT_EQ(ShownMessages()[1].Text, QStringLiteral("M\u00F6chten Sie noch ein weiteres Spiel?"));
+    // Both humans entered the empty table: it opened on the played variant with the winner's row.
+    ASSERT_EQ(recordWindows_.size(), 1u);
+    EXPECT_EQ(recordWindows_[0].Kind, QStringLiteral("highscore"));
+    EXPECT_EQ(recordWindows_[0].VariantItem, 0);
+    EXPECT_EQ(recordWindows_[0].MarkedRow, 1);
+    EXPECT_EQ(Game().Rank1, -1);
+    EXPECT_EQ(Game().Rank2, -1);
 
     THighscore table;
     table.LoadFromFile(FilePath(QStringLiteral("hs4.dat")).toStdString());
@@ -314,11 +365,14 @@ TEST_F(MainWindow, DamagedHighscoreFileIsReportedLeftAloneAndTheGameEndsNormally
     }
     Create();
     Start(0);
-    QueueMessageAnswer(mrOk);
-    AnswerGameEnd();
+    // Damaged file at the game end, the result, the damaged file again in the table, no new game.
+    for (int answer : {mrOk, mrOk, mrOk, mrNo}) QueueMessageAnswer(answer);
     while (Game().GameRunning) window_->PlayPit(FirstLegalPlace());
-    ASSERT_GE(ShownMessages().size(), 4u);
+    ASSERT_EQ(ShownMessages().size(), 4u);
     EXPECT_EQ(ShownMessages()[0].Type, mtError);
+    EXPECT_EQ(ShownMessages()[2].Type, mtError);
+    ASSERT_EQ(recordWindows_.size(), 1u);
+    EXPECT_EQ(recordWindows_[0].MarkedRow, -1);
     EXPECT_TRUE(ShownMessages()[1].Text.contains(QStringLiteral("gewonnen")) ||
                 ShownMessages()[1].Text.contains(QStringLiteral("Unentschieden")));
     EXPECT_FALSE(ShownMessages()[1].Text.contains(QStringLiteral("Platz"))) << "no entries, no ranks";
@@ -519,4 +573,77 @@ TEST_F(MainWindow, NewGameCommandRunsTheDialogAndTheLot) {
     EXPECT_EQ(Game().Layers->NotesLayer->Text(), QStringLiteral("Neues Spiel"));
     EXPECT_TRUE(window_->aSaveGame->isEnabled());
     EXPECT_TRUE(window_->tZeit->isActive()) << "the clock resumes after the dialogs";
+}
+
+TEST_F(MainWindow, HighscoreMarksTheBetterFreshRankOnceOnThePlayedVariant) {
+    Create();
+    // From the menu before any game: the first variant, nothing marked.
+    window_->aHighscore->trigger();
+    ASSERT_EQ(recordWindows_.size(), 1u);
+    EXPECT_EQ(recordWindows_[0].VariantItem, 0);
+    EXPECT_EQ(recordWindows_[0].MarkedRow, -1);
+
+    Start(0, 1, 6);
+    QueueMessageAnswer(mrOk);
+    FinishWith(Game(), 30, 18);
+    Start(0, 1, 6);
+    QueueMessageAnswer(mrOk);
+    FinishWith(Game(), 10, 38);
+    ASSERT_EQ(Game().Rank1, 4);
+    ASSERT_EQ(Game().Rank2, 1);
+    window_->aHighscore->trigger();
+    ASSERT_EQ(recordWindows_.size(), 2u);
+    EXPECT_EQ(recordWindows_[1].VariantItem, 2);
+    EXPECT_EQ(recordWindows_[1].MarkedRow, 1) << "player 2's rank 1 beats player 1's rank 4";
+    EXPECT_EQ(Game().Rank1, -1);
+    EXPECT_EQ(Game().Rank2, -1);
+
+    window_->aHighscore->trigger();
+    ASSERT_EQ(recordWindows_.size(), 3u);
+    EXPECT_EQ(recordWindows_[2].VariantItem, 2);
+    EXPECT_EQ(recordWindows_[2].MarkedRow, -1) << "the mark is shown once";
+}
+
+TEST_F(MainWindow, HistoryShowsOneSketchPerRecordIncludingPasses) {
+    Create();
+    Start(0);
+    window_->PlayPit(FirstLegalPlace());
+    window_->PlayPit(FirstLegalPlace());
+    window_->PlayPit(FirstLegalPlace());
+    const int records = Game().History->Count();
+    ASSERT_GE(records, 3);
+    window_->aGameHistory->trigger();
+    ASSERT_EQ(recordWindows_.size(), 1u);
+    EXPECT_EQ(recordWindows_[0].Kind, QStringLiteral("history"));
+    EXPECT_EQ(recordWindows_[0].Records, records);
+    // Two sketches a row, each the small board with its number margin.
+    EXPECT_EQ(recordWindows_[0].Picture, QSize(2 * (199 + kHistoryNumberMargin), (records + 1) / 2 * 62));
+    EXPECT_TRUE(ShownMessages().empty());
+}
+
+TEST_F(MainWindow, HistoryWithoutTheGraphicsContainerIsReportedAndTheGameGoesOn) {
+    Create();
+    Start(0);
+    window_->PlayPit(FirstLegalPlace());
+    ASSERT_TRUE(QFile::remove(FilePath(QStringLiteral("game.gfx"))));
+    QueueMessageAnswer(mrOk);
+    window_->aGameHistory->trigger();
+    EXPECT_TRUE(recordWindows_.empty());
+    ASSERT_EQ(ShownMessages().size(), 1u);
+    EXPECT_EQ(ShownMessages()[0].Type, mtError);
+    EXPECT_TRUE(Game().GameRunning);
+    EXPECT_TRUE(window_->tZeit->isActive());
+}
+
+TEST_F(MainWindow, HelpOpensThePageOfTheChosenLanguageAndTheAddressesGoToTheShell) {
+    Create();
+    window_->aContent->trigger();
+    window_->miEnglish->trigger();
+    window_->aContent->trigger();
+    window_->aEmail->trigger();
+    ASSERT_EQ(ShellOpened().size(), 3);
+    EXPECT_EQ(ShellOpened()[0], QUrl::fromLocalFile(Folder() + QStringLiteral("/hilfe/start.htm")));
+    EXPECT_EQ(ShellOpened()[1], QUrl::fromLocalFile(Folder() + QStringLiteral("/hilfe/start_e.htm")));
+    EXPECT_EQ(ShellOpened()[2].scheme(), QStringLiteral("mailto"));
+    EXPECT_TRUE(ShownMessages().empty());
 }
