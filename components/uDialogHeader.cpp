@@ -36,4 +36,11 @@ TDialogHeader MakeDialogHeader(QWidget* parent, const QString& picture, const QS
     return header;
 }
 
+QString JoinBrokenSentences(QString text) {
+    for (qsizetype at = text.indexOf(QLatin1Char('\n')); at >= 0;
+         at = text.indexOf(QLatin1Char('\n'), at + 1))
+        if (at + 1 < text.size() && text[at + 1].isLower()) text[at] = QLatin1Char(' ');
+    return text;
+}
+
 } // namespace kelani

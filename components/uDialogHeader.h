@@ -24,4 +24,9 @@ struct TDialogHeader {
 // `picture` is a resource path; a missing picture leaves its place empty.
 TDialogHeader MakeDialogHeader(QWidget* parent, const QString& picture, const QString& heading);
 
+// Description texts break their lines for a narrower font than ours. A break inside a sentence
+// (the next line goes on in lower case) becomes a space, so the word-wrapped label lays the
+// sentence out itself; breaks before a new sentence stay.
+QString JoinBrokenSentences(QString text);
+
 } // namespace kelani

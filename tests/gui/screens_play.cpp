@@ -1,6 +1,7 @@
 // Renders review pictures of the playable game into a folder: the new-game dialog, the lot
-// drawing, moves with hands and with the stone highlight, and a result message, in German and
-// English. Run by hand: kelani_play_screens <program folder with the containers> <output folder>.
+// drawing, moves with hands and with the stone highlight, a result message, the highscore table
+// with a fresh rank marked and the move history, in German and English. Run by hand: kelani_play_screens
+// <program folder with the containers> <output folder>.
 #include "app/MultiLanguage.h"
 #include "app/lngDialogs.h"
 #include "app/ufNewGame.h"
@@ -10,6 +11,7 @@
 #include "components/uPaintBox.h"
 #include "components/uPlatform.h"
 #include "game/uTSpielfeld.h"
+#include "records/uTHighscore.h"
 #include "view/uTCanvas.h"
 
 #include <QApplication>
@@ -109,6 +111,58 @@ void ShootResult(const QString& language, const QString& suffix) {
     QueueMessageAnswer(mrYes);
 }
 
+// Grabs the next modal dialog once it is open, then closes it.
+void ShootNextModal(const QString& name) {
+    QTimer::singleShot(300, [name] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            Save(*dialog, name);
+            dialog->reject();
+        }
+    });
+}
+
+// A table of variant 5 with a handful of players, the third of them fresh from the last game.
+void WriteHighscore(const QTemporaryDir& folder) {
+    THighscore table;
+    const struct {
+        const char* Name;
+        int Zeit, Punkte, Gegner;
+        const char* Land;
+    } entries[] = {{"Mira", 412, 31, 17, "deutschland"}, {"Jonas", 655, 29, 19, "oesterreich"},
+                   {"Anna", 538, 27, 21, "deutschland"}, {"Pedro", 901, 25, 23, "spanien"},
+                   {"Lena", 377, 22, 26, "schweiz"},     {"Tomek", 1210, 20, 28, "polen"}};
+    for (const auto& e : entries)
+        table.AddEntry(e.Name, e.Zeit, e.Punkte, e.Gegner, 30, false, "player@example.org", e.Land);
+    table.SaveToFile(folder.filePath(QStringLiteral("hs5.dat")).toStdString());
+}
+
+void ShootRecords(const QTemporaryDir& folder, const QString& suffix) {
+    WriteHighscore(folder);
+    TfSpielfeld window;
+    window.show();
+    TSpielfeld& game = *window.Spielfeld;
+    TNewGameSettings s;
+    s.Name1 = QStringLiteral("Anna");
+    s.Name2 = QStringLiteral("Bert");
+    s.Variante = 5;
+    game.GameRunning = true;
+    game.NewGame(s);
+    window.UpdateActions();
+    for (int move = 0; move < 11 && !game.Feld.IsGameOver(); ++move) {
+        const int pit = game.KI.ChooseMove();
+        if (pit == 0)
+            window.PlaySkip();
+        else
+            window.PlayPit(PitIndex(game.Feld.AktSpieler(), pit));
+    }
+    game.Rank1 = 3;
+    ShootNextModal("highscore_" + suffix);
+    window.aHighscore->trigger();
+    ShootNextModal("history_" + suffix);
+    window.aGameHistory->trigger();
+    game.GameRunning = false;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -128,6 +182,7 @@ int main(int argc, char* argv[]) {
             ResetMessageSeam();
             QueueMessageAnswer(mrYes); // the closing question of each window
             if (animation == 2) ShootDialogs(language, suffix);
+            if (animation == 1) ShootRecords(folder, suffix);
             ShootGame((animation == 2 ? "hands_" : "stone_") + suffix, animation == 2 ? 40 : 7);
             ShootResult(language, suffix);
             SetProgramFolderForTests(QString());

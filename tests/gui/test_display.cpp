@@ -1,4 +1,5 @@
 #include "components/uAboutBox.h"
+#include "components/uDialogHeader.h"
 #include "components/uFileDialog.h"
 #include "components/uFormat.h"
 #include "components/uHtmlHint.h"
@@ -115,6 +116,13 @@ TEST(FormatText, FillsPlaceholdersInOrderAndKeepsSurplusOnes) {
     EXPECT_EQ(FormatText(QStringLiteral("<b>%u</b> %s"), {"1", "Stein"}), QStringLiteral("<b>1</b> Stein"));
     EXPECT_EQ(FormatText(QStringLiteral("%s und %s"), {"Anna"}), QStringLiteral("Anna und %s"));
     EXPECT_EQ(FormatText(QStringLiteral("100%"), {}), QStringLiteral("100%"));
+}
+
+TEST(DialogHeader, BreaksInsideASentenceJoinAndBreaksBeforeASentenceStay) {
+    EXPECT_EQ(JoinBrokenSentences(QStringLiteral("um diese Spielposition\nzu erreichen.\nWenn nicht,\n")),
+              QStringLiteral("um diese Spielposition zu erreichen.\nWenn nicht,\n"));
+    EXPECT_EQ(JoinBrokenSentences(QStringLiteral("Sprache.\nPlease choose.")),
+              QStringLiteral("Sprache.\nPlease choose."));
 }
 
 TEST(RadioGroup, KeepsIndexWithinItemsAndAcrossNewTexts) {
