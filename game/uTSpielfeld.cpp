@@ -400,13 +400,12 @@ bool TSpielfeld::LoadGame(const QString& fileName) {
     bool result = true;
     auto loaded = std::make_unique<THistory>();
     try {
-        if (!loaded->LoadFromFile(LocalPath(fileName))) {
-            LngMessageDlg(
-                QStringLiteral("\"%1\" ist keine g\u00FCltige KELANI (R) Freeware 2 Datei.").arg(fileName),
-                mtError, mbOK);
-        } else {
-            result = ReplayLoaded(std::move(loaded));
-        }
+        // A file whose moves do not replay is no playable game either; the player is told, not
+        // left wondering why nothing loaded.
+        if (!loaded->LoadFromFile(LocalPath(fileName)))
+            ShowNotASavedGame(fileName);
+        else if (!(result = ReplayLoaded(std::move(loaded))))
+            ShowNotASavedGame(fileName);
     } catch (...) {
         EndUpdate();
         throw;
@@ -419,14 +418,20 @@ bool TSpielfeld::LoadGame(const QString& fileName) {
     return result;
 }
 
+void TSpielfeld::ShowNotASavedGame(const QString& fileName) const {
+    LngMessageDlg(FormatText(Text("msgnokelfile"), {fileName}), mtError, mbOK);
+}
+
 bool TSpielfeld::ReplayLoaded(std::unique_ptr<THistory> loaded) {
     TFeld board;
     loaded->StartBoard(board);
+    // The displays change only with the game: the running game's clocks go on from their own
+    // values, and the next move's time is taken from them.
+    if (loaded->Replay(board) != loaded->Count()) return false;
     Layers->ZeitLayers[1]->SetValue(loaded->PlayerTime(1));
     Layers->ZeitLayers[2]->SetValue(loaded->PlayerTime(2));
     Layers->AktSpielerLayer->Names = {QString(), FromCp1252(loaded->Name1), FromCp1252(loaded->Name2)};
     Layers->VarianteLayer->SetValue(loaded->Variante);
-    if (loaded->Replay(board) != loaded->Count()) return false;
     KI.SetLevel(loaded->Schwierigkeit);
     Feld.Assign(board);
     History = std::move(loaded);

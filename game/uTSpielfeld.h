@@ -123,6 +123,7 @@ private:
     void EnterHighscores(int& r1, int& r2);
     QString ResultText(int winner, int r1, int r2) const;
     QString Text(const char* key) const;
+    void ShowNotASavedGame(const QString& fileName) const;
     QString PlayerName(int player) const;
 
     bool Updating_ = false;

@@ -49,6 +49,8 @@ protected:
         QObject::connect(&closer_, &QTimer::timeout, [this] { CloseRecordWindows(); });
         closer_.start();
         RecordShellOpens(true);
+        // Every box is noted and answered: one that a test did not expect must not wait for a click.
+        EnableMessageSeam();
     }
 
     void Create() {
@@ -539,6 +541,7 @@ TEST_F(MainWindow, GameWhoseMovesDoNotReplayLeavesTheRunningGameAlone) {
     window_->PlayPit(2);
     const TFeld::TMulden board = Game().Feld.Mulden();
     const QString notes = Game().Layers->NotesLayer->Text();
+    Game().Layers->ZeitLayers[1]->SetValue(17);
     THistory broken;
     broken.Init("Carl", "Dora", "", "", "europa", "europa", 5, true, 4, 2, 1, 0);
     broken.AddMove(3, 9, 1); // player 1 cannot play player 2's pit
@@ -548,7 +551,14 @@ TEST_F(MainWindow, GameWhoseMovesDoNotReplayLeavesTheRunningGameAlone) {
     EXPECT_EQ(Game().History->Name1, "Anna");
     EXPECT_EQ(Game().History->Count(), 1);
     EXPECT_EQ(Game().Layers->NotesLayer->Text(), notes);
-    EXPECT_TRUE(ShownMessages().empty()) << "no message for a replay that stops";
+    ASSERT_EQ(ShownMessages().size(), 1u);
+    EXPECT_EQ(ShownMessages()[0].Text,
+              QStringLiteral("\"%1\" ist keine g\u00FCltige KELANI (R) Freeware 2 Datei.")
+                  .arg(FilePath(QStringLiteral("broken.kel"))));
+    // The running game keeps its own names and variant on the board.
+    EXPECT_EQ(Game().Layers->AktSpielerLayer->Names[1], QStringLiteral("Anna"));
+    EXPECT_EQ(Game().Layers->VarianteLayer->Value(), 4);
+    EXPECT_EQ(Game().Layers->ZeitLayers[1]->Value(), 17);
     EXPECT_FALSE(Game().IsUpdating());
 }
 
