@@ -8,6 +8,7 @@
 #include "components/uDialogHeader.h"
 #include "components/uPlatform.h"
 #include "components/uRadioGroup.h"
+#include "records/uTHistory.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -25,8 +26,6 @@ namespace {
 
 constexpr int kMaxNameLength = 10;
 constexpr int kMinNameLength = 3;
-constexpr int kModeHumans = 0;
-constexpr int kModeComputers = 2;
 constexpr int kVariant5Index = 1;
 
 TIniFile SettingsFile() {

@@ -45,7 +45,6 @@ namespace {
 
 constexpr int kBoardWidth = 720;
 constexpr int kBoardHeight = 520;
-constexpr int kModeComputers = 2;
 const QString kFilter = QStringLiteral("Kelani (*.kel)|*.kel");
 
 } // namespace

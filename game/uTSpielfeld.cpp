@@ -7,6 +7,7 @@
 #include "components/uFormat.h"
 #include "components/uPlatform.h"
 #include "records/uTHighscore.h"
+#include "records/uTHistory.h"
 #include "view/uTGFXFile.h"
 #include "view/uTHands.h"
 #include "view/uTSpielfeldLayers.h"
@@ -16,7 +17,6 @@
 namespace kelani {
 namespace {
 
-constexpr int kModeComputers = 2;
 constexpr int kHighlightDelay = 500;
 constexpr int kStepDelay = 200;
 constexpr int kHighscorePlaces = 20;
@@ -114,7 +114,7 @@ void TSpielfeld::LoadPictures() {
 
 bool TSpielfeld::IsComputer(int player) const {
     const int mode = History->Modus;
-    return mode == kModeComputers || (mode == 1 && player == 1);
+    return mode == kModeComputers || (mode == kModeComputerHuman && player == 1);
 }
 
 QString TSpielfeld::Text(const char* key) const {

@@ -18,6 +18,11 @@
 
 namespace kelani {
 
+// The game modes ("Modus"): who plays whom.
+inline constexpr int kModeHumans = 0;        // human against human
+inline constexpr int kModeComputerHuman = 1; // the computer (player 1) against a human
+inline constexpr int kModeComputers = 2;     // computer against computer
+
 class TStream;
 class TFeld;
 
@@ -64,7 +69,7 @@ public:
     // Seconds player p spent, passes included; kept within the 32-bit range for damaged files.
     std::int32_t PlayerTime(int player) const;
     // Whether the computer plays this player in the stored mode.
-    bool IsComputer(int player) const { return player == 1 ? Modus != 0 : Modus == 2; }
+    bool IsComputer(int player) const { return player == 1 ? Modus != kModeHumans : Modus == kModeComputers; }
     // Settings the rules engine can play: variant 1..6, first player 1 or 2, mode 0..2.
     bool HasPlayableSettings() const;
 

@@ -69,8 +69,8 @@ void ShootDialogs(const QString& language, const QString& suffix) {
     lot.exec();
 }
 
-void ShootGame(const QString& suffix, int wantedFrame) {
-    TfSpielfeld window;
+// A game of variant 5 between Anna and Bert in the shown window.
+TSpielfeld& StartGame(TfSpielfeld& window) {
     window.show();
     TSpielfeld& game = *window.Spielfeld;
     TNewGameSettings s;
@@ -79,6 +79,13 @@ void ShootGame(const QString& suffix, int wantedFrame) {
     s.Variante = 5;
     game.GameRunning = true;
     game.NewGame(s);
+    window.UpdateActions();
+    return game;
+}
+
+void ShootGame(const QString& suffix, int wantedFrame) {
+    TfSpielfeld window;
+    TSpielfeld& game = StartGame(window);
     window.PlayPit(3);
     window.PlayPit(10);
     int frame = 0;
@@ -139,15 +146,7 @@ void WriteHighscore(const QTemporaryDir& folder) {
 void ShootRecords(const QTemporaryDir& folder, const QString& suffix) {
     WriteHighscore(folder);
     TfSpielfeld window;
-    window.show();
-    TSpielfeld& game = *window.Spielfeld;
-    TNewGameSettings s;
-    s.Name1 = QStringLiteral("Anna");
-    s.Name2 = QStringLiteral("Bert");
-    s.Variante = 5;
-    game.GameRunning = true;
-    game.NewGame(s);
-    window.UpdateActions();
+    TSpielfeld& game = StartGame(window);
     for (int move = 0; move < 11 && !game.Feld.IsGameOver(); ++move) {
         const int pit = game.KI.ChooseMove();
         if (pit == 0)
