@@ -74,7 +74,10 @@ QLabel* Picture(QWidget* parent, const QString& name, const QPixmap& pixmap, int
 QPushButton* Button(QWidget* parent, const QString& name, int left) {
     auto* button = new QPushButton(parent);
     button->setObjectName(name);
-    button->setGeometry(left, kHeight - 8 - 40, 140, 40);
+    // Centred in the space below the header and its bevel.
+    constexpr int kButtonHeight = 40;
+    const int top = kHeaderHeight + 2 + (kHeight - kHeaderHeight - 2 - kButtonHeight) / 2;
+    button->setGeometry(left, top, 140, kButtonHeight);
     return button;
 }
 
