@@ -1,6 +1,7 @@
 #include "components/uShellOpen.h"
 
 #include <QDesktopServices>
+#include <QFileInfo>
 
 namespace kelani {
 namespace {
@@ -15,6 +16,8 @@ QList<QUrl>& Opened() {
 } // namespace
 
 bool ShellOpen(const QUrl& url) {
+    // A browser would only show its own "file not found" page; say so here instead.
+    if (url.isLocalFile() && !QFileInfo::exists(url.toLocalFile())) return false;
     if (gRecording) {
         Opened().append(url);
         return true;

@@ -6,7 +6,8 @@
 
 namespace kelani {
 
-// Opens the address in the program the desktop associates with it; false when none could.
+// Opens the address in the program the desktop associates with it; false for a missing local
+// file or when no program could.
 bool ShellOpen(const QUrl& url);
 
 // Test seam: while recording, ShellOpen only notes the address and reports success.

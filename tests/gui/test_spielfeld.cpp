@@ -646,6 +646,11 @@ TEST_F(MainWindow, HistoryWithoutTheGraphicsContainerIsReportedAndTheGameGoesOn)
 }
 
 TEST_F(MainWindow, HelpOpensThePageOfTheChosenLanguageAndTheAddressesGoToTheShell) {
+    QDir(Folder()).mkdir(QStringLiteral("hilfe"));
+    for (const char* page : {"hilfe/start.htm", "hilfe/start_e.htm"}) {
+        QFile file(FilePath(QLatin1String(page)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
     Create();
     window_->aContent->trigger();
     window_->miEnglish->trigger();
@@ -656,4 +661,16 @@ TEST_F(MainWindow, HelpOpensThePageOfTheChosenLanguageAndTheAddressesGoToTheShel
     EXPECT_EQ(ShellOpened()[1], QUrl::fromLocalFile(Folder() + QStringLiteral("/hilfe/start_e.htm")));
     EXPECT_EQ(ShellOpened()[2].scheme(), QStringLiteral("mailto"));
     EXPECT_TRUE(ShownMessages().empty());
+}
+
+TEST_F(MainWindow, MissingHelpPageIsReportedAndTheClockGoesOn) {
+    Create();
+    Start(0);
+    QueueMessageAnswer(mrOk);
+    window_->aContent->trigger();
+    EXPECT_TRUE(ShellOpened().empty());
+    ASSERT_EQ(ShownMessages().size(), 1u);
+    EXPECT_EQ(ShownMessages()[0].Type, mtWarning);
+    EXPECT_TRUE(ShownMessages()[0].Text.contains(QStringLiteral("start.htm")));
+    EXPECT_TRUE(window_->tZeit->isActive());
 }
