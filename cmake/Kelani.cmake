@@ -99,6 +99,12 @@ function(kelani_bench name)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} benchmark::benchmark)
   kelani_warnings(${name})
+  if(KELANI_TESTS)
+    # The test run plays every benchmark once, briefly: they keep building and running, and the
+    # sanitizers see their code paths too. Figures come from `tools/kelani.sh bench`.
+    add_test(NAME ${name}.runs COMMAND ${name} --benchmark_min_time=0.001)
+    set_tests_properties(${name}.runs PROPERTIES LABELS bench ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  endif()
 endfunction()
 
 # kelani_fuzz(name LIB lib): a libFuzzer program tests/fuzz/<name>.cpp in <build>/bin, with the

@@ -47,7 +47,7 @@ case "${1:-}" in
     ;;
   test)
     install_missing
-    build build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELANI_SANITIZE=ON -DKELANI_BENCH=OFF
+    build build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELANI_SANITIZE=ON -DKELANI_BENCH=ON
     # Qt and fontconfig keep caches until exit: not our leaks (ours are still reported).
     export LSAN_OPTIONS="suppressions=$PWD/tests/support/lsan.supp:print_suppressions=0"
     export QT_QPA_PLATFORM=offscreen

@@ -116,7 +116,7 @@ int CountFarOff(const QImage& a, const QImage& b, int tolerance) {
 
 TEST(BoardGolden, MidMoveMatchesTheStoredRendering) {
     MidMove scene;
-    const QString screens = qEnvironmentVariable("KELANI_SCREENS_DIR");
+    const QString screens = qEnvironmentVariable("KELANI_SCREENS");
     if (!screens.isEmpty()) {
         QDir().mkpath(screens);
         ASSERT_TRUE(scene.frame.save(screens + QStringLiteral("/board_midmove.png")));
@@ -189,7 +189,7 @@ TEST(BoardGolden, EveryHandTouchesItsHotSpot) {
     scene.hands.SowFrame[1] = 4;
     scene.hands.PickStones[1] = 0;
     scene.hands.Render();
-    const QString screens = qEnvironmentVariable("KELANI_SCREENS_DIR");
+    const QString screens = qEnvironmentVariable("KELANI_SCREENS");
     if (!screens.isEmpty()) {
         EXPECT_TRUE(scene.frame.save(screens + QStringLiteral("/board_player1_drop.png")));
     }
