@@ -66,9 +66,9 @@ Options Parse(int argc, char** argv) {
     return o;
 }
 
-// The country names come from the game's own new-game script (app/lng/tfnewgame.lng).
+// The country names come from the game's own new-game script: the one built in, or a newer one.
 kelani::server::CountryNames LoadCountries(const std::string& path) {
-    if (path.empty()) return {};
+    if (path.empty()) return kelani::server::CountriesFromScript(kelani::server::BuiltInCountryScript());
     std::ifstream in(path);
     if (!in) Usage("cannot read " + path);
     std::stringstream text;

@@ -32,6 +32,8 @@ CountryNames ParseCountryList(const std::string& list);
 
 // The English country names of the game's new-game language script (its "lands" entry).
 CountryNames CountriesFromScript(const std::string& scriptText);
+// The game's new-game script as it was when the server was built.
+std::string BuiltInCountryScript();
 
 // The worldwide page: one table per variant 4..6, best first.
 std::string RenderPage(const HighscoreStore& store, const CountryNames& countries);

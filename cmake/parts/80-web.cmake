@@ -6,8 +6,23 @@ pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
 find_package(SQLite3 REQUIRED)
 find_package(Threads REQUIRED)
 
+# The server names countries as the game's new-game script does: the script is compiled in, so a
+# server deployed on its own needs no copy of it.
+set(KELANI_COUNTRY_SOURCE ${CMAKE_SOURCE_DIR}/app/lng/tfnewgame.lng)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${KELANI_COUNTRY_SOURCE})
+file(READ ${KELANI_COUNTRY_SOURCE} country_hex HEX)
+string(REGEX REPLACE "(..)" "0x\\1," country_bytes "${country_hex}")
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/server/CountryScript.cpp CONTENT [[
+#include "server/uHighscoreService.h"
+namespace kelani::server {
+namespace {
+const unsigned char kScript[] = {${country_bytes}};
+}
+std::string BuiltInCountryScript() { return std::string(reinterpret_cast<const char*>(kScript), sizeof kScript); }
+} // namespace kelani::server
+]])
 add_library(kelani_server_lib STATIC server/uHighscoreStore.cpp server/uHighscoreService.cpp
-                                     server/uHighscoreHttp.cpp)
+                                     server/uHighscoreHttp.cpp ${CMAKE_BINARY_DIR}/server/CountryScript.cpp)
 target_include_directories(kelani_server_lib PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(kelani_server_lib PUBLIC kelani_web kelani_base kelani_settings PkgConfig::HTTPLIB SQLite::SQLite3
                                                Threads::Threads)

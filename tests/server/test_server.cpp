@@ -124,6 +124,14 @@ TEST_F(ServerTest, RefusesForgedMalformedAndOversizedForms) {
     EXPECT_EQ(server_.store().Count(), 0);
 }
 
+TEST_F(ServerTest, AnAddressWithoutAtSignIsStoredLikeAnyOther) {
+    // The new-game dialog takes any text as e-mail address; refusing it would stop the whole send.
+    Entry e;
+    e.email = "keine";
+    EXPECT_EQ(Post(server_.port(), Body(e))->status, 200);
+    EXPECT_EQ(server_.store().Count(), 1);
+}
+
 TEST_F(ServerTest, SqlLookingNamesAreStoredAsPlainText) {
     Entry e;
     e.name = "x'); DROP TABLE entries;--";
@@ -180,6 +188,13 @@ TEST(CountryNames, ComeFromTheGamesOwnScriptInEnglish) {
     EXPECT_EQ(names.at("deutschland"), "Germany");
     EXPECT_EQ(names.at("schweiz"), "Switzerland");
     EXPECT_EQ(names.count("jordanien "), 1u); // the key with its trailing blank
+}
+
+TEST(CountryNames, TheServerCarriesTheScriptItWasBuiltWith) {
+    std::ifstream in(KELANI_COUNTRY_SCRIPT, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_EQ(BuiltInCountryScript(), text.str());
 }
 
 // The real executable: stored entries survive a kill -9 and a restart.
