@@ -102,7 +102,7 @@ bool LoadTexts() {
 }
 
 QString Caption(TMsgDlgType type, bool translated) {
-    if (type == mtCustom) return QGuiApplication::applicationDisplayName();
+    if (type == mtCustom) return ApplicationTitle();
     return translated ? gTexts.Captions[type] : QString::fromLatin1(kTypes[type].StandardCaption);
 }
 

@@ -19,7 +19,7 @@ void AskLanguageOnFirstStart() {
         OpenSettingsFile(SettingsFolder()).ReadString(kSettingsSection, "language", "");
     CloseSettingsFile();
     if (!language.empty()) return;
-    QApplication::setApplicationDisplayName(QStringLiteral("Kelani Freeware 2"));
+    SetApplicationTitle(QStringLiteral("Kelani Freeware 2"));
     TfLanguage dialog(SettingsFolder());
     dialog.exec();
 }

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 #include <chrono>
@@ -28,8 +29,12 @@ int64_t TickCount() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-void SetWaitSpeedUp(int factor) { gSpeedUp = factor < 1 ? 1 : factor; }
-int WaitSpeedUp() { return gSpeedUp; }
+void SetWaitSpeedUp(int factor) {
+    gSpeedUp = factor < 1 ? 1 : factor;
+}
+int WaitSpeedUp() {
+    return gSpeedUp;
+}
 
 void WaitUntil(int64_t tick) {
     const int64_t start = TickCount();
@@ -40,7 +45,9 @@ void WaitUntil(int64_t tick) {
     } while (TickCount() < end);
 }
 
-void WaitFor(int ms) { WaitUntil(TickCount() + ms); }
+void WaitFor(int ms) {
+    WaitUntil(TickCount() + ms);
+}
 
 QString ProgramFolder() {
     if (!gFolderOverride.isEmpty()) return gFolderOverride;
@@ -60,10 +67,28 @@ QString DataFolder() {
     return folder;
 }
 
-void SetProgramFolderForTests(const QString& folder) { gFolderOverride = folder; }
+void SetProgramFolderForTests(const QString& folder) {
+    gFolderOverride = folder;
+}
 
-QString FromCp1252(const std::string& bytes) { return QString::fromStdString(Cp1252ToUtf8(bytes)); }
+namespace {
+QString gApplicationTitle;
+}
 
-std::string ToCp1252(const QString& text) { return Utf8ToCp1252(text.toStdString()); }
+void SetApplicationTitle(const QString& title) {
+    gApplicationTitle = title;
+}
+
+QString ApplicationTitle() {
+    return gApplicationTitle.isEmpty() ? QGuiApplication::applicationDisplayName() : gApplicationTitle;
+}
+
+QString FromCp1252(const std::string& bytes) {
+    return QString::fromStdString(Cp1252ToUtf8(bytes));
+}
+
+std::string ToCp1252(const QString& text) {
+    return Utf8ToCp1252(text.toStdString());
+}
 
 } // namespace kelani

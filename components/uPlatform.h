@@ -31,6 +31,12 @@ QString ProgramFolder();
 // otherwise the user's application data folder (an installed copy).
 QString DataFolder();
 
+// The application's title, the caption of plain message boxes; the application's display name
+// until set. Qt's display name is not used for it because X11 window titles would carry it as a
+// suffix.
+void SetApplicationTitle(const QString& title);
+QString ApplicationTitle();
+
 // Test hook: point both folders at a temporary folder (an empty string restores the default).
 void SetProgramFolderForTests(const QString& folder);
 

@@ -1,6 +1,7 @@
 #include "app/lngDialogs.h"
 
 #include "app/MultiLanguage.h"
+#include "components/uPlatform.h"
 
 #include "tests/support/TestApp.h"
 
@@ -127,8 +128,9 @@ TEST_F(MessageDialogTest, LayoutWrapsAtHalfTheScreenAndCentresTheButtons) {
 }
 
 TEST_F(MessageDialogTest, PlainBoxHasNoIconAndTheApplicationTitle) {
-    QGuiApplication::setApplicationDisplayName("Kelani Freeware 2");
+    SetApplicationTitle("Kelani Freeware 2");
     auto dialog = CreateMessageDialog("Hallo", mtCustom, mbOK);
+    SetApplicationTitle({});
     EXPECT_EQ(dialog->findChild<QLabel*>("Image"), nullptr);
     EXPECT_EQ(dialog->windowTitle(), "Kelani Freeware 2");
     EXPECT_LT(dialog->findChild<QLabel*>("Message")->x(), 32); // the text starts at the margin
