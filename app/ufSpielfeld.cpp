@@ -75,6 +75,7 @@ TfSpielfeld::TfSpielfeld(QWidget* parent) : QMainWindow(parent) {
     for (TFileDialog* dialog : {odLoadGame, sdSaveGame}) dialog->Filter = kFilter;
     odLoadGame->Title = QStringLiteral("Spiel laden");
     sdSaveGame->Title = QStringLiteral("Spiel speichern");
+    sdSaveGame->DefaultExt = QStringLiteral("kel");
     SplashScreen = new TSplashScreen(this);
     id = new TInfoDialogTarvik(this);
 

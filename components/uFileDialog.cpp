@@ -22,6 +22,13 @@ QString TFileDialog::QtFilter() const {
     return filters.join(QStringLiteral(";;"));
 }
 
+QString TFileDialog::AskSaveName(QWidget* owner) const {
+    QFileDialog dialog(owner, Title, InitialDir, QtFilter());
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(DefaultExt);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
 bool TFileDialog::Execute(QWidget* owner) {
     gLastInitialDir = InitialDir;
     QString chosen;
@@ -31,7 +38,7 @@ bool TFileDialog::Execute(QWidget* owner) {
     } else if (kind_ == TKind::Open) {
         chosen = QFileDialog::getOpenFileName(owner, Title, InitialDir, QtFilter());
     } else {
-        chosen = QFileDialog::getSaveFileName(owner, Title, InitialDir, QtFilter());
+        chosen = AskSaveName(owner);
     }
     if (chosen.isEmpty()) return false;
     FileName = chosen;

@@ -22,6 +22,9 @@ public:
     QString Filter;
     QString InitialDir;
     QString FileName;
+    // Save dialogs: the extension added to a name typed without one, before the dialog asks
+    // whether to replace an existing file.
+    QString DefaultExt;
 
     // Shows the dialog modally over `owner`; true when a file was chosen (then in FileName).
     bool Execute(QWidget* owner);
@@ -35,6 +38,7 @@ public:
 
 private:
     QString QtFilter() const;
+    QString AskSaveName(QWidget* owner) const;
 
     TKind kind_;
 };

@@ -9,9 +9,14 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileDialog>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPainter>
 #include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace kelani;
@@ -81,6 +86,37 @@ TEST(FileDialog, PreparedAnswersAreUsedInOrderAndEmptyCancels) {
     EXPECT_EQ(dialog.FileName, QStringLiteral("/tmp/a.kel")) << "a cancel keeps the last choice";
     EXPECT_EQ(TFileDialog::AnsweredForTests(), before + 2);
     EXPECT_EQ(TFileDialog::LastInitialDirForTests(), QStringLiteral("/tmp/somewhere"));
+}
+
+TEST(FileDialog, ANameTypedWithoutExtensionAsksBeforeReplacingTheSavedGame) {
+    QTemporaryDir folder;
+    QFile existing(folder.filePath(QStringLiteral("partie.kel")));
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.close();
+    TFileDialog dialog(TFileDialog::TKind::Save);
+    dialog.Filter = QStringLiteral("Kelani (*.kel)|*.kel");
+    dialog.DefaultExt = QStringLiteral("kel");
+    dialog.InitialDir = folder.path();
+    // The player types "partie" and confirms, declines to replace, then cancels the dialog.
+    bool typed = false, asked = false;
+    QTimer player;
+    QObject::connect(&player, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            asked = box->text().contains(QStringLiteral("partie.kel"));
+            box->done(QMessageBox::No);
+        } else if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+            if (typed) return files->reject();
+            typed = true;
+            files->selectFile(QStringLiteral("partie"));
+            // Accepted from the event loop, not from this timer: the replace question opens its
+            // own loop, and this timer must be free to answer it.
+            QTimer::singleShot(0, files, [files] { static_cast<QDialog*>(files)->accept(); });
+        }
+    });
+    player.start(5);
+    EXPECT_FALSE(dialog.Execute(nullptr));
+    EXPECT_TRUE(asked);
 }
 
 TEST(SplashScreen, ClosesItselfAfterItsTicks) {
