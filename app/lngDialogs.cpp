@@ -292,6 +292,10 @@ int LngMessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons)
     return BuildForm(text, type, buttons)->exec();
 }
 
+void LngErrorDlg(const std::exception& error) {
+    LngMessageDlg(ErrorText(error.what()), mtError, mbOK);
+}
+
 void EnableMessageSeam() {
     gSeam = true;
 }

@@ -4,6 +4,7 @@
 // for a language the script has no texts for, the toolkit's standard box is shown instead.
 #include <QString>
 #include <QStringList>
+#include <exception>
 #include <memory>
 #include <vector>
 
@@ -53,6 +54,8 @@ QString DialogLanguage();
 // Shows a modal box and returns the result of the button pressed; the window's close button and
 // Esc give the result of the cancel button (Cancel, else No, else OK; mrCancel when none).
 int LngMessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons);
+// The error box for a caught exception.
+void LngErrorDlg(const std::exception& error);
 
 // The translated box, laid out and not shown (nullptr when the dialog language has no texts):
 // icon per type, text word-wrapped to at most half the screen width, buttons in the fixed order

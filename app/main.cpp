@@ -40,7 +40,7 @@ int main(int argc, char* argv[]) {
     } catch (const std::exception& error) {
         // Without its pictures or settings the game cannot start; say why instead of vanishing.
         QMessageBox::critical(nullptr, QStringLiteral("KELANI (R) Freeware Nr. 2"),
-                              QString::fromLocal8Bit(error.what()));
+                              kelani::ErrorText(error.what()));
         return 1;
     }
 }

@@ -150,7 +150,7 @@ void TfLanguage::StoreChoice() {
         TIniFile ini((std::filesystem::path(settingsFolder_) / "settings.ini").string());
         ini.WriteString(kSettingsSection, "language", ToCp1252(chosenLanguage_));
     } catch (const EIniFileException& e) {
-        LngMessageDlg(FromCp1252(e.what()), mtError, mbOK);
+        LngErrorDlg(e);
     }
 }
 

@@ -248,7 +248,7 @@ bool TfNewGame::WriteSettings() {
         ini.WriteInteger(kNewGameSection, "land1", cbLand1->currentIndex());
         ini.WriteInteger(kNewGameSection, "land2", cbLand2->currentIndex());
     } catch (const EIniFileException& error) {
-        LngMessageDlg(FromCp1252(error.what()), mtError, mbOK);
+        LngErrorDlg(error);
         return false;
     }
     return true;

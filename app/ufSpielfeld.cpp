@@ -219,10 +219,6 @@ QString TfSpielfeld::Text(const char* key) const {
     return lng->GetString(QLatin1String(key));
 }
 
-void TfSpielfeld::ShowError(const std::exception& error) {
-    LngMessageDlg(FromCp1252(error.what()), mtError, mbOK);
-}
-
 // ---- Board ----
 
 void TfSpielfeld::PaintBoard(QPainter& painter) {
@@ -419,7 +415,7 @@ void TfSpielfeld::aLoadGameExecute() {
         try {
             if (Spielfeld->LoadGame(odLoadGame->FileName)) ArmComputer();
         } catch (const std::exception& error) {
-            ShowError(error);
+            LngErrorDlg(error);
         }
         UpdateActions();
     }
@@ -439,7 +435,7 @@ void TfSpielfeld::aSaveGameExecute() {
             Spielfeld->History->SaveToFile(QFile::encodeName(file).toStdString());
             LngMessageDlg(Text("msgsaved"), mtInformation, mbOK);
         } catch (const std::exception& error) {
-            ShowError(error);
+            LngErrorDlg(error);
         }
     }
     ResumeClock();
@@ -479,7 +475,7 @@ void TfSpielfeld::aGameHistoryExecute() {
             history, BuildHistoryPicture(history, LoadGfxBitmap(QStringLiteral("game.gfx"), "smbrett")));
         dialog.exec();
     } catch (const std::exception& error) {
-        ShowError(error);
+        LngErrorDlg(error);
     }
     ResumeClock();
 }
@@ -529,7 +525,7 @@ void TfSpielfeld::miGermanClick(QAction* item) {
     try {
         OpenSettingsFile(SettingsFolder()).WriteString(kSettingsSection, "language", language);
     } catch (const std::exception& error) {
-        ShowError(error);
+        LngErrorDlg(error);
     }
     CloseSettingsFile();
     lng->SetLanguage(QLatin1String(language));

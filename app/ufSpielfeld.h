@@ -76,7 +76,6 @@ private:
     bool PlayerToMoveIsHuman() const;
     void SetScreenCursor(Qt::CursorShape shape);
     QString Text(const char* key) const;
-    void ShowError(const std::exception& error);
 
     void aNewGameExecute();
     void aLoadGameExecute();

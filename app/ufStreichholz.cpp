@@ -57,7 +57,7 @@ QImage TfStreichholz::LoadMatchstick(bool longOne) {
         return LoadGfxJPEG(QStringLiteral("holz.gfx"), longOne ? "holzw" : "holzl");
     } catch (const std::exception& error) {
         // Without the pictures the draw still decides: the covered picture carries the message.
-        LngMessageDlg(QString::fromUtf8(error.what()), mtError, mbOK);
+        LngErrorDlg(error);
         return covered_.isNull() ? QImage(400, 300, QImage::Format_RGB32) : covered_;
     }
 }

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QStandardPaths>
+#include <QStringDecoder>
 #include <QTemporaryFile>
 #include <chrono>
 #include <thread>
@@ -89,6 +90,12 @@ QString FromCp1252(const std::string& bytes) {
 
 std::string ToCp1252(const QString& text) {
     return Utf8ToCp1252(text.toStdString());
+}
+
+QString ErrorText(const char* what) {
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString text = utf8(QByteArrayView(what));
+    return utf8.hasError() ? FromCp1252(what) : text;
 }
 
 } // namespace kelani

@@ -81,7 +81,7 @@ TSpielfeld::~TSpielfeld() {
     try {
         Settings.Save();
     } catch (const std::exception& error) {
-        LngMessageDlg(FromCp1252(error.what()), mtError, mbOK);
+        LngErrorDlg(error);
     }
 }
 
@@ -338,7 +338,7 @@ void TSpielfeld::EnterHighscores(int& r1, int& r2) {
     } catch (const std::exception& error) {
         // A damaged table is left as it is for the player to inspect; this game is not entered,
         // but the game end goes on.
-        LngMessageDlg(FromCp1252(error.what()), mtError, mbOK);
+        LngErrorDlg(error);
         return;
     }
     const int store[3] = {0, Feld.Store1(), Feld.Store2()};
@@ -354,7 +354,7 @@ void TSpielfeld::EnterHighscores(int& r1, int& r2) {
     try {
         table.SaveToFile(file);
     } catch (const std::exception& error) {
-        LngMessageDlg(FromCp1252(error.what()), mtError, mbOK);
+        LngErrorDlg(error);
     }
     // Player 2's entry went in at or above player 1's: player 1's entry moved down by one.
     if (r2 >= 0 && r1 >= r2) ++r1;

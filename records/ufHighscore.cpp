@@ -46,11 +46,6 @@ QString DataFile(int variant) {
     return QString::fromStdString(THighscore::FileName(SettingsFolder(), variant));
 }
 
-// A damaged file's error, shown the way every unexpected error is shown.
-void ShowError(const std::exception& error) {
-    LngMessageDlg(QString::fromUtf8(error.what()), mtError, mbOK);
-}
-
 } // namespace
 
 TfHighscore::TfHighscore(QWidget* parent, const QString& language) : QDialog(parent) {
@@ -154,7 +149,7 @@ void TfHighscore::LoadShownVariant() {
     try {
         table_.LoadFromFile(DataFile(ShownVariant()).toStdString());
     } catch (const std::exception& error) {
-        ShowError(error);
+        LngErrorDlg(error);
         table_.Clear();
     }
 }
@@ -199,7 +194,7 @@ void TfHighscore::bbnetHighscoreClick() {
     try {
         sent = SendAllTables(table);
     } catch (const std::exception& error) {
-        ShowError(error);
+        LngErrorDlg(error);
     }
     if (sent) ShellOpen(QUrl(QString::fromStdString(table.ViewURL)));
     EnableControls(true);

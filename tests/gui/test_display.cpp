@@ -119,6 +119,13 @@ TEST(FileDialog, ANameTypedWithoutExtensionAsksBeforeReplacingTheSavedGame) {
     EXPECT_TRUE(asked);
 }
 
+TEST(ErrorText, PathsInUtf8AndTextsFromTheFilesInWindows1252BothReadRight) {
+    EXPECT_EQ(ErrorText("nach /home/j\xC3\xB6rg/settings.ini kann nicht geschrieben werden"),
+              QStringLiteral("nach /home/j\u00F6rg/settings.ini kann nicht geschrieben werden"));
+    EXPECT_EQ(ErrorText("J\xF6rg"), QStringLiteral("J\u00F6rg"));
+    EXPECT_EQ(ErrorText("File is corrupt."), QStringLiteral("File is corrupt."));
+}
+
 TEST(SplashScreen, ClosesItselfAfterItsTicks) {
     SetWaitSpeedUp(20);
     TSplashScreen splash;
