@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace kelani::test {
 
@@ -55,6 +56,23 @@ inline void KeepForReview(const QString& pdf, const QString& name) {
     if (folder.isEmpty()) return;
     QFile::remove(folder + QLatin1Char('/') + name);
     QFile::copy(pdf, folder + QLatin1Char('/') + name);
+}
+
+// How many pictures each page of a PDF holds, as pdfimages lists them (page 1 first; empty when
+// the tool is not installed).
+inline std::vector<int> PdfPicturesPerPage(const QString& pdf) {
+    QProcess process;
+    process.start(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+    if (!process.waitForFinished(30000)) return {};
+    std::vector<int> counts;
+    const QStringList lines = QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n'));
+    for (qsizetype i = 2; i < lines.size(); ++i) { // after the two heading lines
+        const int page = lines[i].section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty).toInt();
+        if (page < 1) continue;
+        if (counts.size() < static_cast<size_t>(page)) counts.resize(static_cast<size_t>(page));
+        ++counts[static_cast<size_t>(page - 1)];
+    }
+    return counts;
 }
 
 inline int PdfPages(const QString& pdf) {

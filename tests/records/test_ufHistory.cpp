@@ -11,6 +11,7 @@
 
 using namespace kelani;
 using kelani::test::PdfPages;
+using kelani::test::PdfPicturesPerPage;
 using kelani::test::PdfTool;
 
 namespace {
@@ -125,6 +126,7 @@ TEST_F(HistoryView, ThirtyRecordsOnSixRowsAPagePrintOnTwoPages) {
     EXPECT_TRUE(text.contains(QStringLiteral("Seite 1/2")));
     EXPECT_TRUE(text.contains(QStringLiteral("Seite 2/2")));
     EXPECT_TRUE(text.contains(QStringLiteral("Historie:")));
+    EXPECT_EQ(PdfPicturesPerPage(pdf), (std::vector<int>{24, 6})) << "four sketches a row, six rows a page";
 }
 
 TEST_F(HistoryView, AnEmptyHistoryPrintsOnePageWithHeaderTitleAndFooter) {
