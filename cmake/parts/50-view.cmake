@@ -8,6 +8,10 @@ if(KELANI_GUI)
   kelani_library(kelani_view GUI
     SOURCES view/uTFeldSketch.cpp view/uTSpielfeldLayers.cpp view/uTHands.cpp
     LIBS kelani_canvas kelani_game kelani_gfxfile)
+  # The artwork review draws the history's small board with the game's own sketch.
+  if(TARGET kelani-screens AND TARGET kelani_view)
+    target_link_libraries(kelani-screens PRIVATE kelani_view)
+  endif()
 
   kelani_test(test_view GUI
     SOURCES tests/view/test_canvas.cpp tests/view/test_layers.cpp tests/view/test_canvas_support.cpp

@@ -3,9 +3,11 @@
 // Reads the five graphics containers from the program folder, draws stones with their pile
 // offsets and pit rims, lights pits up, lays every hand frame over the board (mask by AND, then
 // picture by XOR), writes the numeric sketches onto the small boards, and saves PNG files.
+#include "game/uTFeld.h"
 #include "tools/art/BoardGeometry.h"
 #include "tools/art/Compose.h"
 #include "view/JwStream.h"
+#include "view/uTCanvas.h"
 
 #include <QDir>
 #include <QFont>
@@ -47,37 +49,14 @@ struct TArt {
     std::map<std::string, QImage> game, hands;
 };
 
-// The numbers of a position written as the board's sketch writes them: eight 23-pixel columns,
-// three lines 15 apart, player 1 green on top, player 2 yellow below, stones in play in black.
-void DrawSketch(QImage& img, QPoint o, const int (&m)[15], int ring) {
-    QPainter p(&img);
-    QFont f(QStringLiteral("Arial"), 8, QFont::Bold);
-    p.setFont(f);
-    const QColor green(51, 204, 51), yellow(187, 187, 0);
-    auto text = [&](int x, int y, const QString& s, const QColor& c, bool cell) {
-        const int w = p.fontMetrics().horizontalAdvance(s);
-        p.setPen(c);
-        p.drawText(QPoint(cell ? x + (23 - w) / 2 : x, y + p.fontMetrics().ascent()), s);
-    };
-    if (ring >= 1 && ring <= 13 && ring != 7) {
-        const bool p1 = ring <= 6;
-        const int col = p1 ? 6 - ring + 1 : ring - 7, row = p1 ? 0 : 2;
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(QPen(p1 ? green : yellow, 2));
-        p.drawEllipse(QRect(QPoint(o.x() + 23 * col + 1, o.y() + 15 * row - 3),
-                            QPoint(o.x() + 23 * col + 20, o.y() + 15 * row + 16)));
-    }
-    for (int pit = 1; pit <= 6; ++pit)
-        text(o.x() + 23 * (7 - pit), o.y(), QString::number(m[pit]), green, true);
-    for (int pit = 8; pit <= 13; ++pit)
-        text(o.x() + 23 * (pit - 7), o.y() + 30, QString::number(m[pit]), yellow, true);
-    text(o.x(), o.y() + 15, QString::number(m[7]), green, true);
-    text(o.x() + 161, o.y() + 15, QString::number(m[14]), yellow, true);
-    int inPlay = 0;
-    for (int pit = 1; pit <= 13; ++pit)
-        if (pit != 7) inPlay += m[pit];
-    const QString mid = QString::number(inPlay);
-    text(o.x() + (184 - p.fontMetrics().horizontalAdvance(mid)) / 2, o.y() + 15, mid, Qt::black, false);
+// The start of a game of variant 4 with four stones a pit, player 1 to move.
+TFeld StartPosition() {
+    TFeld feld;
+    feld.SetVariante(4);
+    feld.SetSteineProMulde(4);
+    feld.Reset();
+    feld.SetAktSpieler(1);
+    return feld;
 }
 
 QImage WithStones(const TArt& art, const std::array<int, 15>& counts) {
@@ -149,10 +128,12 @@ void RenderBoards(const TArt& art, const QString& out, const QString& lang) {
     captioned.board = bare;
     const std::array<int, 15> counts{0, 1, 2, 3, 4, 5, 6, 15, 7, 8, 9, 12, 4, 4, 8};
     QImage stones = WithStones(captioned, counts);
-    const int before[15] = {0, 4, 4, 4, 4, 4, 4, 0, 4, 4, 4, 4, 4, 4, 0};
-    const int after[15] = {0, 4, 4, 0, 5, 5, 5, 1, 4, 4, 4, 4, 4, 4, 0};
-    DrawSketch(stones, kOverviewSketch, before, 3);
-    DrawSketch(stones, kPreviewSketch, after, -1);
+    // The overview rings pit 3 under the pointer; the preview shows the board after sowing it.
+    TFeld feld = StartPosition();
+    TCanvas canvas(stones);
+    feld.DrawSketch(canvas, kOverviewSketch.x(), kOverviewSketch.y(), 3);
+    feld.DoMove(3);
+    feld.DrawSketch(canvas, kPreviewSketch.x(), kPreviewSketch.y(), -1);
     Save(stones, out, lang == "de" ? "board_stones_de.png" : "board_stones_us.png");
 }
 
@@ -185,9 +166,12 @@ void Render(const QString& dir, const QString& pictures, const QString& out) {
     withScene.board = scene;
     scene = HandScene(withScene, 2, false, 4, pit11, 0);
     Save(scene, out, "board_hands.png");
+    // The small board of the history after player 1 opened with pit 2, drawn by the game's sketch.
     QImage small = art.smbrett;
-    const int pos[15] = {0, 4, 0, 5, 5, 5, 5, 1, 4, 4, 4, 4, 4, 4, 0};
-    DrawSketch(small, QPoint(8, 9), pos, 3);
+    TFeld feld = StartPosition();
+    feld.DoMove(2);
+    TCanvas canvas(small);
+    feld.DrawSketch(canvas, 8, 9, 2);
     Save(small.scaled(small.size() * 3), out, "smbrett_sketch.png");
     TGfx holz(dir, "holz.gfx");
     Save(holz.Image("holzl"), out, "holzl.png");
