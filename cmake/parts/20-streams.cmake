@@ -22,6 +22,7 @@ kelani_bench(bench_lh5 SOURCES bench/bench_lh5.cpp LIBS kelani_streams)
 if(TARGET bench_lh5)
   find_package(ZLIB REQUIRED)
   target_link_libraries(bench_lh5 PRIVATE ZLIB::ZLIB)
+  target_compile_definitions(bench_lh5 PRIVATE KELANI_PROGRAM_DIR="${KELANI_PROGRAM_DIR}")
 endif()
 
 # libFuzzer targets, not part of the CTest run. Build and run, for example:
