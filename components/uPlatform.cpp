@@ -17,6 +17,7 @@ namespace {
 
 int gSpeedUp = 1;
 QString gFolderOverride;
+QString gApplicationTitle;
 
 bool IsWritableFolder(const QString& folder) {
     QTemporaryFile probe(folder + QStringLiteral("/.kelani-write-probe-XXXXXX"));
@@ -70,10 +71,6 @@ QString DataFolder() {
 
 void SetProgramFolderForTests(const QString& folder) {
     gFolderOverride = folder;
-}
-
-namespace {
-QString gApplicationTitle;
 }
 
 void SetApplicationTitle(const QString& title) {

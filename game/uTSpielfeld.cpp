@@ -113,8 +113,7 @@ void TSpielfeld::LoadPictures() {
 }
 
 bool TSpielfeld::IsComputer(int player) const {
-    const int mode = History->Modus;
-    return mode == kModeComputers || (mode == kModeComputerHuman && player == 1);
+    return History->IsComputer(player);
 }
 
 QString TSpielfeld::Text(const char* key) const {

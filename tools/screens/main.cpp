@@ -10,7 +10,6 @@
 #include "view/uTCanvas.h"
 
 #include <QDir>
-#include <QFont>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -199,7 +198,7 @@ int main(int argc, char** argv) {
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+    RegisterFontSubstitutes();
     try {
         Render(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]),
                QString::fromLocal8Bit(argv[3]));
