@@ -20,9 +20,9 @@ std::string ClientAddress(const httplib::Request& req, const ServerConfig& confi
     return req.remote_addr;
 }
 
-void HandlePost(const httplib::Request& req, httplib::Response& res, HighscoreStore& store,
-                const ServerConfig& config) {
-    auto parsed = ParseSubmission(req.body, config.check);
+void HandlePost(const httplib::Request& req, const std::string& body, httplib::Response& res,
+                HighscoreStore& store, const ServerConfig& config) {
+    auto parsed = ParseSubmission(body, config.check);
     if (const auto* refusal = std::get_if<Refusal>(&parsed))
         return Answer(res, refusal->status, refusal->reason);
     switch (store.Add(std::get<Submission>(parsed), ClientAddress(req, config))) {
@@ -49,9 +49,17 @@ void HandleJson(const httplib::Request& req, httplib::Response& res, const Highs
 } // namespace
 
 void RegisterRoutes(httplib::Server& http, HighscoreStore& store, const ServerConfig& config) {
+    // Read through a content reader: cpp-httplib refuses ordinary form bodies over 8 KiB, and the
+    // game's longest names need far more (the payload limit below still holds).
     http.Post("/software/highscore.add.php4",
-              [&store, &config](const httplib::Request& req, httplib::Response& res) {
-                  HandlePost(req, res, store, config);
+              [&store, &config](const httplib::Request& req, httplib::Response& res,
+                                const httplib::ContentReader& reader) {
+                  std::string body;
+                  reader([&body](const char* data, size_t length) {
+                      body.append(data, length);
+                      return true;
+                  });
+                  HandlePost(req, body, res, store, config);
               });
     http.Get("/", [&store, &config](const httplib::Request&, httplib::Response& res) {
         res.set_content(RenderPage(store, config.countries), "text/html; charset=utf-8");

@@ -43,10 +43,11 @@ install(DIRECTORY server/deploy/ DESTINATION share/kelani-highscore-server COMPO
 kelani_library(kelani_websend SOURCES records/uSendToWeb.cpp LIBS kelani_web kelani_records)
 
 kelani_test(test_web SOURCES tests/records/test_uJwHTMLUtils.cpp tests/records/test_uSendToWeb.cpp LIBS kelani_websend)
-kelani_test(test_server SOURCES tests/server/test_server.cpp LIBS kelani_server_lib)
+kelani_test(test_server SOURCES tests/server/test_server.cpp LIBS kelani_server_lib kelani_websend)
 if(TARGET test_server)
+  add_dependencies(test_server kelani-highscore-server kelanitool)
   target_compile_definitions(test_server PRIVATE
-    KELANI_SERVER_EXE="$<TARGET_FILE:kelani-highscore-server>"
+    KELANI_SERVER_EXE="$<TARGET_FILE:kelani-highscore-server>" KELANITOOL="$<TARGET_FILE:kelanitool>"
     KELANI_COUNTRY_SCRIPT="${CMAKE_SOURCE_DIR}/app/lng/tfnewgame.lng")
 endif()
 
