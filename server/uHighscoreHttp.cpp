@@ -2,6 +2,10 @@
 
 #include <httplib.h>
 
+#include <cstdlib>
+
+#include <cstdlib>
+
 namespace kelani::server {
 namespace {
 
@@ -37,6 +41,18 @@ void HandlePost(const httplib::Request& req, const std::string& body, httplib::R
     }
 }
 
+// Reads the body through a content reader: cpp-httplib refuses ordinary form bodies over 8 KiB,
+// and the game's longest names need far more. False when the form is larger than any the game
+// sends (over the payload limit the reader skips the body and reports success with nothing read).
+bool ReadForm(const httplib::Request& req, const httplib::ContentReader& reader, std::string& body) {
+    if (std::strtoull(req.get_header_value("Content-Length").c_str(), nullptr, 10) > kMaxBody) return false;
+    const bool whole = reader([&body](const char* data, size_t length) {
+        body.append(data, length);
+        return body.size() <= kMaxBody;
+    });
+    return whole && body.size() <= kMaxBody;
+}
+
 void HandleJson(const httplib::Request& req, httplib::Response& res, const HighscoreStore& store,
                 const ServerConfig& config) {
     const std::string variant = req.get_param_value("variant");
@@ -49,17 +65,14 @@ void HandleJson(const httplib::Request& req, httplib::Response& res, const Highs
 } // namespace
 
 void RegisterRoutes(httplib::Server& http, HighscoreStore& store, const ServerConfig& config) {
-    // Read through a content reader: cpp-httplib refuses ordinary form bodies over 8 KiB, and the
-    // game's longest names need far more (the payload limit below still holds).
     http.Post("/software/highscore.add.php4",
               [&store, &config](const httplib::Request& req, httplib::Response& res,
                                 const httplib::ContentReader& reader) {
                   std::string body;
-                  reader([&body](const char* data, size_t length) {
-                      body.append(data, length);
-                      return true;
-                  });
-                  HandlePost(req, body, res, store, config);
+                  if (ReadForm(req, reader, body))
+                      HandlePost(req, body, res, store, config);
+                  else
+                      Answer(res, 413, "form too large");
               });
     http.Get("/", [&store, &config](const httplib::Request&, httplib::Response& res) {
         res.set_content(RenderPage(store, config.countries), "text/html; charset=utf-8");
@@ -77,7 +90,7 @@ void RegisterRoutes(httplib::Server& http, HighscoreStore& store, const ServerCo
             res.set_content("server error\n", "text/plain");
         }
     });
-    http.set_payload_max_length(kMaxBody);
+    http.set_payload_max_length(kMaxBody + 1);
     http.set_tcp_nodelay(true); // small answers: no waiting on delayed acknowledgements
 }
 
