@@ -66,7 +66,7 @@ PGconn* PostgresDatabase::Acquire() {
         PQfinish(connection);
         throw StoreError("cannot connect to PostgreSQL: " + message);
     }
-    PQclear(PQexec(connection, "SET client_encoding = 'UTF8'"));
+    PQclear(PQexec(connection, "SET client_encoding = 'UTF8'; SET client_min_messages = warning"));
     return connection;
 }
 

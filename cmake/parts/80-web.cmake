@@ -50,6 +50,11 @@ if(TARGET test_server)
     KELANI_SERVER_EXE="$<TARGET_FILE:kelani-highscore-server>" KELANITOOL="$<TARGET_FILE:kelanitool>"
     KELANI_COUNTRY_SCRIPT="${CMAKE_SOURCE_DIR}/app/lng/tfnewgame.lng")
 endif()
+kelani_test(test_server_postgres SOURCES tests/server/test_server_postgres.cpp LIBS kelani_server_lib)
+if(TARGET test_server_postgres)
+  add_dependencies(test_server_postgres kelani-highscore-server)
+  target_compile_definitions(test_server_postgres PRIVATE KELANI_SERVER_EXE="$<TARGET_FILE:kelani-highscore-server>")
+endif()
 
 if(KELANI_GUI)
   kelani_library(kelani_webpost GUI SOURCES records/WebPost.cpp LIBS kelani_websend kelani_app_lang)
