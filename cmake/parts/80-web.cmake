@@ -59,4 +59,12 @@ endif()
 if(KELANI_GUI)
   kelani_library(kelani_webpost GUI SOURCES records/WebPost.cpp LIBS kelani_websend kelani_app_lang)
   kelani_test(test_webpost GUI SOURCES tests/records/test_webpost.cpp LIBS kelani_webpost kelani_server_lib)
+  kelani_test(test_server_front GUI SOURCES tests/server/test_server_front.cpp
+              LIBS kelani_webpost kelani_server_lib OpenSSL::SSL)
+  if(TARGET test_server_front)
+    add_dependencies(test_server_front kelani-highscore-server)
+    target_compile_definitions(test_server_front PRIVATE
+      KELANI_SERVER_EXE="$<TARGET_FILE:kelani-highscore-server>"
+      KELANI_NGINX_SITE="${CMAKE_SOURCE_DIR}/server/deploy/nginx-kelani-highscore.conf")
+  endif()
 endif()

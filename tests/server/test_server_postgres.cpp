@@ -11,10 +11,8 @@
 #include <atomic>
 #include <chrono>
 #include <glob.h>
-#include <netinet/in.h>
 #include <pwd.h>
 #include <set>
-#include <sys/socket.h>
 #include <thread>
 
 using namespace kelani;
@@ -22,18 +20,6 @@ using namespace kelani::server;
 namespace fs = std::filesystem;
 
 namespace {
-
-int FreePort() {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    close(fd);
-    return ntohs(address.sin_port);
-}
 
 std::string PostgresBin() {
     glob_t found{};
