@@ -126,8 +126,10 @@ AddOutcome HighscoreStore::Add(const Submission& e, const std::string& address) 
             outcome = AddOutcome::Known;
             return;
         }
-        s.Query(TrimStatement("name_key = $2"), {variant, nameKey, static_cast<long long>(limits_.keepPerPlayer)});
-        s.Query(TrimStatement("email_key = $2"), {variant, emailKey, static_cast<long long>(limits_.keepPerPlayer)});
+        s.Query(TrimStatement("name_key = $2"),
+                {variant, nameKey, static_cast<long long>(limits_.keepPerPlayer)});
+        s.Query(TrimStatement("email_key = $2"),
+                {variant, emailKey, static_cast<long long>(limits_.keepPerPlayer)});
         const auto count = s.Query("SELECT COUNT(*) FROM entries WHERE variant = $1", {variant});
         if (SqlInt(count.at(0).at(0)) > limits_.variantCap)
             s.Query(TrimStatement("1 = $2"), {variant, 1LL, static_cast<long long>(limits_.variantCap)});

@@ -93,20 +93,7 @@ void PostgresDatabase::Transaction(bool write, const std::function<void(SqlSessi
 }
 
 void PostgresDatabase::CreateEntriesTable(SqlSession& session) {
-    session.Query(R"(CREATE TABLE IF NOT EXISTS entries (
-  id BIGSERIAL PRIMARY KEY,
-  variant INTEGER NOT NULL,
-  name TEXT NOT NULL,
-  email TEXT NOT NULL,
-  land TEXT NOT NULL,
-  points INTEGER NOT NULL,
-  opponent INTEGER NOT NULL,
-  moves INTEGER NOT NULL,
-  seconds INTEGER NOT NULL,
-  received TIMESTAMPTZ NOT NULL DEFAULT now(),
-  address TEXT NOT NULL DEFAULT '',
-  name_key TEXT NOT NULL DEFAULT '',
-  email_key TEXT NOT NULL DEFAULT ''))");
+    session.Query(EntriesTableSql("BIGSERIAL PRIMARY KEY", "TIMESTAMPTZ NOT NULL DEFAULT now()"));
 }
 
 } // namespace kelani::server

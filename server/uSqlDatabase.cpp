@@ -19,4 +19,15 @@ long long SqlInt(const std::string& text) {
     }
 }
 
+std::string EntriesTableSql(const std::string& idColumn, const std::string& receivedColumn) {
+    return "CREATE TABLE IF NOT EXISTS entries (id " + idColumn +
+           ", variant INTEGER NOT NULL, name TEXT NOT NULL, email TEXT NOT NULL, land TEXT NOT NULL, "
+           "points INTEGER NOT NULL, opponent INTEGER NOT NULL, moves INTEGER NOT NULL, seconds INTEGER NOT "
+           "NULL, "
+           "received " +
+           receivedColumn +
+           ", address TEXT NOT NULL DEFAULT '', name_key TEXT NOT NULL DEFAULT '', "
+           "email_key TEXT NOT NULL DEFAULT '')";
+}
+
 } // namespace kelani::server

@@ -43,4 +43,7 @@ std::unique_ptr<SqlDatabase> OpenDatabase(const std::string& location);
 
 long long SqlInt(const std::string& text);
 
+// The entries table in a dialect: its id column and its time-of-arrival column differ.
+std::string EntriesTableSql(const std::string& idColumn, const std::string& receivedColumn);
+
 } // namespace kelani::server

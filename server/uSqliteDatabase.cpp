@@ -92,20 +92,7 @@ void SqliteDatabase::Transaction(bool write, const std::function<void(SqlSession
 }
 
 void SqliteDatabase::CreateEntriesTable(SqlSession& session) {
-    session.Query(R"(CREATE TABLE IF NOT EXISTS entries (
-  id INTEGER PRIMARY KEY,
-  variant INTEGER NOT NULL,
-  name TEXT NOT NULL,
-  email TEXT NOT NULL,
-  land TEXT NOT NULL,
-  points INTEGER NOT NULL,
-  opponent INTEGER NOT NULL,
-  moves INTEGER NOT NULL,
-  seconds INTEGER NOT NULL,
-  received TEXT NOT NULL DEFAULT (datetime('now')),
-  address TEXT NOT NULL DEFAULT '',
-  name_key TEXT NOT NULL DEFAULT '',
-  email_key TEXT NOT NULL DEFAULT ''))");
+    session.Query(EntriesTableSql("INTEGER PRIMARY KEY", "TEXT NOT NULL DEFAULT (datetime('now'))"));
     // Tables of the first release lack the last three columns.
     const auto columns = session.Query("SELECT name FROM pragma_table_info('entries')");
     for (const char* column : {"address", "name_key", "email_key"}) {

@@ -21,6 +21,13 @@ public:
     }
 };
 
+THighscore ThreeEntries() {
+    THighscore table;
+    for (int i = 0; i < 3; ++i)
+        table.AddEntry("p" + std::to_string(i), 10 + i, 30, 18, 10, false, "p@example.org", "europa");
+    return table;
+}
+
 } // namespace
 
 TEST(SendToWeb, SendsOnlyEntriesWithNameAndEMailInRankOrder) {
@@ -44,9 +51,7 @@ TEST(SendToWeb, SendsOnlyEntriesWithNameAndEMailInRankOrder) {
 }
 
 TEST(SendToWeb, StopsAtTheFirstFailure) {
-    THighscore table;
-    for (int i = 0; i < 3; ++i)
-        table.AddEntry("p" + std::to_string(i), 10 + i, 30, 18, 10, false, "p@example.org", "europa");
+    const THighscore table = ThreeEntries();
     RecordingPost post;
     post.failAt = 2;
     EXPECT_EQ(SendToWeb(table, post), -1);
@@ -54,9 +59,7 @@ TEST(SendToWeb, StopsAtTheFirstFailure) {
 }
 
 TEST(SendToWeb, AnEntryTheServerRefusesDoesNotStopTheOthers) {
-    THighscore table;
-    for (int i = 0; i < 3; ++i)
-        table.AddEntry("p" + std::to_string(i), 10 + i, 30, 18, 10, false, "p@example.org", "europa");
+    const THighscore table = ThreeEntries();
     RecordingPost post;
     post.refuseAt = 1;
     EXPECT_EQ(SendToWeb(table, post), 0);

@@ -1,6 +1,9 @@
 #pragma once
-// The real kelani-highscore-server executable, started by a test, and the small process helpers
-// the server tests share.
+// The real kelani-highscore-server executable, started by a test, and the small helpers the
+// server tests share.
+#include "records/uWebForm.h"
+#include "records/uWorldwide.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -23,6 +26,19 @@ inline std::filesystem::path FreshFolder(const std::string& name) {
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     return folder;
+}
+
+// The form a genuine entry of `name` (66.67 % of 48 stones in 12 moves) is posted as.
+inline TWebPostItems GenuineItems(const std::string& name, int variant = 5) {
+    return HighscoreFormItems({{"name", name},
+                               {"punkte", "66.67"},
+                               {"punktegegner", "16"},
+                               {"runden", "12"},
+                               {"ki", "0"},
+                               {"zeit", "01:02:05"},
+                               {"land", "deutschland"},
+                               {"email", name + "@example.org"}},
+                              "kelani", std::to_string(variant), kCheckModulus, kCheckBase);
 }
 
 // A loopback port that was free a moment ago.

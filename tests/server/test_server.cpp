@@ -401,3 +401,27 @@ TEST(ServerPlausibility, AcceptsEveryFinishedGameOfASelfplayRun) {
     EXPECT_GT(games, 500);
     EXPECT_TRUE(post.refused.empty()) << post.refused.front();
 }
+
+// A database written by the first release (no address or key columns) opens, keeps its entries
+// and takes new ones.
+TEST(ServerStore, OpensATableOfTheFirstRelease) {
+    const fs::path folder = FreshFolder("upgrade");
+    const std::string db = (folder / "old.db").string();
+    int code = -1;
+    RunCommand(
+        "sqlite3 " + db +
+            " \"CREATE TABLE entries (id INTEGER PRIMARY KEY, variant INTEGER NOT NULL, name TEXT NOT NULL,"
+            " email TEXT NOT NULL, land TEXT NOT NULL, points INTEGER NOT NULL, opponent INTEGER NOT NULL,"
+            " moves INTEGER NOT NULL, seconds INTEGER NOT NULL, received TEXT NOT NULL DEFAULT"
+            " (datetime('now')), UNIQUE (variant, name, email, points, opponent, moves, seconds));"
+            " INSERT INTO entries (variant, name, email, land, points, opponent, moves, seconds)"
+            " VALUES (5, 'Ann', 'a@x', 'europa', 6667, 16, 12, 3725);\"",
+        &code);
+    ASSERT_EQ(code, 0);
+    HighscoreStore store(db);
+    ASSERT_EQ(store.Top(5, 10).size(), 1u);
+    EXPECT_EQ(store.Add({5, "Ann", "a@x", "europa", 6667, 16, 12, 3725}), AddOutcome::Known);
+    EXPECT_EQ(store.Add({5, "Ann", "a@x", "europa", 7000, 18, 12, 3725}, "10.0.0.1"), AddOutcome::Stored);
+    EXPECT_EQ(store.List({0, 0, "Ann", "", ""}).size(), 2u);
+    fs::remove_all(folder);
+}

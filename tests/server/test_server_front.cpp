@@ -2,8 +2,6 @@
 // certificate of a test authority made by openssl, nginx and the server started by the test.
 #include "app/lngDialogs.h"
 #include "records/WebPost.h"
-#include "records/uWebForm.h"
-#include "records/uWorldwide.h"
 #include "server/uHighscoreStore.h"
 #include "tests/server/ServerProcess.h"
 #include "tests/support/TestApp.h"
@@ -50,18 +48,6 @@ int Connect(const char* from, int port) {
     if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) return fd;
     close(fd);
     return -1;
-}
-
-std::string Form(const std::string& name) {
-    return FormBody(HighscoreFormItems({{"name", name},
-                                        {"punkte", "66.67"},
-                                        {"punktegegner", "16"},
-                                        {"runden", "12"},
-                                        {"ki", "0"},
-                                        {"zeit", "01:02:05"},
-                                        {"land", "deutschland"},
-                                        {"email", name + "@example.org"}},
-                                       "kelani", "5", kCheckModulus, kCheckBase));
 }
 
 } // namespace
@@ -187,8 +173,9 @@ TEST_F(FrontTest, PostsPastTheBurstAreRefusedAndNotStored) {
     int accepted = 0, limited = 0;
     const auto start = Clock::now();
     for (int i = 0; i < 100; ++i) {
-        auto res = client->Post("/software/highscore.add.php4", Form("flood" + std::to_string(i)),
-                                "application/x-www-form-urlencoded");
+        auto res =
+            client->Post("/software/highscore.add.php4", FormBody(GenuineItems("flood" + std::to_string(i))),
+                         "application/x-www-form-urlencoded");
         ASSERT_TRUE(res);
         accepted += res->status == 200;
         limited += res->status == 429;
@@ -211,15 +198,7 @@ TEST_F(FrontTest, TheGamesPostOverTlsIsStored) {
     post.OnError = [&error](const QString& text, int) { error = text; };
     post.Server = "https://127.0.0.1:" + std::to_string(tlsPort_);
     post.Action = kWorldwideAction;
-    post.Items = HighscoreFormItems({{"name", "J\xF6rg"},
-                                     {"punkte", "66.67"},
-                                     {"punktegegner", "16"},
-                                     {"runden", "12"},
-                                     {"ki", "0"},
-                                     {"zeit", "01:02:05"},
-                                     {"land", "deutschland"},
-                                     {"email", "joerg@example.org"}},
-                                    "kelani", "5", kCheckModulus, kCheckBase);
+    post.Items = GenuineItems("J\xF6rg");
     EXPECT_TRUE(post.Post()) << error.toStdString();
     EXPECT_EQ(post.Response, "stored\n");
     const auto entries = HighscoreStore(db_.string()).List({});

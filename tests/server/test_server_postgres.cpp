@@ -1,6 +1,4 @@
 // Two highscore server instances on one real PostgreSQL, started by the test in a scratch folder.
-#include "records/uWebForm.h"
-#include "records/uWorldwide.h"
 #include "server/uHighscoreStore.h"
 #include "tests/server/ServerProcess.h"
 
@@ -77,18 +75,6 @@ private:
     bool ready_ = false;
 };
 
-std::string Body(const std::string& name, int variant) {
-    return FormBody(HighscoreFormItems({{"name", name},
-                                        {"punkte", "66.67"},
-                                        {"punktegegner", "16"},
-                                        {"runden", "12"},
-                                        {"ki", "0"},
-                                        {"zeit", "01:02:05"},
-                                        {"land", "deutschland"},
-                                        {"email", name + "@example.org"}},
-                                       "kelani", std::to_string(variant), kCheckModulus, kCheckBase));
-}
-
 } // namespace
 
 // 8 clients × 250 posts over two instances; one instance is killed with -9 half-way and its
@@ -112,7 +98,8 @@ TEST(ServerPostgres, TwoInstancesLoseAndDoubleNothingThroughAKill) {
         clients.emplace_back([&, c] {
             int port = c % 2 ? second.port() : first.port();
             for (int i = 0; i < kPerClient; ++i) {
-                const std::string body = Body("c" + std::to_string(c) + "-" + std::to_string(i), 4 + i % 3);
+                const std::string body =
+                    FormBody(GenuineItems("c" + std::to_string(c) + "-" + std::to_string(i), 4 + i % 3));
                 for (int attempt = 0;; ++attempt) {
                     httplib::Client client("127.0.0.1", port);
                     auto res = client.Post("/software/highscore.add.php4", body,
