@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -52,6 +53,21 @@ inline int FreePort() {
     getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
     close(fd);
     return ntohs(address.sin_port);
+}
+
+// A connection to a loopback port from a chosen loopback address (127.0.0.0/8 is all ours); -1
+// when refused.
+inline int Connect(const char* from, int port) {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    inet_pton(AF_INET, from, &address.sin_addr);
+    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
+    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) return fd;
+    close(fd);
+    return -1;
 }
 
 // Runs a command line through the shell; its standard output, and its exit code in `code`.

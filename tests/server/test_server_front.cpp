@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -34,20 +33,6 @@ void Replace(std::string& text, const std::string& from, const std::string& to) 
     const size_t at = text.find(from);
     ASSERT_NE(at, std::string::npos) << from;
     text.replace(at, from.size(), to);
-}
-
-// A connection from a chosen loopback address (127.0.0.0/8 is all ours), -1 when refused.
-int Connect(const char* from, int port) {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    inet_pton(AF_INET, from, &address.sin_addr);
-    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
-    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) return fd;
-    close(fd);
-    return -1;
 }
 
 } // namespace
