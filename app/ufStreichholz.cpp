@@ -15,6 +15,13 @@
 #include <QVBoxLayout>
 
 namespace kelani {
+namespace {
+
+// The result message is never drawn smaller than this (pixels); below it, it would not be read.
+constexpr int kMinMessagePixels = 9;
+
+} // namespace
+
 TfStreichholz::TfStreichholz(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TfStreichholz"));
     setWindowTitle(QStringLiteral("KELANI (R) Freeware Nr. 2"));
@@ -68,13 +75,20 @@ void TfStreichholz::DrawMessage(QImage& picture, const QString& winner) {
         picture.fill(QColor(90, 60, 40));
     }
     QPainter painter(&picture);
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPixelSize(16); // 12 points on the 96 dpi screen the pictures are made for
-    font.setBold(true);
-    painter.setFont(font);
-    painter.setPen(Qt::white);
     const QString text = FormatText(lng->GetString(QStringLiteral("msgfirstmove")), {winner});
-    painter.drawText(QRect(10, 5, picture.width() - 20, 45), Qt::AlignHCenter | Qt::TextWordWrap, text);
+    const QRect area(10, 5, picture.width() - 20, 45);
+    constexpr int flags = Qt::AlignHCenter | Qt::TextWordWrap;
+    QFont font(QStringLiteral("Tahoma"));
+    font.setBold(true);
+    // 12 points on the 96 dpi screen the pictures are made for; a long name makes the German
+    // message wrap to three lines, so the font shrinks until the whole message fits the dark top.
+    for (int size = 16; size >= kMinMessagePixels; --size) {
+        font.setPixelSize(size);
+        painter.setFont(font);
+        if (painter.boundingRect(area, flags, text).height() <= area.height()) break;
+    }
+    painter.setPen(Qt::white);
+    painter.drawText(area, flags, text);
 }
 
 void TfStreichholz::bRightClick() {
