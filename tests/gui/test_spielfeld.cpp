@@ -3,6 +3,7 @@
 #include "app/ufNewGame.h"
 #include "app/ufSpielfeld.h"
 #include "app/ufStreichholz.h"
+#include "components/uAboutBox.h"
 #include "components/uFileDialog.h"
 #include "components/uPaintBox.h"
 #include "components/uRadioGroup.h"
