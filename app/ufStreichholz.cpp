@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace kelani {
 namespace {
 
@@ -28,7 +30,8 @@ TfStreichholz::TfStreichholz(QWidget* parent) : QDialog(parent) {
 
     const TDialogHeader header = MakeDialogHeader(this, QStringLiteral(":/pictures/header_lot.png"),
                                                   QStringLiteral("Welcher Spieler f\u00E4ngt an?"));
-    header.Panel->setFixedHeight(80);
+    // The description names both players: with the longest names it needs a fourth line.
+    header.Panel->setMinimumHeight(80);
     lDesc = header.Text;
 
     covered_.load(QStringLiteral(":/pictures/lot_hidden.png"));
@@ -52,7 +55,6 @@ TfStreichholz::TfStreichholz(QWidget* parent) : QDialog(parent) {
     layout->addWidget(iStreichholz, 0, Qt::AlignHCenter);
     layout->addStretch();
     layout->addLayout(buttons);
-    setFixedSize(QSize(403, 431).expandedTo(sizeHint()));
 
     lng = new TMultiLanguage(this);
     lng->setObjectName(QStringLiteral("lng"));
@@ -106,6 +108,13 @@ void TfStreichholz::bRightClick() {
     WaitFor(kResultPause);
     DrawDone = true;
     accept();
+}
+
+void TfStreichholz::showEvent(QShowEvent* event) {
+    // The caller fills in the names after construction: the header grows to the lines they need.
+    const int width = std::max(403, sizeHint().width());
+    setFixedSize(width, std::max(431, layout()->heightForWidth(width)));
+    QDialog::showEvent(event);
 }
 
 void TfStreichholz::done(int result) {

@@ -79,6 +79,20 @@ TEST_F(LotDialog, TheWholeResultFitsTheDarkTopWithTheLongestNames) {
         }
 }
 
+TEST_F(LotDialog, TheDescriptionShowsAllItsLinesWithTheLongestNames) {
+    for (const char* language : {"german", "english"}) {
+        TfStreichholz dialog;
+        dialog.lng->SetLanguage(QLatin1String(language));
+        dialog.lDesc->setText(
+            FormatText(dialog.lDesc->text(), {QStringLiteral("WWWWWWWWWW"), QStringLiteral("Computer 1")}));
+        dialog.show();
+        QApplication::processEvents();
+        EXPECT_GE(dialog.lDesc->height(), dialog.lDesc->heightForWidth(dialog.lDesc->width())) << language;
+        EXPECT_GE(dialog.height(), 431) << language;
+        EXPECT_TRUE(dialog.rect().contains(dialog.bRight->geometry())) << language;
+    }
+}
+
 TEST_F(LotDialog, OutcomeIsAFairCoinWhicheverButtonIsPressed) {
     uint32_t tick = 12345;
     SharedRandom().SetClock([&] { return tick += 1; });
