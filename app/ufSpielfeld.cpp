@@ -541,8 +541,9 @@ void TfSpielfeld::lngTranslate() {
 // ---- Keys and closing ----
 
 bool TfSpielfeld::eventFilter(QObject* watched, QEvent* event) {
+    // A box open during the move (the quit question) keeps Esc for itself.
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
-        Spielfeld && Spielfeld->Busy) {
+        Spielfeld && Spielfeld->Busy && !QApplication::activeModalWidget()) {
         Spielfeld->SkipAnimation = true;
         return true;
     }

@@ -104,6 +104,17 @@ protected:
         QApplication::sendEvent(window_->pbSpielfeld, &press);
     }
 
+    // "Spiel laden" on a file that is no saved game; its box is answered with OK.
+    void LoadJunkFile() {
+        QFile junk(FilePath(QStringLiteral("junk.kel")));
+        ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+        junk.write("this is not a game");
+        junk.close();
+        QueueMessageAnswer(mrOk);
+        TFileDialog::SetNextFileForTests(junk.fileName());
+        window_->aLoadGame->trigger();
+    }
+
     int FirstLegalPlace() {
         const int player = Game().Feld.AktSpieler();
         for (int n = 1; n <= 6; ++n)
@@ -330,13 +341,7 @@ TEST_F(MainWindow, FileThatIsNoSavedGameIsReportedAndTheGameGoesOn) {
     Start(0);
     window_->PlayPit(FirstLegalPlace());
     const TFeld::TMulden board = Game().Feld.Mulden();
-    QFile junk(FilePath(QStringLiteral("junk.kel")));
-    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
-    junk.write("this is not a game");
-    junk.close();
-    QueueMessageAnswer(mrOk);
-    TFileDialog::SetNextFileForTests(junk.fileName());
-    window_->aLoadGame->trigger();
+    LoadJunkFile();
     EXPECT_TRUE(HasMessage(QStringLiteral("ist keine g\u00FCltige KELANI (R) Freeware 2 Datei.")));
     EXPECT_EQ(Game().Feld.Mulden(), board);
     EXPECT_EQ(Game().History->Count(), 1);
@@ -732,13 +737,7 @@ TEST_F(MainWindow, FinishedGameStaysOnTheScreenThroughALanguageSwitchAndARefused
     for (const QRect& rect : kept) EXPECT_TRUE(SameIn(english, final, rect)) << "after the language switch";
     EXPECT_FALSE(SameIn(english, Game().Background, layers.VarianteLayer->DestRect)) << "variant recaptioned";
 
-    QFile junk(FilePath(QStringLiteral("junk.kel")));
-    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
-    junk.write("this is not a game");
-    junk.close();
-    QueueMessageAnswer(mrOk);
-    TFileDialog::SetNextFileForTests(junk.fileName());
-    window_->aLoadGame->trigger();
+    LoadJunkFile();
     const QImage refused = Board(*window_);
     for (const QRect& rect : kept) EXPECT_TRUE(SameIn(refused, final, rect)) << "after a refused file";
     EXPECT_FALSE(Game().GameRunning);
@@ -749,6 +748,7 @@ TEST_F(MainWindow, ComputersAndClockStandStillWhileADialogIsOpen) {
     Create();
     window_->tKI->setInterval(2);
     window_->tZeit->setInterval(5);
+    AnswerGameEnd();
     Start(2);
     ASSERT_TRUE(RunUntil([&] { return Game().History->Count() >= 2; }));
     int moves = -1, clock1 = -1, clock2 = -1;
