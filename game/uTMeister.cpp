@@ -11,6 +11,8 @@ constexpr int kInfinity = kMeisterWin + 1;
 constexpr uint8_t kExact = 0, kLower = 1, kUpper = 2;
 // Positions searched between two looks at the clock and the stop flag (about 0.1 ms).
 constexpr long kCheckEvery = 1024;
+// Nodes this many moves or more above the horizon use the table.
+constexpr int kTableDepth = 2;
 // Counts up to this many stones in a place have their own key; more are mixed from the count.
 constexpr int kKeyedCounts = 64;
 
@@ -181,9 +183,11 @@ int TMeister::Negamax(const TFeld& pos, int depth, int alpha, int beta, int ply)
     path_[ply] = key;
 
     const int alpha0 = alpha;
+    // Just above the horizon the moves cost less than a look into the table.
+    const bool useTable = depth >= kTableDepth;
     const TEntry& entry = table_[key & mask_];
     int ttPit = -1;
-    if (entry.Key == key) {
+    if (useTable && entry.Key == key) {
         ttPit = entry.Pit;
         if (entry.Depth == depth) {
             const int value = FromTable(entry.Value, ply);
@@ -216,7 +220,7 @@ int TMeister::Negamax(const TFeld& pos, int depth, int alpha, int beta, int ply)
         }
         if (alpha >= beta) break;
     }
-    Remember(key, depth, best, alpha0, beta, std::max(bestPit, 0), ply);
+    if (useTable) Remember(key, depth, best, alpha0, beta, std::max(bestPit, 0), ply);
     return best;
 }
 

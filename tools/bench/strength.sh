@@ -11,6 +11,8 @@ games=${3:-40}
 # "wins1 wins2 draws unfinished" of a selfplay summary line.
 counts() { sed -E 's/.*"wins1":([0-9]+),"wins2":([0-9]+),"draws":([0-9]+),"unfinished":([0-9]+).*/\1 \2 \3 \4/'; }
 
+percent() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", 100 * a / b }'; }
+
 play() { # level1 level2 variant
     "$tool" selfplay --variant "$3" --stones 4 --head 1 --level1 "$1" --level2 "$2" --games "$games" \
         --time-ms "$ms" --max-moves 400 --seed "$3" | tail -n 1 | counts
@@ -25,6 +27,6 @@ for v in 1 2 3 4 5 6; do
     half=$((2 * (w1 + w2) + d1 + d2 + u1 + u2))
     total=$((total + half))
     printf '%-9s %5d-%d-%d (%d cut) %5d-%d-%d (%d cut) %7.1f%%\n' "$v" "$w1" "$l1" "$d1" "$u1" "$w2" "$l2" "$d2" "$u2" \
-        "$(echo "scale=1; 100 * $half / (4 * $games)" | bc)"
+        "$(percent "$half" $((4 * games)))"
 done
-printf '%-9s %42s %7.1f%%\n' "all" "" "$(echo "scale=1; 100 * $total / (24 * $games)" | bc)"
+printf '%-9s %42s %7.1f%%\n' "all" "" "$(percent "$total" $((24 * games)))"
