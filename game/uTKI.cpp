@@ -118,6 +118,7 @@ TKIChoice TKI::ChooseMaster() {
     if (!meister_) meister_ = std::make_unique<TMeister>();
     TMeisterLimits limits;
     limits.TimeMs = masterTime_;
+    limits.Stop = stop_;
     const TMeisterResult result = meister_->Search(*feld_, limits);
     TKIChoice choice;
     choice.Best = result.Best;

@@ -7,6 +7,7 @@
 #include "game/uTFeld.h"
 #include "game/uTMeister.h"
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -38,6 +39,9 @@ public:
     // more; tools and benchmarks go lower).
     int MasterTime() const { return masterTime_; }
     void SetMasterTime(int ms);
+    // A flag another thread may set to end the Master's thinking at once (he then plays the best
+    // pit found so far); none by default. The flag must outlive the player.
+    void SetStopFlag(const std::atomic<bool>* stop) { stop_ = stop; }
 
     // Moves looked at below the move to be chosen: 0, 2 or 4 (the Master has no fixed depth).
     static int DepthForLevel(int level);
@@ -59,6 +63,7 @@ private:
     TRandom* random_;
     int level_ = 1;
     int masterTime_ = kMeisterDefaultMs;
+    const std::atomic<bool>* stop_ = nullptr;
     // Made at the Master's first move, so that the other levels never pay for its table.
     std::unique_ptr<TMeister> meister_;
 };

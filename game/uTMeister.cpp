@@ -234,17 +234,14 @@ bool TMeister::SearchRoot(const TFeld& root, std::vector<TRootMove>& moves, int 
     for (TRootMove& move : moves) {
         TFeld& kid = children_[0][0];
         kid.Assign(root);
-        if (move.Pit == 0)
-            kid.Skip();
-        else
-            kid.DoMove(PitIndex(mover, move.Pit));
+        kid.DoMove(PitIndex(mover, move.Pit));
         ++nodes_;
         const int alpha = allPits ? -kInfinity : std::max(best - 1, -kInfinity);
         const int value = kid.AktSpieler() == mover ? Negamax(kid, depth - 1, alpha, kInfinity, 1)
                                                     : -Negamax(kid, depth - 1, -kInfinity, -alpha, 1);
         if (stopped_) return false;
         move.Value = value;
-        move.Pv.assign(1, move.Pit == 0 ? 0 : PitIndex(mover, move.Pit));
+        move.Pv.assign(1, PitIndex(mover, move.Pit));
         if (value > alpha) move.Pv.insert(move.Pv.end(), pv_[1].begin() + 1, pv_[1].begin() + pvLength_[1]);
         best = std::max(best, value);
     }

@@ -67,8 +67,9 @@ public:
     // A table of 2^tableBits entries (16 bytes each).
     explicit TMeister(int tableBits = 20);
 
-    // Searches the board's player to move. A position without a legal pit gives Pit 0 and no
-    // Best; a position with moves always gives a legal pit, however soon the search is ended.
+    // Searches the board's player to move (a hint for the other player searches a copy with
+    // SetAktSpieler). A position without a legal pit gives Pit 0 and no Best; a position with
+    // moves always gives a legal pit, however soon the search is ended.
     TMeisterResult Search(const TFeld& feld, const TMeisterLimits& limits);
 
     // What the search sees at its horizon: own Stirnmulde less the opponent's.

@@ -194,6 +194,13 @@ TEST(Meister, EndsWhenToldToAndWithinItsLimits) {
     const TMeisterResult atOnce = meister.Search(feld, stopped);
     EXPECT_LT(atOnce.Nodes, 64);
     EXPECT_TRUE(feld.IsLegalMove(atOnce.Pit));
+    TKI ki(feld);
+    ki.SetLevel(kMeisterLevel);
+    ki.SetMasterTime(kMeisterMaxMs);
+    ki.SetStopFlag(&stop);
+    const TKIChoice stoppedChoice = ki.Choose();
+    EXPECT_LT(stoppedChoice.Simulated, 64);
+    EXPECT_TRUE(feld.IsLegalMove(stoppedChoice.Pit));
 
     // Loosely timed: a search that ignored its budget would run far longer than this.
     TMeisterLimits timed;
