@@ -65,7 +65,7 @@ int MeisterPliesToEnd(int value);
 class TMeister {
 public:
     // A table of 2^tableBits entries (16 bytes each).
-    explicit TMeister(int tableBits = 20);
+    explicit TMeister(int tableBits = 18);
 
     // Searches the board's player to move (a hint for the other player searches a copy with
     // SetAktSpieler). A position without a legal pit gives Pit 0 and no Best; a position with
