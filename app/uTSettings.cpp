@@ -23,6 +23,8 @@ void TKelaniSettings::Load() {
     if (ini.ReadBool(kSettingsSection, "stoneani", false)) Animation = kStoneAnimation;
     if (ini.ReadBool(kSettingsSection, "noani", false)) Animation = kNoAnimation;
     Maximized = ini.ReadBool(kSettingsSection, "maximized", false);
+    MasterTime = ini.ReadInteger(kSettingsSection, "mastertime", kMeisterDefaultMs);
+    if (MasterTime < kMeisterMinMs || MasterTime > kMeisterMaxMs) MasterTime = kMeisterDefaultMs;
 }
 
 void TKelaniSettings::Save() const {

@@ -1,7 +1,9 @@
 #pragma once
-// The preferences the game holds in memory while it runs: sound, animation mode and whether the
-// main window was maximised. Section "settings" of settings.ini; the language and the new-game
-// choices are read and written directly in the file by the windows that use them.
+// The preferences the game holds in memory while it runs: sound, animation mode, whether the
+// main window was maximised and the Master's thinking time. Section "settings" of settings.ini; the language
+// and the new-game choices are read and written directly in the file by the windows that use them.
+#include "game/uTMeister.h"
+
 #include <cstdint>
 #include <string>
 
@@ -23,9 +25,12 @@ public:
     bool Sound = false;
     bool Maximized = false;
     uint8_t Animation = kNoAnimation;
+    // Milliseconds the Master thinks per move; only read, set by hand in the file.
+    int MasterTime = kMeisterDefaultMs;
 
     // Reads "sound", then the three animation keys (a later key that is set wins), then
-    // "maximized". Without a file: sound on, hand animation, normal window.
+    // "maximized" and "mastertime". Without a file: sound on, hand animation, normal window, one
+    // second for the Master; a thinking time outside 50..10000 ms is taken as one second.
     void Load();
     // Writes "sound", "handani", "stoneani", "noani", "maximized" in this order; exactly one
     // animation key is 1. Throws EIniFileException when the file cannot be written, so a caller

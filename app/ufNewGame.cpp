@@ -103,8 +103,8 @@ TfNewGame::TfNewGame(QWidget* parent) : QDialog(parent) {
     rgModus->SetItems({QStringLiteral("Mensch - Mensch"), QStringLiteral("Computer - Mensch"),
                        QStringLiteral("Computer - Computer")});
     rgDiff->setTitle(QStringLiteral(" Schwierigkeitsgrad "));
-    rgDiff->SetItems(
-        {QStringLiteral("Anf\u00E4nger"), QStringLiteral("Mittelm\u00E4\u00DFig"), QStringLiteral("Profi")});
+    rgDiff->SetItems({QStringLiteral("Anf\u00E4nger"), QStringLiteral("Mittelm\u00E4\u00DFig"),
+                      QStringLiteral("Profi"), QStringLiteral("Meister")});
     rgVarianten->setTitle(QStringLiteral(" Spielvarianten "));
     rgVarianten->SetItems(
         {QStringLiteral("Variante 4"), QStringLiteral("Variante 5"), QStringLiteral("Variante 6")});

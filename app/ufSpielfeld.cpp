@@ -4,6 +4,7 @@
 #include "app/lngDialogs.h"
 #include "app/uAppSettings.h"
 #include "app/uIniFile.h"
+#include "app/uMeisterThread.h"
 #include "app/uSound.h"
 #include "app/ufNewGame.h"
 #include "app/ufStreichholz.h"
@@ -43,7 +44,13 @@ namespace {
 
 constexpr int kBoardWidth = 720;
 constexpr int kBoardHeight = 520;
+constexpr int kHintShownMs = 2000;
 const QString kFilter = QStringLiteral("Kelani (*.kel)|*.kel");
+
+bool SamePosition(const TFeld& a, const TFeld& b) {
+    return a.Mulden() == b.Mulden() && a.AktSpieler() == b.AktSpieler() && a.Variante() == b.Variante() &&
+           a.UseStirnmulde() == b.UseStirnmulde() && a.ZuegeInRunde() == b.ZuegeInRunde();
+}
 
 } // namespace
 
@@ -86,6 +93,12 @@ TfSpielfeld::TfSpielfeld(QWidget* parent) : QMainWindow(parent) {
     tKI->setObjectName(QStringLiteral("tKI"));
     tKI->setInterval(250);
     connect(tKI, &QTimer::timeout, this, &TfSpielfeld::tKITimer);
+    MeisterThread = new TMeisterThread(this);
+    tHint = new QTimer(this);
+    tHint->setObjectName(QStringLiteral("tHint"));
+    tHint->setSingleShot(true);
+    tHint->setInterval(kHintShownMs);
+    connect(tHint, &QTimer::timeout, this, &TfSpielfeld::EndHint);
     BuildMenu();
 
     // FormCreate: language, controller, menu marks, pictures, geometry.
@@ -118,6 +131,7 @@ TfSpielfeld::TfSpielfeld(QWidget* parent) : QMainWindow(parent) {
 
 TfSpielfeld::~TfSpielfeld() {
     qApp->removeEventFilter(this);
+    MeisterThread->Stop();
     Spielfeld.reset();
 }
 
@@ -161,6 +175,8 @@ void TfSpielfeld::BuildMenu() {
         AddAction(spiel, "aHighscore", QStringLiteral("&Highscore"), &TfSpielfeld::aHighscoreExecute);
     aGameHistory =
         AddAction(spiel, "aGameHistory", QStringLiteral("&Zughistorie"), &TfSpielfeld::aGameHistoryExecute);
+    aHint = AddAction(spiel, "aHint", QStringLiteral("&Tipp"), &TfSpielfeld::aHintExecute);
+    aHint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
     spiel->addSeparator();
     aEnd = spiel->addAction(QStringLiteral("&Beenden"), this, &QWidget::close);
     aEnd->setObjectName(QStringLiteral("aEnd"));
@@ -227,7 +243,11 @@ QString TfSpielfeld::Text(const char* key) const {
 
 void TfSpielfeld::PaintBoard(QPainter& painter) {
     if (Spielfeld->IsUpdating()) return;
-    const QImage& picture = Spielfeld->Animating ? Spielfeld->FrameImage : Spielfeld->BoardImage;
+    // Drawn afresh on every paint, so the running clock shows beneath the hint.
+    const QImage hinted = hintPlace_ > 0 ? Spielfeld->Highlighted(hintPlace_) : QImage();
+    const QImage& picture = Spielfeld->Animating ? Spielfeld->FrameImage
+                            : hinted.isNull()    ? Spielfeld->BoardImage
+                                                 : hinted;
     // On a high-density screen the board is scaled by whole pixels where it can be, so it stays sharp.
     const qreal ratio = devicePixelRatioF();
     painter.setRenderHint(QPainter::SmoothPixmapTransform, ratio != std::floor(ratio));
@@ -310,6 +330,9 @@ void TfSpielfeld::ArmComputer() {
 
 void TfSpielfeld::PlayPit(int pit) {
     if (!Spielfeld->GameRunning || !Spielfeld->Feld.IsLegalMove(pit)) return;
+    // A hint asked for or shown is for the position before this move.
+    MeisterThread->Stop();
+    EndHint();
     pbSpielfeld->Tag = -1;
     pbSpielfeld->SetShowHint(false);
     PauseClock();
@@ -328,6 +351,7 @@ void TfSpielfeld::PlayPit(int pit) {
         PlaySkip();
         return;
     }
+    UpdateActions();
     ArmComputer();
     if (over) AfterGameEnd();
 }
@@ -339,6 +363,7 @@ void TfSpielfeld::PlaySkip() {
     const bool over = Spielfeld->Feld.IsGameOver();
     if (over) aHighscore->trigger();
     ResumeClock();
+    UpdateActions();
     ArmComputer();
     if (over) AfterGameEnd();
 }
@@ -359,17 +384,69 @@ void TfSpielfeld::tKITimer() {
     tKI->stop();
     TSpielfeld& game = *Spielfeld;
     if (!game.GameRunning || game.Busy || PlayerToMoveIsHuman()) return;
-    const int pit = game.KI.ChooseMove();
+    if (game.KI.Level() != kMeisterLevel) {
+        PlayComputerChoice(game.KI.ChooseMove());
+        return;
+    }
+    // The choice is for this position only: a game loaded or started meanwhile drops it.
+    const TFeld asked = game.Feld;
+    MeisterThread->Start(asked, game.KI.MasterTime(), [this, asked](const TKIChoice& choice) {
+        const TSpielfeld& now = *Spielfeld;
+        const bool stillAsked = now.GameRunning && !now.Busy && !PlayerToMoveIsHuman() &&
+                                now.KI.Level() == kMeisterLevel && SamePosition(now.Feld, asked);
+        if (stillAsked) PlayComputerChoice(choice.Pit);
+    });
+}
+
+void TfSpielfeld::PlayComputerChoice(int pit) {
     if (pit == 0)
         PlaySkip();
     else
-        PlayPit(PitIndex(game.Feld.AktSpieler(), pit));
+        PlayPit(PitIndex(Spielfeld->Feld.AktSpieler(), pit));
 }
 
 void TfSpielfeld::UpdateActions() {
     const bool enabled = Spielfeld->GameOnBoard();
     aSaveGame->setEnabled(enabled);
     aGameHistory->setEnabled(enabled);
+    aHint->setEnabled(HintAllowed());
+}
+
+// ---- Hint ----
+
+bool TfSpielfeld::HintAllowed() const {
+    const TSpielfeld& game = *Spielfeld;
+    return game.GameRunning && !game.Busy && !game.Animating && PlayerToMoveIsHuman();
+}
+
+void TfSpielfeld::aHintExecute() {
+    if (!HintAllowed()) return;
+    // The Master thinks about a copy for the human; the game goes on meanwhile, and a move
+    // played before he is done drops his answer.
+    const TFeld asked = Spielfeld->Feld;
+    MeisterThread->Start(asked, Spielfeld->KI.MasterTime(), [this, asked](const TKIChoice& choice) {
+        if (choice.Pit > 0 && HintAllowed() && SamePosition(Spielfeld->Feld, asked))
+            ShowHint(PitIndex(asked.AktSpieler(), choice.Pit), choice.Score);
+    });
+}
+
+QString TfSpielfeld::HintValue(int value) const {
+    if (MeisterPliesToEnd(value) != 0) return Text(value > 0 ? "hintwins" : "hintloses");
+    return value > 0 ? QStringLiteral("+%1").arg(value) : QString::number(value);
+}
+
+void TfSpielfeld::ShowHint(int place, int value) {
+    Spielfeld->AddNote(FormatText(Text("notehint"), {QString::number(PitNumber(place)), HintValue(value)}));
+    hintPlace_ = place;
+    tHint->start();
+    pbSpielfeld->update();
+}
+
+void TfSpielfeld::EndHint() {
+    tHint->stop();
+    if (hintPlace_ < 0) return;
+    hintPlace_ = -1;
+    pbSpielfeld->update();
 }
 
 // ---- Game commands ----
@@ -541,9 +618,16 @@ void TfSpielfeld::lngTranslate() {
 bool TfSpielfeld::eventFilter(QObject* watched, QEvent* event) {
     // A box open during the move (the quit question) keeps Esc for itself.
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
-        Spielfeld && Spielfeld->Busy && !QApplication::activeModalWidget()) {
-        Spielfeld->SkipAnimation = true;
-        return true;
+        Spielfeld && !QApplication::activeModalWidget()) {
+        // Esc also ends the Master's thinking: he gives the best pit found so far.
+        if (MeisterThread->Thinking()) {
+            MeisterThread->Hurry();
+            return true;
+        }
+        if (Spielfeld->Busy) {
+            Spielfeld->SkipAnimation = true;
+            return true;
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -557,6 +641,9 @@ bool TfSpielfeld::event(QEvent* event) {
 void TfSpielfeld::HoldForDialog() {
     PauseClock();
     tKI->stop();
+    // He thinks again from the start once the dialog is closed; a hint is over.
+    MeisterThread->Stop();
+    EndHint();
 }
 
 void TfSpielfeld::ResumeAfterDialog() {
@@ -567,8 +654,9 @@ void TfSpielfeld::ResumeAfterDialog() {
 }
 
 void TfSpielfeld::closeEvent(QCloseEvent* event) {
-    const bool computerArmed = tKI->isActive();
+    const bool computerArmed = tKI->isActive() || MeisterThread->Thinking();
     tKI->stop();
+    MeisterThread->Stop();
     const bool quit = LngMessageDlg(Text("msgquit"), mtConfirmation, mbYesNo) == mrYes;
     if (isVisible()) Spielfeld->Settings.Maximized = isMaximized();
     if (!quit) {

@@ -16,6 +16,7 @@ namespace kelani {
 class TFileDialog;
 class THtmlHintWindow;
 class TInfoDialogTarvik;
+class TMeisterThread;
 class TMultiLanguage;
 class TPaintBox;
 class TSpielfeld;
@@ -40,8 +41,12 @@ public:
     TInfoDialogTarvik* id;
     QTimer* tZeit;
     QTimer* tKI;
+    // Ends the hint's highlight.
+    QTimer* tHint;
+    // Where the Master thinks; levels 1-3 decide on the window's own thread.
+    TMeisterThread* MeisterThread;
 
-    QAction *aNewGame, *aLoadGame, *aSaveGame, *aHighscore, *aGameHistory, *aEnd;
+    QAction *aNewGame, *aLoadGame, *aSaveGame, *aHighscore, *aGameHistory, *aHint, *aEnd;
     QAction *aSound, *aUpdate, *aEmail, *aHomepage, *aSponsor, *aContent, *aAbout;
     QAction *miHandanimation, *miSteinAnimation, *minoAnimation, *miGerman, *miEnglish;
 
@@ -51,13 +56,18 @@ public:
     void ArmComputer();
     void PlayPit(int pit);
     void PlaySkip();
+    // Plays what the computer chose for the player to move (0: he must pass).
+    void PlayComputerChoice(int pit);
 
     void pbSpielfeldMouseMove(int x, int y);
     void pbSpielfeldMouseDown(int x, int y);
     void tZeitTimer();
     void tKITimer();
-    // Enables the save and history commands while a game runs or the history holds moves.
+    // Enables the save and history commands while a game runs or the history holds moves, and
+    // the hint while a human is to move.
     void UpdateActions();
+    // The place the hint highlights, -1 while none is shown.
+    int HintPlace() const { return hintPlace_; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -79,6 +89,10 @@ private:
     void HoldForDialog();
     void ResumeAfterDialog();
     bool PlayerToMoveIsHuman() const;
+    bool HintAllowed() const;
+    void ShowHint(int place, int value);
+    void EndHint();
+    QString HintValue(int value) const;
     void SetScreenCursor(Qt::CursorShape shape);
     QString Text(const char* key) const;
 
@@ -87,6 +101,7 @@ private:
     void aSaveGameExecute();
     void aHighscoreExecute();
     void aGameHistoryExecute();
+    void aHintExecute();
     void aSoundExecute();
     void aContentExecute();
     void aAboutExecute();
@@ -98,6 +113,7 @@ private:
     void lngTranslate();
 
     Qt::CursorShape screenCursor_ = Qt::ArrowCursor;
+    int hintPlace_ = -1;
 };
 
 } // namespace kelani

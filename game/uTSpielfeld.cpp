@@ -62,6 +62,7 @@ TSpielfeld::TSpielfeld(TMultiLanguage& language)
     : Language(language), Settings(SettingsFolder()), KI(Feld), History(std::make_unique<THistory>()) {
     BeginUpdate();
     Settings.Load();
+    KI.SetMasterTime(Settings.MasterTime);
     ConnectFeld();
     LoadPictures();
     Layers =
@@ -246,15 +247,20 @@ void TSpielfeld::Refresh() {
     if (OnChanged) OnChanged();
 }
 
+QImage TSpielfeld::Highlighted(int index) const {
+    QImage frame = BoardImage.copy();
+    if (index >= 1 && index <= kPlaces) {
+        TCanvas canvas(frame);
+        const QRect r = PitRect(index);
+        canvas.DrawTransparent(r.left() + (r.width() - Golden_.width()) / 2,
+                               r.top() + (r.height() - Golden_.height()) / 2, Golden_, QColor(kGoldenKey));
+    }
+    return frame;
+}
+
 void TSpielfeld::HighlightPit(int index, int delay) {
     const int64_t start = TickCount();
-    FrameImage = BoardImage.copy();
-    if (index >= 1 && index <= kPlaces) {
-        const QRect r = PitRect(index);
-        FrameCanvas_.DrawTransparent(r.left() + (r.width() - Golden_.width()) / 2,
-                                     r.top() + (r.height() - Golden_.height()) / 2, Golden_,
-                                     QColor(kGoldenKey));
-    }
+    FrameImage = Highlighted(index);
     Refresh();
     WaitUntil(start + delay);
 }

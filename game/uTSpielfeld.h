@@ -31,7 +31,7 @@ struct TNewGameSettings {
     int SteineProMulde = 4;
     bool UseStirnmulde = true;
     int Variante = 4;    // 4..6
-    int Level = 1;       // 1..3
+    int Level = 1;       // 1..4 (4 the Master)
     int Modus = 0;       // 0 human-human, 1 computer (player 1)-human, 2 computer-computer
     int FirstPlayer = 1; // 1 or 2
 };
@@ -102,6 +102,8 @@ public:
     void UpdateLayers();
     // Brings the layers up to date and tells the window the board changed.
     void Refresh();
+    // The board picture with the pit highlighted (the plain board for -1).
+    QImage Highlighted(int index) const;
     // Shows the frame with the pit highlighted (or the plain board for -1), then waits `delay` ms.
     void HighlightPit(int index, int delay);
     // Adds a line to the notes; the newest note is the last line.
@@ -138,7 +140,6 @@ private:
     bool Abandoned_ = false;
     TCanvas BackgroundCanvas_{Background};
     TCanvas BoardCanvas_{BoardImage};
-    TCanvas FrameCanvas_{FrameImage};
     QImage Golden_;
     QImage OverviewUs_, PreviewUs_, OverviewDe_, PreviewDe_;
 };

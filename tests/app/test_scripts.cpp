@@ -81,7 +81,8 @@ TEST(Scripts, DesignedTextsComeOutAsWritten) {
     test::App();
     const TScript newGame("TfNewGame", "german");
     EXPECT_EQ(newGame.lng.GetString("rgModus.Caption"), " Modus ");
-    EXPECT_EQ(newGame.lng.GetString("rgDiff.Items"), QString::fromUtf8("Anfänger\nMittelmäßig\nProfi"));
+    EXPECT_EQ(newGame.lng.GetString("rgDiff.Items"),
+              QString::fromUtf8("Anfänger\nMittelmäßig\nProfi\nMeister"));
     EXPECT_EQ(newGame.lng.GetString("player"), "Spieler");
     const TScript main("TfSpielfeld", "english");
     EXPECT_EQ(

@@ -44,6 +44,16 @@ TEST(KelaniSettings, ReadsSoundAndWindowState) {
     EXPECT_TRUE(settings.Maximized);
 }
 
+TEST(KelaniSettings, MasterTimeOutsideItsRangeFallsBackToOneSecond) {
+    test::TempFolder folder;
+    EXPECT_EQ(Loaded(folder, "[settings]\n").MasterTime, 1000);
+    EXPECT_EQ(Loaded(folder, "[settings]\nmastertime=50\n").MasterTime, 50);
+    EXPECT_EQ(Loaded(folder, "[settings]\nmastertime=10000\n").MasterTime, 10000);
+    EXPECT_EQ(Loaded(folder, "[settings]\nmastertime=49\n").MasterTime, 1000);
+    EXPECT_EQ(Loaded(folder, "[settings]\nmastertime=10001\n").MasterTime, 1000);
+    EXPECT_EQ(Loaded(folder, "[settings]\nmastertime=fast\n").MasterTime, 1000);
+}
+
 TEST(KelaniSettings, SaveWritesExactlyOneAnimationKeyAndKeepsTheRest) {
     test::TempFolder folder;
     { std::ofstream(folder.File("settings.ini"), std::ios::binary) << "[settings]\r\nlanguage=english\r\n"; }

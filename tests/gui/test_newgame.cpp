@@ -71,7 +71,10 @@ TEST_F(NewGameDialog, ConfirmedChoicesAreStoredAndShownAgain) {
         QueueMessageAnswer(mrYes);
         EXPECT_TRUE(Run(dialog, [&] {
             dialog.rgModus->ClickItem(1);
-            dialog.rgDiff->ClickItem(2);
+            EXPECT_EQ(dialog.rgDiff->Items(),
+                      QStringList({QStringLiteral("Anf\u00E4nger"), QStringLiteral("Mittelm\u00E4\u00DFig"),
+                                   QStringLiteral("Profi"), QStringLiteral("Meister")}));
+            dialog.rgDiff->ClickItem(3);
             dialog.rgVarianten->ClickItem(2);
             dialog.seStoneCount->setValue(7);
             dialog.cbuseStrinmulde->setChecked(false);
@@ -82,6 +85,7 @@ TEST_F(NewGameDialog, ConfirmedChoicesAreStoredAndShownAgain) {
     }
     const QByteArray ini = ReadSettings();
     EXPECT_TRUE(ini.contains("variant=5")) << ini.constData();
+    EXPECT_TRUE(ini.contains("difficulty=3")) << "the Master is stored as the fourth level";
     EXPECT_TRUE(ini.contains("name2=J\xF6rg")) << "names are stored in Windows-1252";
     EXPECT_LT(ini.indexOf("difficulty="), ini.indexOf("land2=")) << "written in the designed order";
 
@@ -91,7 +95,8 @@ TEST_F(NewGameDialog, ConfirmedChoicesAreStoredAndShownAgain) {
         again,
         [&] {
             EXPECT_EQ(again.rgModus->ItemIndex(), 1);
-            EXPECT_EQ(again.rgDiff->ItemIndex(), 2);
+            EXPECT_EQ(again.rgDiff->ItemIndex(), 3);
+            EXPECT_EQ(again.rgDiff->Items().value(3), QStringLiteral("Master"));
             EXPECT_EQ(again.rgVarianten->ItemIndex(), 2);
             EXPECT_EQ(again.seStoneCount->value(), 7);
             EXPECT_FALSE(again.cbuseStrinmulde->isChecked());

@@ -1,6 +1,7 @@
 #include "GuiTestSupport.h"
 #include "ScreenGrab.h"
 #include "app/MultiLanguage.h"
+#include "app/uMeisterThread.h"
 #include "app/ufNewGame.h"
 #include "app/ufSpielfeld.h"
 #include "app/ufStreichholz.h"
@@ -26,6 +27,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
@@ -87,6 +89,7 @@ protected:
         s.Variante = variante;
         s.Modus = modus;
         s.FirstPlayer = first;
+        s.Level = level_;
         Game().GameRunning = true;
         Game().NewGame(s);
         window_->ArmComputer();
@@ -162,7 +165,24 @@ protected:
         }
     }
 
+    // The Master thinks `ms` per move: short, so his games take seconds, or long, to act meanwhile.
+    void CreateWithMaster(int ms = 50) {
+        WriteSettings("[settings]\nlanguage=german\nsound=0\nhandani=0\nstoneani=0\nnoani=1\nmastertime=" +
+                      QByteArray::number(ms) + "\n");
+        Create();
+        window_->tKI->setInterval(2);
+        level_ = kMeisterLevel;
+    }
+
+    // A game against the Master for ten seconds a move, he begins; true once he thinks.
+    bool MasterThinksLong() {
+        CreateWithMaster(10000);
+        Start(1, 1);
+        return RunUntil([&] { return window_->MeisterThread->Thinking(); }, 5000);
+    }
+
     std::unique_ptr<TfSpielfeld> window_;
+    int level_ = 1;
     std::vector<TShownRecordWindow> recordWindows_;
     QTimer closer_;
 };
@@ -229,6 +249,107 @@ TEST_F(MainWindow, ComputersPlayAGameToTheEndWithoutInput) {
     EXPECT_FALSE(QFile::exists(FilePath(QStringLiteral("hs4.dat")))) << "computers are never entered";
     ASSERT_FALSE(ShownMessages().empty());
     EXPECT_FALSE(ShownMessages()[0].Text.contains(QStringLiteral("Platz")));
+}
+
+TEST_F(MainWindow, MasterPlaysAComputerGameToItsEndWithLegalMoves) {
+    CreateWithMaster();
+    EXPECT_EQ(Game().KI.MasterTime(), 50) << "the thinking time comes from settings.ini";
+    AnswerGameEnd();
+    Start(2);
+    EXPECT_EQ(Game().History->Schwierigkeit, kMeisterLevel);
+    ASSERT_TRUE(RunUntil([&] { return !Game().GameRunning; }));
+    EXPECT_TRUE(Game().Feld.IsGameOver());
+    TFeld replayed;
+    Game().History->StartBoard(replayed);
+    EXPECT_EQ(Game().History->Replay(replayed), Game().History->Count()) << "every recorded move was legal";
+    EXPECT_EQ(replayed.Mulden(), Game().Feld.Mulden());
+}
+
+TEST_F(MainWindow, SavedMasterGameLoadsAndTheMasterPlaysOn) {
+    CreateWithMaster();
+    Start(1, 2); // the human begins
+    QueueMessageAnswer(mrOk);
+    TFileDialog::SetNextFileForTests(FilePath(QStringLiteral("meister.kel")));
+    window_->aSaveGame->trigger();
+
+    level_ = 1;
+    Start(0);
+    TFileDialog::SetNextFileForTests(FilePath(QStringLiteral("meister.kel")));
+    window_->aLoadGame->trigger();
+    EXPECT_EQ(Game().KI.Level(), kMeisterLevel);
+    EXPECT_EQ(Game().History->Schwierigkeit, kMeisterLevel);
+    window_->PlayPit(FirstLegalPlace());
+    const int afterHuman = Game().History->Count();
+    EXPECT_TRUE(RunUntil([&] { return Game().History->Count() > afterHuman; }, 10000))
+        << "the Master answers";
+}
+
+TEST_F(MainWindow, WhileTheMasterThinksTheClockRunsOnTheScreenAndEscMakesHimPlayAtOnce) {
+    ASSERT_TRUE(MasterThinksLong());
+    window_->tZeit->setInterval(50);
+    const QRect clock1 = Game().Layers->ZeitLayers[1]->DestRect;
+    const QImage before = OnScreen(*window_->pbSpielfeld);
+    ASSERT_TRUE(RunUntil([&] { return Game().Layers->ZeitLayers[1]->Value() >= 3; }, 5000));
+    EXPECT_FALSE(SameIn(OnScreen(*window_->pbSpielfeld), before, clock1)) << "the clock runs on the screen";
+    ASSERT_TRUE(window_->MeisterThread->Thinking());
+    EXPECT_EQ(Game().History->Count(), 0);
+
+    QElapsedTimer sinceEsc;
+    sinceEsc.start();
+    QTest::keyClick(window_.get(), Qt::Key_Escape);
+    EXPECT_TRUE(RunUntil([&] { return Game().History->Count() == 1; }, 1000)) << "he plays what he has";
+    EXPECT_LT(sinceEsc.elapsed(), 1000);
+}
+
+TEST_F(MainWindow, ClosingWhileTheMasterThinksEndsHimAtOnce) {
+    ASSERT_TRUE(MasterThinksLong());
+    QueueMessageAnswer(mrYes);
+    QElapsedTimer sinceClose;
+    sinceClose.start();
+    window_->close();
+    EXPECT_LT(sinceClose.elapsed(), 1000);
+    EXPECT_FALSE(window_->isVisible());
+    EXPECT_FALSE(window_->MeisterThread->Thinking());
+    QTest::qWait(100);
+    EXPECT_EQ(Game().History->Count(), 0) << "no move after the close";
+}
+
+TEST_F(MainWindow, HintHighlightsTheMastersPitForAWhileAndLeavesTheGameAlone) {
+    CreateWithMaster();
+    Start(1, 2); // the human begins
+    window_->PauseClock();
+    EXPECT_TRUE(window_->aHint->isEnabled());
+    EXPECT_EQ(window_->aHint->shortcut(), QKeySequence(QStringLiteral("Ctrl+H")));
+    const TFeld::TMulden board = Game().Feld.Mulden();
+    const int clock2 = Game().Layers->ZeitLayers[2]->Value();
+    const QImage before = OnScreen(*window_->pbSpielfeld);
+
+    QApplication::setActiveWindow(window_.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    QTest::keyClick(window_.get(), Qt::Key_H, Qt::ControlModifier);
+    ASSERT_TRUE(RunUntil([&] { return window_->HintPlace() > 0; }, 5000));
+    const int place = window_->HintPlace();
+    EXPECT_TRUE(Game().Feld.IsLegalMove(place));
+    const QString note = Game().Layers->NotesLayer->Text().split(QStringLiteral("\r\n")).last();
+    EXPECT_TRUE(QRegularExpression(
+                    QStringLiteral("^Tipp: Mulde %1 \\((\\+[1-9]\\d*|0|-[1-9]\\d*|gewinnt|verliert)\\)$")
+                        .arg(PitNumber(place)))
+                    .match(note)
+                    .hasMatch())
+        << note.toStdString();
+    const QImage shown = OnScreen(*window_->pbSpielfeld);
+    EXPECT_FALSE(SameIn(shown, before, PitRect(place))) << "the pit lights up on the screen";
+    EXPECT_TRUE(SameIn(shown, Game().Highlighted(place), PitRect(place)));
+    EXPECT_EQ(Game().Feld.Mulden(), board);
+    EXPECT_EQ(Game().Feld.AktSpieler(), 2);
+    EXPECT_EQ(Game().History->Count(), 0);
+    EXPECT_EQ(Game().Layers->ZeitLayers[2]->Value(), clock2);
+
+    ASSERT_TRUE(RunUntil([&] { return window_->HintPlace() < 0; }, 5000));
+    EXPECT_TRUE(SameIn(OnScreen(*window_->pbSpielfeld), Game().BoardImage, PitRect(place))) << "and goes out";
+
+    Start(2);
+    EXPECT_FALSE(window_->aHint->isEnabled()) << "no hint while no human is to move";
 }
 
 TEST_F(MainWindow, EscSkipsTheRestOfAMoveAndTheNextMoveAnimatesAgain) {
