@@ -3,6 +3,7 @@
 #include "app/MultiLanguage.h"
 #include "app/uLngScript.h"
 #include "components/uPlatform.h"
+#include "view/JwStream.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -99,6 +100,12 @@ bool LoadTexts() {
     for (size_t i = 0; i < kTypes.size(); ++i) gTexts.Captions[i] = Lookup(section, kTypes[i].Key);
     for (size_t i = 0; i < kButtons.size(); ++i) gTexts.Buttons[i] = Lookup(section, kButtons[i].Key);
     return true;
+}
+
+// A message of the script in the dialog language; in English while that has no texts.
+QString MessageText(const char* key) {
+    const std::string language = LoadTexts() ? ToCp1252(gDialogLanguage) : std::string("english");
+    return Lookup(ExtractScriptSection(MessageLines(), language), key);
 }
 
 QString Caption(TMsgDlgType type, bool translated) {
@@ -294,6 +301,16 @@ int LngMessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons)
 
 void LngErrorDlg(const std::exception& error) {
     LngMessageDlg(ErrorText(error.what()), mtError, mbOK);
+}
+
+void LngFileErrorDlg(const std::exception& error, const QString& fileName) {
+    const char* key = nullptr;
+    if (dynamic_cast<const ECorruptFile*>(&error) || dynamic_cast<const EReadError*>(&error))
+        key = "filecorrupt";
+    else if (dynamic_cast<const EFOpenError*>(&error))
+        key = "filenotopened";
+    if (!key) return LngErrorDlg(error);
+    LngMessageDlg(MessageText(key).replace(QLatin1String("%s"), fileName), mtError, mbOK);
 }
 
 void EnableMessageSeam() {

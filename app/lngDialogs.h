@@ -56,6 +56,9 @@ QString DialogLanguage();
 int LngMessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons);
 // The error box for a caught exception.
 void LngErrorDlg(const std::exception& error);
+// The error box for a file that could not be read: a damaged, cut-off or unopenable file is named
+// in the dialog language ("filecorrupt", "filenotopened"); other errors as LngErrorDlg shows them.
+void LngFileErrorDlg(const std::exception& error, const QString& fileName);
 
 // The translated box, laid out and not shown (nullptr when the dialog language has no texts):
 // icon per type, text word-wrapped to at most half the screen width, buttons in the fixed order

@@ -217,33 +217,55 @@ public:
         // The slack behind the end lets a match be copied in whole words.
         out_.resize(std::min(total_, kGrowth) + kSlack);
         while (pos_ < total_) {
-            if (remaining_ == 0) {
+            if (remaining_ == 0)
                 StartBlock();
-                continue;
-            }
-            --remaining_;
-            if (out_.size() - kSlack - pos_ < kMaxMatch) Grow();
-            // One refill covers a code (16 bits), a position code (16) and its extra bits (12).
-            in_.Refill();
-            const int c = c_.Decode(in_);
-            if (c < 256)
-                out_[pos_++] = static_cast<std::uint8_t>(c);
             else
-                CopyMatch(std::min<std::size_t>(c - 256 + kMinMatch, total_ - pos_));
+                DecodeCodes();
         }
         out_.resize(total_);
         return std::move(out_);
     }
 
 private:
-    void Grow() { out_.resize(std::min(total_, std::max((out_.size() - kSlack) * 2, kGrowth)) + kSlack); }
+    // Decodes codes of the current block while the output has room for them, with the bit buffer
+    // and the output position in locals: a byte stored through the output pointer could alias
+    // any member, which would reload them after every byte.
+    void DecodeCodes() {
+        const std::size_t capacity = out_.size() - kSlack;
+        const bool whole = capacity == total_;
+        if (!whole && capacity - pos_ < kMaxMatch) return Grow();
+        const std::uint32_t batch =
+            whole ? remaining_
+                  : std::min<std::uint32_t>(remaining_,
+                                            static_cast<std::uint32_t>((capacity - pos_) / kMaxMatch));
+        BitReader in = in_;
+        std::uint8_t* const out = out_.data();
+        const std::size_t total = total_;
+        std::size_t pos = pos_;
+        std::uint32_t left = batch;
+        for (; left > 0 && pos < total; --left) {
+            // One refill covers a code (16 bits), a position code (16) and its extra bits (12).
+            in.Refill();
+            const int c = c_.Decode(in);
+            if (c < 256) {
+                out[pos++] = static_cast<std::uint8_t>(c);
+                continue;
+            }
+            const std::size_t length = std::min<std::size_t>(c - 256 + kMinMatch, total - pos);
+            const std::size_t distance = Position(in) + 1;
+            if (distance > pos) Corrupt(); // before the start of the output
+            CopyMatch(out + pos, distance, length);
+            pos += length;
+        }
+        in_ = in;
+        pos_ = pos;
+        remaining_ -= batch - left;
+    }
 
-    void CopyMatch(std::size_t length) {
-        const std::size_t distance = Position() + 1;
-        if (distance > pos_) Corrupt(); // before the start of the output
-        std::uint8_t* to = out_.data() + pos_;
+    void Grow() { out_.resize(std::min(total_, std::max(out_.size() - kSlack, kGrowth / 2) * 2) + kSlack); }
+
+    static void CopyMatch(std::uint8_t* to, std::size_t distance, std::size_t length) {
         const std::uint8_t* from = to - distance;
-        pos_ += length;
         if (distance >= 8) {
             // Word by word; a word never reads what it writes, and the slack takes the overshoot.
             for (std::size_t i = 0; i < length; i += 8) std::memcpy(to + i, from + i, 8);
@@ -254,11 +276,11 @@ private:
         }
     }
 
-    std::size_t Position() {
-        const int bits = p_.Decode(in_);
+    std::size_t Position(BitReader& in) const {
+        const int bits = p_.Decode(in);
         if (bits <= 1) return static_cast<std::size_t>(bits);
-        const std::size_t extra = in_.Peek(bits - 1);
-        in_.Skip(bits - 1);
+        const std::size_t extra = in.Peek(bits - 1);
+        in.Skip(bits - 1);
         return (std::size_t{1} << (bits - 1)) + extra;
     }
 
