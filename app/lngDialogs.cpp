@@ -2,16 +2,22 @@
 
 #include "app/MultiLanguage.h"
 #include "app/uLngScript.h"
+#include "components/uFormat.h"
 #include "components/uPlatform.h"
+#include "components/uShellOpen.h"
 #include "view/JwStream.h"
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTranslator>
 #include <array>
 #include <bit>
 #include <deque>
@@ -84,6 +90,19 @@ const TStrings& MessageLines() {
     return lines;
 }
 
+// Qt's own dialogs (file open and save, print) and their buttons follow the dialog language;
+// English is Qt's own. Without the translations installed they stay English.
+void SwitchToolkitLanguage(const QString& language) {
+    static QPointer<QTranslator> german;
+    if (!QCoreApplication::instance()) return;
+    if (!german) {
+        german = new QTranslator(QCoreApplication::instance());
+        (void)german->load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+    }
+    QCoreApplication::removeTranslator(german);
+    if (language == QLatin1String("german")) QCoreApplication::installTranslator(german);
+}
+
 QString Lookup(const TStrings& section, const char* key) {
     return FromCp1252(ScriptString(section, key)).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
@@ -102,10 +121,10 @@ bool LoadTexts() {
     return true;
 }
 
-// A message of the script in the dialog language; in English while that has no texts.
+// A message of the script in the dialog language, in English without one.
 QString MessageText(const char* key) {
-    const std::string language = LoadTexts() ? ToCp1252(gDialogLanguage) : std::string("english");
-    return Lookup(ExtractScriptSection(MessageLines(), language), key);
+    const QString language = gDialogLanguage.isEmpty() ? QStringLiteral("english") : gDialogLanguage;
+    return Lookup(ExtractScriptSection(MessageLines(), ToCp1252(language)), key);
 }
 
 QString Caption(TMsgDlgType type, bool translated) {
@@ -278,6 +297,7 @@ std::unique_ptr<QDialog> BuildForm(const QString& text, TMsgDlgType type, TMsgDl
 
 void SetDialogLanguage(const QString& language) {
     gDialogLanguage = language;
+    SwitchToolkitLanguage(language);
 }
 
 QString DialogLanguage() {
@@ -310,7 +330,14 @@ void LngFileErrorDlg(const std::exception& error, const QString& fileName) {
     else if (dynamic_cast<const EFOpenError*>(&error))
         key = "filenotopened";
     if (!key) return LngErrorDlg(error);
-    LngMessageDlg(MessageText(key).replace(QLatin1String("%s"), fileName), mtError, mbOK);
+    LngMessageDlg(FormatText(MessageText(key), {fileName}), mtError, mbOK);
+}
+
+bool LngShellOpen(const QUrl& url) {
+    if (ShellOpen(url)) return true;
+    const QString shown = url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString();
+    LngMessageDlg(FormatText(MessageText("msgnoopen"), {shown}), mtWarning, mbOK);
+    return false;
 }
 
 void EnableMessageSeam() {

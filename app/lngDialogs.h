@@ -9,6 +9,7 @@
 #include <vector>
 
 class QDialog;
+class QUrl;
 
 namespace kelani {
 
@@ -59,6 +60,10 @@ void LngErrorDlg(const std::exception& error);
 // The error box for a file that could not be read: a damaged, cut-off or unopenable file is named
 // in the dialog language ("filecorrupt", "filenotopened"); other errors as LngErrorDlg shows them.
 void LngFileErrorDlg(const std::exception& error, const QString& fileName);
+
+// Opens a file or address in the user's own program (ShellOpen); when none could, a translated
+// warning names it. False when it was not opened.
+bool LngShellOpen(const QUrl& url);
 
 // The translated box, laid out and not shown (nullptr when the dialog language has no texts):
 // icon per type, text word-wrapped to at most half the screen width, buttons in the fixed order
