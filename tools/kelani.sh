@@ -3,6 +3,7 @@
 #   tools/kelani.sh play   installs what is missing, builds the game and starts it
 #   tools/kelani.sh test   installs what is missing, builds with sanitizers and runs every test
 #   tools/kelani.sh bench  builds optimised and runs the benchmarks
+#   tools/kelani.sh package  builds optimised and makes the Debian packages in build-package/
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,6 +15,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-comic-neue fonts-liberation2 fonts-dejavu-core
   xvfb xauth poppler-utils
+  dpkg-dev appstream man-db
 )
 
 install_missing() {
@@ -58,8 +60,14 @@ case "${1:-}" in
     build build-bench -DCMAKE_BUILD_TYPE=Release -DKELANI_TESTS=OFF -DKELANI_BENCH=ON
     for b in build-bench/bench/*; do [ -x "$b" ] && "$b"; done
     ;;
+  package)
+    install_missing
+    build build-package -DCMAKE_BUILD_TYPE=Release -DKELANI_TESTS=OFF -DKELANI_BENCH=OFF
+    (cd build-package && cpack -G DEB)
+    ls build-package/*.deb
+    ;;
   *)
-    echo "usage: tools/kelani.sh play|test|bench" >&2
+    echo "usage: tools/kelani.sh play|test|bench|package" >&2
     exit 2
     ;;
 esac
