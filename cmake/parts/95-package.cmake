@@ -1,4 +1,4 @@
-# The Debian packages, made by `cpack -G DEB` in a built tree:
+# The Debian packages (CPack formats the descriptions' continuation lines), made by `cpack -G DEB` in a built tree:
 #   kelani                    the game as `cmake --install` lays it out under /usr, kelanitool,
 #                             the manual pages and the AppStream metainfo
 #   kelani-highscore-server   the worldwide highscore service and its deployment files
@@ -50,22 +50,22 @@ set(CPACK_DEBIAN_GAME_PACKAGE_DEPENDS
 # The manual and the worldwide table open in the browser; sounds need a sound server.
 set(CPACK_DEBIAN_GAME_PACKAGE_RECOMMENDS "xdg-utils, pulseaudio | pipewire-pulse")
 set(CPACK_COMPONENT_GAME_DESCRIPTION "KELANI (R) Freeware Nr. 2, a mancala board game
- Kelani is a board game of the mancala family for two players: each player sows
- the stones of one of his six pits around the board, and whoever has captured
- the most stones when the game ends wins. Six rule sets, 3 to 8 stones per pit,
- play against a friend or the computer at three levels, animated hands, saved
- games, move history and highscore tables, in German and English.
- .
- kelanitool replays, analyses and inspects games and the game's files without a
- screen.")
+Kelani is a board game of the mancala family for two players: each player sows
+the stones of one of his six pits around the board, and whoever has captured
+the most stones when the game ends wins. Six rule sets, 3 to 8 stones per pit,
+play against a friend or the computer at three levels, animated hands, saved
+games, move history and highscore tables, in German and English.
+
+kelanitool replays, analyses and inspects games and the game's files without a
+screen.")
 
 set(CPACK_DEBIAN_SERVER_PACKAGE_NAME kelani-highscore-server)
 set(CPACK_DEBIAN_SERVER_PACKAGE_SECTION web)
 set(CPACK_DEBIAN_SERVER_PACKAGE_SUGGESTS "nginx, postgresql")
 set(CPACK_COMPONENT_SERVER_DESCRIPTION "worldwide highscore server of the Kelani board game
- Receives the entries Kelani players send from the game's highscore window,
- checks them and shows the worldwide tables as a web page and as JSON. Stores
- in SQLite or PostgreSQL; meant to run behind nginx.")
+Receives the entries Kelani players send from the game's highscore window,
+checks them and shows the worldwide tables as a web page and as JSON. Stores
+in SQLite or PostgreSQL; meant to run behind nginx.")
 
 include(CPack)
 
