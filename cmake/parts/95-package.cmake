@@ -41,12 +41,12 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.tarvik.example/)
 
 # What the game loads at run time that no library link shows: the fonts that stand in for Comic
-# Sans MS, Arial and Tahoma, the platform plugins, the sound output (libqt6multimedia6 carries Qt's
-# multimedia backends), and Qt's own German texts for the standard dialogs.
+# Sans MS, Arial and Tahoma, the platform plugins and Qt's own German texts for the standard
+# dialogs. Qt's multimedia backends come with libqt6multimedia6, which the links already name.
 set(CPACK_DEBIAN_GAME_PACKAGE_NAME kelani)
 set(CPACK_DEBIAN_GAME_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_GAME_PACKAGE_DEPENDS
-    "fonts-comic-neue, fonts-liberation2, fonts-dejavu-core, qt6-qpa-plugins, libqt6multimedia6, qt6-translations-l10n")
+    "fonts-comic-neue, fonts-liberation2, fonts-dejavu-core, qt6-qpa-plugins, qt6-translations-l10n")
 # The manual and the worldwide table open in the browser; sounds need a sound server.
 set(CPACK_DEBIAN_GAME_PACKAGE_RECOMMENDS "xdg-utils, pulseaudio | pipewire-pulse")
 set(CPACK_COMPONENT_GAME_DESCRIPTION "KELANI (R) Freeware Nr. 2, a mancala board game
