@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian packages from a built tree into a scratch folder and checks what a player and a
-# server operator get: the files, the Depends fields, the metainfo and the manual pages.
+# server operator get: the files, the Depends fields, the menu entry, the metainfo and the manual
+# pages.
 #   test_package.sh CPACK BUILD_DIR
 # The test build's own tree is packaged (sanitized binaries, so its Depends also name the
 # sanitizer runtimes); `tools/kelani.sh package` makes the real packages from a Release tree.
@@ -86,6 +87,7 @@ for page in "$root"/usr/share/man/man*/*.gz; do check_man_page "$page"; done
 
 # The menu entry starts what the package installs: its Exec and Icon resolve inside the package.
 entry="$root/usr/share/applications/kelani.desktop"
+desktop-file-validate "$entry" >"$scratch/desktop.log" 2>&1 || fail "desktop entry: $(cat "$scratch/desktop.log")"
 exec_name=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")
 [ -x "$root/usr/bin/$exec_name" ] || fail "Exec=$exec_name does not lead to a program in /usr/bin"
 [ "$(readlink -f "$root/usr/bin/$exec_name")" = "$(readlink -f "$root/$program/kelani")" ] ||
