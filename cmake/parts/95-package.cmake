@@ -22,9 +22,11 @@ if(TARGET kelani)
   install(FILES packaging/example.tarvik.kelani.metainfo.xml DESTINATION share/metainfo COMPONENT game)
 endif()
 
-# The server's own rule installs it beside its deployment files; until then the package gets the
-# binary from here.
-install(TARGETS kelani-highscore-server RUNTIME DESTINATION bin COMPONENT server)
+# The server's own build installs it together with its deployment files (server/deploy); a tree
+# without them gets the binary from here.
+if(NOT EXISTS ${CMAKE_SOURCE_DIR}/server/deploy)
+  install(TARGETS kelani-highscore-server RUNTIME DESTINATION bin COMPONENT server)
+endif()
 kelani_man_page(kelani-highscore-server.1 1 server)
 
 set(CPACK_GENERATOR DEB)
@@ -72,6 +74,6 @@ include(CPack)
 # Packages this very tree into a scratch folder (no separate Release build, to stay fast).
 if(KELANI_TESTS AND TARGET kelani)
   add_test(NAME package.deb COMMAND bash ${CMAKE_SOURCE_DIR}/tests/package/test_package.sh ${CMAKE_CPACK_COMMAND}
-                                    ${CMAKE_BINARY_DIR})
+                                    ${CMAKE_BINARY_DIR} ${CMAKE_SOURCE_DIR})
   set_tests_properties(package.deb PROPERTIES LABELS package)
 endif()

@@ -2,12 +2,13 @@
 # Builds the Debian packages from a built tree into a scratch folder and checks what a player and a
 # server operator get: the files, the Depends fields, the menu entry, the metainfo and the manual
 # pages.
-#   test_package.sh CPACK BUILD_DIR
+#   test_package.sh CPACK BUILD_DIR SOURCE_DIR
 # The test build's own tree is packaged (sanitized binaries, so its Depends also name the
 # sanitizer runtimes); `tools/kelani.sh package` makes the real packages from a Release tree.
 set -euo pipefail
 cpack=$1
 build=$2
+sources=$3
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 failures=0
@@ -69,8 +70,13 @@ expect_files "$game" "$program/kelani" "$program/game.gfx" "$program/steine.gfx"
   usr/bin/kelani usr/bin/kelanitool usr/share/applications/kelani.desktop "${icons[@]}" \
   usr/share/metainfo/example.tarvik.kelani.metainfo.xml usr/share/man/man6/kelani.6.gz \
   usr/share/man/man1/kelanitool.1.gz
-expect_files "$server" usr/bin/kelani-highscore-server usr/share/man/man1/kelani-highscore-server.1.gz
-dpkg-deb -c "$game" | grep -q 'highscore-server' && fail "the game's package holds server files"
+deploy=()
+for file in "$sources"/server/deploy/*; do
+  if [ -f "$file" ]; then deploy+=("usr/share/kelani-highscore-server/$(basename "$file")"); fi
+done
+expect_files "$server" usr/bin/kelani-highscore-server usr/share/man/man1/kelani-highscore-server.1.gz \
+  "${deploy[@]}"
+if dpkg-deb -c "$game" | grep 'highscore-server' >/dev/null; then fail "the game's package holds server files"; fi
 
 [ "$(dpkg-deb -f "$game" Package)" = kelani ] || fail "game package name"
 [ "$(dpkg-deb -f "$server" Package)" = kelani-highscore-server ] || fail "server package name"
