@@ -15,7 +15,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-comic-neue fonts-liberation2 fonts-dejavu-core
   xvfb xauth poppler-utils
-  dpkg-dev appstream man-db desktop-file-utils
+  dpkg-dev file appstream man-db desktop-file-utils
 )
 
 install_missing() {
