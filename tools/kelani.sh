@@ -13,9 +13,9 @@ PACKAGES=(
   libjpeg-dev liblhasa-dev libssl-dev zlib1g-dev
   libcpp-httplib-dev libsqlite3-dev sqlite3
   libgtest-dev libgmock-dev libbenchmark-dev
+  dpkg-dev file appstream man-db desktop-file-utils
   fonts-comic-neue fonts-liberation2 fonts-dejavu-core
   xvfb xauth poppler-utils
-  dpkg-dev file appstream man-db desktop-file-utils
 )
 
 install_missing() {
