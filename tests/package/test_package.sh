@@ -87,8 +87,15 @@ expect_depends "$server" libsqlite3-0 libc6
 root="$scratch/root"
 dpkg-deb -x "$game" "$root"
 dpkg-deb -x "$server" "$root"
-appstreamcli validate --no-net "$root/usr/share/metainfo/example.tarvik.kelani.metainfo.xml" >"$scratch/as.log" 2>&1 ||
+metainfo="$root/usr/share/metainfo/example.tarvik.kelani.metainfo.xml"
+appstreamcli validate --no-net "$metainfo" >"$scratch/as.log" 2>&1 ||
   fail "metainfo does not validate: $(cat "$scratch/as.log")"
+# The screenshots are the review pictures of docs/screens, published under the same names.
+shots=$(sed -n 's|.*<image[^>]*>.*/\([^/<]*\)</image>.*|\1|p' "$metainfo")
+[ -n "$shots" ] || fail "the metainfo shows no screenshot"
+for shot in $shots; do
+  [ -f "$sources/docs/screens/$shot" ] || fail "the metainfo shows $shot, which docs/screens lacks"
+done
 for page in "$root"/usr/share/man/man*/*.gz; do check_man_page "$page"; done
 
 # The menu entry starts what the package installs: its Exec and Icon resolve inside the package.
@@ -100,8 +107,7 @@ exec_name=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")
   fail "/usr/bin/$exec_name does not lead to the program folder"
 icon=$(sed -n 's/^Icon=//p' "$entry")
 [ -f "$root/usr/share/icons/hicolor/48x48/apps/$icon.png" ] || fail "Icon=$icon has no picture"
-launchable=$(sed -n 's|.*<launchable type="desktop-id">\(.*\)</launchable>.*|\1|p' \
-  "$root/usr/share/metainfo/example.tarvik.kelani.metainfo.xml")
+launchable=$(sed -n 's|.*<launchable type="desktop-id">\(.*\)</launchable>.*|\1|p' "$metainfo")
 [ -f "$root/usr/share/applications/$launchable" ] || fail "the metainfo launches $launchable, which is not installed"
 
 [ "$failures" -eq 0 ] || exit 1
