@@ -14,7 +14,6 @@
 #include "components/uPaintBox.h"
 #include "components/uPlatform.h"
 #include "components/uRadioGroup.h"
-#include "components/uShellOpen.h"
 #include "components/uSplash.h"
 #include "game/uRandom.h"
 #include "game/uTSpielfeld.h"
@@ -29,7 +28,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -78,6 +76,7 @@ TfSpielfeld::TfSpielfeld(QWidget* parent) : QMainWindow(parent) {
     sdSaveGame->DefaultExt = QStringLiteral("kel");
     SplashScreen = new TSplashScreen(this);
     id = new TInfoDialogTarvik(this);
+    id->OnOpenLink = [](const QUrl& url) { LngShellOpen(url); };
 
     tZeit = new QTimer(this);
     tZeit->setObjectName(QStringLiteral("tZeit"));
@@ -150,52 +149,55 @@ QAction* TfSpielfeld::AddRadioItem(QMenu* menu, QActionGroup* group, const char*
 }
 
 void TfSpielfeld::BuildMenu() {
-    QMenu* spiel = AddMenu("miSpiel", QStringLiteral("Spiel"));
-    aNewGame = AddAction(spiel, "aNewGame", QStringLiteral("neues Spiel"), &TfSpielfeld::aNewGameExecute);
-    aLoadGame = AddAction(spiel, "aLoadGame", QStringLiteral("Spiel laden"), &TfSpielfeld::aLoadGameExecute);
+    QMenu* spiel = AddMenu("miSpiel", QStringLiteral("&Spiel"));
+    aNewGame = AddAction(spiel, "aNewGame", QStringLiteral("&neues Spiel"), &TfSpielfeld::aNewGameExecute);
+    aLoadGame = AddAction(spiel, "aLoadGame", QStringLiteral("Spiel &laden"), &TfSpielfeld::aLoadGameExecute);
     aSaveGame =
-        AddAction(spiel, "aSaveGame", QStringLiteral("Spiel speichern"), &TfSpielfeld::aSaveGameExecute);
+        AddAction(spiel, "aSaveGame", QStringLiteral("Spiel &speichern"), &TfSpielfeld::aSaveGameExecute);
     spiel->addSeparator();
-    aHighscore = AddAction(spiel, "aHighscore", QStringLiteral("Highscore"), &TfSpielfeld::aHighscoreExecute);
+    aHighscore =
+        AddAction(spiel, "aHighscore", QStringLiteral("&Highscore"), &TfSpielfeld::aHighscoreExecute);
     aGameHistory =
-        AddAction(spiel, "aGameHistory", QStringLiteral("Zughistorie"), &TfSpielfeld::aGameHistoryExecute);
+        AddAction(spiel, "aGameHistory", QStringLiteral("&Zughistorie"), &TfSpielfeld::aGameHistoryExecute);
     spiel->addSeparator();
-    aEnd = spiel->addAction(QStringLiteral("Beenden"), this, &QWidget::close);
+    aEnd = spiel->addAction(QStringLiteral("&Beenden"), this, &QWidget::close);
     aEnd->setObjectName(QStringLiteral("aEnd"));
 
-    QMenu* options = AddMenu("miOptions", QStringLiteral("Optionen"));
-    aSound = AddAction(options, "aSound", QStringLiteral("Soundeffekte"), &TfSpielfeld::aSoundExecute);
+    QMenu* options = AddMenu("miOptions", QStringLiteral("&Optionen"));
+    aSound = AddAction(options, "aSound", QStringLiteral("&Soundeffekte"), &TfSpielfeld::aSoundExecute);
     aSound->setCheckable(true);
     options->addSeparator();
     auto* animation = new QActionGroup(this);
-    miHandanimation = AddRadioItem(options, animation, "miHandanimation", QStringLiteral("Handanimation"));
-    miSteinAnimation = AddRadioItem(options, animation, "miSteinAnimation", QStringLiteral("Steinanimation"));
-    minoAnimation = AddRadioItem(options, animation, "minoAnimation", QStringLiteral("keine Animation"));
+    miHandanimation = AddRadioItem(options, animation, "miHandanimation", QStringLiteral("&Handanimation"));
+    miSteinAnimation =
+        AddRadioItem(options, animation, "miSteinAnimation", QStringLiteral("S&teinanimation"));
+    minoAnimation = AddRadioItem(options, animation, "minoAnimation", QStringLiteral("&keine Animation"));
     connect(animation, &QActionGroup::triggered, this, &TfSpielfeld::miAnimationClick);
     options->addSeparator();
     auto* languages = new QActionGroup(this);
-    miGerman = AddRadioItem(options, languages, "miGerman", QStringLiteral("Deutsch"));
-    miEnglish = AddRadioItem(options, languages, "miEnglish", QStringLiteral("English"));
+    miGerman = AddRadioItem(options, languages, "miGerman", QStringLiteral("&Deutsch"));
+    miEnglish = AddRadioItem(options, languages, "miEnglish", QStringLiteral("&English"));
     connect(languages, &QActionGroup::triggered, this, &TfSpielfeld::miGermanClick);
 
-    QMenu* internet = AddMenu("miInternet", QStringLiteral("Internet"));
-    aUpdate = internet->addAction(QStringLiteral("Update"), this, [this] { OpenAddress(maker::kDownload); });
+    QMenu* internet = AddMenu("miInternet", QStringLiteral("&Internet"));
+    aUpdate = internet->addAction(QStringLiteral("&Update"), this, [this] { OpenAddress(maker::kDownload); });
     aUpdate->setObjectName(QStringLiteral("aUpdate"));
-    aEmail = internet->addAction(QStringLiteral("E-Mail"), this, [this] {
+    aEmail = internet->addAction(QStringLiteral("&E-Mail"), this, [this] {
         OpenAddress(QByteArray("mailto:").append(maker::kEMail).constData());
     });
     aEmail->setObjectName(QStringLiteral("aEmail"));
     aHomepage =
-        internet->addAction(QStringLiteral("Homepage"), this, [this] { OpenAddress(maker::kHomepage); });
+        internet->addAction(QStringLiteral("&Homepage"), this, [this] { OpenAddress(maker::kHomepage); });
     aHomepage->setObjectName(QStringLiteral("aHomepage"));
     internet->addSeparator();
-    aSponsor = internet->addAction(QStringLiteral("Sponsor"), this, [this] { OpenAddress(maker::kSponsor); });
+    aSponsor =
+        internet->addAction(QStringLiteral("&Sponsor"), this, [this] { OpenAddress(maker::kSponsor); });
     aSponsor->setObjectName(QStringLiteral("aSponsor"));
 
-    QMenu* help = AddMenu("miHelp", QStringLiteral("Hilfe"));
-    aContent = AddAction(help, "aContent", QStringLiteral("Inhalt"), &TfSpielfeld::aContentExecute);
+    QMenu* help = AddMenu("miHelp", QStringLiteral("&Hilfe"));
+    aContent = AddAction(help, "aContent", QStringLiteral("&Inhalt"), &TfSpielfeld::aContentExecute);
     aContent->setShortcut(QKeySequence(Qt::Key_F1));
-    aAbout = AddAction(help, "aAbout", QStringLiteral("\u00DCber"), &TfSpielfeld::aAboutExecute);
+    aAbout = AddAction(help, "aAbout", QStringLiteral("\u00DC&ber"), &TfSpielfeld::aAboutExecute);
     // Menu shortcuts must work while a dialog of ours is not open and the window has focus.
     addActions(menuBar()->actions());
 }
@@ -482,11 +484,7 @@ void TfSpielfeld::aGameHistoryExecute() {
 
 void TfSpielfeld::OpenWithShell(const QUrl& url) {
     PauseClock();
-    if (!ShellOpen(url)) {
-        const QString shown =
-            url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString();
-        LngMessageDlg(FormatText(Text("msgnoopen"), {shown}), mtWarning, mbOK);
-    }
+    LngShellOpen(url);
     ResumeClock();
 }
 

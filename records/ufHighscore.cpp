@@ -8,7 +8,6 @@
 #include "components/uPlatform.h"
 #include "components/uPrintDialog.h"
 #include "components/uRadioGroup.h"
-#include "components/uShellOpen.h"
 #include "records/SmallGrid.h"
 #include "records/WebPost.h"
 #include "records/uJwHelpPrinting.h"
@@ -21,6 +20,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace kelani {
@@ -196,7 +196,7 @@ void TfHighscore::bbnetHighscoreClick() {
     } catch (const std::exception& error) {
         LngErrorDlg(error);
     }
-    if (sent) ShellOpen(QUrl(QString::fromStdString(table.ViewURL)));
+    if (sent) LngShellOpen(QUrl(QString::fromStdString(table.ViewURL)));
     EnableControls(true);
     bbnetHighscore->setEnabled(!empty_);
     bbPrint->setEnabled(!empty_);

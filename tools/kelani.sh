@@ -16,6 +16,7 @@ PACKAGES=(
   dpkg-dev file appstream man-db desktop-file-utils
   fonts-comic-neue fonts-liberation2 fonts-dejavu-core
   xvfb xauth poppler-utils
+  qt6-translations-l10n
 )
 
 install_missing() {
@@ -58,6 +59,8 @@ case "${1:-}" in
   bench)
     install_missing
     build build-bench -DCMAKE_BUILD_TYPE=Release -DKELANI_TESTS=OFF -DKELANI_BENCH=ON
+    # Some benchmarks open windows: draw them offscreen, as the tests do, so no display is needed.
+    export QT_QPA_PLATFORM=offscreen
     for b in build-bench/bench/*; do [ -x "$b" ] && "$b"; done
     ;;
   package)

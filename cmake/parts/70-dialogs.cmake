@@ -6,8 +6,12 @@ endif()
 kelani_library(kelani_display GUI
   SOURCES components/uHtmlHint.cpp components/uFileDialog.cpp components/uSplash.cpp
           components/uAboutBox.cpp components/uRadioGroup.cpp components/uFormat.cpp
-          components/uDialogHeader.cpp components/uPaintBox.cpp
+          components/uDialogHeader.cpp components/uPaintBox.cpp components/uShellOpen.cpp
   LIBS kelani_platform)
+# The translated message boxes open addresses through the shell and format their messages.
+if(TARGET kelani_app_lang AND TARGET kelani_display)
+  target_link_libraries(kelani_app_lang PUBLIC kelani_display)
+endif()
 
 kelani_library(kelani_dialogs GUI
   SOURCES app/ufNewGame.cpp app/ufStreichholz.cpp

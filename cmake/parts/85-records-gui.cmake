@@ -2,7 +2,7 @@
 # dialog wrapper.
 if(KELANI_GUI)
   kelani_library(kelani_printing GUI
-    SOURCES records/SmallGrid.cpp records/uJwHelpPrinting.cpp components/uPrintDialog.cpp components/uShellOpen.cpp)
+    SOURCES records/SmallGrid.cpp records/uJwHelpPrinting.cpp components/uPrintDialog.cpp)
   kelani_test(test_printing GUI
     SOURCES tests/records/test_SmallGrid.cpp tests/records/test_uJwHelpPrinting.cpp
     LIBS kelani_printing)

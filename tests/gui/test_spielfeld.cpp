@@ -3,6 +3,7 @@
 #include "app/ufNewGame.h"
 #include "app/ufSpielfeld.h"
 #include "app/ufStreichholz.h"
+#include "components/uAboutBox.h"
 #include "components/uFileDialog.h"
 #include "components/uPaintBox.h"
 #include "components/uRadioGroup.h"
@@ -17,6 +18,7 @@
 
 #include <QAction>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -24,6 +26,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+
+#include <set>
 
 using namespace kelani;
 using namespace kelani::testing;
@@ -389,14 +393,50 @@ TEST_F(MainWindow, LanguageSwitchRecaptionsAndIsStored) {
     Create();
     QMenu* game = window_->menuBar()->findChild<QMenu*>(QStringLiteral("miSpiel"));
     ASSERT_NE(game, nullptr);
-    EXPECT_EQ(game->title(), QStringLiteral("Spiel"));
+    EXPECT_EQ(game->title(), QStringLiteral("&Spiel"));
     window_->miEnglish->trigger();
-    EXPECT_EQ(game->title(), QStringLiteral("Game"));
-    EXPECT_EQ(window_->aNewGame->text(), QStringLiteral("new game"));
+    EXPECT_EQ(game->title(), QStringLiteral("&Game"));
+    EXPECT_EQ(window_->aNewGame->text(), QStringLiteral("&new game"));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
+    window_->miGerman->trigger();
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Abbrechen"))
+        << "Qt's own dialogs follow the game's language";
+    window_->miEnglish->trigger();
     EXPECT_EQ(window_->windowTitle(), QStringLiteral("KELANI (R) Freeware No. 2"));
     EXPECT_TRUE(ReadSettings().contains("language=english"));
     EXPECT_TRUE(window_->miEnglish->isChecked());
     EXPECT_FALSE(window_->miGerman->isChecked());
+}
+
+TEST_F(MainWindow, MenusAndTheirItemsHaveUniqueUnderlinedLettersInBothLanguages) {
+    Create();
+    // The letter after the one '&' of a caption, in lower case; none when the caption has no such letter.
+    const auto mnemonic = [](const QString& text) {
+        const qsizetype at = text.indexOf(QLatin1Char('&'));
+        return at >= 0 && at + 1 < text.size() && text[at + 1].isLetter() ? text[at + 1].toLower() : QChar();
+    };
+    for (QAction* language : {window_->miEnglish, window_->miGerman}) {
+        language->trigger();
+        std::set<QChar> menus;
+        for (const QAction* entry : window_->menuBar()->actions()) {
+            const QMenu* menu = entry->menu();
+            EXPECT_FALSE(mnemonic(menu->title()).isNull()) << menu->title().toStdString();
+            EXPECT_TRUE(menus.insert(mnemonic(menu->title())).second) << menu->title().toStdString();
+            std::set<QChar> items;
+            for (const QAction* item : menu->actions()) {
+                if (item->isSeparator()) continue;
+                EXPECT_FALSE(mnemonic(item->text()).isNull()) << item->text().toStdString();
+                EXPECT_TRUE(items.insert(mnemonic(item->text())).second) << item->text().toStdString();
+            }
+        }
+    }
+    // Alt+S opens the game menu, as a player with the keyboard expects.
+    QApplication::setActiveWindow(window_.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    QMenu* game = window_->menuBar()->findChild<QMenu*>(QStringLiteral("miSpiel"));
+    QTest::keyClick(window_.get(), Qt::Key_S, Qt::AltModifier);
+    EXPECT_TRUE(RunUntil([&] { return game->isVisible(); }, 2000));
+    game->hide();
 }
 
 TEST_F(MainWindow, CommandsNeedAGameAndBoardStaysCentredOnBlack) {
@@ -661,6 +701,25 @@ TEST_F(MainWindow, HelpOpensThePageOfTheChosenLanguageAndTheAddressesGoToTheShel
     EXPECT_EQ(ShellOpened()[1], QUrl::fromLocalFile(Folder() + QStringLiteral("/hilfe/start_e.htm")));
     EXPECT_EQ(ShellOpened()[2].scheme(), QStringLiteral("mailto"));
     EXPECT_TRUE(ShownMessages().empty());
+}
+
+TEST_F(MainWindow, AnAboutBoxLinkNoBrowserCanOpenIsReportedLikeTheMenuAddresses) {
+    Create();
+    QLabel* links = window_->id->findChild<QLabel*>(QStringLiteral("lAddresses"));
+    ASSERT_NE(links, nullptr);
+    emit links->linkActivated(QStringLiteral("https://www.tarvik.example/"));
+    ASSERT_EQ(ShellOpened().size(), 1);
+    EXPECT_TRUE(ShownMessages().empty());
+    RecordShellOpens(true, false);
+    window_->miEnglish->trigger();
+    emit links->linkActivated(QStringLiteral("https://www.tarvik.example/"));
+    window_->aHomepage->trigger();
+    ASSERT_EQ(ShownMessages().size(), 2u);
+    for (const TShownMessage& shown : ShownMessages()) {
+        EXPECT_EQ(shown.Type, mtWarning);
+        EXPECT_EQ(shown.Text, QStringLiteral("https://www.tarvik.example/ could not be opened: the file is "
+                                             "missing, or there is no program for it."));
+    }
 }
 
 TEST_F(MainWindow, MissingHelpPageIsReportedAndTheClockGoesOn) {

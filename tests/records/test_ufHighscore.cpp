@@ -166,6 +166,24 @@ TEST_F(WorldwideButton, SendsAllThreeTablesThenOpensTheWorldwidePage) {
     EXPECT_TRUE(Button(dialog, "bbnetHighscore")->isEnabled());
 }
 
+TEST_F(WorldwideButton, AWorldwidePageNoBrowserCanOpenIsReported) {
+    server::LiveServer server(FilePath(QStringLiteral("world.db")).toStdString());
+    PointAt("127.0.0.1:" + std::to_string(server.port()));
+    WriteTable(4, 1);
+    RecordShellOpens(true, false);
+    TfHighscore dialog(nullptr, QStringLiteral("german"));
+    dialog.ShowGame(0, -1);
+    QueueMessageAnswer(mrOk);
+    QueueMessageAnswer(mrOk);
+    dialog.bbnetHighscoreClick();
+    EXPECT_EQ(server.store().Count(), 1);
+    ASSERT_EQ(ShellOpened().size(), 1);
+    ASSERT_EQ(ShownMessages().size(), 2u); // the confirmation, then the page no browser opened
+    EXPECT_EQ(ShownMessages()[1].Type, mtWarning);
+    EXPECT_TRUE(ShownMessages()[1].Text.startsWith(ShellOpened()[0].toString()));
+    EXPECT_TRUE(ShownMessages()[1].Text.contains(QStringLiteral("konnte nicht ge\u00F6ffnet werden")));
+}
+
 TEST_F(WorldwideButton, AnythingButOkSendsNothing) {
     server::LiveServer server(FilePath(QStringLiteral("world.db")).toStdString());
     PointAt("127.0.0.1:" + std::to_string(server.port()));
