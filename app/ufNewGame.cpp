@@ -27,6 +27,8 @@ namespace kelani {
 namespace {
 
 constexpr int kMaxNameLength = 10;
+// The longest address mail systems deliver to; the highscore server takes at least as much.
+constexpr int kMaxMailLength = 254;
 constexpr int kMinNameLength = 3;
 constexpr int kVariant5Index = 1;
 
@@ -171,6 +173,7 @@ void TfNewGame::BuildPlayers(QWidget* box) {
         name->installEventFilter(this);
         FilterNameEdits(name);
     }
+    for (QLineEdit* mail : {eMail1, eMail2}) mail->setMaxLength(kMaxMailLength);
     grid->addWidget(eSp1, 1, 0);
     grid->addWidget(eMail1, 1, 1);
     grid->addWidget(cbLand1, 1, 2);

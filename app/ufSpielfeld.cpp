@@ -98,7 +98,9 @@ TfSpielfeld::TfSpielfeld(QWidget* parent) : QMainWindow(parent) {
     CloseSettingsFile();
     lng->SetLanguage(FromCp1252(language));
     Spielfeld = std::make_unique<TSpielfeld>(*lng);
-    Spielfeld->OnChanged = [this] { pbSpielfeld->update(); };
+    // Every finished layer paint brings the board to the screen; Qt gathers the updates into one
+    // repaint per pass of the event loop.
+    Spielfeld->Layers->SetOnPainted([this](TBitmapLayer*) { pbSpielfeld->update(); });
     (language == "english" ? miEnglish : miGerman)->setChecked(true);
     Spielfeld->ShowLanguagePictures();
 
@@ -314,10 +316,13 @@ void TfSpielfeld::PlayPit(int pit) {
     SetScreenCursor(Qt::WaitCursor);
     setEnabled(false);
     Spielfeld->PlayMove(pit);
-    const bool over = Spielfeld->Feld.IsGameOver();
-    if (over) aHighscore->trigger();
+    // Closed during the move: the window is gone and nothing more is shown.
+    if (Spielfeld->Abandoned()) return;
+    // Enabled before the highscore table opens: a window's dialogs share its disabled state.
     setEnabled(true);
     SetScreenCursor(Qt::ArrowCursor);
+    const bool over = Spielfeld->Feld.IsGameOver();
+    if (over) aHighscore->trigger();
     ResumeClock();
     if (!over && Spielfeld->Feld.HasNoLegalMove()) {
         PlaySkip();
@@ -362,7 +367,7 @@ void TfSpielfeld::tKITimer() {
 }
 
 void TfSpielfeld::UpdateActions() {
-    const bool enabled = Spielfeld->GameRunning || Spielfeld->History->Count() > 0;
+    const bool enabled = Spielfeld->GameOnBoard();
     aSaveGame->setEnabled(enabled);
     aGameHistory->setEnabled(enabled);
 }
@@ -456,7 +461,6 @@ int BetterRank(int rank1, int rank2) {
 } // namespace
 
 void TfSpielfeld::aHighscoreExecute() {
-    PauseClock();
     {
         TfHighscore dialog(this, lng->Language());
         dialog.ShowGame(Spielfeld->Feld.Variante() - 4, BetterRank(Spielfeld->Rank1, Spielfeld->Rank2));
@@ -465,11 +469,9 @@ void TfSpielfeld::aHighscoreExecute() {
     // The ranks are marked once: opening the table again shows it plain.
     Spielfeld->Rank1 = -1;
     Spielfeld->Rank2 = -1;
-    ResumeClock();
 }
 
 void TfSpielfeld::aGameHistoryExecute() {
-    PauseClock();
     try {
         TfHistory dialog(this, lng->Language());
         const THistory& history = *Spielfeld->History;
@@ -479,13 +481,10 @@ void TfSpielfeld::aGameHistoryExecute() {
     } catch (const std::exception& error) {
         LngErrorDlg(error);
     }
-    ResumeClock();
 }
 
 void TfSpielfeld::OpenWithShell(const QUrl& url) {
-    PauseClock();
     LngShellOpen(url);
-    ResumeClock();
 }
 
 void TfSpielfeld::aContentExecute() {
@@ -498,9 +497,7 @@ void TfSpielfeld::OpenAddress(const char* address) {
 }
 
 void TfSpielfeld::aAboutExecute() {
-    PauseClock();
     id->Execute();
-    ResumeClock();
 }
 
 // ---- Options and language ----
@@ -542,12 +539,31 @@ void TfSpielfeld::lngTranslate() {
 // ---- Keys and closing ----
 
 bool TfSpielfeld::eventFilter(QObject* watched, QEvent* event) {
+    // A box open during the move (the quit question) keeps Esc for itself.
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
-        Spielfeld && Spielfeld->Busy) {
+        Spielfeld && Spielfeld->Busy && !QApplication::activeModalWidget()) {
         Spielfeld->SkipAnimation = true;
         return true;
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+bool TfSpielfeld::event(QEvent* event) {
+    if (event->type() == QEvent::WindowBlocked) HoldForDialog();
+    if (event->type() == QEvent::WindowUnblocked) ResumeAfterDialog();
+    return QMainWindow::event(event);
+}
+
+void TfSpielfeld::HoldForDialog() {
+    PauseClock();
+    tKI->stop();
+}
+
+void TfSpielfeld::ResumeAfterDialog() {
+    // A box opened during a move (the quit question) leaves the rest to the move itself.
+    if (!Spielfeld || Spielfeld->Busy) return;
+    ResumeClock();
+    ArmComputer();
 }
 
 void TfSpielfeld::closeEvent(QCloseEvent* event) {
@@ -555,12 +571,16 @@ void TfSpielfeld::closeEvent(QCloseEvent* event) {
     tKI->stop();
     const bool quit = LngMessageDlg(Text("msgquit"), mtConfirmation, mbYesNo) == mrYes;
     if (isVisible()) Spielfeld->Settings.Maximized = isMaximized();
-    if (quit) {
-        event->accept();
+    if (!quit) {
+        event->ignore();
+        if (computerArmed) tKI->start();
         return;
     }
-    event->ignore();
-    if (computerArmed) tKI->start();
+    event->accept();
+    tKI->stop();
+    tZeit->stop();
+    // Closed during a move: it must not play on unseen once the window is gone.
+    if (Spielfeld->Busy) Spielfeld->Abandon();
 }
 
 } // namespace kelani

@@ -7,17 +7,25 @@ using namespace kelani;
 
 namespace {
 
-// Records every post; fails the post with the given number (1-based), if any.
+// Records every post; fails the post with the given number (1-based), if any, or has the server
+// refuse it.
 class RecordingPost : public TCustomWebPost {
 public:
-    int failAt = 0;
+    int failAt = 0, refuseAt = 0, tried = 0;
     std::vector<TWebPostItems> sent;
     bool Post() override {
-        if (static_cast<int>(sent.size()) + 1 == failAt) return false;
+        Refused = ++tried == refuseAt;
+        if (tried == failAt || Refused) return false;
         sent.push_back(Items);
         return true;
     }
 };
+
+// Tables are neither copied nor moved, so the test fills the one it holds.
+void AddThreeEntries(THighscore& table) {
+    for (int i = 0; i < 3; ++i)
+        table.AddEntry("p" + std::to_string(i), 10 + i, 30, 18, 10, false, "p@example.org", "europa");
+}
 
 } // namespace
 
@@ -43,12 +51,21 @@ TEST(SendToWeb, SendsOnlyEntriesWithNameAndEMailInRankOrder) {
 
 TEST(SendToWeb, StopsAtTheFirstFailure) {
     THighscore table;
-    for (int i = 0; i < 3; ++i)
-        table.AddEntry("p" + std::to_string(i), 10 + i, 30, 18, 10, false, "p@example.org", "europa");
+    AddThreeEntries(table);
     RecordingPost post;
     post.failAt = 2;
     EXPECT_EQ(SendToWeb(table, post), -1);
     EXPECT_EQ(post.sent.size(), 1u);
+}
+
+TEST(SendToWeb, AnEntryTheServerRefusesDoesNotStopTheOthers) {
+    THighscore table;
+    AddThreeEntries(table);
+    RecordingPost post;
+    post.refuseAt = 1;
+    EXPECT_EQ(SendToWeb(table, post), 0);
+    ASSERT_EQ(post.sent.size(), 2u);
+    EXPECT_EQ(post.sent[0][0].Value, "p1");
 }
 
 TEST(SendToWeb, AnEmptyTableSendsNothingAndSucceeds) {
