@@ -22,11 +22,7 @@ if(TARGET kelani)
   install(FILES packaging/example.tarvik.kelani.metainfo.xml DESTINATION share/metainfo COMPONENT game)
 endif()
 
-# The server's own build installs it together with its deployment files (server/deploy); a tree
-# without them gets the binary from here.
-if(NOT EXISTS ${CMAKE_SOURCE_DIR}/server/deploy)
-  install(TARGETS kelani-highscore-server RUNTIME DESTINATION bin COMPONENT server)
-endif()
+# The server's own build installs it together with its deployment files (server/deploy).
 kelani_man_page(kelani-highscore-server.1 1 server)
 
 set(CPACK_GENERATOR DEB)
