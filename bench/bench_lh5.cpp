@@ -2,8 +2,8 @@
 // licence texts), a synthetic 24-bit board picture, the pictures installed under /usr/share, and
 // the game's own pictures as the art tool packs them.
 // Counter "ratio" = compressed size / original size.
-#include "view/JwStream.h"
-#include "view/uLh5.h"
+#include "streams/JwStream.h"
+#include "streams/uLh5.h"
 
 #include <benchmark/benchmark.h>
 #include <zlib.h>

@@ -1,20 +1,20 @@
 # Named-stream container, -lh5- codec, Blowfish cipher and the typed stream helpers (Qt-free core).
 kelani_library(kelani_streams
-  SOURCES view/uJwStreamBase.cpp view/JwStream.cpp view/uLh5.cpp view/uBlowfish.cpp)
+  SOURCES streams/uJwStreamBase.cpp streams/JwStream.cpp streams/uLh5.cpp streams/uBlowfish.cpp)
 
 if(KELANI_TESTS)
   find_package(PkgConfig REQUIRED)
   pkg_check_modules(LHASA REQUIRED IMPORTED_TARGET liblhasa)
   find_package(OpenSSL REQUIRED)
   kelani_test(test_jwstream
-    SOURCES tests/view/test_jwstream.cpp tests/view/test_jwstream_corrupt.cpp
+    SOURCES tests/streams/test_jwstream.cpp tests/streams/test_jwstream_corrupt.cpp
     LIBS kelani_streams)
-  kelani_test(test_jwstream_tool SOURCES tests/view/test_jwstream_tool.cpp LIBS kelani_streams)
+  kelani_test(test_jwstream_tool SOURCES tests/streams/test_jwstream_tool.cpp LIBS kelani_streams)
   if(TARGET test_jwstream_tool)
     add_dependencies(test_jwstream_tool kelanitool)
   endif()
-  kelani_test(test_lh5 SOURCES tests/view/test_lh5.cpp LIBS kelani_streams PkgConfig::LHASA)
-  kelani_test(test_blowfish SOURCES tests/view/test_blowfish.cpp LIBS kelani_streams OpenSSL::Crypto)
+  kelani_test(test_lh5 SOURCES tests/streams/test_lh5.cpp LIBS kelani_streams PkgConfig::LHASA)
+  kelani_test(test_blowfish SOURCES tests/streams/test_blowfish.cpp LIBS kelani_streams OpenSSL::Crypto)
   target_compile_definitions(test_blowfish PRIVATE OPENSSL_SUPPRESS_DEPRECATED)
 endif()
 

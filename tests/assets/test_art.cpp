@@ -4,7 +4,7 @@
 // out of the board, and the pictures compiled into the program load from the resources.
 #include "tests/assets/test_art_app.h"
 #include "tools/art/BoardGeometry.h"
-#include "view/JwStream.h"
+#include "streams/JwStream.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -10,7 +10,7 @@
 #include "tools/art/Hands.h"
 #include "tools/art/Stones.h"
 #include "tools/art/Surface.h"
-#include "view/JwStream.h"
+#include "streams/JwStream.h"
 
 #include <QPainterPath>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 // libFuzzer target: any byte string handed to TJwStreams::LoadFromStream either loads or raises the
 // designed errors; the first input byte picks the key (none, the saved-game key, a one-byte key).
-#include "view/JwStream.h"
+#include "streams/JwStream.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // libFuzzer target for the -lh5- decoder: the first four bytes are the announced length (kept
 // below 4 MiB so a run stays short), the rest the bit stream. Round trips the encoder as well.
-#include "view/JwStream.h"
-#include "view/uLh5.h"
+#include "streams/JwStream.h"
+#include "streams/uLh5.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -3,7 +3,7 @@
 // reads back to the same content. The first input byte picks the reader.
 #include "records/uTHighscore.h"
 #include "records/uTHistory.h"
-#include "view/JwStream.h"
+#include "streams/JwStream.h"
 
 #include <cstddef>
 #include <cstdint>

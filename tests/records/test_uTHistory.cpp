@@ -2,7 +2,7 @@
 
 #include "game/uTFeld.h"
 #include "tests/records/RecordsTestUtil.h"
-#include "view/JwStream.h"
+#include "streams/JwStream.h"
 
 #include <gtest/gtest.h>
 

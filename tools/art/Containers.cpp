@@ -5,7 +5,7 @@
 #include "tools/art/Hands.h"
 #include "tools/art/Matches.h"
 #include "tools/art/Stones.h"
-#include "view/JwStream.h"
+#include "streams/JwStream.h"
 
 #include <QBuffer>
 

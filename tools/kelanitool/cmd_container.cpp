@@ -6,7 +6,7 @@
 // Entry names are Windows-1252 in the container and UTF-8 on the command line and in the output.
 #include "components/uCodePage.h"
 #include "tools/kelanitool/KelaniTool.h"
-#include "view/JwStream.h"
+#include "streams/JwStream.h"
 
 #include <filesystem>
 #include <iostream>

@@ -6,7 +6,7 @@
 #include "game/uTFeld.h"
 #include "tools/art/BoardGeometry.h"
 #include "tools/art/Compose.h"
-#include "view/JwStream.h"
+#include "streams/JwStream.h"
 #include "view/uTCanvas.h"
 
 #include <QDir>

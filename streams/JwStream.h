@@ -11,7 +11,7 @@
 //   int32    entry count
 //   per entry: uint16 name length n, n name bytes, int32 data size s, s data bytes
 // Entries are written sorted by name, case-insensitively; a name occurs once.
-#include "view/uJwStreamBase.h"
+#include "streams/uJwStreamBase.h"
 
 #include <functional>
 #include <memory>

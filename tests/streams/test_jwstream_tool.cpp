@@ -1,5 +1,5 @@
 // kelanitool container, run as the real program: pack, list, extract, and the refusals.
-#include "view/JwStream.h"
+#include "streams/JwStream.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "view/JwStream.h"
+#include "streams/JwStream.h"
 
-#include "view/uBlowfish.h"
-#include "view/uLh5.h"
+#include "streams/uBlowfish.h"
+#include "streams/uLh5.h"
 
 #include <algorithm>
 #include <bit>

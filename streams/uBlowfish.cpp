@@ -1,6 +1,6 @@
-#include "view/uBlowfish.h"
+#include "streams/uBlowfish.h"
 
-#include "view/uBlowfishPi.h"
+#include "streams/uBlowfishPi.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -1,6 +1,6 @@
-#include "view/uLh5.h"
+#include "streams/uLh5.h"
 
-#include "view/JwStream.h"
+#include "streams/JwStream.h"
 
 #include <algorithm>
 #include <array>

@@ -1,9 +1,9 @@
 // The -lh5- codec: everything we write must be read back by Debian's liblhasa (an independent
 // -lh5- decoder), and our decoder must reject malformed streams with ECorruptFile.
-#include "view/JwStream.h"
-#include "view/uLh5.h"
+#include "streams/JwStream.h"
+#include "streams/uLh5.h"
 
-#include "tests/view/test_jwstream_util.h"
+#include "tests/streams/test_jwstream_util.h"
 
 #include <gtest/gtest.h>
 #include <lha_decoder.h>

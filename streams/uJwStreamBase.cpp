@@ -1,4 +1,4 @@
-#include "view/uJwStreamBase.h"
+#include "streams/uJwStreamBase.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,6 +1,6 @@
 // Damaged containers: every failure is the designed ECorruptFile (or the stream library's error),
 // never a crash, and a failed load keeps the entries the container held before.
-#include "view/JwStream.h"
+#include "streams/JwStream.h"
 
 #include <gtest/gtest.h>
 

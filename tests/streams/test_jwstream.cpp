@@ -1,6 +1,6 @@
-#include "view/JwStream.h"
+#include "streams/JwStream.h"
 
-#include "tests/view/test_jwstream_util.h"
+#include "tests/streams/test_jwstream_util.h"
 
 #include <gtest/gtest.h>
 

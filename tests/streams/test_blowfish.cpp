@@ -1,9 +1,9 @@
 // Blowfish against published known answers and against OpenSSL, plus the container's block
 // layout (little-endian words), padding and weak-key rule.
-#include "view/JwStream.h"
-#include "view/uBlowfish.h"
+#include "streams/JwStream.h"
+#include "streams/uBlowfish.h"
 
-#include "tests/view/test_jwstream_util.h"
+#include "tests/streams/test_jwstream_util.h"
 
 #include <gtest/gtest.h>
 #include <openssl/blowfish.h>
