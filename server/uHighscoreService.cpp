@@ -1,7 +1,7 @@
 #include "server/uHighscoreService.h"
 
 #include "app/uLngScript.h"
-#include "components/uCodePage.h"
+#include "base/uCodePage.h"
 #include "records/uJwHTMLUtils.h"
 
 #include <charconv>

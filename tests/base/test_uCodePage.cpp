@@ -1,4 +1,4 @@
-#include "components/uCodePage.h"
+#include "base/uCodePage.h"
 
 #include <gtest/gtest.h>
 
