@@ -1,7 +1,7 @@
 #include "app/lngDialogs.h"
 
 #include "app/MultiLanguage.h"
-#include "app/uLngScript.h"
+#include "settings/uLngScript.h"
 #include "components/uPlatform.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 // KELANI (R) Freeware Nr. 2: the program entry. It reads no command line.
-#include "app/uAppSettings.h"
-#include "app/uIniFile.h"
-#include "app/uTSettings.h"
+#include "components/uAppSettings.h"
+#include "settings/uIniFile.h"
+#include "settings/uTSettings.h"
 #include "app/ufLanguage.h"
 #include "app/ufSpielfeld.h"
 #include "components/uPlatform.h"

@@ -2,8 +2,8 @@
 
 #include "app/MultiLanguage.h"
 #include "app/lngDialogs.h"
-#include "app/uIniFile.h"
-#include "app/uTSettings.h"
+#include "settings/uIniFile.h"
+#include "settings/uTSettings.h"
 #include "components/uPlatform.h"
 
 #include <QFrame>

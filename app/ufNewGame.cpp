@@ -2,9 +2,9 @@
 
 #include "app/MultiLanguage.h"
 #include "app/lngDialogs.h"
-#include "app/uAppSettings.h"
-#include "app/uIniFile.h"
-#include "app/uTSettings.h"
+#include "components/uAppSettings.h"
+#include "settings/uIniFile.h"
+#include "settings/uTSettings.h"
 #include "components/uDialogHeader.h"
 #include "components/uPlatform.h"
 #include "components/uRadioGroup.h"

@@ -2,8 +2,8 @@
 
 #include "app/MultiLanguage.h"
 #include "app/lngDialogs.h"
-#include "app/uAppSettings.h"
-#include "app/uIniFile.h"
+#include "components/uAppSettings.h"
+#include "settings/uIniFile.h"
 #include "app/uSound.h"
 #include "app/ufNewGame.h"
 #include "app/ufStreichholz.h"

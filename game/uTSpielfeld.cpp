@@ -2,7 +2,7 @@
 
 #include "app/MultiLanguage.h"
 #include "app/lngDialogs.h"
-#include "app/uAppSettings.h"
+#include "components/uAppSettings.h"
 #include "app/uSound.h"
 #include "components/uFormat.h"
 #include "components/uPlatform.h"

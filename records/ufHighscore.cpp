@@ -2,8 +2,8 @@
 
 #include "app/MultiLanguage.h"
 #include "app/lngDialogs.h"
-#include "app/uAppSettings.h"
-#include "app/uIniFile.h"
+#include "components/uAppSettings.h"
+#include "settings/uIniFile.h"
 #include "components/uDialogHeader.h"
 #include "components/uPlatform.h"
 #include "components/uPrintDialog.h"

@@ -1,6 +1,6 @@
 #include "server/uHighscoreService.h"
 
-#include "app/uLngScript.h"
+#include "settings/uLngScript.h"
 #include "base/uCodePage.h"
 #include "records/uJwHTMLUtils.h"
 

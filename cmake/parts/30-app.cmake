@@ -1,14 +1,14 @@
 # Application shell basics: the profile file, the settings, the language-script parser (core),
 # and the Qt side: translated windows and message boxes, the first-start dialog, sound effects.
-kelani_library(kelani_settings SOURCES app/uIniFile.cpp app/uTSettings.cpp app/uLngScript.cpp)
+kelani_library(kelani_settings SOURCES settings/uIniFile.cpp settings/uTSettings.cpp settings/uLngScript.cpp)
 
-kelani_test(test_settings SOURCES tests/app/test_uIniFile.cpp tests/app/test_uTSettings.cpp
-            tests/app/test_uLngScript.cpp LIBS kelani_settings)
+kelani_test(test_settings SOURCES tests/settings/test_uIniFile.cpp tests/settings/test_uTSettings.cpp
+            tests/settings/test_uLngScript.cpp LIBS kelani_settings)
 
 if(KELANI_GUI)
   # The language scripts of every window are compiled in as ":/lng/<form name in lower case>.lng".
   kelani_library(kelani_app_lang GUI
-    SOURCES app/MultiLanguage.cpp app/lngDialogs.cpp app/ufLanguage.cpp app/uSound.cpp app/uAppSettings.cpp
+    SOURCES app/MultiLanguage.cpp app/lngDialogs.cpp app/ufLanguage.cpp app/uSound.cpp components/uAppSettings.cpp
             app/lng/lng.qrc
     LIBS kelani_settings kelani_platform)
   if(TARGET kelani_app_lang AND TARGET kelani_sounds)

@@ -1,7 +1,7 @@
 #include "app/ufLanguage.h"
 
 #include "app/lngDialogs.h"
-#include "app/uIniFile.h"
+#include "settings/uIniFile.h"
 
 #include "TempFolder.h"
 #include "tests/support/TestApp.h"

@@ -1,4 +1,4 @@
-#include "app/uLngScript.h"
+#include "settings/uLngScript.h"
 
 #include <gtest/gtest.h>
 

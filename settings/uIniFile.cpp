@@ -1,4 +1,4 @@
-#include "app/uIniFile.h"
+#include "settings/uIniFile.h"
 
 #include <algorithm>
 #include <cstdint>

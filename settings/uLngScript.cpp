@@ -1,6 +1,6 @@
-#include "app/uLngScript.h"
+#include "settings/uLngScript.h"
 
-#include "app/uIniFile.h"
+#include "settings/uIniFile.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "app/uAppSettings.h"
+#include "components/uAppSettings.h"
 
 #include "components/uPlatform.h"
 

@@ -1,6 +1,6 @@
-#include "app/uTSettings.h"
+#include "settings/uTSettings.h"
 
-#include "app/uIniFile.h"
+#include "settings/uIniFile.h"
 
 #include <filesystem>
 
