@@ -19,8 +19,8 @@
 #include "game/uRandom.h"
 #include "game/uTSpielfeld.h"
 #include "records/uTHistory.h"
-#include "records/ufHighscore.h"
-#include "records/ufHistory.h"
+#include "app/ufHighscore.h"
+#include "app/ufHistory.h"
 #include "view/uTGFXFile.h"
 #include "view/uTSpielfeldLayers.h"
 

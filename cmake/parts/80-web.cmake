@@ -43,6 +43,6 @@ if(TARGET test_server)
 endif()
 
 if(KELANI_GUI)
-  kelani_library(kelani_webpost GUI SOURCES records/WebPost.cpp LIBS kelani_websend kelani_app_lang)
-  kelani_test(test_webpost GUI SOURCES tests/records/test_webpost.cpp LIBS kelani_webpost kelani_server_lib)
+  kelani_library(kelani_webpost GUI SOURCES app/WebPost.cpp LIBS kelani_websend kelani_app_lang)
+  kelani_test(test_webpost GUI SOURCES tests/app/test_webpost.cpp LIBS kelani_webpost kelani_server_lib)
 endif()

@@ -8,11 +8,11 @@
 #include "components/uRadioGroup.h"
 #include "components/uShellOpen.h"
 #include "game/uTSpielfeld.h"
-#include "records/SmallGrid.h"
+#include "app/SmallGrid.h"
 #include "records/uTHighscore.h"
 #include "records/uTHistory.h"
-#include "records/ufHighscore.h"
-#include "records/ufHistory.h"
+#include "app/ufHighscore.h"
+#include "app/ufHistory.h"
 #include "view/uTSpielfeldLayers.h"
 
 #include <QAction>

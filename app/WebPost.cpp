@@ -1,4 +1,4 @@
-#include "records/WebPost.h"
+#include "app/WebPost.h"
 
 #include "app/lngDialogs.h"
 

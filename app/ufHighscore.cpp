@@ -1,4 +1,4 @@
-#include "records/ufHighscore.h"
+#include "app/ufHighscore.h"
 
 #include "app/MultiLanguage.h"
 #include "app/lngDialogs.h"
@@ -9,9 +9,9 @@
 #include "components/uPrintDialog.h"
 #include "components/uRadioGroup.h"
 #include "components/uShellOpen.h"
-#include "records/SmallGrid.h"
-#include "records/WebPost.h"
-#include "records/uJwHelpPrinting.h"
+#include "app/SmallGrid.h"
+#include "app/WebPost.h"
+#include "app/uJwHelpPrinting.h"
 #include "records/uSendToWeb.h"
 #include "records/uWorldwide.h"
 

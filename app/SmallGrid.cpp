@@ -1,4 +1,4 @@
-#include "records/SmallGrid.h"
+#include "app/SmallGrid.h"
 
 #include <QMouseEvent>
 #include <QPainter>

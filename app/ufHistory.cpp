@@ -1,4 +1,4 @@
-#include "records/ufHistory.h"
+#include "app/ufHistory.h"
 
 #include "app/MultiLanguage.h"
 #include "components/uDialogHeader.h"
@@ -6,7 +6,7 @@
 #include "components/uPlatform.h"
 #include "components/uPrintDialog.h"
 #include "game/uTFeld.h"
-#include "records/uJwHelpPrinting.h"
+#include "app/uJwHelpPrinting.h"
 #include "records/uTHistory.h"
 #include "records/uWorldwide.h"
 #include "view/uTCanvas.h"

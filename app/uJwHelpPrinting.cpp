@@ -1,4 +1,4 @@
-#include "records/uJwHelpPrinting.h"
+#include "app/uJwHelpPrinting.h"
 
 #include <QFontMetrics>
 #include <QPrinter>

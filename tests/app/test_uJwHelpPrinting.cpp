@@ -1,5 +1,5 @@
 #include "components/uPrintDialog.h"
-#include "records/uJwHelpPrinting.h"
+#include "app/uJwHelpPrinting.h"
 
 #include "tests/support/TestApp.h"
 #include <QImage>

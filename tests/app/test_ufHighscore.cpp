@@ -1,7 +1,7 @@
-#include "records/SmallGrid.h"
-#include "records/WebPost.h"
-#include "records/ufHighscore.h"
-#include "tests/records/RecordWindowTest.h"
+#include "app/SmallGrid.h"
+#include "app/WebPost.h"
+#include "app/ufHighscore.h"
+#include "tests/app/RecordWindowTest.h"
 #include "tests/server/LiveServer.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "game/uTFeld.h"
 #include "records/uTHistory.h"
-#include "records/ufHistory.h"
-#include "tests/records/RecordWindowTest.h"
+#include "app/ufHistory.h"
+#include "tests/app/RecordWindowTest.h"
 #include "view/uTCanvas.h"
 
 #include <QFile>
