@@ -1,15 +1,16 @@
 #include "app/ufHistory.h"
 
 #include "app/MultiLanguage.h"
+#include "app/uJwHelpPrinting.h"
 #include "components/uDialogHeader.h"
 #include "components/uFormat.h"
 #include "components/uPlatform.h"
 #include "components/uPrintDialog.h"
 #include "game/uTFeld.h"
-#include "app/uJwHelpPrinting.h"
 #include "records/uTHistory.h"
 #include "records/uWorldwide.h"
 #include "view/uTCanvas.h"
+#include "view/uTFeldSketch.h"
 
 #include <QDate>
 #include <QHBoxLayout>
@@ -39,7 +40,7 @@ void DrawCell(TCanvas& canvas, const TFeld& board, const QImage& smbrett, int in
     const int y = smbrett.height() * (index / 2);
     canvas.CopyRect(QRect(x + kHistoryNumberMargin, y, smbrett.width(), smbrett.height()), smbrett,
                     smbrett.rect());
-    board.DrawSketch(canvas, x + 28, y + 9, mulde);
+    DrawFeldSketch(canvas, board, x + 28, y + 9, mulde);
     const QString number = QString::number(index + 1) + QLatin1Char('.');
     canvas.Font.Color = Qt::black;
     canvas.Brush.Style = TBrushStyle::Clear;

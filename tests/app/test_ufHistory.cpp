@@ -1,8 +1,9 @@
+#include "app/ufHistory.h"
 #include "game/uTFeld.h"
 #include "records/uTHistory.h"
-#include "app/ufHistory.h"
 #include "tests/app/RecordWindowTest.h"
 #include "view/uTCanvas.h"
+#include "view/uTFeldSketch.h"
 
 #include <QFile>
 #include <QLabel>
@@ -64,7 +65,7 @@ TEST_F(HistoryView, APassShowsTheUnchangedPositionWithoutRingButKeepsItsNumber) 
     TFeld board;
     Game({}).StartBoard(board);
     board.DoMove(1);
-    board.DrawSketch(canvas, 219 + 28, 9, 0);
+    DrawFeldSketch(canvas, board, 219 + 28, 9, 0);
     EXPECT_TRUE(SameCell(picture, expected, QRect(219 + 20, 0, 199, 62)));
     // The number margin of the pass is written on.
     bool numbered = false;
