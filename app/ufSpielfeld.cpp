@@ -17,7 +17,7 @@
 #include "components/uShellOpen.h"
 #include "components/uSplash.h"
 #include "game/uRandom.h"
-#include "game/uTSpielfeld.h"
+#include "app/uTSpielfeld.h"
 #include "records/uTHistory.h"
 #include "app/ufHighscore.h"
 #include "app/ufHistory.h"

@@ -5,7 +5,7 @@ if(NOT KELANI_GUI)
 endif()
 
 kelani_library(kelani_play GUI
-  SOURCES game/uTSpielfeld.cpp app/ufSpielfeld.cpp
+  SOURCES app/uTSpielfeld.cpp app/ufSpielfeld.cpp
   LIBS kelani_dialogs kelani_recordwindows kelani_view kelani_records kelani_app_lang kelani_gfxfile)
 
 if(TARGET kelani_play)

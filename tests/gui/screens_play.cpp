@@ -10,7 +10,7 @@
 #include "components/uFormat.h"
 #include "components/uPaintBox.h"
 #include "components/uPlatform.h"
-#include "game/uTSpielfeld.h"
+#include "app/uTSpielfeld.h"
 #include "records/uTHighscore.h"
 #include "view/uTCanvas.h"
 

@@ -7,7 +7,7 @@
 #include "components/uPaintBox.h"
 #include "components/uRadioGroup.h"
 #include "components/uShellOpen.h"
-#include "game/uTSpielfeld.h"
+#include "app/uTSpielfeld.h"
 #include "app/SmallGrid.h"
 #include "records/uTHighscore.h"
 #include "records/uTHistory.h"

@@ -1,4 +1,4 @@
-#include "game/uTSpielfeld.h"
+#include "app/uTSpielfeld.h"
 
 #include "app/MultiLanguage.h"
 #include "app/lngDialogs.h"
