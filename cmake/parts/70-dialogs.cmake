@@ -13,6 +13,6 @@ kelani_library(kelani_dialogs GUI
   SOURCES app/ufNewGame.cpp app/ufStreichholz.cpp
   LIBS kelani_display kelani_app_lang kelani_settings kelani_game kelani_gfxfile)
 
-kelani_test(test_display GUI SOURCES tests/gui/test_display.cpp LIBS kelani_display)
-kelani_test(test_dialogs GUI SOURCES tests/gui/test_newgame.cpp tests/gui/test_streichholz.cpp
+kelani_test(test_display GUI SOURCES tests/components/test_display.cpp LIBS kelani_display)
+kelani_test(test_dialogs GUI SOURCES tests/app/test_newgame.cpp tests/app/test_streichholz.cpp
   LIBS kelani_dialogs)

@@ -22,7 +22,7 @@ if(TARGET kelani_play)
   endif()
 endif()
 
-kelani_test(test_play GUI SOURCES tests/gui/test_spielfeld.cpp LIBS kelani_play kelani_sounds)
+kelani_test(test_play GUI SOURCES tests/app/test_spielfeld.cpp LIBS kelani_play kelani_sounds)
 
 # Installation: the program folder (executable beside its containers and help pages), a launcher
 # on the PATH, the desktop entry and the icon. An installed copy whose program folder is not
@@ -43,7 +43,7 @@ endif()
 
 # Review pictures of the game for docs/screens (run by hand, not a test).
 if(TARGET kelani_play AND KELANI_TESTS)
-  add_executable(kelani_play_screens tests/gui/screens_play.cpp)
+  add_executable(kelani_play_screens tools/screens/screens_play.cpp)
   target_link_libraries(kelani_play_screens PRIVATE kelani_play)
   foreach(lib kelani_sounds kelani_pictures)
     if(TARGET ${lib})
