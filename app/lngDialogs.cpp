@@ -1,8 +1,8 @@
 #include "app/lngDialogs.h"
 
 #include "app/MultiLanguage.h"
-#include "settings/uLngScript.h"
 #include "components/uPlatform.h"
+#include "settings/uLngScript.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,10 +1,10 @@
 // KELANI (R) Freeware Nr. 2: the program entry. It reads no command line.
-#include "components/uAppSettings.h"
-#include "settings/uIniFile.h"
-#include "settings/uTSettings.h"
 #include "app/ufLanguage.h"
 #include "app/ufSpielfeld.h"
+#include "components/uAppSettings.h"
 #include "components/uPlatform.h"
+#include "settings/uIniFile.h"
+#include "settings/uTSettings.h"
 #include "view/uTCanvas.h"
 
 #include <QApplication>

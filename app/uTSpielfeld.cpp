@@ -2,8 +2,8 @@
 
 #include "app/MultiLanguage.h"
 #include "app/lngDialogs.h"
-#include "components/uAppSettings.h"
 #include "app/uSound.h"
+#include "components/uAppSettings.h"
 #include "components/uFormat.h"
 #include "components/uPlatform.h"
 #include "records/uTHighscore.h"

@@ -5,10 +5,10 @@
 // animation and sound, records every move with the time it took, lets a player sit out, announces
 // the certain winner, scores the finished game and rebuilds a loaded game by replaying it.
 // The main window decides when a move happens; the controller decides what it looks and sounds like.
-#include "settings/uTSettings.h"
 #include "game/uTFeld.h"
 #include "game/uTKI.h"
 #include "records/uTHistory.h"
+#include "settings/uTSettings.h"
 #include "view/uTCanvas.h"
 
 #include <QImage>

@@ -1,19 +1,19 @@
 #include "app/ufHighscore.h"
 
 #include "app/MultiLanguage.h"
+#include "app/SmallGrid.h"
+#include "app/WebPost.h"
 #include "app/lngDialogs.h"
+#include "app/uJwHelpPrinting.h"
 #include "components/uAppSettings.h"
-#include "settings/uIniFile.h"
 #include "components/uDialogHeader.h"
 #include "components/uPlatform.h"
 #include "components/uPrintDialog.h"
 #include "components/uRadioGroup.h"
 #include "components/uShellOpen.h"
-#include "app/SmallGrid.h"
-#include "app/WebPost.h"
-#include "app/uJwHelpPrinting.h"
 #include "records/uSendToWeb.h"
 #include "records/uWorldwide.h"
+#include "settings/uIniFile.h"
 
 #include <QDate>
 #include <QHBoxLayout>

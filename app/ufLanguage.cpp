@@ -2,9 +2,9 @@
 
 #include "app/MultiLanguage.h"
 #include "app/lngDialogs.h"
+#include "components/uPlatform.h"
 #include "settings/uIniFile.h"
 #include "settings/uTSettings.h"
-#include "components/uPlatform.h"
 
 #include <QFrame>
 #include <QGuiApplication>

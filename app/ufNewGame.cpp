@@ -3,12 +3,12 @@
 #include "app/MultiLanguage.h"
 #include "app/lngDialogs.h"
 #include "components/uAppSettings.h"
-#include "settings/uIniFile.h"
-#include "settings/uTSettings.h"
 #include "components/uDialogHeader.h"
 #include "components/uPlatform.h"
 #include "components/uRadioGroup.h"
 #include "records/uTHistory.h"
+#include "settings/uIniFile.h"
+#include "settings/uTSettings.h"
 
 #include <QCheckBox>
 #include <QComboBox>

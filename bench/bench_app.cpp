@@ -1,8 +1,8 @@
 // What the game does between two animation frames (start a sound, look up a text) and at start-up
 // (read settings, translate a window).
 #include "app/MultiLanguage.h"
-#include "settings/uIniFile.h"
 #include "app/uSound.h"
+#include "settings/uIniFile.h"
 #include "settings/uTSettings.h"
 
 #include <QApplication>

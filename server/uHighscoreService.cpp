@@ -1,8 +1,8 @@
 #include "server/uHighscoreService.h"
 
-#include "settings/uLngScript.h"
 #include "base/uCodePage.h"
 #include "records/uJwHTMLUtils.h"
+#include "settings/uLngScript.h"
 
 #include <charconv>
 #include <cstdio>

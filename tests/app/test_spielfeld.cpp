@@ -1,5 +1,9 @@
 #include "GuiTestSupport.h"
 #include "app/MultiLanguage.h"
+#include "app/SmallGrid.h"
+#include "app/uTSpielfeld.h"
+#include "app/ufHighscore.h"
+#include "app/ufHistory.h"
 #include "app/ufNewGame.h"
 #include "app/ufSpielfeld.h"
 #include "app/ufStreichholz.h"
@@ -7,12 +11,8 @@
 #include "components/uPaintBox.h"
 #include "components/uRadioGroup.h"
 #include "components/uShellOpen.h"
-#include "app/uTSpielfeld.h"
-#include "app/SmallGrid.h"
 #include "records/uTHighscore.h"
 #include "records/uTHistory.h"
-#include "app/ufHighscore.h"
-#include "app/ufHistory.h"
 #include "view/uTSpielfeldLayers.h"
 
 #include <QAction>

@@ -1,5 +1,5 @@
-#include "components/uPrintDialog.h"
 #include "app/uJwHelpPrinting.h"
+#include "components/uPrintDialog.h"
 
 #include "tests/support/TestApp.h"
 #include <QImage>

@@ -1,5 +1,5 @@
-#include "app/lngDialogs.h"
 #include "app/WebPost.h"
+#include "app/lngDialogs.h"
 #include "tests/server/LiveServer.h"
 
 #include "tests/support/TestApp.h"

@@ -1,7 +1,7 @@
 #include "records/uTHighscore.h"
 
-#include "tests/records/RecordsTestUtil.h"
 #include "streams/JwStream.h"
+#include "tests/records/RecordsTestUtil.h"
 
 #include <gtest/gtest.h>
 

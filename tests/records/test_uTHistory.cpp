@@ -1,8 +1,8 @@
 #include "records/uTHistory.h"
 
 #include "game/uTFeld.h"
-#include "tests/records/RecordsTestUtil.h"
 #include "streams/JwStream.h"
+#include "tests/records/RecordsTestUtil.h"
 
 #include <gtest/gtest.h>
 

@@ -5,8 +5,8 @@
 //   container pack OUT FILE... [--stored] [--key KEY]
 // Entry names are Windows-1252 in the container and UTF-8 on the command line and in the output.
 #include "base/uCodePage.h"
-#include "tools/kelanitool/KelaniTool.h"
 #include "streams/JwStream.h"
+#include "tools/kelanitool/KelaniTool.h"
 
 #include <filesystem>
 #include <iostream>

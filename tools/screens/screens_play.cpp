@@ -4,13 +4,13 @@
 // <program folder with the containers> <output folder>.
 #include "app/MultiLanguage.h"
 #include "app/lngDialogs.h"
+#include "app/uTSpielfeld.h"
 #include "app/ufNewGame.h"
 #include "app/ufSpielfeld.h"
 #include "app/ufStreichholz.h"
 #include "components/uFormat.h"
 #include "components/uPaintBox.h"
 #include "components/uPlatform.h"
-#include "app/uTSpielfeld.h"
 #include "records/uTHighscore.h"
 #include "view/uTCanvas.h"
 
