@@ -1,7 +1,7 @@
-#include "GuiTestSupport.h"
 #include "app/MultiLanguage.h"
 #include "app/ufNewGame.h"
 #include "components/uRadioGroup.h"
+#include "tests/app/GuiTestSupport.h"
 
 #include <QCheckBox>
 #include <QComboBox>

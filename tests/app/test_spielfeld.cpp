@@ -1,4 +1,3 @@
-#include "GuiTestSupport.h"
 #include "app/MultiLanguage.h"
 #include "app/SmallGrid.h"
 #include "app/uTSpielfeld.h"
@@ -13,6 +12,7 @@
 #include "components/uShellOpen.h"
 #include "records/uTHighscore.h"
 #include "records/uTHistory.h"
+#include "tests/app/GuiTestSupport.h"
 #include "view/uTSpielfeldLayers.h"
 
 #include <QAction>

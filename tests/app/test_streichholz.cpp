@@ -1,8 +1,8 @@
-#include "GuiTestSupport.h"
 #include "app/MultiLanguage.h"
 #include "app/ufStreichholz.h"
 #include "components/uFormat.h"
 #include "game/uRandom.h"
+#include "tests/app/GuiTestSupport.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -3,7 +3,7 @@
 #include "app/lngDialogs.h"
 #include "settings/uIniFile.h"
 
-#include "TempFolder.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support/TestApp.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 
 #include "settings/uIniFile.h"
 
-#include "TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
