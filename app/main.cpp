@@ -3,7 +3,6 @@
 #include "app/ufSpielfeld.h"
 #include "components/uAppSettings.h"
 #include "components/uPlatform.h"
-#include "settings/uIniFile.h"
 #include "settings/uTSettings.h"
 #include "view/uTCanvas.h"
 
@@ -15,10 +14,7 @@ namespace {
 // First start: no language chosen yet, so ask for one.
 void AskLanguageOnFirstStart() {
     using namespace kelani;
-    const std::string language =
-        OpenSettingsFile(SettingsFolder()).ReadString(kSettingsSection, "language", "");
-    CloseSettingsFile();
-    if (!language.empty()) return;
+    if (!TKelaniSettings(SettingsFolder()).Language().empty()) return;
     SetApplicationTitle(QStringLiteral("Kelani Freeware 2"));
     TfLanguage dialog(SettingsFolder());
     dialog.exec();

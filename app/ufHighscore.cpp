@@ -13,7 +13,7 @@
 #include "components/uShellOpen.h"
 #include "records/uSendToWeb.h"
 #include "records/uWorldwide.h"
-#include "settings/uIniFile.h"
+#include "settings/uTSettings.h"
 
 #include <QDate>
 #include <QHBoxLayout>
@@ -244,9 +244,7 @@ void PrintHighscore(QPrinter& printer, const TSmallGrid& grid, const QStringList
 }
 
 void ApplyWorldwideSettings(TCustomINetHighscore& table) {
-    const TIniFile settings(SettingsFolder() + "/settings.ini");
-    table.Server = settings.ReadString("worldwide", "server", table.Server);
-    table.ViewURL = settings.ReadString("worldwide", "viewurl", table.ViewURL);
+    TKelaniSettings(SettingsFolder()).ReadWorldwide(table.Server, table.ViewURL);
 }
 
 } // namespace kelani

@@ -20,7 +20,7 @@
 #include "components/uSplash.h"
 #include "game/uRandom.h"
 #include "records/uTHistory.h"
-#include "settings/uIniFile.h"
+#include "settings/uTSettings.h"
 #include "view/uTGFXFile.h"
 #include "view/uTSpielfeldLayers.h"
 
@@ -94,9 +94,8 @@ TfSpielfeld::TfSpielfeld(QWidget* parent) : QMainWindow(parent) {
     lng->setObjectName(QStringLiteral("lng"));
     lng->OnTranslate = [this](TMultiLanguage*) { lngTranslate(); };
     lng->LoadScript(objectName());
-    const std::string language =
-        OpenSettingsFile(SettingsFolder()).ReadString(kSettingsSection, "language", "german");
-    CloseSettingsFile();
+    std::string language = TKelaniSettings(SettingsFolder()).Language();
+    if (language.empty()) language = "german";
     lng->SetLanguage(FromCp1252(language));
     Spielfeld = std::make_unique<TSpielfeld>(*lng);
     Spielfeld->OnChanged = [this] { pbSpielfeld->update(); };
@@ -523,11 +522,10 @@ void TfSpielfeld::miGermanClick(QAction* item) {
     item->setChecked(true);
     const char* language = item == miEnglish ? "english" : "german";
     try {
-        OpenSettingsFile(SettingsFolder()).WriteString(kSettingsSection, "language", language);
+        Spielfeld->Settings.SaveLanguage(language);
     } catch (const std::exception& error) {
         LngErrorDlg(error);
     }
-    CloseSettingsFile();
     lng->SetLanguage(QLatin1String(language));
     TSpielfeld& game = *Spielfeld;
     game.BeginUpdate();

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <sstream>
 
 namespace kelani {
@@ -116,8 +115,6 @@ bool WriteWhole(const std::string& fileName, const std::string& text) {
     out.close();
     return !out.fail();
 }
-
-std::unique_ptr<TIniFile> gSettingsFile;
 
 } // namespace
 
@@ -232,16 +229,6 @@ void TIniFile::WriteInteger(std::string_view section, std::string_view key, int 
 
 void TIniFile::WriteBool(std::string_view section, std::string_view key, bool value) {
     WriteString(section, key, value ? "1" : "0");
-}
-
-TIniFile& OpenSettingsFile(const std::string& folder, const std::string& name) {
-    const std::string file = name.empty() ? std::string("settings.ini") : name;
-    gSettingsFile = std::make_unique<TIniFile>((std::filesystem::path(folder) / file).string());
-    return *gSettingsFile;
-}
-
-void CloseSettingsFile() {
-    gSettingsFile.reset();
 }
 
 } // namespace kelani

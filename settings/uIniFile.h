@@ -50,10 +50,4 @@ private:
     std::string fileName_;
 };
 
-// The settings file: "<folder>/<name>", an empty name meaning "settings.ini". The object is also
-// kept here until CloseSettingsFile, so start-up code can open, read one key and close again.
-TIniFile& OpenSettingsFile(const std::string& folder, const std::string& name = {});
-// Frees the object kept by OpenSettingsFile; harmless when none is open.
-void CloseSettingsFile();
-
 } // namespace kelani

@@ -130,11 +130,3 @@ TEST(IniFile, RefusedWriteRaisesTheDesignedMessage) {
     }
     EXPECT_EQ(ini.ReadString("settings", "language", "none"), "none"); // reads still never fail
 }
-
-TEST(IniFile, OpenSettingsFileDefaultsToSettingsIni) {
-    test::TempFolder folder;
-    EXPECT_EQ(OpenSettingsFile(folder.Path()).FileName(), folder.File("settings.ini"));
-    EXPECT_EQ(OpenSettingsFile(folder.Path(), "other.ini").FileName(), folder.File("other.ini"));
-    CloseSettingsFile();
-    CloseSettingsFile();
-}

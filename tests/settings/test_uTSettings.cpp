@@ -72,3 +72,54 @@ TEST(KelaniSettings, SaveIntoMissingFolderThrows) {
     TKelaniSettings settings(folder.File("gone"));
     EXPECT_THROW(settings.Save(), EIniFileException);
 }
+
+TEST(KelaniSettings, LanguageIsEmptyUntilChosenAndKeepsTheOtherKeys) {
+    test::TempFolder folder;
+    TKelaniSettings settings(folder.Path());
+    EXPECT_EQ(settings.Language(), "");
+    settings.Sound = true;
+    settings.Save();
+    settings.SaveLanguage("english");
+    EXPECT_EQ(settings.Language(), "english");
+    const TIniFile ini(folder.File("settings.ini"));
+    EXPECT_EQ(ini.ReadString("settings", "language", ""), "english");
+    EXPECT_EQ(ini.ReadString("settings", "sound", ""), "1");
+    EXPECT_THROW(TKelaniSettings(folder.File("gone")).SaveLanguage("german"), EIniFileException);
+}
+
+TEST(KelaniSettings, NewGameChoicesFallBackKeyByKeyAndRoundTrip) {
+    test::TempFolder folder;
+    std::ofstream(folder.File("settings.ini"), std::ios::binary)
+        << "[NewGame]\nmode=2\nname1=Anna\nusehead=0\n";
+    TKelaniSettings settings(folder.Path());
+    TNewGameChoices defaults;
+    defaults.Name1 = "Spieler1";
+    defaults.Name2 = "Spieler2";
+    TNewGameChoices c = settings.NewGameChoices(defaults);
+    EXPECT_EQ(c.Mode, 2);
+    EXPECT_EQ(c.Name1, "Anna");
+    EXPECT_FALSE(c.UseHead);
+    EXPECT_EQ(c.Name2, "Spieler2");
+    EXPECT_EQ(c.Variant, 3);
+    EXPECT_EQ(c.Stones, 4);
+
+    c = {1, 0, 5, 6, true, "B\xE4r", "Zoe", "b@x.de", "", 3, 7};
+    settings.SaveNewGameChoices(c);
+    const TNewGameChoices back = settings.NewGameChoices({});
+    EXPECT_EQ(back.Difficulty, 1);
+    EXPECT_EQ(back.Variant, 5);
+    EXPECT_EQ(back.Stones, 6);
+    EXPECT_EQ(back.Name1, "B\xE4r");
+    EXPECT_EQ(back.Mail1, "b@x.de");
+    EXPECT_EQ(back.Land2, 7);
+    EXPECT_EQ(TIniFile(folder.File("settings.ini")).ReadString("newgame", "variant", ""), "5");
+}
+
+TEST(KelaniSettings, WorldwideKeysReplaceOnlyWhatIsStored) {
+    test::TempFolder folder;
+    std::ofstream(folder.File("settings.ini"), std::ios::binary) << "[Worldwide]\nServer=127.0.0.1:8080\n";
+    std::string server = "default.example", viewUrl = "http://default.example/";
+    TKelaniSettings(folder.Path()).ReadWorldwide(server, viewUrl);
+    EXPECT_EQ(server, "127.0.0.1:8080");
+    EXPECT_EQ(viewUrl, "http://default.example/");
+}
