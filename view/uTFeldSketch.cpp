@@ -37,10 +37,10 @@ void DrawFeldSketch(TCanvas& canvas, const TFeld& feld, int x, int y, int ringIn
     canvas.Font.Size = 8;
     canvas.Brush.Style = TBrushStyle::Clear;
     canvas.Pen.Width = 2;
-    if (feld.IsPlayingPit(ringIndex)) {
+    if (IsPlayingPit(ringIndex)) {
         const int left = x + kCell * SketchColumn(ringIndex);
         const int top = y + kLine * SketchRow(ringIndex);
-        canvas.Pen.Color = SpielerFarbe(feld.PitOwner(ringIndex));
+        canvas.Pen.Color = SpielerFarbe(PitOwner(ringIndex));
         canvas.Ellipse(RectLTRB(left + 1, top - 3, left + 21, top + 17));
     }
     for (int column = 1; column <= 6; ++column) {
