@@ -23,9 +23,10 @@ public:
     std::function<void(const QString& errorStr, int errorCode)> OnError;
     int TimeoutMs = 30000;
 
-    // POSTs the Items as "application/x-www-form-urlencoded" to http://Server + Action with the
-    // agent name "TWebPost". True when the request was answered without an HTTP or network
-    // error and the answer was read; the answer is kept in Response.
+    // POSTs the Items as "application/x-www-form-urlencoded" to Server + Action (http:// unless
+    // Server names https://, whose certificate must then verify) with the agent name "TWebPost".
+    // True when the request was answered without an HTTP or network error and the answer was
+    // read; the answer is kept in Response. A 4xx answer sets Refused.
     bool Post() override;
     QByteArray Response;
 

@@ -1,16 +1,22 @@
 #include "app/lngDialogs.h"
 
 #include "app/MultiLanguage.h"
+#include "components/uFormat.h"
 #include "components/uPlatform.h"
+#include "components/uShellOpen.h"
 #include "settings/uLngScript.h"
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTranslator>
 #include <array>
 #include <bit>
 #include <deque>
@@ -83,6 +89,19 @@ const TStrings& MessageLines() {
     return lines;
 }
 
+// Qt's own dialogs (file open and save, print) and their buttons follow the dialog language;
+// English is Qt's own. Without the translations installed they stay English.
+void SwitchToolkitLanguage(const QString& language) {
+    static QPointer<QTranslator> german;
+    if (!QCoreApplication::instance()) return;
+    if (!german) {
+        german = new QTranslator(QCoreApplication::instance());
+        (void)german->load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+    }
+    QCoreApplication::removeTranslator(german);
+    if (language == QLatin1String("german")) QCoreApplication::installTranslator(german);
+}
+
 QString Lookup(const TStrings& section, const char* key) {
     return FromCp1252(ScriptString(section, key)).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
@@ -99,6 +118,12 @@ bool LoadTexts() {
     for (size_t i = 0; i < kTypes.size(); ++i) gTexts.Captions[i] = Lookup(section, kTypes[i].Key);
     for (size_t i = 0; i < kButtons.size(); ++i) gTexts.Buttons[i] = Lookup(section, kButtons[i].Key);
     return true;
+}
+
+// A message of the script in the dialog language, in English without one.
+QString MessageText(const char* key) {
+    const QString language = gDialogLanguage.isEmpty() ? QStringLiteral("english") : gDialogLanguage;
+    return Lookup(ExtractScriptSection(MessageLines(), ToCp1252(language)), key);
 }
 
 QString Caption(TMsgDlgType type, bool translated) {
@@ -271,6 +296,7 @@ std::unique_ptr<QDialog> BuildForm(const QString& text, TMsgDlgType type, TMsgDl
 
 void SetDialogLanguage(const QString& language) {
     gDialogLanguage = language;
+    SwitchToolkitLanguage(language);
 }
 
 QString DialogLanguage() {
@@ -294,6 +320,13 @@ int LngMessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons)
 
 void LngErrorDlg(const std::exception& error) {
     LngMessageDlg(ErrorText(error.what()), mtError, mbOK);
+}
+
+bool LngShellOpen(const QUrl& url) {
+    if (ShellOpen(url)) return true;
+    const QString shown = url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString();
+    LngMessageDlg(FormatText(MessageText("msgnoopen"), {shown}), mtWarning, mbOK);
+    return false;
 }
 
 void EnableMessageSeam() {

@@ -9,6 +9,7 @@
 #include <vector>
 
 class QDialog;
+class QUrl;
 
 namespace kelani {
 
@@ -56,6 +57,10 @@ QString DialogLanguage();
 int LngMessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons);
 // The error box for a caught exception.
 void LngErrorDlg(const std::exception& error);
+
+// Opens a file or address in the user's own program (ShellOpen); when none could, a translated
+// warning names it. False when it was not opened.
+bool LngShellOpen(const QUrl& url);
 
 // The translated box, laid out and not shown (nullptr when the dialog language has no texts):
 // icon per type, text word-wrapped to at most half the screen width, buttons in the fixed order

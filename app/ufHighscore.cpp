@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace kelani {
@@ -196,7 +197,7 @@ void TfHighscore::bbnetHighscoreClick() {
     } catch (const std::exception& error) {
         LngErrorDlg(error);
     }
-    if (sent) ShellOpen(QUrl(QString::fromStdString(table.ViewURL)));
+    if (sent) LngShellOpen(QUrl(QString::fromStdString(table.ViewURL)));
     EnableControls(true);
     bbnetHighscore->setEnabled(!empty_);
     bbPrint->setEnabled(!empty_);

@@ -21,16 +21,53 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <memory>
+
 namespace kelani {
 namespace {
 
 constexpr int kMaxNameLength = 10;
+// The longest address mail systems deliver to; the highscore server takes at least as much.
+constexpr int kMaxMailLength = 254;
 constexpr int kMinNameLength = 3;
 constexpr int kVariant5Index = 1;
 
 // A stored index outside the list falls back to the first entry.
 void SelectStored(QComboBox* box, int index) {
     box->setCurrentIndex(index >= 0 && index < box->count() ? index : 0);
+}
+
+// Of the part of `after` that replaced part of `before`, only what a name may hold stays; the
+// unchanged head and tail are kept as they were (a stored "Spieler1" keeps its digit). `cursor`
+// ends behind the kept insertion.
+QString KeepNameChars(const QString& before, const QString& after, int& cursor) {
+    qsizetype head = 0, tail = 0;
+    while (head < before.size() && head < after.size() && before[head] == after[head]) ++head;
+    while (tail < before.size() - head && tail < after.size() - head &&
+           before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
+        ++tail;
+    QString kept;
+    for (QChar c : after.mid(head, after.size() - head - tail))
+        if (c.isPrint() && NameCharAllowed(c)) kept += c;
+    cursor = int(head + kept.size());
+    return after.left(head) + kept + after.right(tail);
+}
+
+// Pasted, dropped and input-method text reaches the field without key presses: it passes the
+// same filter as typed characters once the field has taken it.
+void FilterNameEdits(QLineEdit* field) {
+    auto before = std::make_shared<QString>(field->text());
+    // A change made by the player is announced before the change of text, so `before` still
+    // holds the text the change started from.
+    QObject::connect(field, &QLineEdit::textEdited, field, [field, before](const QString& after) {
+        int cursor = 0;
+        const QString kept = KeepNameChars(*before, after, cursor);
+        if (kept == after) return;
+        field->setText(kept);
+        field->setCursorPosition(cursor);
+    });
+    // After a correction the field still announces the uncorrected change: read the field itself.
+    QObject::connect(field, &QLineEdit::textChanged, field, [field, before] { *before = field->text(); });
 }
 
 } // namespace
@@ -116,16 +153,19 @@ void TfNewGame::BuildPlayers(QWidget* box) {
     grid->addWidget(Named(new QLabel(QStringLiteral("Name"), box), "lName"), 0, 0);
     grid->addWidget(Named(new QLabel(QStringLiteral("eMail"), box), "lmail"), 0, 1);
     grid->addWidget(Named(new QLabel(QStringLiteral("Land"), box), "lLand"), 0, 2);
+    // Created row by row: the tab key follows the order of creation, as the rows are read.
     eSp1 = Named(new QLineEdit(box), "eSp1");
-    eSp2 = Named(new QLineEdit(box), "eSp2");
     eMail1 = Named(new QLineEdit(box), "eMail1");
-    eMail2 = Named(new QLineEdit(box), "eMail2");
     cbLand1 = Named(new QComboBox(box), "cbLand1");
+    eSp2 = Named(new QLineEdit(box), "eSp2");
+    eMail2 = Named(new QLineEdit(box), "eMail2");
     cbLand2 = Named(new QComboBox(box), "cbLand2");
     for (QLineEdit* name : {eSp1, eSp2}) {
         name->setMaxLength(kMaxNameLength);
         name->installEventFilter(this);
+        FilterNameEdits(name);
     }
+    for (QLineEdit* mail : {eMail1, eMail2}) mail->setMaxLength(kMaxMailLength);
     grid->addWidget(eSp1, 1, 0);
     grid->addWidget(eMail1, 1, 1);
     grid->addWidget(cbLand1, 1, 2);

@@ -16,7 +16,6 @@
 #include "components/uPaintBox.h"
 #include "components/uPlatform.h"
 #include "components/uRadioGroup.h"
-#include "components/uShellOpen.h"
 #include "components/uSplash.h"
 #include "game/uRandom.h"
 #include "records/uTHistory.h"
@@ -29,7 +28,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -78,6 +76,7 @@ TfSpielfeld::TfSpielfeld(QWidget* parent) : QMainWindow(parent) {
     sdSaveGame->DefaultExt = QStringLiteral("kel");
     SplashScreen = new TSplashScreen(this);
     id = new TInfoDialogTarvik(this);
+    id->OnOpenLink = [](const QUrl& url) { LngShellOpen(url); };
 
     tZeit = new QTimer(this);
     tZeit->setObjectName(QStringLiteral("tZeit"));
@@ -98,7 +97,9 @@ TfSpielfeld::TfSpielfeld(QWidget* parent) : QMainWindow(parent) {
     if (language.empty()) language = "german";
     lng->SetLanguage(FromCp1252(language));
     Spielfeld = std::make_unique<TSpielfeld>(*lng);
-    Spielfeld->OnChanged = [this] { pbSpielfeld->update(); };
+    // Every finished layer paint brings the board to the screen; Qt gathers the updates into one
+    // repaint per pass of the event loop.
+    Spielfeld->Layers->SetOnPainted([this](TBitmapLayer*) { pbSpielfeld->update(); });
     (language == "english" ? miEnglish : miGerman)->setChecked(true);
     Spielfeld->ShowLanguagePictures();
 
@@ -149,52 +150,55 @@ QAction* TfSpielfeld::AddRadioItem(QMenu* menu, QActionGroup* group, const char*
 }
 
 void TfSpielfeld::BuildMenu() {
-    QMenu* spiel = AddMenu("miSpiel", QStringLiteral("Spiel"));
-    aNewGame = AddAction(spiel, "aNewGame", QStringLiteral("neues Spiel"), &TfSpielfeld::aNewGameExecute);
-    aLoadGame = AddAction(spiel, "aLoadGame", QStringLiteral("Spiel laden"), &TfSpielfeld::aLoadGameExecute);
+    QMenu* spiel = AddMenu("miSpiel", QStringLiteral("&Spiel"));
+    aNewGame = AddAction(spiel, "aNewGame", QStringLiteral("&neues Spiel"), &TfSpielfeld::aNewGameExecute);
+    aLoadGame = AddAction(spiel, "aLoadGame", QStringLiteral("Spiel &laden"), &TfSpielfeld::aLoadGameExecute);
     aSaveGame =
-        AddAction(spiel, "aSaveGame", QStringLiteral("Spiel speichern"), &TfSpielfeld::aSaveGameExecute);
+        AddAction(spiel, "aSaveGame", QStringLiteral("Spiel &speichern"), &TfSpielfeld::aSaveGameExecute);
     spiel->addSeparator();
-    aHighscore = AddAction(spiel, "aHighscore", QStringLiteral("Highscore"), &TfSpielfeld::aHighscoreExecute);
+    aHighscore =
+        AddAction(spiel, "aHighscore", QStringLiteral("&Highscore"), &TfSpielfeld::aHighscoreExecute);
     aGameHistory =
-        AddAction(spiel, "aGameHistory", QStringLiteral("Zughistorie"), &TfSpielfeld::aGameHistoryExecute);
+        AddAction(spiel, "aGameHistory", QStringLiteral("&Zughistorie"), &TfSpielfeld::aGameHistoryExecute);
     spiel->addSeparator();
-    aEnd = spiel->addAction(QStringLiteral("Beenden"), this, &QWidget::close);
+    aEnd = spiel->addAction(QStringLiteral("&Beenden"), this, &QWidget::close);
     aEnd->setObjectName(QStringLiteral("aEnd"));
 
-    QMenu* options = AddMenu("miOptions", QStringLiteral("Optionen"));
-    aSound = AddAction(options, "aSound", QStringLiteral("Soundeffekte"), &TfSpielfeld::aSoundExecute);
+    QMenu* options = AddMenu("miOptions", QStringLiteral("&Optionen"));
+    aSound = AddAction(options, "aSound", QStringLiteral("&Soundeffekte"), &TfSpielfeld::aSoundExecute);
     aSound->setCheckable(true);
     options->addSeparator();
     auto* animation = new QActionGroup(this);
-    miHandanimation = AddRadioItem(options, animation, "miHandanimation", QStringLiteral("Handanimation"));
-    miSteinAnimation = AddRadioItem(options, animation, "miSteinAnimation", QStringLiteral("Steinanimation"));
-    minoAnimation = AddRadioItem(options, animation, "minoAnimation", QStringLiteral("keine Animation"));
+    miHandanimation = AddRadioItem(options, animation, "miHandanimation", QStringLiteral("&Handanimation"));
+    miSteinAnimation =
+        AddRadioItem(options, animation, "miSteinAnimation", QStringLiteral("S&teinanimation"));
+    minoAnimation = AddRadioItem(options, animation, "minoAnimation", QStringLiteral("&keine Animation"));
     connect(animation, &QActionGroup::triggered, this, &TfSpielfeld::miAnimationClick);
     options->addSeparator();
     auto* languages = new QActionGroup(this);
-    miGerman = AddRadioItem(options, languages, "miGerman", QStringLiteral("Deutsch"));
-    miEnglish = AddRadioItem(options, languages, "miEnglish", QStringLiteral("English"));
+    miGerman = AddRadioItem(options, languages, "miGerman", QStringLiteral("&Deutsch"));
+    miEnglish = AddRadioItem(options, languages, "miEnglish", QStringLiteral("&English"));
     connect(languages, &QActionGroup::triggered, this, &TfSpielfeld::miGermanClick);
 
-    QMenu* internet = AddMenu("miInternet", QStringLiteral("Internet"));
-    aUpdate = internet->addAction(QStringLiteral("Update"), this, [this] { OpenAddress(maker::kDownload); });
+    QMenu* internet = AddMenu("miInternet", QStringLiteral("&Internet"));
+    aUpdate = internet->addAction(QStringLiteral("&Update"), this, [this] { OpenAddress(maker::kDownload); });
     aUpdate->setObjectName(QStringLiteral("aUpdate"));
-    aEmail = internet->addAction(QStringLiteral("E-Mail"), this, [this] {
+    aEmail = internet->addAction(QStringLiteral("&E-Mail"), this, [this] {
         OpenAddress(QByteArray("mailto:").append(maker::kEMail).constData());
     });
     aEmail->setObjectName(QStringLiteral("aEmail"));
     aHomepage =
-        internet->addAction(QStringLiteral("Homepage"), this, [this] { OpenAddress(maker::kHomepage); });
+        internet->addAction(QStringLiteral("&Homepage"), this, [this] { OpenAddress(maker::kHomepage); });
     aHomepage->setObjectName(QStringLiteral("aHomepage"));
     internet->addSeparator();
-    aSponsor = internet->addAction(QStringLiteral("Sponsor"), this, [this] { OpenAddress(maker::kSponsor); });
+    aSponsor =
+        internet->addAction(QStringLiteral("&Sponsor"), this, [this] { OpenAddress(maker::kSponsor); });
     aSponsor->setObjectName(QStringLiteral("aSponsor"));
 
-    QMenu* help = AddMenu("miHelp", QStringLiteral("Hilfe"));
-    aContent = AddAction(help, "aContent", QStringLiteral("Inhalt"), &TfSpielfeld::aContentExecute);
+    QMenu* help = AddMenu("miHelp", QStringLiteral("&Hilfe"));
+    aContent = AddAction(help, "aContent", QStringLiteral("&Inhalt"), &TfSpielfeld::aContentExecute);
     aContent->setShortcut(QKeySequence(Qt::Key_F1));
-    aAbout = AddAction(help, "aAbout", QStringLiteral("\u00DCber"), &TfSpielfeld::aAboutExecute);
+    aAbout = AddAction(help, "aAbout", QStringLiteral("\u00DC&ber"), &TfSpielfeld::aAboutExecute);
     // Menu shortcuts must work while a dialog of ours is not open and the window has focus.
     addActions(menuBar()->actions());
 }
@@ -311,10 +315,13 @@ void TfSpielfeld::PlayPit(int pit) {
     SetScreenCursor(Qt::WaitCursor);
     setEnabled(false);
     Spielfeld->PlayMove(pit);
-    const bool over = Spielfeld->Feld.IsGameOver();
-    if (over) aHighscore->trigger();
+    // Closed during the move: the window is gone and nothing more is shown.
+    if (Spielfeld->Abandoned()) return;
+    // Enabled before the highscore table opens: a window's dialogs share its disabled state.
     setEnabled(true);
     SetScreenCursor(Qt::ArrowCursor);
+    const bool over = Spielfeld->Feld.IsGameOver();
+    if (over) aHighscore->trigger();
     ResumeClock();
     if (!over && Spielfeld->Feld.HasNoLegalMove()) {
         PlaySkip();
@@ -359,7 +366,7 @@ void TfSpielfeld::tKITimer() {
 }
 
 void TfSpielfeld::UpdateActions() {
-    const bool enabled = Spielfeld->GameRunning || Spielfeld->History->Count() > 0;
+    const bool enabled = Spielfeld->GameOnBoard();
     aSaveGame->setEnabled(enabled);
     aGameHistory->setEnabled(enabled);
 }
@@ -453,7 +460,6 @@ int BetterRank(int rank1, int rank2) {
 } // namespace
 
 void TfSpielfeld::aHighscoreExecute() {
-    PauseClock();
     {
         TfHighscore dialog(this, lng->Language());
         dialog.ShowGame(Spielfeld->Feld.Variante() - 4, BetterRank(Spielfeld->Rank1, Spielfeld->Rank2));
@@ -462,11 +468,9 @@ void TfSpielfeld::aHighscoreExecute() {
     // The ranks are marked once: opening the table again shows it plain.
     Spielfeld->Rank1 = -1;
     Spielfeld->Rank2 = -1;
-    ResumeClock();
 }
 
 void TfSpielfeld::aGameHistoryExecute() {
-    PauseClock();
     try {
         TfHistory dialog(this, lng->Language());
         const THistory& history = *Spielfeld->History;
@@ -476,17 +480,10 @@ void TfSpielfeld::aGameHistoryExecute() {
     } catch (const std::exception& error) {
         LngErrorDlg(error);
     }
-    ResumeClock();
 }
 
 void TfSpielfeld::OpenWithShell(const QUrl& url) {
-    PauseClock();
-    if (!ShellOpen(url)) {
-        const QString shown =
-            url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString();
-        LngMessageDlg(FormatText(Text("msgnoopen"), {shown}), mtWarning, mbOK);
-    }
-    ResumeClock();
+    LngShellOpen(url);
 }
 
 void TfSpielfeld::aContentExecute() {
@@ -499,9 +496,7 @@ void TfSpielfeld::OpenAddress(const char* address) {
 }
 
 void TfSpielfeld::aAboutExecute() {
-    PauseClock();
     id->Execute();
-    ResumeClock();
 }
 
 // ---- Options and language ----
@@ -542,12 +537,31 @@ void TfSpielfeld::lngTranslate() {
 // ---- Keys and closing ----
 
 bool TfSpielfeld::eventFilter(QObject* watched, QEvent* event) {
+    // A box open during the move (the quit question) keeps Esc for itself.
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
-        Spielfeld && Spielfeld->Busy) {
+        Spielfeld && Spielfeld->Busy && !QApplication::activeModalWidget()) {
         Spielfeld->SkipAnimation = true;
         return true;
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+bool TfSpielfeld::event(QEvent* event) {
+    if (event->type() == QEvent::WindowBlocked) HoldForDialog();
+    if (event->type() == QEvent::WindowUnblocked) ResumeAfterDialog();
+    return QMainWindow::event(event);
+}
+
+void TfSpielfeld::HoldForDialog() {
+    PauseClock();
+    tKI->stop();
+}
+
+void TfSpielfeld::ResumeAfterDialog() {
+    // A box opened during a move (the quit question) leaves the rest to the move itself.
+    if (!Spielfeld || Spielfeld->Busy) return;
+    ResumeClock();
+    ArmComputer();
 }
 
 void TfSpielfeld::closeEvent(QCloseEvent* event) {
@@ -555,12 +569,16 @@ void TfSpielfeld::closeEvent(QCloseEvent* event) {
     tKI->stop();
     const bool quit = LngMessageDlg(Text("msgquit"), mtConfirmation, mbYesNo) == mrYes;
     if (isVisible()) Spielfeld->Settings.Maximized = isMaximized();
-    if (quit) {
-        event->accept();
+    if (!quit) {
+        event->ignore();
+        if (computerArmed) tKI->start();
         return;
     }
-    event->ignore();
-    if (computerArmed) tKI->start();
+    event->accept();
+    tKI->stop();
+    tZeit->stop();
+    // Closed during a move: it must not play on unseen once the window is gone.
+    if (Spielfeld->Busy) Spielfeld->Abandon();
 }
 
 } // namespace kelani

@@ -62,6 +62,9 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // A modal window over ours (any dialog or box) holds the game: the clock and the computer
+    // stand still until it closes, so no move starts and no game ends beneath it.
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -73,6 +76,8 @@ private:
     void PaintBoard(QPainter& painter);
     void CentreBoard();
     void AfterGameEnd();
+    void HoldForDialog();
+    void ResumeAfterDialog();
     bool PlayerToMoveIsHuman() const;
     void SetScreenCursor(Qt::CursorShape shape);
     QString Text(const char* key) const;

@@ -14,14 +14,24 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace kelani {
+namespace {
+
+// The result message is never drawn smaller than this (pixels); below it, it would not be read.
+constexpr int kMinMessagePixels = 9;
+
+} // namespace
+
 TfStreichholz::TfStreichholz(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TfStreichholz"));
     setWindowTitle(QStringLiteral("KELANI (R) Freeware Nr. 2"));
 
     const TDialogHeader header = MakeDialogHeader(this, QStringLiteral(":/pictures/header_lot.png"),
                                                   QStringLiteral("Welcher Spieler f\u00E4ngt an?"));
-    header.Panel->setFixedHeight(80);
+    // The description names both players: with the longest names it needs a fourth line.
+    header.Panel->setMinimumHeight(80);
     lDesc = header.Text;
 
     covered_.load(QStringLiteral(":/pictures/lot_hidden.png"));
@@ -45,7 +55,6 @@ TfStreichholz::TfStreichholz(QWidget* parent) : QDialog(parent) {
     layout->addWidget(iStreichholz, 0, Qt::AlignHCenter);
     layout->addStretch();
     layout->addLayout(buttons);
-    setFixedSize(QSize(403, 431).expandedTo(sizeHint()));
 
     lng = new TMultiLanguage(this);
     lng->setObjectName(QStringLiteral("lng"));
@@ -68,13 +77,20 @@ void TfStreichholz::DrawMessage(QImage& picture, const QString& winner) {
         picture.fill(QColor(90, 60, 40));
     }
     QPainter painter(&picture);
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPixelSize(16); // 12 points on the 96 dpi screen the pictures are made for
-    font.setBold(true);
-    painter.setFont(font);
-    painter.setPen(Qt::white);
     const QString text = FormatText(lng->GetString(QStringLiteral("msgfirstmove")), {winner});
-    painter.drawText(QRect(10, 5, picture.width() - 20, 45), Qt::AlignHCenter | Qt::TextWordWrap, text);
+    const QRect area(10, 5, picture.width() - 20, 45);
+    constexpr int flags = Qt::AlignHCenter | Qt::TextWordWrap;
+    QFont font(QStringLiteral("Tahoma"));
+    font.setBold(true);
+    // 12 points on the 96 dpi screen the pictures are made for; a long name makes the German
+    // message wrap to three lines, so the font shrinks until the whole message fits the dark top.
+    for (int size = 16; size >= kMinMessagePixels; --size) {
+        font.setPixelSize(size);
+        painter.setFont(font);
+        if (painter.boundingRect(area, flags, text).height() <= area.height()) break;
+    }
+    painter.setPen(Qt::white);
+    painter.drawText(area, flags, text);
 }
 
 void TfStreichholz::bRightClick() {
@@ -92,6 +108,13 @@ void TfStreichholz::bRightClick() {
     WaitFor(kResultPause);
     DrawDone = true;
     accept();
+}
+
+void TfStreichholz::showEvent(QShowEvent* event) {
+    // The caller fills in the names after construction: the header grows to the lines they need.
+    const int width = std::max(403, sizeHint().width());
+    setFixedSize(width, std::max(431, layout()->heightForWidth(width)));
+    QDialog::showEvent(event);
 }
 
 void TfStreichholz::done(int result) {

@@ -38,6 +38,9 @@ public:
 
     void done(int result) override;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     QImage LoadMatchstick(bool longOne);
     void DrawMessage(QImage& picture, const QString& winner);

@@ -1,5 +1,7 @@
 #include "components/uAboutBox.h"
 
+#include "components/uShellOpen.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPixmap>
@@ -23,7 +25,13 @@ TInfoDialogTarvik::TInfoDialogTarvik(QWidget* parent) : QDialog(parent) {
     lVersion_ = MakeLabel(this, QStringLiteral("lVersion"));
     lMaker_ = MakeLabel(this, QStringLiteral("lMaker"));
     lAddresses_ = MakeLabel(this, QStringLiteral("lAddresses"));
-    lAddresses_->setOpenExternalLinks(true);
+    connect(lAddresses_, &QLabel::linkActivated, this, [this](const QString& link) {
+        const QUrl url(link);
+        if (OnOpenLink)
+            OnOpenLink(url);
+        else
+            ShellOpen(url);
+    });
     lAddresses_->setTextFormat(Qt::RichText);
     QFont big = lProduct_->font();
     big.setPointSize(big.pointSize() + 8);

@@ -2,6 +2,9 @@
 // The about dialog: product name, version, maker and the maker's addresses, in German or English
 // (the window's language script switches it through its "language" property).
 #include <QDialog>
+#include <QUrl>
+
+#include <functional>
 
 class QLabel;
 class QPushButton;
@@ -30,6 +33,10 @@ public:
     QString EMail = QString::fromLatin1(maker::kEMail);
     QString Shop = QString::fromLatin1(maker::kShop);
     QString Homepage = QString::fromLatin1(maker::kHomepage);
+
+    // Opens an address the player clicked; without it the shell opens it and a failure goes
+    // unreported, so the owning window sets it to its own report.
+    std::function<void(const QUrl&)> OnOpenLink;
 
     QString Language() const { return language_; }
     // "german" or "english"; anything else counts as German.

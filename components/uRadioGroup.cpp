@@ -18,12 +18,18 @@ TRadioGroup::TRadioGroup(const QString& name, QWidget* parent)
 
 void TRadioGroup::SetItems(const QStringList& items) {
     items_ = items;
-    const QList<QAbstractButton*> old = buttons_->buttons();
-    for (QAbstractButton* button : old) {
+    // Buttons that stay are only recaptioned: a new button would move to the end of the dialog's
+    // tab order, so a translated dialog would reach its groups last.
+    for (qsizetype i = buttons_->buttons().size(); i > items.size(); --i) {
+        QAbstractButton* button = buttons_->button(int(i - 1));
         buttons_->removeButton(button);
         delete button;
     }
     for (int i = 0; i < items.size(); ++i) {
+        if (QAbstractButton* button = buttons_->button(i)) {
+            button->setText(items[i]);
+            continue;
+        }
         auto* button = new QRadioButton(items[i], this);
         button->setObjectName(objectName() + QString::number(i));
         buttons_->addButton(button, i);

@@ -7,6 +7,7 @@ namespace kelani {
 namespace {
 
 bool gRecording = false;
+bool gOpens = true;
 
 QList<QUrl>& Opened() {
     static QList<QUrl> opened;
@@ -20,13 +21,14 @@ bool ShellOpen(const QUrl& url) {
     if (url.isLocalFile() && !QFileInfo::exists(url.toLocalFile())) return false;
     if (gRecording) {
         Opened().append(url);
-        return true;
+        return gOpens;
     }
     return QDesktopServices::openUrl(url);
 }
 
-void RecordShellOpens(bool recording) {
+void RecordShellOpens(bool recording, bool opens) {
     gRecording = recording;
+    gOpens = opens;
     Opened().clear();
 }
 

@@ -10,8 +10,9 @@ namespace kelani {
 // file or when no program could.
 bool ShellOpen(const QUrl& url);
 
-// Test seam: while recording, ShellOpen only notes the address and reports success.
-void RecordShellOpens(bool recording);
+// Test seam: while recording, ShellOpen only notes the address and reports whether a program
+// could have opened it (`opens`: false plays a desktop without a browser).
+void RecordShellOpens(bool recording, bool opens = true);
 const QList<QUrl>& ShellOpened();
 
 } // namespace kelani

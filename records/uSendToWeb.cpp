@@ -13,7 +13,7 @@ int SendToWeb(const TCustomINetHighscore& table, TCustomWebPost& post) {
             texts.emplace_back(shape.Items(k).Name(), table.GetText(shape.Items(k).Name(), i));
         post.Items =
             HighscoreFormItems(texts, table.GameName, table.GameIndex, table.CheckModulus, table.CheckBase);
-        if (!post.Post()) return -1;
+        if (!post.Post() && !post.Refused) return -1;
     }
     return 0;
 }

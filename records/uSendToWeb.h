@@ -6,8 +6,9 @@
 namespace kelani {
 
 // Sends every entry of `table` that passes its OnFilter, rank 1 first, to the table's Server and
-// Action. Returns 0 when all were sent (also when none qualified), -1 at the first failure; the
-// remaining entries are then not sent.
+// Action. An entry the server refuses (reported by the post) does not stop the others. Returns 0
+// when all were sent or refused (also when none qualified), -1 when the server could not be
+// reached or failed; the remaining entries are then not sent.
 int SendToWeb(const TCustomINetHighscore& table, TCustomWebPost& post);
 
 } // namespace kelani

@@ -13,7 +13,8 @@ struct TWebPostItem {
 };
 using TWebPostItems = std::vector<TWebPostItem>;
 
-// A form post: the fields in order, sent to Server (host, or "host:port") at path Action.
+// A form post: the fields in order, sent to Server ("host[:port]", "http://..." or
+// "https://...") at path Action.
 class TCustomWebPost {
 public:
     virtual ~TCustomWebPost() = default;
@@ -22,6 +23,9 @@ public:
     TWebPostItems Items;
     // True when the request was sent and its response read; false after reporting the error.
     virtual bool Post() = 0;
+    // After a failed Post: true when the server answered and refused this one form (HTTP 4xx),
+    // false when it could not be reached or failed itself.
+    bool Refused = false;
 };
 
 // The request body: "name=value" pairs joined by "&", blanks in values as "+", names as they are.

@@ -2,35 +2,77 @@
 
 #include <httplib.h>
 
+#include <cstdlib>
+
+#include <cstdlib>
+
 namespace kelani::server {
 namespace {
 
-void Refuse(httplib::Response& res, const std::string& reason) {
-    res.status = 400;
-    res.set_content(reason + "\n", "text/plain; charset=utf-8");
+void Answer(httplib::Response& res, int status, const std::string& text) {
+    res.status = status;
+    res.set_content(text + "\n", "text/plain; charset=utf-8");
 }
 
-void HandlePost(const httplib::Request& req, httplib::Response& res, HighscoreStore& store,
-                const ServerConfig& config) {
-    auto parsed = ParseSubmission(req.body, config.check);
-    if (const auto* refusal = std::get_if<Refusal>(&parsed)) return Refuse(res, refusal->reason);
-    const bool added = store.Add(std::get<Submission>(parsed));
-    res.set_content(added ? "stored\n" : "known\n", "text/plain; charset=utf-8");
+bool Loopback(const std::string& address) {
+    return address.rfind("127.", 0) == 0 || address == "::1" || address.rfind("::ffff:127.", 0) == 0;
+}
+
+std::string ClientAddress(const httplib::Request& req, const ServerConfig& config) {
+    if (config.behindProxy && Loopback(req.remote_addr) && req.has_header("X-Real-IP"))
+        return req.get_header_value("X-Real-IP");
+    return req.remote_addr;
+}
+
+void HandlePost(const httplib::Request& req, const std::string& body, httplib::Response& res,
+                HighscoreStore& store, const ServerConfig& config) {
+    auto parsed = ParseSubmission(body, config.check);
+    if (const auto* refusal = std::get_if<Refusal>(&parsed))
+        return Answer(res, refusal->status, refusal->reason);
+    switch (store.Add(std::get<Submission>(parsed), ClientAddress(req, config))) {
+    case AddOutcome::Stored:
+        return Answer(res, 200, "stored");
+    case AddOutcome::Known:
+        return Answer(res, 200, "known");
+    case AddOutcome::Outranked:
+        return Answer(res, 200, "not kept: the player's better entries fill his places");
+    case AddOutcome::Banned:
+        return Answer(res, 403, "banned");
+    }
+}
+
+// Reads the body through a content reader: cpp-httplib refuses ordinary form bodies over 8 KiB,
+// and the game's longest names need far more. False when the form is larger than any the game
+// sends (over the payload limit the reader skips the body and reports success with nothing read).
+bool ReadForm(const httplib::Request& req, const httplib::ContentReader& reader, std::string& body) {
+    if (std::strtoull(req.get_header_value("Content-Length").c_str(), nullptr, 10) > kMaxBody) return false;
+    const bool whole = reader([&body](const char* data, size_t length) {
+        body.append(data, length);
+        return body.size() <= kMaxBody;
+    });
+    return whole && body.size() <= kMaxBody;
 }
 
 void HandleJson(const httplib::Request& req, httplib::Response& res, const HighscoreStore& store,
                 const ServerConfig& config) {
     const std::string variant = req.get_param_value("variant");
-    if (variant != "4" && variant != "5" && variant != "6") return Refuse(res, "variant must be 4, 5 or 6");
-    res.set_content(RenderJson(store, config.countries, variant[0] - '0'), "application/json");
+    if (!variant.empty() && variant != "4" && variant != "5" && variant != "6")
+        return Answer(res, 400, "variant must be 4, 5 or 6");
+    res.set_content(RenderJson(store, config.countries, variant.empty() ? 0 : variant[0] - '0'),
+                    "application/json");
 }
 
 } // namespace
 
 void RegisterRoutes(httplib::Server& http, HighscoreStore& store, const ServerConfig& config) {
     http.Post("/software/highscore.add.php4",
-              [&store, &config](const httplib::Request& req, httplib::Response& res) {
-                  HandlePost(req, res, store, config);
+              [&store, &config](const httplib::Request& req, httplib::Response& res,
+                                const httplib::ContentReader& reader) {
+                  std::string body;
+                  if (ReadForm(req, reader, body))
+                      HandlePost(req, body, res, store, config);
+                  else
+                      Answer(res, 413, "form too large");
               });
     http.Get("/", [&store, &config](const httplib::Request&, httplib::Response& res) {
         res.set_content(RenderPage(store, config.countries), "text/html; charset=utf-8");
@@ -48,7 +90,7 @@ void RegisterRoutes(httplib::Server& http, HighscoreStore& store, const ServerCo
             res.set_content("server error\n", "text/plain");
         }
     });
-    http.set_payload_max_length(64 * 1024);
+    http.set_payload_max_length(kMaxBody + 1);
     http.set_tcp_nodelay(true); // small answers: no waiting on delayed acknowledgements
 }
 

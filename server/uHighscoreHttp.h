@@ -1,6 +1,6 @@
 #pragma once
 // The HTTP face of the worldwide highscore: the form the game posts, the page the browser shows
-// and the same table as JSON.
+// and the same tables as JSON.
 #include "server/uHighscoreService.h"
 
 namespace httplib {
@@ -12,9 +12,12 @@ namespace kelani::server {
 struct ServerConfig {
     CheckParameters check;
     CountryNames countries;
+    // Behind our nginx front every connection comes from the proxy: the player's address is then
+    // taken from its "X-Real-IP" header (only from a loopback peer).
+    bool behindProxy = false;
 };
 
-// Registers POST /software/highscore.add.php4, GET / and GET /api/highscores?variant=N.
+// Registers POST /software/highscore.add.php4, GET / and GET /api/highscores[?variant=N].
 // The store and the config must outlive the server.
 void RegisterRoutes(httplib::Server& http, HighscoreStore& store, const ServerConfig& config);
 

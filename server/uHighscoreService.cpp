@@ -2,6 +2,7 @@
 
 #include "base/uCodePage.h"
 #include "records/uJwHTMLUtils.h"
+#include "server/uPlausibility.h"
 #include "settings/uLngScript.h"
 
 #include <charconv>
@@ -16,16 +17,20 @@ namespace {
 constexpr const char* kFields[] = {"name", "punkte", "punktegegner", "runden",   "ki",   "zeit",
                                    "land", "email",  "hs_name",      "hs_index", "check"};
 constexpr size_t kFieldCount = std::size(kFields);
-constexpr size_t kMaxBody = 8192;
+constexpr size_t kMaxLandBytes = 40;
 
 struct Field {
     std::string name;
     std::string value; // URL-decoded: still HTML entity text
 };
 
-bool ParseInt(const std::string& text, int lo, int hi, int& out) {
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
-    return ec == std::errc() && end == text.data() + text.size() && !text.empty() && out >= lo && out <= hi;
+// Digits only, as the game prints them: no sign, no blank, no leading zero (unless `padded`).
+bool ParseInt(const std::string& text, int lo, int hi, int& out, bool padded = false) {
+    if (text.empty() || text.size() > 9 || (!padded && text.size() > 1 && text[0] == '0')) return false;
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    std::from_chars(text.data(), text.data() + text.size(), out);
+    return out >= lo && out <= hi;
 }
 
 // "66.67" or "66,67" (the sender's locale decides the separator) → 6667.
@@ -33,23 +38,29 @@ bool ParsePercent(const std::string& text, int& hundredths) {
     const size_t sep = text.find_first_of(".,");
     if (sep == std::string::npos || text.size() - sep != 3) return false;
     int whole = 0, fraction = 0;
-    if (!ParseInt(text.substr(0, sep), 0, 100, whole) || !ParseInt(text.substr(sep + 1), 0, 99, fraction))
+    if (!ParseInt(text.substr(0, sep), 0, 100, whole) ||
+        !ParseInt(text.substr(sep + 1), 0, 99, fraction, true))
         return false;
     hundredths = whole * 100 + fraction;
     return hundredths <= 10000;
 }
 
-// "hh:mm:ss" with at least two digits for the hours.
+// "hh:mm:ss" with at least two digits for the hours ("%2.2d").
 bool ParseTime(const std::string& text, int& seconds) {
     const size_t a = text.find(':');
     const size_t b = text.find(':', a == std::string::npos ? a : a + 1);
     if (a == std::string::npos || b == std::string::npos || b - a != 3 || text.size() - b != 3) return false;
     int h = 0, m = 0, s = 0;
-    if (!ParseInt(text.substr(0, a), 0, 99999, h) || !ParseInt(text.substr(a + 1, 2), 0, 59, m) ||
-        !ParseInt(text.substr(b + 1), 0, 59, s))
+    if (a < 2 || (a > 2 && text[0] == '0') || !ParseInt(text.substr(0, a), 0, 99999, h, true) ||
+        !ParseInt(text.substr(a + 1, 2), 0, 59, m, true) || !ParseInt(text.substr(b + 1), 0, 59, s, true))
         return false;
     seconds = h * 3600 + m * 60 + s;
     return true;
+}
+
+// The bytes Windows-1252 leaves undefined (they would reach the page as control characters).
+bool Undefined1252(unsigned char c) {
+    return c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D;
 }
 
 // A readable text field: decoded to Windows-1252, then to UTF-8; no control characters.
@@ -57,13 +68,13 @@ bool DecodeText(const std::string& entities, size_t minLength, size_t maxLength,
     const std::string bytes = HTMLToText(entities);
     if (bytes.size() < minLength || bytes.size() > maxLength) return false;
     for (unsigned char c : bytes)
-        if (c < 0x20 || c == 0x7F) return false;
+        if (c < 0x20 || c == 0x7F || Undefined1252(c)) return false;
     utf8 = Cp1252ToUtf8(bytes);
     return true;
 }
 
 std::variant<std::vector<Field>, Refusal> SplitForm(const std::string& body) {
-    if (body.size() > kMaxBody) return Refusal{"form too large"};
+    if (body.size() > kMaxBody) return Refusal{"form too large", 413};
     std::vector<Field> fields;
     size_t start = 0;
     while (start <= body.size()) {
@@ -93,19 +104,20 @@ bool CheckMatches(const std::vector<Field>& fields, const CheckParameters& check
 
 std::variant<Submission, Refusal> Validate(const std::vector<Field>& f) {
     Submission s;
-    int ki = 0;
     if (f[8].value != "kelani") return Refusal{"unknown game"};
     if (!ParseInt(f[9].value, 4, 6, s.variant)) return Refusal{"variant must be 4, 5 or 6"};
-    if (!DecodeText(f[0].value, 1, 40, s.name)) return Refusal{"bad name"};
+    if (!DecodeText(f[0].value, 1, kMaxTextBytes, s.name)) return Refusal{"bad name"};
     if (!ParsePercent(f[1].value, s.pointsHundredths)) return Refusal{"bad points"};
     if (!ParseInt(f[2].value, 0, 10000, s.opponentStones)) return Refusal{"bad opponent stones"};
-    if (!ParseInt(f[3].value, 0, 100000, s.moves)) return Refusal{"bad move count"};
-    if (!ParseInt(f[4].value, -1, 0, ki)) return Refusal{"bad computer flag"};
+    if (!ParseInt(f[3].value, 0, 1000000, s.moves)) return Refusal{"bad move count"};
+    // The game enters only human players.
+    if (f[4].value != "0") return Refusal{"computer entries are not taken"};
     if (!ParseTime(f[5].value, s.seconds)) return Refusal{"bad time"};
-    if (!DecodeText(f[6].value, 0, 40, s.land)) return Refusal{"bad country"};
+    if (!DecodeText(f[6].value, 0, kMaxLandBytes, s.land)) return Refusal{"bad country"};
     // The address only tells players apart and is never shown: whatever the player typed counts,
     // so one odd address cannot stop every later entry of a send.
-    if (!DecodeText(f[7].value, 1, 100, s.email)) return Refusal{"bad e-mail address"};
+    if (!DecodeText(f[7].value, 1, kMaxTextBytes, s.email)) return Refusal{"bad e-mail address"};
+    if (const std::string why = Implausibility(s); !why.empty()) return Refusal{"implausible: " + why, 422};
     return s;
 }
 
@@ -152,6 +164,30 @@ std::string JsonEscape(const std::string& text) {
     return out;
 }
 
+std::string CountryName(const CountryNames& countries, const std::string& key) {
+    const auto it = countries.find(key);
+    return it == countries.end() ? key : it->second;
+}
+
+std::string VariantJson(const HighscoreStore& store, const CountryNames& countries, int variant) {
+    std::string json = "{\"variant\":" + std::to_string(variant) + ",\"entries\":[";
+    bool first = true;
+    for (const auto& row : store.Top(variant, kTableLength)) {
+        const auto& e = row.entry;
+        if (!first) json += ',';
+        first = false;
+        json += "{\"rank\":" + std::to_string(row.rank) + ",\"name\":\"" + JsonEscape(e.name) +
+                "\",\"country\":\"" + JsonEscape(CountryName(countries, e.land)) + "\",\"countryKey\":\"" +
+                JsonEscape(e.land) + "\",\"points\":" + PercentText(e.pointsHundredths) + ",\"time\":\"" +
+                TimeText(e.seconds) + "\",\"seconds\":" + std::to_string(e.seconds) +
+                ",\"moves\":" + std::to_string(e.moves) +
+                ",\"opponentStones\":" + std::to_string(e.opponentStones) + "}";
+    }
+    return json + "]}";
+}
+
+} // namespace
+
 std::string PercentText(int hundredths) {
     char buf[16];
     std::snprintf(buf, sizeof buf, "%d.%02d", hundredths / 100, hundredths % 100);
@@ -164,18 +200,11 @@ std::string TimeText(int seconds) {
     return buf;
 }
 
-std::string CountryName(const CountryNames& countries, const std::string& key) {
-    const auto it = countries.find(key);
-    return it == countries.end() ? key : it->second;
-}
-
-} // namespace
-
 std::variant<Submission, Refusal> ParseSubmission(const std::string& body, const CheckParameters& check) {
     auto split = SplitForm(body);
     if (auto* refusal = std::get_if<Refusal>(&split)) return *refusal;
     const auto& fields = std::get<std::vector<Field>>(split);
-    if (!CheckMatches(fields, check)) return Refusal{"check value does not match"};
+    if (!CheckMatches(fields, check)) return Refusal{"check value does not match", 403};
     return Validate(fields);
 }
 
@@ -201,14 +230,19 @@ CountryNames CountriesFromScript(const std::string& scriptText) {
 std::string RenderPage(const HighscoreStore& store, const CountryNames& countries) {
     std::string html = R"(<!DOCTYPE html>
 <html lang="en"><head><meta charset="utf-8"><title>Kelani worldwide highscore</title>
+<meta name="viewport" content="width=device-width, initial-scale=1">
 <style>
-body{font-family:"Liberation Sans",Arial,sans-serif;background:#2b1a0e;color:#f3e6d0;margin:2em auto;max-width:60em}
-h1{font-family:"Comic Neue","Comic Sans MS",cursive;color:#ffd27a}
+body{font-family:"Liberation Sans",Arial,sans-serif;background:#2b1a0e;color:#f3e6d0;margin:1em auto;max-width:60em;padding:0 .5em}
+h1{font-family:"Comic Neue","Comic Sans MS",cursive;color:#ffd27a;font-size:1.6em}
 h2{color:#ffd27a;border-bottom:1px solid #7a5230}
+nav a{color:#ffd27a;margin-right:1em}
 table{border-collapse:collapse;width:100%;margin-bottom:2em;background:#3b2616}
-th,td{padding:.3em .6em;text-align:left}th{background:#5a3a20}
+th,td{padding:.3em .5em;text-align:left}th{background:#5a3a20}
+td.name{overflow-wrap:anywhere;max-width:16em}
 tr:nth-child(even) td{background:#452d1a}td.n{text-align:right}
+@media (max-width:36em){body{font-size:90%}th,td{padding:.25em .3em}.wide{display:none}}
 </style></head><body><h1>Kelani &mdash; worldwide highscore</h1>
+<nav><a href="#v4">Variante 4</a><a href="#v5">Variante 5</a><a href="#v6">Variante 6</a></nav>
 )";
     for (int variant = 4; variant <= 6; ++variant) {
         html += "<h2 id=\"v" + std::to_string(variant) + "\">Variante " + std::to_string(variant) + "</h2>\n";
@@ -217,14 +251,16 @@ tr:nth-child(even) td{background:#452d1a}td.n{text-align:right}
             html += "<p>- empty -</p>\n";
             continue;
         }
-        html += "<table><tr><th>Rank</th><th>Name</th><th>Country</th><th>Points</th><th>Time</th>"
-                "<th>Moves</th></tr>\n";
+        // A phone shows rank, name, points and time; country and moves from a wider screen on.
+        html += "<table><tr><th>Rank</th><th>Name</th><th class=wide>Country</th><th>Points</th><th>Time</th>"
+                "<th class=wide>Moves</th></tr>\n";
         for (const auto& row : rows) {
             const auto& e = row.entry;
-            html += "<tr><td class=n>" + std::to_string(row.rank) + "</td><td>" + HtmlEscape(e.name) +
-                    "</td><td>" + HtmlEscape(CountryName(countries, e.land)) + "</td><td class=n>" +
-                    PercentText(e.pointsHundredths) + "</td><td class=n>" + TimeText(e.seconds) +
-                    "</td><td class=n>" + std::to_string(e.moves) + "</td></tr>\n";
+            html += "<tr><td class=n>" + std::to_string(row.rank) + "</td><td class=name>" +
+                    HtmlEscape(e.name) + "</td><td class=wide>" + HtmlEscape(CountryName(countries, e.land)) +
+                    "</td><td class=n>" + PercentText(e.pointsHundredths) + "</td><td class=n>" +
+                    TimeText(e.seconds) + "</td><td class=\"n wide\">" + std::to_string(e.moves) +
+                    "</td></tr>\n";
         }
         html += "</table>\n";
     }
@@ -232,19 +268,9 @@ tr:nth-child(even) td{background:#452d1a}td.n{text-align:right}
 }
 
 std::string RenderJson(const HighscoreStore& store, const CountryNames& countries, int variant) {
-    std::string json = "{\"variant\":" + std::to_string(variant) + ",\"entries\":[";
-    bool first = true;
-    for (const auto& row : store.Top(variant, kTableLength)) {
-        const auto& e = row.entry;
-        if (!first) json += ',';
-        first = false;
-        json += "{\"rank\":" + std::to_string(row.rank) + ",\"name\":\"" + JsonEscape(e.name) +
-                "\",\"country\":\"" + JsonEscape(CountryName(countries, e.land)) + "\",\"countryKey\":\"" +
-                JsonEscape(e.land) + "\",\"points\":" + PercentText(e.pointsHundredths) + ",\"time\":\"" +
-                TimeText(e.seconds) + "\",\"seconds\":" + std::to_string(e.seconds) +
-                ",\"moves\":" + std::to_string(e.moves) +
-                ",\"opponentStones\":" + std::to_string(e.opponentStones) + "}";
-    }
+    if (variant != 0) return VariantJson(store, countries, variant);
+    std::string json = "{\"variants\":[";
+    for (int v = 4; v <= 6; ++v) json += (v > 4 ? "," : "") + VariantJson(store, countries, v);
     return json + "]}";
 }
 

@@ -14,10 +14,17 @@ struct CheckParameters {
     int base = 0;
 };
 
-// A form that was refused, with the short reason the client gets back (HTTP 400).
+// A form that was refused, with the short reason the client gets back and its HTTP status:
+// 400 malformed, 403 forged (the check value does not match), 413 oversized, 422 implausible.
 struct Refusal {
     std::string reason;
+    int status = 400;
 };
+
+// The longest name and e-mail address: as long as a saved game and a highscore file hold them.
+inline constexpr size_t kMaxTextBytes = 65535;
+// The largest form: two such texts, every byte an entity ("&frac12;") URL-encoded to 12 bytes.
+inline constexpr size_t kMaxBody = 2 * kMaxTextBytes * 12 + 4096;
 
 // Decodes and checks a form body as the game posts it: eleven fields, values URL-encoded over
 // HTML entities over Windows-1252 text, the check value over the lower-cased joined entity
@@ -38,8 +45,13 @@ std::string BuiltInCountryScript();
 // The worldwide page: one table per variant 4..6, best first.
 std::string RenderPage(const HighscoreStore& store, const CountryNames& countries);
 
-// The same table of one variant as JSON.
-std::string RenderJson(const HighscoreStore& store, const CountryNames& countries, int variant);
+// The same tables as JSON: one variant's {"variant":5,"entries":[...]}, or with variant 0 all
+// three as {"variants":[...]}.
+std::string RenderJson(const HighscoreStore& store, const CountryNames& countries, int variant = 0);
+
+// "66.67" for 6667 hundredths; "01:02:05" for 3725 seconds.
+std::string PercentText(int hundredths);
+std::string TimeText(int seconds);
 
 // How many entries a table shows.
 inline constexpr int kTableLength = 100;

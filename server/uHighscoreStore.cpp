@@ -1,126 +1,195 @@
 #include "server/uHighscoreStore.h"
 
-#include <sqlite3.h>
+#include <openssl/evp.h>
 
 namespace kelani::server {
 namespace {
 
-// A prepared statement that finalises itself; every value reaches SQLite through a binding.
-class Statement {
-public:
-    Statement(sqlite3* db, const char* sql) : db_(db) {
-        if (sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) != SQLITE_OK)
-            throw StoreError(std::string("database: ") + sqlite3_errmsg(db));
+// Names and addresses may be as long as a saved game holds (64 KiB): indexes and the uniqueness
+// rule use their SHA-256 instead, which every database can index.
+std::string Key(const std::string& text) {
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    EVP_Digest(text.data(), text.size(), digest, &length, EVP_sha256(), nullptr);
+    static const char kHex[] = "0123456789abcdef";
+    std::string hex;
+    for (unsigned int i = 0; i < length; ++i) {
+        hex += kHex[digest[i] >> 4];
+        hex += kHex[digest[i] & 15];
     }
-    ~Statement() { sqlite3_finalize(stmt_); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
+    return hex;
+}
 
-    void Bind(int index, int value) { sqlite3_bind_int(stmt_, index, value); }
-    void Bind(int index, const std::string& text) {
-        sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+const char* KindName(BanKind kind) {
+    switch (kind) {
+    case BanKind::Name:
+        return "name";
+    case BanKind::Email:
+        return "email";
+    case BanKind::Address:
+        return "address";
     }
-    // True while a row is available; throws on an error.
-    bool Step() {
-        const int rc = sqlite3_step(stmt_);
-        if (rc == SQLITE_ROW) return true;
-        if (rc == SQLITE_DONE) return false;
-        throw StoreError(std::string("database: ") + sqlite3_errmsg(db_));
-    }
-    int Int(int column) const { return sqlite3_column_int(stmt_, column); }
-    std::string Text(int column) const {
-        const auto* p = sqlite3_column_text(stmt_, column);
-        return p ? std::string(reinterpret_cast<const char*>(p), sqlite3_column_bytes(stmt_, column)) : "";
-    }
+    return "";
+}
 
-private:
-    sqlite3* db_;
-    sqlite3_stmt* stmt_ = nullptr;
+constexpr const char* kIndexes[] = {
+    "CREATE TABLE IF NOT EXISTS bans (kind TEXT NOT NULL, key TEXT NOT NULL, value TEXT NOT NULL, "
+    "PRIMARY KEY (kind, key))",
+    "CREATE UNIQUE INDEX IF NOT EXISTS identity ON entries "
+    "(variant, name_key, email_key, points, opponent, moves, seconds)",
+    "CREATE INDEX IF NOT EXISTS ranking ON entries (variant, points DESC, seconds ASC, id ASC)",
+    "CREATE INDEX IF NOT EXISTS by_name ON entries (variant, name_key)",
+    "CREATE INDEX IF NOT EXISTS by_email ON entries (variant, email_key)",
 };
 
-constexpr const char* kSchema = R"(
-CREATE TABLE IF NOT EXISTS entries (
-  id INTEGER PRIMARY KEY,
-  variant INTEGER NOT NULL,
-  name TEXT NOT NULL,
-  email TEXT NOT NULL,
-  land TEXT NOT NULL,
-  points INTEGER NOT NULL,
-  opponent INTEGER NOT NULL,
-  moves INTEGER NOT NULL,
-  seconds INTEGER NOT NULL,
-  received TEXT NOT NULL DEFAULT (datetime('now')),
-  UNIQUE (variant, name, email, points, opponent, moves, seconds)
-);
-CREATE INDEX IF NOT EXISTS ranking ON entries (variant, points DESC, seconds ASC);
-)";
+const std::string kRankOrder = " ORDER BY points DESC, seconds ASC, id ASC";
+
+// Entries past the best `keep` of those matching `where` ($1 is the variant, $2 the key).
+std::string TrimStatement(const std::string& where) {
+    return "DELETE FROM entries WHERE variant = $1 AND " + where +
+           " AND id NOT IN (SELECT id FROM entries WHERE variant = $1 AND " + where + kRankOrder +
+           " LIMIT $3)";
+}
+
+// The filter as a WHERE clause over numbered parameters.
+std::string Where(const EntryFilter& f, std::vector<SqlValue>& params) {
+    std::string sql = " WHERE 1 = 1";
+    auto add = [&](const char* clause, SqlValue value) {
+        params.push_back(std::move(value));
+        sql += std::string(" AND ") + clause + " = $" + std::to_string(params.size());
+    };
+    if (f.id != 0) add("id", f.id);
+    if (f.variant != 0) add("variant", static_cast<long long>(f.variant));
+    if (!f.name.empty()) add("name_key", Key(f.name));
+    if (!f.email.empty()) add("email_key", Key(f.email));
+    if (!f.address.empty()) add("address", f.address);
+    return sql;
+}
+
+constexpr const char* kColumns = "SELECT id, variant, name, email, land, points, opponent, moves, seconds, "
+                                 "address, received FROM entries";
+
+StoredEntry ToEntry(const SqlRow& r) {
+    StoredEntry e;
+    e.id = SqlInt(r[0]);
+    e.entry = {static_cast<int>(SqlInt(r[1])),
+               r[2],
+               r[3],
+               r[4],
+               static_cast<int>(SqlInt(r[5])),
+               static_cast<int>(SqlInt(r[6])),
+               static_cast<int>(SqlInt(r[7])),
+               static_cast<int>(SqlInt(r[8]))};
+    e.address = r[9];
+    e.received = r[10];
+    return e;
+}
 
 } // namespace
 
-HighscoreStore::HighscoreStore(const std::string& path) {
-    if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
-        SQLITE_OK) {
-        const std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
-        sqlite3_close(db_);
-        throw StoreError("cannot open " + path + ": " + message);
-    }
-    sqlite3_busy_timeout(db_, 5000);
-    Exec("PRAGMA journal_mode=WAL");
-    Exec("PRAGMA synchronous=NORMAL"); // WAL: a commit survives the process being killed
-    Exec(kSchema);
+HighscoreStore::HighscoreStore(const std::string& location, const StoreLimits& limits)
+    : db_(OpenDatabase(location)), limits_(limits) {
+    Setup();
 }
 
-HighscoreStore::~HighscoreStore() {
-    sqlite3_close(db_);
+void HighscoreStore::Setup() {
+    db_->Transaction(true, [this](SqlSession& s) {
+        db_->CreateEntriesTable(s);
+        // Entries of the first release have no keys yet.
+        for (const auto& row : s.Query("SELECT id, name, email FROM entries WHERE name_key = ''"))
+            s.Query("UPDATE entries SET name_key = $1, email_key = $2 WHERE id = $3",
+                    {Key(row[1]), Key(row[2]), SqlInt(row[0])});
+        for (const char* sql : kIndexes) s.Query(sql);
+    });
 }
 
-void HighscoreStore::Exec(const char* sql) const {
-    char* error = nullptr;
-    if (sqlite3_exec(db_, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-        const std::string message = error ? error : "unknown error";
-        sqlite3_free(error);
-        throw StoreError("database: " + message);
-    }
-}
-
-bool HighscoreStore::Add(const Submission& s) {
-    std::lock_guard lock(mutex_);
-    Statement insert(db_, "INSERT OR IGNORE INTO entries "
-                          "(variant, name, email, land, points, opponent, moves, seconds) "
-                          "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
-    insert.Bind(1, s.variant);
-    insert.Bind(2, s.name);
-    insert.Bind(3, s.email);
-    insert.Bind(4, s.land);
-    insert.Bind(5, s.pointsHundredths);
-    insert.Bind(6, s.opponentStones);
-    insert.Bind(7, s.moves);
-    insert.Bind(8, s.seconds);
-    insert.Step();
-    return sqlite3_changes(db_) > 0;
+AddOutcome HighscoreStore::Add(const Submission& e, const std::string& address) {
+    const std::string nameKey = Key(e.name), emailKey = Key(e.email);
+    const long long variant = e.variant;
+    AddOutcome outcome = AddOutcome::Stored;
+    db_->Transaction(true, [&](SqlSession& s) {
+        if (!s.Query("SELECT 1 FROM bans WHERE (kind = 'name' AND key = $1) OR (kind = 'email' AND key = $2) "
+                     "OR (kind = 'address' AND key = $3)",
+                     {nameKey, emailKey, Key(address)})
+                 .empty()) {
+            outcome = AddOutcome::Banned;
+            return;
+        }
+        const auto inserted = s.Query(
+            "INSERT INTO entries (variant, name, email, land, points, opponent, moves, seconds, address, "
+            "name_key, email_key) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11) "
+            "ON CONFLICT DO NOTHING RETURNING id",
+            {variant, e.name, e.email, e.land, static_cast<long long>(e.pointsHundredths),
+             static_cast<long long>(e.opponentStones), static_cast<long long>(e.moves),
+             static_cast<long long>(e.seconds), address, nameKey, emailKey});
+        if (inserted.empty()) {
+            outcome = AddOutcome::Known;
+            return;
+        }
+        s.Query(TrimStatement("name_key = $2"),
+                {variant, nameKey, static_cast<long long>(limits_.keepPerPlayer)});
+        s.Query(TrimStatement("email_key = $2"),
+                {variant, emailKey, static_cast<long long>(limits_.keepPerPlayer)});
+        const auto count = s.Query("SELECT COUNT(*) FROM entries WHERE variant = $1", {variant});
+        if (SqlInt(count.at(0).at(0)) > limits_.variantCap)
+            s.Query(TrimStatement("1 = $2"), {variant, 1LL, static_cast<long long>(limits_.variantCap)});
+        if (s.Query("SELECT 1 FROM entries WHERE id = $1", {SqlInt(inserted[0][0])}).empty())
+            outcome = AddOutcome::Outranked;
+    });
+    return outcome;
 }
 
 std::vector<RankedEntry> HighscoreStore::Top(int variant, int limit) const {
-    std::lock_guard lock(mutex_);
-    Statement query(db_, "SELECT name, email, land, points, opponent, moves, seconds FROM entries "
-                         "WHERE variant = ?1 ORDER BY points DESC, seconds ASC, id ASC LIMIT ?2");
-    query.Bind(1, variant);
-    query.Bind(2, limit);
-    std::vector<RankedEntry> rows;
-    while (query.Step()) {
-        RankedEntry row;
-        row.rank = static_cast<int>(rows.size()) + 1;
-        row.entry = {variant,      query.Text(0), query.Text(1), query.Text(2),
-                     query.Int(3), query.Int(4),  query.Int(5),  query.Int(6)};
-        rows.push_back(std::move(row));
-    }
-    return rows;
+    std::vector<RankedEntry> ranked;
+    db_->Transaction(false, [&](SqlSession& s) {
+        const auto rows = s.Query(std::string(kColumns) + " WHERE variant = $1" + kRankOrder + " LIMIT $2",
+                                  {static_cast<long long>(variant), static_cast<long long>(limit)});
+        for (const auto& row : rows)
+            ranked.push_back({static_cast<int>(ranked.size()) + 1, ToEntry(row).entry});
+    });
+    return ranked;
 }
 
 int HighscoreStore::Count() const {
-    std::lock_guard lock(mutex_);
-    Statement query(db_, "SELECT COUNT(*) FROM entries");
-    return query.Step() ? query.Int(0) : 0;
+    int count = 0;
+    db_->Transaction(false, [&](SqlSession& s) {
+        count = static_cast<int>(SqlInt(s.Query("SELECT COUNT(*) FROM entries").at(0).at(0)));
+    });
+    return count;
+}
+
+std::vector<StoredEntry> HighscoreStore::List(const EntryFilter& filter) const {
+    std::vector<StoredEntry> entries;
+    db_->Transaction(false, [&](SqlSession& s) {
+        std::vector<SqlValue> params;
+        const std::string where = Where(filter, params);
+        for (const auto& row :
+             s.Query(kColumns + where + " ORDER BY variant, points DESC, seconds ASC, id ASC", params))
+            entries.push_back(ToEntry(row));
+    });
+    return entries;
+}
+
+int HighscoreStore::Delete(const EntryFilter& filter) {
+    if (filter.Empty()) throw StoreError("delete needs an entry, a name, an e-mail address or an address");
+    int deleted = 0;
+    db_->Transaction(true, [&](SqlSession& s) {
+        std::vector<SqlValue> params;
+        const std::string where = Where(filter, params);
+        deleted = static_cast<int>(s.Query("DELETE FROM entries" + where + " RETURNING id", params).size());
+    });
+    return deleted;
+}
+
+int HighscoreStore::Ban(BanKind kind, const std::string& value) {
+    if (value.empty()) throw StoreError("a ban needs a value");
+    db_->Transaction(true, [&](SqlSession& s) {
+        s.Query("INSERT INTO bans (kind, key, value) VALUES ($1, $2, $3) ON CONFLICT DO NOTHING",
+                {std::string(KindName(kind)), Key(value), value});
+    });
+    EntryFilter filter;
+    (kind == BanKind::Name ? filter.name : kind == BanKind::Email ? filter.email : filter.address) = value;
+    return Delete(filter);
 }
 
 } // namespace kelani::server

@@ -1,19 +1,14 @@
 #pragma once
-// The worldwide table on disk: one SQLite database in WAL mode. Every write is one committed
+// The worldwide table: entries per variant with the limits a flood cannot pass, the operator's
+// bans, and the queries of the page and the admin commands. Every write is one committed
 // transaction, so a server killed mid-write loses at most the request it was answering.
+#include "server/uSqlDatabase.h"
+
 #include <memory>
-#include <mutex>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
-struct sqlite3;
-
 namespace kelani::server {
-
-struct StoreError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
 
 // One accepted submission; texts are UTF-8.
 struct Submission {
@@ -32,27 +27,62 @@ struct RankedEntry {
     Submission entry;
 };
 
+// A stored entry as the operator sees it.
+struct StoredEntry {
+    long long id = 0;
+    Submission entry;
+    std::string address;
+    std::string received;
+};
+
+// Which entries an admin command means; empty fields (and id 0, variant 0) match everything.
+struct EntryFilter {
+    long long id = 0;
+    int variant = 0;
+    std::string name;
+    std::string email;
+    std::string address;
+    bool Empty() const { return id == 0 && variant == 0 && name.empty() && email.empty() && address.empty(); }
+};
+
+enum class AddOutcome {
+    Stored,    // new and kept
+    Known,     // the same result of the same player is already there (every send repeats all)
+    Outranked, // not among the best few of its name or e-mail, or below the variant's cap
+    Banned,    // its name, e-mail or address is banned
+};
+
+enum class BanKind { Name, Email, Address };
+
+struct StoreLimits {
+    // Per variant, one name and one e-mail address keep at most this many entries (their best).
+    int keepPerPlayer = 3;
+    // Per variant, the table keeps at most this many entries (the best).
+    int variantCap = 10000;
+};
+
 class HighscoreStore {
 public:
-    // Opens (creating when missing) the database file and its schema. Throws StoreError.
-    explicit HighscoreStore(const std::string& path);
-    ~HighscoreStore();
-    HighscoreStore(const HighscoreStore&) = delete;
-    HighscoreStore& operator=(const HighscoreStore&) = delete;
+    // Opens (creating when missing) a SQLite file or a "postgresql://" database. Throws StoreError.
+    explicit HighscoreStore(const std::string& location, const StoreLimits& limits = {});
 
-    // Stores the entry unless the same player already has the same result in that variant
-    // (every send from the game repeats its whole tables). Returns true when it was new.
-    bool Add(const Submission& s);
+    // Stores the entry, then trims the player's and the variant's entries to their limits.
+    AddOutcome Add(const Submission& s, const std::string& address = {});
 
     // The table of one variant, best first: higher points, then less time; at most `limit`.
     std::vector<RankedEntry> Top(int variant, int limit) const;
-
     int Count() const;
 
+    // The admin commands: entries matching the filter (best first within each variant), deleting
+    // them, and banning a name, e-mail or address (its entries go at once, later posts are refused).
+    std::vector<StoredEntry> List(const EntryFilter& filter) const;
+    int Delete(const EntryFilter& filter);
+    int Ban(BanKind kind, const std::string& value);
+
 private:
-    void Exec(const char* sql) const;
-    sqlite3* db_ = nullptr;
-    mutable std::mutex mutex_; // one connection, shared by the server's worker threads
+    void Setup();
+    std::unique_ptr<SqlDatabase> db_;
+    StoreLimits limits_;
 };
 
 } // namespace kelani::server

@@ -11,10 +11,11 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-multimedia-dev libgl-dev qt6-qpa-plugins
   libjpeg-dev liblhasa-dev libssl-dev zlib1g-dev
-  libcpp-httplib-dev libsqlite3-dev sqlite3
+  libcpp-httplib-dev libsqlite3-dev sqlite3 libpq-dev postgresql nginx openssl
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-comic-neue fonts-liberation2 fonts-dejavu-core
   xvfb xauth poppler-utils
+  qt6-translations-l10n
 )
 
 install_missing() {
@@ -60,6 +61,8 @@ case "${1:-}" in
   bench)
     install_missing
     build build-bench -DCMAKE_BUILD_TYPE=Release -DKELANI_TESTS=OFF -DKELANI_BENCH=ON
+    # Some benchmarks open windows: draw them offscreen, as the tests do, so no display is needed.
+    export QT_QPA_PLATFORM=offscreen
     for b in build-bench/bench/*; do [ -x "$b" ] && "$b"; done
     ;;
   *)

@@ -6,7 +6,9 @@
 #include "tests/support/TestApp.h"
 
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -163,6 +165,23 @@ TEST_F(MessageDialogTest, WithoutTextsTheStandardBoxIsUsed) {
     EXPECT_EQ(shown[1].Buttons, (QStringList{"Yes", "No"}));
     EXPECT_FALSE(shown[2].Standard);
     EXPECT_EQ(shown[2].Buttons, (QStringList{"Ja", "Nein"}));
+}
+
+TEST_F(MessageDialogTest, QtsOwnDialogsSpeakTheDialogLanguage) {
+    // The texts a player reads in a file dialog: its buttons and the label of the folder list.
+    const auto fileDialogTexts = [] {
+        QFileDialog dialog;
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        return QStringList{dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->text(),
+                           dialog.findChild<QLabel*>(QStringLiteral("lookInLabel"))->text()};
+    };
+    EXPECT_EQ(fileDialogTexts(), (QStringList{"Abbrechen", "Suchen in:"}));
+    SetDialogLanguage("english");
+    EXPECT_EQ(fileDialogTexts(), (QStringList{"Cancel", "Look in:"}));
+    SetDialogLanguage("german");
+    SetDialogLanguage("german"); // twice in a row changes nothing
+    EXPECT_EQ(fileDialogTexts(), (QStringList{"Abbrechen", "Suchen in:"}));
 }
 
 TEST_F(MessageDialogTest, SeamAnswersInOrderThenWithTheDefaultButton) {

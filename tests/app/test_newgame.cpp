@@ -4,7 +4,9 @@
 #include "tests/app/GuiTestSupport.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -175,6 +177,59 @@ TEST_F(NewGameDialog, NameFieldAcceptsOnlyTypedLetters) {
     EXPECT_EQ(dialog.eSp1->text().size(), 10);
     EXPECT_FALSE(NameCharAllowed(QChar(0xD6)));
     EXPECT_TRUE(NameCharAllowed(QChar(0xFC)));
+}
+
+TEST_F(NewGameDialog, TabFollowsTheRowsAsTheyAreReadInBothLanguages) {
+    const QStringList rows{"eSp1",    "eMail1", "cbLand1",     "eSp2",         "eMail2",          "cbLand2",
+                           "rgModus", "rgDiff", "rgVarianten", "seStoneCount", "cbuseStrinmulde", "bbOK",
+                           "bbCancel"};
+    for (const char* language : {"german", "english"}) {
+        TfNewGame dialog;
+        dialog.lng->SetLanguage(QLatin1String(language));
+        QStringList visited;
+        Run(
+            dialog,
+            [&] {
+                dialog.eSp1->setFocus();
+                for (int presses = 0; presses < 40 && visited.size() < rows.size(); ++presses) {
+                    // A radio button counts as its group, an inner field as its control.
+                    QWidget* at = dialog.focusWidget();
+                    while (at && !rows.contains(at->objectName())) at = at->parentWidget();
+                    if (at && (visited.isEmpty() || visited.last() != at->objectName()))
+                        visited << at->objectName();
+                    QTest::keyClick(dialog.focusWidget(), Qt::Key_Tab);
+                }
+            },
+            "bbCancel");
+        EXPECT_EQ(visited, rows) << language;
+    }
+}
+
+TEST_F(NewGameDialog, PastedAndInputMethodTextPassTheSameFilterAsTypedLetters) {
+    TfNewGame dialog;
+    dialog.show();
+    dialog.eSp1->clear();
+    QApplication::clipboard()->setText(QStringLiteral("12 Jo-e"));
+    QTest::keyClick(dialog.eSp1, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(dialog.eSp1->text(), QStringLiteral("Joe"));
+    dialog.eSp1->setCursorPosition(1);
+    dialog.eSp1->paste();
+    EXPECT_EQ(dialog.eSp1->text(), QStringLiteral("JJoeoe"));
+    EXPECT_EQ(dialog.eSp1->cursorPosition(), 4);
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("ä 9ß"));
+    QApplication::sendEvent(dialog.eSp1, &commit);
+    EXPECT_EQ(dialog.eSp1->text(), QStringLiteral("JJoeäßoe"));
+    // A stored name keeps its digit when letters are pasted into it; a paste of nothing but
+    // refused characters changes nothing.
+    dialog.eSp2->setText(QStringLiteral("Spieler2"));
+    dialog.eSp2->setCursorPosition(7);
+    QApplication::clipboard()->setText(QStringLiteral("x1"));
+    dialog.eSp2->paste();
+    EXPECT_EQ(dialog.eSp2->text(), QStringLiteral("Spielerx2"));
+    QApplication::clipboard()->setText(QStringLiteral("7 8"));
+    dialog.eSp2->paste();
+    EXPECT_EQ(dialog.eSp2->text(), QStringLiteral("Spielerx2"));
 }
 
 TEST_F(NewGameDialog, ShortNameIsRefusedBeforeAnyOtherCheck) {

@@ -1,3 +1,4 @@
+#include "tests/app/ScreenGrab.h"
 #include "app/MultiLanguage.h"
 #include "app/SmallGrid.h"
 #include "app/uTSpielfeld.h"
@@ -6,8 +7,10 @@
 #include "app/ufNewGame.h"
 #include "app/ufSpielfeld.h"
 #include "app/ufStreichholz.h"
+#include "components/uAboutBox.h"
 #include "components/uFileDialog.h"
 #include "components/uPaintBox.h"
+#include "components/uPlatform.h"
 #include "components/uRadioGroup.h"
 #include "components/uShellOpen.h"
 #include "records/uTHighscore.h"
@@ -17,6 +20,7 @@
 
 #include <QAction>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -24,6 +28,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+
+#include <set>
 
 using namespace kelani;
 using namespace kelani::testing;
@@ -100,6 +106,17 @@ protected:
         QMouseEvent press(QEvent::MouseButtonPress, centre, window_->pbSpielfeld->mapToGlobal(centre),
                           Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(window_->pbSpielfeld, &press);
+    }
+
+    // "Spiel laden" on a file that is no saved game; its box is answered with OK.
+    void LoadJunkFile() {
+        QFile junk(FilePath(QStringLiteral("junk.kel")));
+        ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+        junk.write("this is not a game");
+        junk.close();
+        QueueMessageAnswer(mrOk);
+        TFileDialog::SetNextFileForTests(junk.fileName());
+        window_->aLoadGame->trigger();
     }
 
     int FirstLegalPlace() {
@@ -328,13 +345,7 @@ TEST_F(MainWindow, FileThatIsNoSavedGameIsReportedAndTheGameGoesOn) {
     Start(0);
     window_->PlayPit(FirstLegalPlace());
     const TFeld::TMulden board = Game().Feld.Mulden();
-    QFile junk(FilePath(QStringLiteral("junk.kel")));
-    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
-    junk.write("this is not a game");
-    junk.close();
-    QueueMessageAnswer(mrOk);
-    TFileDialog::SetNextFileForTests(junk.fileName());
-    window_->aLoadGame->trigger();
+    LoadJunkFile();
     EXPECT_TRUE(HasMessage(QStringLiteral("ist keine g\u00FCltige KELANI (R) Freeware 2 Datei.")));
     EXPECT_EQ(Game().Feld.Mulden(), board);
     EXPECT_EQ(Game().History->Count(), 1);
@@ -389,14 +400,50 @@ TEST_F(MainWindow, LanguageSwitchRecaptionsAndIsStored) {
     Create();
     QMenu* game = window_->menuBar()->findChild<QMenu*>(QStringLiteral("miSpiel"));
     ASSERT_NE(game, nullptr);
-    EXPECT_EQ(game->title(), QStringLiteral("Spiel"));
+    EXPECT_EQ(game->title(), QStringLiteral("&Spiel"));
     window_->miEnglish->trigger();
-    EXPECT_EQ(game->title(), QStringLiteral("Game"));
-    EXPECT_EQ(window_->aNewGame->text(), QStringLiteral("new game"));
+    EXPECT_EQ(game->title(), QStringLiteral("&Game"));
+    EXPECT_EQ(window_->aNewGame->text(), QStringLiteral("&new game"));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
+    window_->miGerman->trigger();
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Abbrechen"))
+        << "Qt's own dialogs follow the game's language";
+    window_->miEnglish->trigger();
     EXPECT_EQ(window_->windowTitle(), QStringLiteral("KELANI (R) Freeware No. 2"));
     EXPECT_TRUE(ReadSettings().contains("language=english"));
     EXPECT_TRUE(window_->miEnglish->isChecked());
     EXPECT_FALSE(window_->miGerman->isChecked());
+}
+
+TEST_F(MainWindow, MenusAndTheirItemsHaveUniqueUnderlinedLettersInBothLanguages) {
+    Create();
+    // The letter after the one '&' of a caption, in lower case; none when the caption has no such letter.
+    const auto mnemonic = [](const QString& text) {
+        const qsizetype at = text.indexOf(QLatin1Char('&'));
+        return at >= 0 && at + 1 < text.size() && text[at + 1].isLetter() ? text[at + 1].toLower() : QChar();
+    };
+    for (QAction* language : {window_->miEnglish, window_->miGerman}) {
+        language->trigger();
+        std::set<QChar> menus;
+        for (const QAction* entry : window_->menuBar()->actions()) {
+            const QMenu* menu = entry->menu();
+            EXPECT_FALSE(mnemonic(menu->title()).isNull()) << menu->title().toStdString();
+            EXPECT_TRUE(menus.insert(mnemonic(menu->title())).second) << menu->title().toStdString();
+            std::set<QChar> items;
+            for (const QAction* item : menu->actions()) {
+                if (item->isSeparator()) continue;
+                EXPECT_FALSE(mnemonic(item->text()).isNull()) << item->text().toStdString();
+                EXPECT_TRUE(items.insert(mnemonic(item->text())).second) << item->text().toStdString();
+            }
+        }
+    }
+    // Alt+S opens the game menu, as a player with the keyboard expects.
+    QApplication::setActiveWindow(window_.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    QMenu* game = window_->menuBar()->findChild<QMenu*>(QStringLiteral("miSpiel"));
+    QTest::keyClick(window_.get(), Qt::Key_S, Qt::AltModifier);
+    EXPECT_TRUE(RunUntil([&] { return game->isVisible(); }, 2000));
+    game->hide();
 }
 
 TEST_F(MainWindow, CommandsNeedAGameAndBoardStaysCentredOnBlack) {
@@ -663,6 +710,25 @@ TEST_F(MainWindow, HelpOpensThePageOfTheChosenLanguageAndTheAddressesGoToTheShel
     EXPECT_TRUE(ShownMessages().empty());
 }
 
+TEST_F(MainWindow, AnAboutBoxLinkNoBrowserCanOpenIsReportedLikeTheMenuAddresses) {
+    Create();
+    QLabel* links = window_->id->findChild<QLabel*>(QStringLiteral("lAddresses"));
+    ASSERT_NE(links, nullptr);
+    emit links->linkActivated(QStringLiteral("https://www.tarvik.example/"));
+    ASSERT_EQ(ShellOpened().size(), 1);
+    EXPECT_TRUE(ShownMessages().empty());
+    RecordShellOpens(true, false);
+    window_->miEnglish->trigger();
+    emit links->linkActivated(QStringLiteral("https://www.tarvik.example/"));
+    window_->aHomepage->trigger();
+    ASSERT_EQ(ShownMessages().size(), 2u);
+    for (const TShownMessage& shown : ShownMessages()) {
+        EXPECT_EQ(shown.Type, mtWarning);
+        EXPECT_EQ(shown.Text, QStringLiteral("https://www.tarvik.example/ could not be opened: the file is "
+                                             "missing, or there is no program for it."));
+    }
+}
+
 TEST_F(MainWindow, MissingHelpPageIsReportedAndTheClockGoesOn) {
     Create();
     Start(0);
@@ -673,4 +739,144 @@ TEST_F(MainWindow, MissingHelpPageIsReportedAndTheClockGoesOn) {
     EXPECT_EQ(ShownMessages()[0].Type, mtWarning);
     EXPECT_TRUE(ShownMessages()[0].Text.contains(QStringLiteral("start.htm")));
     EXPECT_TRUE(window_->tZeit->isActive());
+}
+
+// ---- What reaches the screen ----
+
+namespace {
+
+QImage Board(TfSpielfeld& window) {
+    return OnScreen(*window.pbSpielfeld);
+}
+
+// The notes are drawn whether or not a game runs: a board showing the bare background there
+// shows no layer at all.
+bool IsBare(const QImage& screen, const TSpielfeld& game) {
+    return SameIn(screen, game.Background, game.Layers->NotesLayer->DestRect);
+}
+
+} // namespace
+
+TEST_F(MainWindow, ScreenFollowsTheClockEverySecondAndThePreviewOfTheHoveredPit) {
+    Create();
+    Start(0, 2);
+    const QImage started = Board(*window_);
+    EXPECT_EQ(started, Game().BoardImage.convertToFormat(QImage::Format_RGB32))
+        << "both clocks and names shown";
+    const QRect clock2 = Game().Layers->ZeitLayers[2]->DestRect;
+    window_->tZeitTimer();
+    const QImage ticked = Board(*window_);
+    EXPECT_FALSE(SameIn(ticked, started, clock2)) << "the clock moves on during the turn";
+    EXPECT_TRUE(SameIn(ticked, Game().BoardImage, clock2));
+
+    const QRect overview = Game().Layers->OverviewLayer->DestRect;
+    PointAt(PitIndex(2, 3));
+    const QImage hovered = Board(*window_);
+    EXPECT_FALSE(SameIn(hovered, ticked, overview)) << "ring and preview sketch appear";
+    EXPECT_TRUE(SameIn(hovered, Game().BoardImage, overview));
+}
+
+TEST_F(MainWindow, FinishedGameStaysOnTheScreenThroughALanguageSwitchAndARefusedFile) {
+    Create();
+    AnswerGameEnd();
+    Start(0, 1, 4, QStringLiteral("Anna"), QStringLiteral("Bert"));
+    while (Game().GameRunning) window_->PlayPit(FirstLegalPlace());
+    const QImage final = Board(*window_);
+    const TSpielfeldLayers& layers = *Game().Layers;
+    const std::vector<QRect> kept = {PitRect(kStirnmulde1),
+                                     PitRect(kStirnmulde2),
+                                     layers.ZeitLayers[1]->DestRect,
+                                     layers.ZeitLayers[2]->DestRect,
+                                     layers.AktSpielerLayer->DestRect,
+                                     layers.OverviewLayer->DestRect};
+    for (const QRect& rect : kept) ASSERT_FALSE(SameIn(final, Game().Background, rect)) << "shown at the end";
+
+    window_->miEnglish->trigger();
+    const QImage english = Board(*window_);
+    for (const QRect& rect : kept) EXPECT_TRUE(SameIn(english, final, rect)) << "after the language switch";
+    EXPECT_FALSE(SameIn(english, Game().Background, layers.VarianteLayer->DestRect)) << "variant recaptioned";
+
+    LoadJunkFile();
+    const QImage refused = Board(*window_);
+    for (const QRect& rect : kept) EXPECT_TRUE(SameIn(refused, final, rect)) << "after a refused file";
+    EXPECT_FALSE(Game().GameRunning);
+    EXPECT_FALSE(window_->tZeit->isActive());
+}
+
+TEST_F(MainWindow, ComputersAndClockStandStillWhileADialogIsOpen) {
+    Create();
+    window_->tKI->setInterval(2);
+    window_->tZeit->setInterval(5);
+    AnswerGameEnd();
+    Start(2);
+    ASSERT_TRUE(RunUntil([&] { return Game().History->Count() >= 2; }));
+    int moves = -1, clock1 = -1, clock2 = -1;
+    bool dialogEnabled = false;
+    WhenOpen<TfNewGame>("bbCancel", [&](TfNewGame& dialog) {
+        moves = Game().History->Count();
+        clock1 = Game().Layers->ZeitLayers[1]->Value();
+        clock2 = Game().Layers->ZeitLayers[2]->Value();
+        QTest::qWait(300);
+        dialogEnabled = dialog.isEnabled();
+        EXPECT_EQ(Game().History->Count(), moves) << "no move under the dialog";
+        EXPECT_EQ(Game().Layers->ZeitLayers[1]->Value(), clock1);
+        EXPECT_EQ(Game().Layers->ZeitLayers[2]->Value(), clock2);
+        EXPECT_TRUE(Game().GameRunning);
+    });
+    window_->aNewGame->trigger();
+    EXPECT_TRUE(dialogEnabled);
+    ASSERT_GE(moves, 2);
+    EXPECT_TRUE(RunUntil([&] { return Game().History->Count() > moves; }, 5000)) << "play resumes";
+}
+
+TEST_F(MainWindow, ClosingDuringAHandAnimatedMoveEndsItAtOnce) {
+    Create();
+    Game().Settings.Animation = kHandAnimation;
+    SetWaitSpeedUp(1);
+    window_->tKI->setInterval(2);
+    Start(2);
+    QueueMessageAnswer(mrYes);
+    QElapsedTimer sinceClose;
+    int movesAtClose = -1;
+    QTimer::singleShot(400, [&] {
+        movesAtClose = Game().History->Count();
+        ASSERT_TRUE(Game().Busy) << "the first move is still being shown";
+        sinceClose.start();
+        window_->close();
+    });
+    ASSERT_TRUE(RunUntil([&] { return sinceClose.isValid(); }, 10000));
+    EXPECT_LT(sinceClose.elapsed(), 1000) << "the rest of the move is cut short";
+    EXPECT_FALSE(window_->isVisible());
+    QTest::qWait(100);
+    EXPECT_EQ(Game().History->Count(), movesAtClose) << "no move after the close";
+    ASSERT_EQ(ShownMessages().size(), 1u) << "nothing after the quit question";
+    EXPECT_EQ(ShownMessages()[0].Text, QStringLiteral("Wollen Sie KELANI (R) wirklich beenden?"));
+}
+
+TEST_F(MainWindow, EscAtAnyPointOfAMoveNeverShowsABareBoard) {
+    for (const int animation : {kStoneAnimation, kHandAnimation}) {
+        for (int escAt = 1; escAt <= 25; escAt += 4) {
+            if (!window_) Create();
+            Game().Settings.Animation = animation;
+            Start(0);
+            int frames = 0, bare = 0, seen = 0;
+            Game().OnChanged = [&] {
+                if (++frames == escAt && Game().Busy) QTest::keyClick(window_.get(), Qt::Key_Escape);
+            };
+            QTimer watch;
+            QObject::connect(&watch, &QTimer::timeout, [&] {
+                ++seen;
+                if (IsBare(ScreenNow(*window_->pbSpielfeld), Game())) ++bare;
+            });
+            watch.start(1);
+            window_->PlayPit(PitIndex(1, 2));
+            const QImage after = Board(*window_);
+            watch.stop();
+            Game().OnChanged = nullptr;
+            EXPECT_GT(seen, 0);
+            EXPECT_EQ(bare, 0) << "animation " << animation << ", Esc at frame " << escAt;
+            EXPECT_EQ(after, Game().BoardImage.convertToFormat(QImage::Format_RGB32))
+                << "animation " << animation << ", Esc at frame " << escAt;
+        }
+    }
 }

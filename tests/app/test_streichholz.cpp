@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <vector>
+
 using namespace kelani;
 using namespace kelani::testing;
 
@@ -25,11 +27,12 @@ protected:
     }
 
     // One draw by pressing `button` in a dialog for Anna (player 1) and Bert (player 2).
-    bool Draw(const char* button, const QString& language = QStringLiteral("german")) {
+    bool Draw(const char* button, const QString& language = QStringLiteral("german"),
+              const QString& playerTwo = QStringLiteral("Bert")) {
         TfStreichholz dialog;
         dialog.lng->SetLanguage(language);
         dialog.PlayerOneName = QStringLiteral("Anna");
-        dialog.PlayerTwoName = QStringLiteral("Bert");
+        dialog.PlayerTwoName = playerTwo;
         QTimer::singleShot(0, [&] { dialog.findChild<QPushButton*>(QLatin1String(button))->click(); });
         dialog.exec();
         EXPECT_TRUE(dialog.DrawDone);
@@ -47,7 +50,48 @@ bool HasWhitePixelsAtTop(const QImage& picture) {
     return white > 50;
 }
 
+// Rows of the picture holding white text: the matchstick pictures are dark where the message goes.
+std::vector<int> TextRows(const QImage& picture) {
+    std::vector<int> rows;
+    for (int y = 0; y < 80; ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb c = picture.pixel(x, y);
+            if (qRed(c) > 200 && qGreen(c) > 200 && qBlue(c) > 200) {
+                rows.push_back(y);
+                break;
+            }
+        }
+    return rows;
+}
+
 } // namespace
+
+TEST_F(LotDialog, TheWholeResultFitsTheDarkTopWithTheLongestNames) {
+    SharedRandom().SetClock([] { return 0u; }); // the long matchstick: player 2 wins
+    // The message area is rows 5 to 49; a clipped last line reaches its bottom row.
+    for (const char* language : {"german", "english"})
+        for (const char* name : {"Computer 1", "WWWWWWWWWW", "mmmmmmmmmm", "Anna"}) {
+            Draw("bLeft", QLatin1String(language), QLatin1String(name));
+            const std::vector<int> rows = TextRows(lastPicture_);
+            ASSERT_FALSE(rows.empty()) << language << " " << name;
+            EXPECT_GE(rows.front(), 5) << language << " " << name;
+            EXPECT_LT(rows.back(), 49) << language << " " << name << ": the last line is cut off";
+        }
+}
+
+TEST_F(LotDialog, TheDescriptionShowsAllItsLinesWithTheLongestNames) {
+    for (const char* language : {"german", "english"}) {
+        TfStreichholz dialog;
+        dialog.lng->SetLanguage(QLatin1String(language));
+        dialog.lDesc->setText(
+            FormatText(dialog.lDesc->text(), {QStringLiteral("WWWWWWWWWW"), QStringLiteral("Computer 1")}));
+        dialog.show();
+        QApplication::processEvents();
+        EXPECT_GE(dialog.lDesc->height(), dialog.lDesc->heightForWidth(dialog.lDesc->width())) << language;
+        EXPECT_GE(dialog.height(), 431) << language;
+        EXPECT_TRUE(dialog.rect().contains(dialog.bRight->geometry())) << language;
+    }
+}
 
 TEST_F(LotDialog, OutcomeIsAFairCoinWhicheverButtonIsPressed) {
     uint32_t tick = 12345;

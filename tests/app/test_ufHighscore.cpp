@@ -166,6 +166,24 @@ TEST_F(WorldwideButton, SendsAllThreeTablesThenOpensTheWorldwidePage) {
     EXPECT_TRUE(Button(dialog, "bbnetHighscore")->isEnabled());
 }
 
+TEST_F(WorldwideButton, AWorldwidePageNoBrowserCanOpenIsReported) {
+    server::LiveServer server(FilePath(QStringLiteral("world.db")).toStdString());
+    PointAt("127.0.0.1:" + std::to_string(server.port()));
+    WriteTable(4, 1);
+    RecordShellOpens(true, false);
+    TfHighscore dialog(nullptr, QStringLiteral("german"));
+    dialog.ShowGame(0, -1);
+    QueueMessageAnswer(mrOk);
+    QueueMessageAnswer(mrOk);
+    dialog.bbnetHighscoreClick();
+    EXPECT_EQ(server.store().Count(), 1);
+    ASSERT_EQ(ShellOpened().size(), 1);
+    ASSERT_EQ(ShownMessages().size(), 2u); // the confirmation, then the page no browser opened
+    EXPECT_EQ(ShownMessages()[1].Type, mtWarning);
+    EXPECT_TRUE(ShownMessages()[1].Text.startsWith(ShellOpened()[0].toString()));
+    EXPECT_TRUE(ShownMessages()[1].Text.contains(QStringLiteral("konnte nicht ge\u00F6ffnet werden")));
+}
+
 TEST_F(WorldwideButton, AnythingButOkSendsNothing) {
     server::LiveServer server(FilePath(QStringLiteral("world.db")).toStdString());
     PointAt("127.0.0.1:" + std::to_string(server.port()));
@@ -178,25 +196,28 @@ TEST_F(WorldwideButton, AnythingButOkSendsNothing) {
     EXPECT_TRUE(ShellOpened().isEmpty());
 }
 
-TEST_F(WorldwideButton, AFailureInTheSecondVariantStopsBeforeTheThird) {
+// The server refuses one entry (no game ends before its player moved): that entry is reported and
+// the send goes on with the rest; only an unreachable server stops it (below).
+TEST_F(WorldwideButton, ARefusedEntryIsReportedAndTheSendGoesOn) {
     server::LiveServer server(FilePath(QStringLiteral("world.db")).toStdString());
     PointAt("127.0.0.1:" + std::to_string(server.port()));
     WriteTable(4, 2);
-    THighscore refused; // a name too long for the server
-    refused.AddEntry(std::string(60, 'x'), 10, 30, 18, 10, false, "x@example.org", "europa");
+    THighscore refused;
+    refused.AddEntry("Nobody", 10, 30, 18, 0, false, "x@example.org", "europa");
     refused.SaveToFile(THighscore::FileName(FilePath({}).toStdString(), 5));
     WriteTable(6, 2);
     TfHighscore dialog(nullptr, QStringLiteral("german"));
     dialog.ShowGame(0, -1);
-    dialog.WebPost().OnError = [](const QString&, int) {};
-    QueueMessageAnswer(mrOk);
+    std::vector<int> reported;
+    dialog.WebPost().OnError = [&reported](const QString&, int code) { reported.push_back(code); };
     QueueMessageAnswer(mrOk);
     dialog.bbnetHighscoreClick();
+    EXPECT_EQ(reported, std::vector<int>{422});
     EXPECT_EQ(server.store().Top(4, 10).size(), 2u);
-    EXPECT_EQ(server.store().Top(6, 10).size(), 0u);
-    ASSERT_EQ(ShownMessages().size(), 2u);
-    EXPECT_TRUE(ShownMessages()[1].Text.contains(QStringLiteral("nicht an die Highscore")));
-    EXPECT_TRUE(ShellOpened().isEmpty());
+    EXPECT_EQ(server.store().Top(5, 10).size(), 0u);
+    EXPECT_EQ(server.store().Top(6, 10).size(), 2u);
+    EXPECT_EQ(ShownMessages().size(), 1u); // only the confirmation: no "senderror"
+    EXPECT_EQ(ShellOpened().size(), 1);
     EXPECT_TRUE(dialog.isEnabled());
 }
 

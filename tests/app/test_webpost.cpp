@@ -98,10 +98,14 @@ TEST(WebPost, AGenuineEntryReachesTheHighscoreServer) {
     EXPECT_TRUE(post.Post()) << failure.text.toStdString();
     ASSERT_EQ(server.store().Count(), 1);
     EXPECT_EQ(server.store().Top(4, 1)[0].entry.name, "J\xC3\xB6rg");
-    // A refused form is a failure, not a success.
+    EXPECT_FALSE(post.Refused);
+    // A refused form is a failure, not a success, reported with the server's reason.
     post.Items.back().Value = "1";
     EXPECT_FALSE(post.Post());
+    EXPECT_TRUE(post.Refused);
     EXPECT_EQ(failure.calls, 1);
+    EXPECT_EQ(failure.code, 403);
+    EXPECT_TRUE(failure.text.contains("check value")) << failure.text.toStdString();
     fs::remove_all(folder);
 }
 
@@ -112,6 +116,7 @@ TEST(WebPost, AnUnreachableServerFailsWithAnError) {
     Aim(post, 1, &failure); // nothing listens on port 1
     post.Items = Genuine();
     EXPECT_FALSE(post.Post());
+    EXPECT_FALSE(post.Refused); // no answer: the send stops
     EXPECT_EQ(failure.calls, 1);
     EXPECT_NE(failure.code, 0);
     EXPECT_FALSE(failure.text.isEmpty());

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <set>
 #include <string>
@@ -116,14 +117,33 @@ TEST_F(Art, StonePilesAreKeyedCleanlyAndLieInsideThePits) {
                 if (qRed(c) > 200 && qGreen(c) < 90 && qBlue(c) < 90) ++fringe;
             }
         EXPECT_EQ(fringe, 0) << "st" << n;
-        for (int place = 1; place <= 13; ++place) {
-            if (IsHeadPit(place)) continue;
-            const QRect onBoard = stones.translated(kStoneOrigins[place] + PileOffset(n));
-            EXPECT_TRUE(kPitRects[place].Rect().adjusted(-3, -4, 3, 3).contains(onBoard))
-                << "st" << n << " in pit " << place << ": " << onBoard.x() << "," << onBoard.y() << " "
-                << onBoard.width() << "x" << onBoard.height();
-        }
     }
+}
+
+// A pit layer restores only its own rectangle: stones of a pile picture drawn past it would stay
+// on the board as a sliver. Every picture is checked at every place it is drawn.
+TEST_F(Art, EveryPilePictureStaysInsideThePitLayerItIsDrawnIn) {
+    std::array<QRect, 10> stones; // the pixels that are not key colour
+    for (int n = 1; n <= 9; ++n) {
+        const QImage pile = Entry("steine.gfx", "st" + std::to_string(n) + ".bmp");
+        for (int y = 0; y < pile.height(); ++y)
+            for (int x = 0; x < pile.width(); ++x)
+                if (pile.pixel(x, y) != kRed) stones[n] |= QRect(x, y, 1, 1);
+    }
+    const auto expectInside = [&](int place, QPoint at, int n) {
+        const QRect drawn = stones[n].translated(at);
+        EXPECT_TRUE(kPitRects[place].Rect().contains(drawn))
+            << "st" << n << " in place " << place << ": " << drawn.left() << "," << drawn.top() << " to "
+            << drawn.right() + 1 << "," << drawn.bottom() + 1;
+    };
+    for (int place = 1; place <= 13; ++place)
+        if (!IsHeadPit(place))
+            for (int n = 1; n <= 9; ++n) expectInside(place, kStoneOrigins[place] + PileOffset(n), n);
+    for (int count = 1; count <= 15; ++count)
+        for (int k = 0; k < 5; ++k) {
+            if (kHeadSpread7[count][k] > 0) expectInside(7, kHeadAnchors7[k], kHeadSpread7[count][k]);
+            if (kHeadSpread14[count][k] > 0) expectInside(14, kHeadAnchors14[k], kHeadSpread14[count][k]);
+        }
 }
 
 TEST_F(Art, PitRimsAreTheBoardsOwnPixelsAroundAnOpenHole) {

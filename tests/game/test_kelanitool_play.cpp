@@ -211,6 +211,8 @@ TEST(KelanitoolSelfplay, SeededGamesRepeatAndTheSummaryAddsUp) {
         EXPECT_EQ(Field(first.lines[k], "finished"), "true");
         EXPECT_EQ(std::stoi(Field(first.lines[k], "store1")) + std::stoi(Field(first.lines[k], "store2")),
                   48);
+        EXPECT_EQ(std::stoi(Field(first.lines[k], "moves1")) + std::stoi(Field(first.lines[k], "moves2")),
+                  std::stoi(Field(first.lines[k], "moves")));
     }
     const std::string& summary = first.lines[4];
     EXPECT_EQ(std::stoi(Field(summary, "wins1")) + std::stoi(Field(summary, "wins2")) +

@@ -7,17 +7,26 @@ using namespace kelani;
 
 namespace {
 
-// Records every post; fails the post with the given number (1-based), if any.
+// Records every post; fails the post with the given number (1-based), if any, or has the server
+// refuse it.
 class RecordingPost : public TCustomWebPost {
 public:
-    int failAt = 0;
+    int failAt = 0, refuseAt = 0, tried = 0;
     std::vector<TWebPostItems> sent;
     bool Post() override {
-        if (static_cast<int>(sent.size()) + 1 == failAt) return false;
+        Refused = ++tried == refuseAt;
+        if (tried == failAt || Refused) return false;
         sent.push_back(Items);
         return true;
     }
 };
+
+THighscore ThreeEntries() {
+    THighscore table;
+    for (int i = 0; i < 3; ++i)
+        table.AddEntry("p" + std::to_string(i), 10 + i, 30, 18, 10, false, "p@example.org", "europa");
+    return table;
+}
 
 } // namespace
 
@@ -42,13 +51,20 @@ TEST(SendToWeb, SendsOnlyEntriesWithNameAndEMailInRankOrder) {
 }
 
 TEST(SendToWeb, StopsAtTheFirstFailure) {
-    THighscore table;
-    for (int i = 0; i < 3; ++i)
-        table.AddEntry("p" + std::to_string(i), 10 + i, 30, 18, 10, false, "p@example.org", "europa");
+    const THighscore table = ThreeEntries();
     RecordingPost post;
     post.failAt = 2;
     EXPECT_EQ(SendToWeb(table, post), -1);
     EXPECT_EQ(post.sent.size(), 1u);
+}
+
+TEST(SendToWeb, AnEntryTheServerRefusesDoesNotStopTheOthers) {
+    const THighscore table = ThreeEntries();
+    RecordingPost post;
+    post.refuseAt = 1;
+    EXPECT_EQ(SendToWeb(table, post), 0);
+    ASSERT_EQ(post.sent.size(), 2u);
+    EXPECT_EQ(post.sent[0][0].Value, "p1");
 }
 
 TEST(SendToWeb, AnEmptyTableSendsNothingAndSucceeds) {

@@ -1,6 +1,7 @@
 #pragma once
 // A real highscore server on a free loopback port, running in the test's own process.
 #include "records/uWorldwide.h"
+#include "server/uBoundedServer.h"
 #include "server/uHighscoreHttp.h"
 
 #include <httplib.h>
@@ -14,10 +15,10 @@ namespace kelani::server {
 // A real server on a free loopback port, in this process.
 class LiveServer {
 public:
-    explicit LiveServer(const std::filesystem::path& db)
-        : store_(db.string()), config_{{kCheckModulus, kCheckBase}, {{"deutschland", "Germany"}}} {
+    explicit LiveServer(const std::filesystem::path& db, const StoreLimits& limits = {})
+        : store_(db.string(), limits), config_{{kCheckModulus, kCheckBase}, {{"deutschland", "Germany"}}} {
         RegisterRoutes(http_, store_, config_);
-        port_ = http_.bind_to_any_port("127.0.0.1");
+        port_ = http_.Bind("127.0.0.1", 0);
         thread_ = std::thread([this] { http_.listen_after_bind(); });
         while (!http_.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
@@ -31,7 +32,7 @@ public:
 private:
     HighscoreStore store_;
     ServerConfig config_;
-    httplib::Server http_;
+    BoundedServer http_{ServerLimits{}};
     int port_ = 0;
     std::thread thread_;
 };

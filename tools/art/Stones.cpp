@@ -133,7 +133,8 @@ void PaintStoneBody(TCanvas& cv, const TStone& s) {
 }
 
 // Stone positions of each pile relative to the pile's centre, back to front; the last stones of
-// the bigger piles lie on top of the others.
+// the bigger piles lie on top of the others. Piles of five and six also lie in the head pits at
+// anchors only 51 pixels from the pit's right edge, so they stay narrow on the right.
 struct TPlace {
     double x, y;
 };
@@ -143,8 +144,8 @@ const std::array<std::vector<TPlace>, 10> kPiles{{
     {{5, -5}, {-3, 3}},
     {{5, -6}, {-3, 3}, {13, 3}},
     {{-9, -5}, {9, -6}, {-7, 6}, {10, 5}},
-    {{-9, -4}, {9, -5}, {-8, 7}, {10, 6}, {1, -3}},
-    {{-12, -7}, {6, -9}, {15, -2}, {-14, 5}, {4, 6}, {-2, -3}},
+    {{-9, -4}, {8, -5}, {-8, 7}, {8, 6}, {1, -3}},
+    {{-12, -7}, {5, -9}, {10, -2}, {-14, 5}, {3, 6}, {-2, -3}},
     {{-12, -8}, {6, -9}, {16, -2}, {-15, 5}, {3, 7}, {-3, -4}, {9, 0}},
     {{-16, -8}, {2, -10}, {18, -6}, {-17, 5}, {0, 6}, {17, 7}, {-6, -3}, {9, -2}},
     {{-19, -8}, {0, -10}, {19, -8}, {-20, 5}, {-1, 7}, {19, 6}, {-10, -3}, {10, -3}, {0, -6}},

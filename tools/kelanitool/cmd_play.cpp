@@ -133,6 +133,8 @@ int RunChoose(const Args& args) {
 
 struct GameResult {
     int moves = 0;
+    int playerMoves[3] = {}; // per player, as the highscore counts them
+
     int skips = 0;
     bool finished = false;
 };
@@ -148,6 +150,7 @@ GameResult PlayGame(TFeld& feld, TKI& player1, TKI& player2, int maxTurns,
             feld.Skip();
             ++result.skips;
         } else {
+            ++result.playerMoves[feld.AktSpieler()];
             feld.DoMove(PitIndex(feld.AktSpieler(), pit));
             ++result.moves;
         }
@@ -163,8 +166,10 @@ struct Tally {
 
 void PrintGame(int game, const TFeld& feld, const GameResult& result, Tally& tally) {
     const int winner = feld.Leader();
-    std::cout << "{\"game\":" << game << ",\"moves\":" << result.moves << ",\"skips\":" << result.skips
-              << ",\"store1\":" << feld.Store1() << ",\"store2\":" << feld.Store2()
+    std::cout << "{\"game\":" << game << ",\"moves\":" << result.moves
+              << ",\"moves1\":" << result.playerMoves[1] << ",\"moves2\":" << result.playerMoves[2]
+              << ",\"skips\":" << result.skips << ",\"store1\":" << feld.Store1()
+              << ",\"store2\":" << feld.Store2()
               << ",\"winner\":" << (result.finished ? std::to_string(winner) : "null")
               << ",\"finished\":" << (result.finished ? "true" : "false") << "}\n";
     tally.moves += result.moves;

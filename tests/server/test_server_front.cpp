@@ -1,0 +1,202 @@
+// The shipped nginx site in front of the real server, as deployed: rendered for test ports with a
+// certificate of a test authority made by openssl, nginx and the server started by the test.
+#include "app/lngDialogs.h"
+#include "app/WebPost.h"
+#include "server/uHighscoreStore.h"
+#include "tests/server/ServerProcess.h"
+#include "tests/support/TestApp.h"
+
+#include <httplib.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+using namespace kelani;
+using namespace kelani::server;
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+std::string ReadText(const fs::path& file) {
+    std::ifstream in(file);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void Replace(std::string& text, const std::string& from, const std::string& to) {
+    const size_t at = text.find(from);
+    ASSERT_NE(at, std::string::npos) << from;
+    text.replace(at, from.size(), to);
+}
+
+} // namespace
+
+class FrontTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        MakeCertificates();
+        server_ = std::make_unique<ServerProcess>(
+            std::vector<std::string>{"--port", "0", "--db", db_.string(), "--behind-proxy"});
+        ASSERT_GT(server_->port(), 0);
+        StartNginx();
+    }
+    void TearDown() override {
+        if (nginx_ > 0) {
+            kill(nginx_, SIGQUIT);
+            waitpid(nginx_, nullptr, 0);
+        }
+        server_.reset();
+        fs::remove_all(folder_);
+    }
+
+    void MakeCertificates() {
+        const std::string f = folder_.string() + "/";
+        const std::string key = " -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes ";
+        int code = -1;
+        RunCommand("cd " + f + " && openssl req -x509" + key +
+                       "-keyout ca.key -out ca.pem -days 2 -subj /CN=KelaniTestCA" +
+                       " 2>/dev/null && openssl req" + key +
+                       "-keyout server.key -out server.csr -subj /CN=127.0.0.1" +
+                       " 2>/dev/null && echo subjectAltName=IP:127.0.0.1 >ext.cnf && openssl x509 -req -in "
+                       "server.csr" +
+                       " -CA ca.pem -CAkey ca.key -CAcreateserial -out server.pem -days 2 -extfile ext.cnf "
+                       "2>/dev/null",
+                   &code);
+        ASSERT_EQ(code, 0);
+    }
+
+    // The shipped site with test ports, the test certificate and our server as its upstream.
+    void StartNginx() {
+        std::string site = ReadText(KELANI_NGINX_SITE);
+        const std::string f = folder_.string() + "/";
+        Replace(site, "listen 443 ssl;", "listen 127.0.0.1:" + std::to_string(tlsPort_) + " ssl;");
+        Replace(site, "listen [::]:443 ssl;", "");
+        Replace(site, "listen 80;", "listen 127.0.0.1:" + std::to_string(httpPort_) + ";");
+        Replace(site, "listen [::]:80;", "");
+        Replace(site, "/etc/ssl/kelani-highscore/fullchain.pem", f + "server.pem");
+        Replace(site, "/etc/ssl/kelani-highscore/privkey.pem", f + "server.key");
+        Replace(site, "server 127.0.0.1:8080", "server 127.0.0.1:" + std::to_string(server_->port()));
+        std::ofstream(f + "site.conf") << site;
+        std::ofstream(f + "nginx.conf")
+            << "daemon off; master_process off; worker_processes 1; pid " << f << "nginx.pid;\n"
+            << "error_log " << f << "error.log warn;\nevents { worker_connections 2048; }\n"
+            << "http { access_log off; client_body_temp_path " << f << "body; proxy_temp_path " << f
+            << "proxy; fastcgi_temp_path " << f << "fcgi; uwsgi_temp_path " << f << "uwsgi; scgi_temp_path "
+            << f << "scgi;\ninclude " << f << "site.conf; }\n";
+        nginx_ = fork();
+        if (nginx_ == 0) {
+            execlp("nginx", "nginx", "-c", (f + "nginx.conf").c_str(), "-p", f.c_str(), nullptr);
+            execl("/usr/sbin/nginx", "nginx", "-c", (f + "nginx.conf").c_str(), "-p", f.c_str(), nullptr);
+            _exit(127);
+        }
+        for (int i = 0; i < 100; ++i) {
+            const int fd = Connect("127.0.0.1", tlsPort_);
+            if (fd >= 0) return (void)close(fd);
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        FAIL() << "nginx did not start: " << ReadText(f + "error.log");
+    }
+
+    std::unique_ptr<httplib::SSLClient> Tls() const {
+        auto client = std::make_unique<httplib::SSLClient>("127.0.0.1", tlsPort_);
+        client->set_ca_cert_path((folder_ / "ca.pem").c_str());
+        client->enable_server_certificate_verification(true);
+        return client;
+    }
+
+    fs::path folder_ = FreshFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::path db_ = folder_ / "hs.db";
+    int tlsPort_ = FreePort(), httpPort_ = FreePort();
+    std::unique_ptr<ServerProcess> server_;
+    pid_t nginx_ = 0;
+};
+
+// 200 clients from another address each send a header line a second; nginx holds them, not our
+// workers, and cuts them off after its header timeout. Fresh requests are answered meanwhile.
+TEST_F(FrontTest, SlowClientsDoNotDelayFreshRequests) {
+    std::vector<int> slow;
+    for (int i = 0; i < 200; ++i) {
+        const int fd = Connect("127.0.0.2", httpPort_);
+        ASSERT_GE(fd, 0);
+        send(fd, "POST /software/highscore.add.php4 HTTP/1.1\r\n", 44, MSG_NOSIGNAL);
+        slow.push_back(fd);
+    }
+    auto client = Tls();
+    double worst = 0;
+    const auto start = Clock::now();
+    for (int tick = 0; Clock::now() - start < std::chrono::seconds(7); ++tick) {
+        for (int fd : slow) send(fd, "X-Slow: 1\r\n", 11, MSG_NOSIGNAL);
+        const auto asked = Clock::now();
+        auto res = client->Get("/api/highscores");
+        worst = std::max(worst, std::chrono::duration<double>(Clock::now() - asked).count());
+        ASSERT_TRUE(res) << httplib::to_string(res.error());
+        EXPECT_EQ(res->status, 200);
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    }
+    int cut = 0;
+    for (int fd : slow) {
+        char answer[64];
+        cut += recv(fd, answer, sizeof answer, MSG_DONTWAIT) >= 0; // 408 or closed
+        close(fd);
+    }
+    std::printf("front: 200 slow clients; slowest fresh answer %.3f s; %d slow clients cut off after 7 s\n",
+                worst, cut);
+    EXPECT_LT(worst, 1.0);
+    EXPECT_EQ(cut, 200);
+}
+
+// One address posts 100 forms within 10 s: the burst of one whole send passes, the rest is
+// refused with 429 and never reaches the table.
+TEST_F(FrontTest, PostsPastTheBurstAreRefusedAndNotStored) {
+    auto client = Tls();
+    int accepted = 0, limited = 0;
+    const auto start = Clock::now();
+    for (int i = 0; i < 100; ++i) {
+        auto res =
+            client->Post("/software/highscore.add.php4", FormBody(GenuineItems("flood" + std::to_string(i))),
+                         "application/x-www-form-urlencoded");
+        ASSERT_TRUE(res);
+        accepted += res->status == 200;
+        limited += res->status == 429;
+    }
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    std::printf("front: 100 posts in %.2f s: %d accepted, %d refused with 429\n", seconds, accepted, limited);
+    EXPECT_LT(seconds, 10.0);
+    EXPECT_EQ(accepted + limited, 100);
+    EXPECT_GE(accepted, 60);                                 // one whole send of three tables
+    EXPECT_LE(accepted, 61 + static_cast<int>(seconds / 2)); // then one post every two seconds
+    EXPECT_EQ(HighscoreStore(db_.string()).Count(), accepted);
+}
+
+// The game's own post, over TLS with the certificate verified against the test authority.
+TEST_F(FrontTest, TheGamesPostOverTlsIsStored) {
+    test::App();
+    qputenv("KELANI_TEST_CA", QByteArray::fromStdString((folder_ / "ca.pem").string()));
+    TWebPost post;
+    QString error;
+    post.OnError = [&error](const QString& text, int) { error = text; };
+    post.Server = "https://127.0.0.1:" + std::to_string(tlsPort_);
+    post.Action = kWorldwideAction;
+    post.Items = GenuineItems("J\xF6rg");
+    EXPECT_TRUE(post.Post()) << error.toStdString();
+    EXPECT_EQ(post.Response, "stored\n");
+    const auto entries = HighscoreStore(db_.string()).List({});
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].entry.name, "J\xC3\xB6rg");
+    // Without the test authority the certificate does not verify, and nothing is sent.
+    qunsetenv("KELANI_TEST_CA");
+    TWebPost untrusting;
+    untrusting.OnError = post.OnError;
+    untrusting.Server = post.Server;
+    untrusting.Action = post.Action;
+    untrusting.Items = post.Items;
+    EXPECT_FALSE(untrusting.Post());
+    EXPECT_FALSE(untrusting.Refused);
+    EXPECT_TRUE(error.contains("certificate", Qt::CaseInsensitive)) << error.toStdString();
+}
