@@ -31,6 +31,13 @@ protected:
         });
         return dialog.ShowDialog();
     }
+    // Opens a fresh dialog in `language`, lets `look` work on it while it is open, then cancels it.
+    void OpenAndCancel(const char* language, const std::function<void(TfNewGame&)>& look) {
+        TfNewGame dialog;
+        dialog.lng->SetLanguage(QLatin1String(language));
+        Run(
+            dialog, [&] { look(dialog); }, "bbCancel");
+    }
 };
 
 // Types each character as a key press carrying that text, as a keyboard would deliver it.
@@ -44,23 +51,18 @@ void Type(QWidget* field, const QString& text) {
 } // namespace
 
 TEST_F(NewGameDialog, FreshInstallationShowsTheDefaults) {
-    TfNewGame dialog;
-    dialog.lng->SetLanguage(QStringLiteral("german"));
-    Run(
-        dialog,
-        [&] {
-            EXPECT_EQ(dialog.rgDiff->ItemIndex(), 0);
-            EXPECT_EQ(dialog.rgModus->ItemIndex(), 0);
-            EXPECT_EQ(dialog.rgVarianten->ItemIndex(), 0);
-            EXPECT_EQ(dialog.seStoneCount->value(), 4);
-            EXPECT_TRUE(dialog.cbuseStrinmulde->isChecked());
-            EXPECT_EQ(dialog.eSp1->text(), QStringLiteral("Spieler1"));
-            EXPECT_EQ(dialog.eSp2->text(), QStringLiteral("Spieler2"));
-            EXPECT_EQ(dialog.cbLand1->count(), 114);
-            EXPECT_EQ(dialog.cbLand1->currentText(), QStringLiteral("keine Angabe"));
-            EXPECT_EQ(dialog.rgModus->title(), QStringLiteral(" Modus "));
-        },
-        "bbCancel");
+    OpenAndCancel("german", [](TfNewGame& dialog) {
+        EXPECT_EQ(dialog.rgDiff->ItemIndex(), 0);
+        EXPECT_EQ(dialog.rgModus->ItemIndex(), 0);
+        EXPECT_EQ(dialog.rgVarianten->ItemIndex(), 0);
+        EXPECT_EQ(dialog.seStoneCount->value(), 4);
+        EXPECT_TRUE(dialog.cbuseStrinmulde->isChecked());
+        EXPECT_EQ(dialog.eSp1->text(), QStringLiteral("Spieler1"));
+        EXPECT_EQ(dialog.eSp2->text(), QStringLiteral("Spieler2"));
+        EXPECT_EQ(dialog.cbLand1->count(), 114);
+        EXPECT_EQ(dialog.cbLand1->currentText(), QStringLiteral("keine Angabe"));
+        EXPECT_EQ(dialog.rgModus->title(), QStringLiteral(" Modus "));
+    });
     EXPECT_TRUE(ReadSettings().isEmpty()) << "a cancelled dialog writes nothing";
 }
 
@@ -85,82 +87,61 @@ TEST_F(NewGameDialog, ConfirmedChoicesAreStoredAndShownAgain) {
     EXPECT_TRUE(ini.contains("name2=J\xF6rg")) << "names are stored in Windows-1252";
     EXPECT_LT(ini.indexOf("difficulty="), ini.indexOf("land2=")) << "written in the designed order";
 
-    TfNewGame again;
-    again.lng->SetLanguage(QStringLiteral("english"));
-    Run(
-        again,
-        [&] {
-            EXPECT_EQ(again.rgModus->ItemIndex(), 1);
-            EXPECT_EQ(again.rgDiff->ItemIndex(), 2);
-            EXPECT_EQ(again.rgVarianten->ItemIndex(), 2);
-            EXPECT_EQ(again.seStoneCount->value(), 7);
-            EXPECT_FALSE(again.cbuseStrinmulde->isChecked());
-            EXPECT_EQ(again.eSp1->text(), QStringLiteral("Computer 1"));
-            EXPECT_EQ(again.eSp2->text(), QStringLiteral("J\u00F6rg"));
-            EXPECT_EQ(again.cbLand2->currentText(), QStringLiteral("Germany"))
-                << "same index in either language";
-        },
-        "bbCancel");
-    EXPECT_EQ(again.LandKey(22), QStringLiteral("deutschland"));
-    EXPECT_EQ(again.LandKey(45), QStringLiteral("jordanien ")) << "the trailing blank is part of the key";
-    EXPECT_EQ(again.LandKey(114), QString());
+    OpenAndCancel("english", [](TfNewGame& again) {
+        EXPECT_EQ(again.rgModus->ItemIndex(), 1);
+        EXPECT_EQ(again.rgDiff->ItemIndex(), 2);
+        EXPECT_EQ(again.rgVarianten->ItemIndex(), 2);
+        EXPECT_EQ(again.seStoneCount->value(), 7);
+        EXPECT_FALSE(again.cbuseStrinmulde->isChecked());
+        EXPECT_EQ(again.eSp1->text(), QStringLiteral("Computer 1"));
+        EXPECT_EQ(again.eSp2->text(), QStringLiteral("J\u00F6rg"));
+        EXPECT_EQ(again.cbLand2->currentText(), QStringLiteral("Germany")) << "same index in either language";
+        EXPECT_EQ(again.LandKey(22), QStringLiteral("deutschland"));
+        EXPECT_EQ(again.LandKey(45), QStringLiteral("jordanien ")) << "the trailing blank is part of the key";
+        EXPECT_EQ(again.LandKey(114), QString());
+    });
 }
 
 TEST_F(NewGameDialog, StoredIndexesOutsideTheirListsFallBackToValidChoices) {
     WriteSettings("[newgame]\ndifficulty=-4\nmode=9\nvariant=6\nstones=12\nland1=500\nland2=-1\n");
-    TfNewGame dialog;
-    dialog.lng->SetLanguage(QStringLiteral("german"));
-    Run(
-        dialog,
-        [&] {
-            EXPECT_EQ(dialog.rgDiff->ItemIndex(), 0);
-            EXPECT_EQ(dialog.rgModus->ItemIndex(), 2);
-            EXPECT_EQ(dialog.rgVarianten->ItemIndex(), 2);
-            EXPECT_EQ(dialog.seStoneCount->value(), 8);
-            EXPECT_EQ(dialog.cbLand1->currentIndex(), 0);
-            EXPECT_EQ(dialog.cbLand2->currentIndex(), 0);
-        },
-        "bbCancel");
+    OpenAndCancel("german", [](TfNewGame& dialog) {
+        EXPECT_EQ(dialog.rgDiff->ItemIndex(), 0);
+        EXPECT_EQ(dialog.rgModus->ItemIndex(), 2);
+        EXPECT_EQ(dialog.rgVarianten->ItemIndex(), 2);
+        EXPECT_EQ(dialog.seStoneCount->value(), 8);
+        EXPECT_EQ(dialog.cbLand1->currentIndex(), 0);
+        EXPECT_EQ(dialog.cbLand2->currentIndex(), 0);
+    });
 }
 
 TEST_F(NewGameDialog, VariantFiveNeedsFourStones) {
     WriteSettings("[newgame]\nvariant=4\nstones=7\n");
-    TfNewGame dialog;
-    dialog.lng->SetLanguage(QStringLiteral("german"));
-    Run(
-        dialog,
-        [&] {
-            EXPECT_EQ(dialog.seStoneCount->value(), 4) << "a stored Variante 5 opens with 4 stones";
-            dialog.seStoneCount->setValue(6);
-            dialog.rgVarianten->ClickItem(2);
-            EXPECT_EQ(dialog.seStoneCount->value(), 3);
-            dialog.seStoneCount->setValue(6);
-            dialog.rgVarianten->ClickItem(0);
-            EXPECT_EQ(dialog.seStoneCount->value(), 6) << "between Variante 4 and 6 the count stays";
-            dialog.rgVarianten->ClickItem(1);
-            EXPECT_EQ(dialog.seStoneCount->value(), 4);
-            EXPECT_EQ(dialog.seStoneCount->minimum(), 4);
-        },
-        "bbCancel");
+    OpenAndCancel("german", [](TfNewGame& dialog) {
+        EXPECT_EQ(dialog.seStoneCount->value(), 4) << "a stored Variante 5 opens with 4 stones";
+        dialog.seStoneCount->setValue(6);
+        dialog.rgVarianten->ClickItem(2);
+        EXPECT_EQ(dialog.seStoneCount->value(), 3);
+        dialog.seStoneCount->setValue(6);
+        dialog.rgVarianten->ClickItem(0);
+        EXPECT_EQ(dialog.seStoneCount->value(), 6) << "between Variante 4 and 6 the count stays";
+        dialog.rgVarianten->ClickItem(1);
+        EXPECT_EQ(dialog.seStoneCount->value(), 4);
+        EXPECT_EQ(dialog.seStoneCount->minimum(), 4);
+    });
 }
 
 TEST_F(NewGameDialog, ModesSetComputerNamesAndLockTheirFields) {
-    TfNewGame dialog;
-    dialog.lng->SetLanguage(QStringLiteral("german"));
-    Run(
-        dialog,
-        [&] {
-            dialog.rgModus->ClickItem(2);
-            EXPECT_EQ(dialog.eSp1->text(), QStringLiteral("Computer 1"));
-            EXPECT_EQ(dialog.eSp2->text(), QStringLiteral("Computer 2"));
-            for (QWidget* field : {(QWidget*)dialog.eSp1, (QWidget*)dialog.eMail1, (QWidget*)dialog.cbLand1,
-                                   (QWidget*)dialog.eSp2, (QWidget*)dialog.eMail2, (QWidget*)dialog.cbLand2})
-                EXPECT_FALSE(field->isEnabled()) << field->objectName().toStdString();
-            dialog.rgModus->ClickItem(0);
-            EXPECT_TRUE(dialog.eSp1->isEnabled());
-            EXPECT_EQ(dialog.eSp2->text(), QStringLiteral("Computer 2")) << "names stay when humans return";
-        },
-        "bbCancel");
+    OpenAndCancel("german", [](TfNewGame& dialog) {
+        dialog.rgModus->ClickItem(2);
+        EXPECT_EQ(dialog.eSp1->text(), QStringLiteral("Computer 1"));
+        EXPECT_EQ(dialog.eSp2->text(), QStringLiteral("Computer 2"));
+        for (QWidget* field : {(QWidget*)dialog.eSp1, (QWidget*)dialog.eMail1, (QWidget*)dialog.cbLand1,
+                               (QWidget*)dialog.eSp2, (QWidget*)dialog.eMail2, (QWidget*)dialog.cbLand2})
+            EXPECT_FALSE(field->isEnabled()) << field->objectName().toStdString();
+        dialog.rgModus->ClickItem(0);
+        EXPECT_TRUE(dialog.eSp1->isEnabled());
+        EXPECT_EQ(dialog.eSp2->text(), QStringLiteral("Computer 2")) << "names stay when humans return";
+    });
 }
 
 TEST_F(NewGameDialog, NameFieldAcceptsOnlyTypedLetters) {
