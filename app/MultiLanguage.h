@@ -17,7 +17,7 @@
 //   anything else: a Qt property of that name (letter case ignored), converted from the text.
 // Integer values may be numbers, toolkit names ("crHandPoint", "clWhite") or "#" hex. Unknown
 // names and values that do not convert are ignored silently, as are lines without "=".
-#include "app/uLngScript.h"
+#include "settings/uLngScript.h"
 
 #include <QObject>
 #include <QString>

@@ -1,11 +1,11 @@
 #include "app/lngDialogs.h"
 
 #include "app/MultiLanguage.h"
-#include "app/uLngScript.h"
 #include "components/uFormat.h"
 #include "components/uPlatform.h"
 #include "components/uShellOpen.h"
-#include "view/JwStream.h"
+#include "settings/uLngScript.h"
+#include "streams/JwStream.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,10 +1,9 @@
 // KELANI (R) Freeware Nr. 2: the program entry. It reads no command line.
-#include "app/uAppSettings.h"
-#include "app/uIniFile.h"
-#include "app/uTSettings.h"
 #include "app/ufLanguage.h"
 #include "app/ufSpielfeld.h"
+#include "components/uAppSettings.h"
 #include "components/uPlatform.h"
+#include "settings/uTSettings.h"
 #include "view/uTCanvas.h"
 
 #include <QApplication>
@@ -15,10 +14,7 @@ namespace {
 // First start: no language chosen yet, so ask for one.
 void AskLanguageOnFirstStart() {
     using namespace kelani;
-    const std::string language =
-        OpenSettingsFile(SettingsFolder()).ReadString(kSettingsSection, "language", "");
-    CloseSettingsFile();
-    if (!language.empty()) return;
+    if (!TKelaniSettings(SettingsFolder()).Language().empty()) return;
     SetApplicationTitle(QStringLiteral("Kelani Freeware 2"));
     TfLanguage dialog(SettingsFolder());
     dialog.exec();

@@ -2,9 +2,9 @@
 
 #include "app/MultiLanguage.h"
 #include "app/lngDialogs.h"
-#include "app/uIniFile.h"
-#include "app/uTSettings.h"
 #include "components/uPlatform.h"
+#include "settings/uIniFile.h"
+#include "settings/uTSettings.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -13,7 +13,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <array>
-#include <filesystem>
 
 namespace kelani {
 namespace {
@@ -147,8 +146,7 @@ void TfLanguage::done(int result) {
 // Every close writes the choice; an empty one makes the next start ask again.
 void TfLanguage::StoreChoice() {
     try {
-        TIniFile ini((std::filesystem::path(settingsFolder_) / "settings.ini").string());
-        ini.WriteString(kSettingsSection, "language", ToCp1252(chosenLanguage_));
+        TKelaniSettings(settingsFolder_).SaveLanguage(ToCp1252(chosenLanguage_));
     } catch (const EIniFileException& e) {
         LngErrorDlg(e);
     }

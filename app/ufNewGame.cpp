@@ -2,13 +2,13 @@
 
 #include "app/MultiLanguage.h"
 #include "app/lngDialogs.h"
-#include "app/uAppSettings.h"
-#include "app/uIniFile.h"
-#include "app/uTSettings.h"
+#include "components/uAppSettings.h"
 #include "components/uDialogHeader.h"
 #include "components/uPlatform.h"
 #include "components/uRadioGroup.h"
 #include "records/uTHistory.h"
+#include "settings/uIniFile.h"
+#include "settings/uTSettings.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -31,14 +31,6 @@ constexpr int kMaxNameLength = 10;
 constexpr int kMaxMailLength = 254;
 constexpr int kMinNameLength = 3;
 constexpr int kVariant5Index = 1;
-
-TIniFile SettingsFile() {
-    return TIniFile(SettingsFolder() + "/settings.ini");
-}
-
-QString ReadText(const TIniFile& ini, const char* key, const QString& def) {
-    return FromCp1252(ini.ReadString(kNewGameSection, key, ToCp1252(def)));
-}
 
 // A stored index outside the list falls back to the first entry.
 void SelectStored(QComboBox* box, int index) {
@@ -216,19 +208,22 @@ void TfNewGame::FillCountries() {
 }
 
 void TfNewGame::ReadSettings() {
-    const TIniFile ini = SettingsFile();
-    const QString player = lng->GetString(QStringLiteral("player"));
-    rgDiff->SetItemIndex(ini.ReadInteger(kNewGameSection, "difficulty", 0));
-    rgModus->SetItemIndex(ini.ReadInteger(kNewGameSection, "mode", 0));
-    rgVarianten->SetItemIndex(ini.ReadInteger(kNewGameSection, "variant", 3) - 3);
-    seStoneCount->setValue(ini.ReadInteger(kNewGameSection, "stones", 4));
-    cbuseStrinmulde->setChecked(ini.ReadBool(kNewGameSection, "usehead", true));
-    eSp1->setText(ReadText(ini, "name1", player + QLatin1Char('1')));
-    eSp2->setText(ReadText(ini, "name2", player + QLatin1Char('2')));
-    eMail1->setText(ReadText(ini, "mail1", QString()));
-    eMail2->setText(ReadText(ini, "mail2", QString()));
-    SelectStored(cbLand1, ini.ReadInteger(kNewGameSection, "land1", 0));
-    SelectStored(cbLand2, ini.ReadInteger(kNewGameSection, "land2", 0));
+    const std::string player = ToCp1252(lng->GetString(QStringLiteral("player")));
+    TNewGameChoices defaults;
+    defaults.Name1 = player + '1';
+    defaults.Name2 = player + '2';
+    const TNewGameChoices c = TKelaniSettings(SettingsFolder()).NewGameChoices(defaults);
+    rgDiff->SetItemIndex(c.Difficulty);
+    rgModus->SetItemIndex(c.Mode);
+    rgVarianten->SetItemIndex(c.Variant - 3);
+    seStoneCount->setValue(c.Stones);
+    cbuseStrinmulde->setChecked(c.UseHead);
+    eSp1->setText(FromCp1252(c.Name1));
+    eSp2->setText(FromCp1252(c.Name2));
+    eMail1->setText(FromCp1252(c.Mail1));
+    eMail2->setText(FromCp1252(c.Mail2));
+    SelectStored(cbLand1, c.Land1);
+    SelectStored(cbLand2, c.Land2);
 }
 
 bool TfNewGame::ShowDialog() {
@@ -274,19 +269,20 @@ bool TfNewGame::CheckEntries() {
 }
 
 bool TfNewGame::WriteSettings() {
+    TNewGameChoices c;
+    c.Difficulty = rgDiff->ItemIndex();
+    c.Mode = rgModus->ItemIndex();
+    c.Variant = rgVarianten->ItemIndex() + 3;
+    c.Stones = seStoneCount->value();
+    c.UseHead = cbuseStrinmulde->isChecked();
+    c.Name1 = ToCp1252(eSp1->text());
+    c.Name2 = ToCp1252(eSp2->text());
+    c.Mail1 = ToCp1252(eMail1->text());
+    c.Mail2 = ToCp1252(eMail2->text());
+    c.Land1 = cbLand1->currentIndex();
+    c.Land2 = cbLand2->currentIndex();
     try {
-        TIniFile ini = SettingsFile();
-        ini.WriteInteger(kNewGameSection, "difficulty", rgDiff->ItemIndex());
-        ini.WriteInteger(kNewGameSection, "mode", rgModus->ItemIndex());
-        ini.WriteInteger(kNewGameSection, "variant", rgVarianten->ItemIndex() + 3);
-        ini.WriteInteger(kNewGameSection, "stones", seStoneCount->value());
-        ini.WriteBool(kNewGameSection, "usehead", cbuseStrinmulde->isChecked());
-        ini.WriteString(kNewGameSection, "name1", ToCp1252(eSp1->text()));
-        ini.WriteString(kNewGameSection, "name2", ToCp1252(eSp2->text()));
-        ini.WriteString(kNewGameSection, "mail1", ToCp1252(eMail1->text()));
-        ini.WriteString(kNewGameSection, "mail2", ToCp1252(eMail2->text()));
-        ini.WriteInteger(kNewGameSection, "land1", cbLand1->currentIndex());
-        ini.WriteInteger(kNewGameSection, "land2", cbLand2->currentIndex());
+        TKelaniSettings(SettingsFolder()).SaveNewGameChoices(c);
     } catch (const EIniFileException& error) {
         LngErrorDlg(error);
         return false;

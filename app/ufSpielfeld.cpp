@@ -2,13 +2,15 @@
 
 #include "app/MultiLanguage.h"
 #include "app/lngDialogs.h"
-#include "app/uAppSettings.h"
-#include "app/uIniFile.h"
 #include "app/uMeisterThread.h"
 #include "app/uSound.h"
+#include "app/uTSpielfeld.h"
+#include "app/ufHighscore.h"
+#include "app/ufHistory.h"
 #include "app/ufNewGame.h"
 #include "app/ufStreichholz.h"
 #include "components/uAboutBox.h"
+#include "components/uAppSettings.h"
 #include "components/uFileDialog.h"
 #include "components/uFormat.h"
 #include "components/uHtmlHint.h"
@@ -17,10 +19,8 @@
 #include "components/uRadioGroup.h"
 #include "components/uSplash.h"
 #include "game/uRandom.h"
-#include "game/uTSpielfeld.h"
 #include "records/uTHistory.h"
-#include "records/ufHighscore.h"
-#include "records/ufHistory.h"
+#include "settings/uTSettings.h"
 #include "view/uTGFXFile.h"
 #include "view/uTSpielfeldLayers.h"
 
@@ -109,9 +109,8 @@ TfSpielfeld::TfSpielfeld(QWidget* parent) : QMainWindow(parent) {
     lng->setObjectName(QStringLiteral("lng"));
     lng->OnTranslate = [this](TMultiLanguage*) { lngTranslate(); };
     lng->LoadScript(objectName());
-    const std::string language =
-        OpenSettingsFile(SettingsFolder()).ReadString(kSettingsSection, "language", "german");
-    CloseSettingsFile();
+    std::string language = TKelaniSettings(SettingsFolder()).Language();
+    if (language.empty()) language = "german";
     lng->SetLanguage(FromCp1252(language));
     Spielfeld = std::make_unique<TSpielfeld>(*lng);
     // Every finished layer paint brings the board to the screen; Qt gathers the updates into one
@@ -597,11 +596,10 @@ void TfSpielfeld::miGermanClick(QAction* item) {
     item->setChecked(true);
     const char* language = item == miEnglish ? "english" : "german";
     try {
-        OpenSettingsFile(SettingsFolder()).WriteString(kSettingsSection, "language", language);
+        Spielfeld->Settings.SaveLanguage(language);
     } catch (const std::exception& error) {
         LngErrorDlg(error);
     }
-    CloseSettingsFile();
     lng->SetLanguage(QLatin1String(language));
     TSpielfeld& game = *Spielfeld;
     game.BeginUpdate();

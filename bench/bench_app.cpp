@@ -1,9 +1,9 @@
 // What the game does between two animation frames (start a sound, look up a text) and at start-up
 // (read settings, translate a window).
 #include "app/MultiLanguage.h"
-#include "app/uIniFile.h"
 #include "app/uSound.h"
-#include "app/uTSettings.h"
+#include "settings/uIniFile.h"
+#include "settings/uTSettings.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -3,8 +3,8 @@
 // the game's own pictures as the art tool packs them.
 // Counter "ratio" = compressed size / original size. Also the load of a container stored in
 // descending name order.
-#include "view/JwStream.h"
-#include "view/uLh5.h"
+#include "streams/JwStream.h"
+#include "streams/uLh5.h"
 
 #include <benchmark/benchmark.h>
 #include <zlib.h>

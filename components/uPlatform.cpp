@@ -1,6 +1,6 @@
 #include "components/uPlatform.h"
 
-#include "components/uCodePage.h"
+#include "base/uCodePage.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -14,8 +14,6 @@
 
 namespace kelani {
 
-class TCanvas;
-
 inline constexpr int kPlaces = 14;
 inline constexpr int kStirnmulde1 = 7;
 inline constexpr int kStirnmulde2 = 14;
@@ -131,10 +129,6 @@ public:
     int WillWin() const;
     // The player with more stones in his Stirnmulde, 0 for equal counts.
     int Leader() const;
-
-    // The small numeric board sketch, drawn with its top-left corner at (x, y); a ring marks
-    // ringIndex when it is a playing pit. Defined with the board drawing, not in the core.
-    void DrawSketch(TCanvas& canvas, int x, int y, int ringIndex) const;
 
     // Notifications, each fired with "before" seeing the board before the change and "after"
     // after it. An unset one is skipped.

@@ -1,7 +1,7 @@
 #pragma once
 // The saved-game and highscore files both keep their one record stream inside a compressed,
 // enciphered stream container; these two helpers pack and unpack that container.
-#include "view/JwStream.h"
+#include "streams/JwStream.h"
 
 #include <string>
 

@@ -1,9 +1,9 @@
 #include "server/uHighscoreService.h"
 
-#include "app/uLngScript.h"
-#include "components/uCodePage.h"
+#include "base/uCodePage.h"
 #include "records/uJwHTMLUtils.h"
 #include "server/uPlausibility.h"
+#include "settings/uLngScript.h"
 
 #include <charconv>
 #include <cstdio>

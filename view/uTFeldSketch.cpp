@@ -1,6 +1,5 @@
 // The small numeric board sketch of a position, shared by the overview layer and the history view.
-#include "game/uTFeld.h"
-#include "view/uTCanvas.h"
+#include "view/uTFeldSketch.h"
 
 namespace kelani {
 namespace {
@@ -32,7 +31,7 @@ int SketchRow(int place) {
 
 } // namespace
 
-void TFeld::DrawSketch(TCanvas& canvas, int x, int y, int ringIndex) const {
+void DrawFeldSketch(TCanvas& canvas, const TFeld& feld, int x, int y, int ringIndex) {
     canvas.Font.Name = QStringLiteral("Arial");
     canvas.Font.Bold = true;
     canvas.Font.Size = 8;
@@ -45,12 +44,12 @@ void TFeld::DrawSketch(TCanvas& canvas, int x, int y, int ringIndex) const {
         canvas.Ellipse(RectLTRB(left + 1, top - 3, left + 21, top + 17));
     }
     for (int column = 1; column <= 6; ++column) {
-        Centred(canvas, x + kCell * column, kCell, y, Mulde(7 - column), kSpieler1Farbe);
-        Centred(canvas, x + kCell * column, kCell, y + 2 * kLine, Mulde(7 + column), kSpieler2Farbe);
+        Centred(canvas, x + kCell * column, kCell, y, feld.Mulde(7 - column), kSpieler1Farbe);
+        Centred(canvas, x + kCell * column, kCell, y + 2 * kLine, feld.Mulde(7 + column), kSpieler2Farbe);
     }
-    Centred(canvas, x, kCell, y + kLine, Mulde(kStirnmulde1), kSpieler1Farbe);
-    Centred(canvas, x, kSketchWidth, y + kLine, StonesInPlay(), Qt::black);
-    Centred(canvas, x + kSketchWidth - kCell, kCell, y + kLine, Mulde(kStirnmulde2), kSpieler2Farbe);
+    Centred(canvas, x, kCell, y + kLine, feld.Mulde(kStirnmulde1), kSpieler1Farbe);
+    Centred(canvas, x, kSketchWidth, y + kLine, feld.StonesInPlay(), Qt::black);
+    Centred(canvas, x + kSketchWidth - kCell, kCell, y + kLine, feld.Mulde(kStirnmulde2), kSpieler2Farbe);
 }
 
 } // namespace kelani

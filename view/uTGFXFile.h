@@ -6,7 +6,7 @@
 // once; no container stays open:
 //     TGFXFile gfx = OpenGfxFile("hands.gfx");
 //     gfx.LoadBitmap("tpl-hand0003.bmp", picture);
-#include "view/JwStream.h"
+#include "streams/JwStream.h"
 
 #include <QImage>
 #include <QString>

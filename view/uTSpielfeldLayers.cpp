@@ -1,6 +1,7 @@
 #include "view/uTSpielfeldLayers.h"
 
 #include "game/uTFeld.h"
+#include "view/uTFeldSketch.h"
 #include "view/uTGFXFile.h"
 
 #include <QRegularExpression>
@@ -207,11 +208,11 @@ void TOverviewLayer::Draw(TCanvas& canvas) {
     const TCanvasPen pen = canvas.Pen;
     const int x = DestRect.left() + 3;
     const int y = DestRect.top() + 4;
-    Feld->DrawSketch(canvas, x, y, Value());
+    DrawFeldSketch(canvas, *Feld, x, y, Value());
     if (Feld->IsLegalMove(Value())) {
         TFeld after(*Feld);
         after.DoMove(Value());
-        after.DrawSketch(canvas, x + PreviewOffset, y, 0);
+        DrawFeldSketch(canvas, after, x + PreviewOffset, y, 0);
     }
     canvas.Font = font;
     canvas.Brush = brush;

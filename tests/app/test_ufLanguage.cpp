@@ -1,9 +1,9 @@
 #include "app/ufLanguage.h"
 
 #include "app/lngDialogs.h"
-#include "app/uIniFile.h"
+#include "settings/uIniFile.h"
 
-#include "TempFolder.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support/TestApp.h"
 
 #include <QDir>

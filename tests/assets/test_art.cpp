@@ -2,9 +2,9 @@
 // entries the game asks for, every payload is a real BMP or JPEG of the size its place on the
 // board needs, transparent colours sit where they must, the hands cover their hot spots and reach
 // out of the board, and the pictures compiled into the program load from the resources.
+#include "streams/JwStream.h"
 #include "tests/assets/test_art_app.h"
 #include "tools/art/BoardGeometry.h"
-#include "view/JwStream.h"
 
 #include <QByteArray>
 #include <QDir>

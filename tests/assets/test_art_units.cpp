@@ -1,6 +1,7 @@
 // The painting helpers behind the artwork: deterministic noise and blur, lighting and cast
 // shadows, masks and downsampling, the stone piles, pit rims and captions cut from the board,
 // the board view's keyed and AND/XOR drawing, the payload encoders and the container writer.
+#include "streams/JwStream.h"
 #include "tests/assets/test_art_app.h"
 #include "tools/art/ArtKit.h"
 #include "tools/art/Board.h"
@@ -10,7 +11,6 @@
 #include "tools/art/Hands.h"
 #include "tools/art/Stones.h"
 #include "tools/art/Surface.h"
-#include "view/JwStream.h"
 
 #include <QPainterPath>
 #include <QTemporaryDir>

@@ -3,7 +3,7 @@
 // containers, the saved-game key, the highscore key), so a stored file is a seed as it is.
 #include "records/uTHighscore.h"
 #include "records/uTHistory.h"
-#include "view/JwStream.h"
+#include "streams/JwStream.h"
 
 #include <cstddef>
 #include <cstdint>

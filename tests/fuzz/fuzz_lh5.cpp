@@ -1,8 +1,8 @@
 // libFuzzer target for the -lh5- decoder, fed as the containers feed it: the first four bytes are
 // the announced length, whatever it is, the rest the bit stream. Round trips the encoder as well.
 // Seeds: tests/fuzz/seeds (bomb.lh5 is tests/data/damaged/bomb.gfx without its two marker bytes).
-#include "view/JwStream.h"
-#include "view/uLh5.h"
+#include "streams/JwStream.h"
+#include "streams/uLh5.h"
 
 #include <algorithm>
 #include <cstddef>

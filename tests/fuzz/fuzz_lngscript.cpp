@@ -1,7 +1,7 @@
 // libFuzzer target for the language-script parser and the toolkit's integer conversion: any text
 // is split, sectioned and looked up without failing, and the parser's promises hold for it.
-#include "app/uIniFile.h"
-#include "app/uLngScript.h"
+#include "settings/uIniFile.h"
+#include "settings/uLngScript.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,7 +4,7 @@
 // readers (.kel, hs%d.dat), so the files of tests/data are seeds as they are.
 #include "records/uTHighscore.h"
 #include "records/uTHistory.h"
-#include "view/JwStream.h"
+#include "streams/JwStream.h"
 
 #include <cstddef>
 #include <cstdint>

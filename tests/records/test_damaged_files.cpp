@@ -2,7 +2,7 @@
 // descending name order): every reader refuses each of them with its designed error.
 #include "records/uTHighscore.h"
 #include "records/uTHistory.h"
-#include "view/JwStream.h"
+#include "streams/JwStream.h"
 
 #include <gtest/gtest.h>
 

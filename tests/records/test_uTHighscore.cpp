@@ -1,7 +1,7 @@
 #include "records/uTHighscore.h"
 
+#include "streams/JwStream.h"
 #include "tests/records/RecordsTestUtil.h"
-#include "view/JwStream.h"
 
 #include <gtest/gtest.h>
 

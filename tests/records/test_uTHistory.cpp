@@ -2,8 +2,8 @@
 
 #include "game/uTFeld.h"
 #include "game/uTKI.h"
+#include "streams/JwStream.h"
 #include "tests/records/RecordsTestUtil.h"
-#include "view/JwStream.h"
 
 #include <gtest/gtest.h>
 

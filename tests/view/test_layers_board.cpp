@@ -1,5 +1,6 @@
 #include "game/uTFeld.h"
 #include "tests/view/test_canvas_support.h"
+#include "view/uTFeldSketch.h"
 #include "view/uTSpielfeldLayers.h"
 
 #include <gtest/gtest.h>
@@ -227,7 +228,7 @@ TEST_F(BoardTest, OverviewShowsThePreviewOnlyForAPlayablePlace) {
     TCanvas canvas(expected);
     TFeld after(feld);
     after.DoMove(2);
-    after.DrawSketch(canvas, 228, 458, 0);
+    DrawFeldSketch(canvas, after, 228, 458, 0);
     EXPECT_TRUE(SameInside(board, expected, preview));
     EXPECT_EQ(feld.Mulde(2), 4); // the live board is untouched
 }

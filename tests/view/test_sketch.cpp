@@ -1,6 +1,7 @@
 #include "game/uTFeld.h"
 #include "tests/view/test_canvas_support.h"
 #include "view/uTCanvas.h"
+#include "view/uTFeldSketch.h"
 
 #include <gtest/gtest.h>
 
@@ -48,7 +49,7 @@ struct SketchTest : ::testing::Test {
 } // namespace
 
 TEST_F(SketchTest, PlayerRowsAndStoresInTheirColoursAndTheStonesInPlayInBlack) {
-    StartPosition().DrawSketch(canvas, X, Y, -1);
+    DrawFeldSketch(canvas, StartPosition(), X, Y, -1);
     for (int column = 1; column <= 6; ++column) {
         EXPECT_FALSE(ColourBounds(image, kGreen, QRect(X + 23 * column, Y, 23, 15)).isNull()) << column;
         EXPECT_FALSE(ColourBounds(image, kYellow, QRect(X + 23 * column, Y + 30, 23, 15)).isNull()) << column;
@@ -66,7 +67,7 @@ TEST_F(SketchTest, EachNumberIsCentredInItsCell) {
     feld.SetMulde(6, 8); // column 1, top row: a one-digit number
     feld.SetMulde(1, 0);
     feld.SetMulde(13, 12); // column 6, bottom row
-    feld.DrawSketch(canvas, X, Y, -1);
+    DrawFeldSketch(canvas, feld, X, Y, -1);
     const QRect six = ColourBounds(image, kGreen, QRect(X + 23, Y, 23, 15));
     const QRect thirteen = ColourBounds(image, kYellow, QRect(X + 138, Y + 30, 23, 15));
     EXPECT_NEAR(six.center().x(), X + 23 + 11, 2);
@@ -75,32 +76,32 @@ TEST_F(SketchTest, EachNumberIsCentredInItsCell) {
 }
 
 TEST_F(SketchTest, RingMarksAPlayingPitInItsOwnersColour) {
-    StartPosition().DrawSketch(canvas, X, Y, 1); // player 1 pit 1: column 6, top row
+    DrawFeldSketch(canvas, StartPosition(), X, Y, 1); // player 1 pit 1: column 6, top row
     const QRect ring = ColourBounds(image, kGreen, QRect(X + 138, Y - 4, 25, 23));
     EXPECT_GE(ring.width(), 16);
     EXPECT_TRUE(RectLTRB(X + 138 + 1, Y - 3, X + 138 + 21, Y + 17).contains(ring));
 
     QImage lower = Filled({260, 80}, Qt::white);
     TCanvas lowerCanvas(lower);
-    StartPosition().DrawSketch(lowerCanvas, X, Y, 8); // player 2 pit 1: column 1, bottom row
+    DrawFeldSketch(lowerCanvas, StartPosition(), X, Y, 8); // player 2 pit 1: column 1, bottom row
     const QRect yellowRing = ColourBounds(lower, kYellow, RectLTRB(X + 23, Y + 27, X + 46, Y + 47));
     EXPECT_TRUE(RectLTRB(X + 24, Y + 27, X + 44, Y + 47).contains(yellowRing));
     EXPECT_GE(yellowRing.height(), 16);
 }
 
 TEST_F(SketchTest, NoRingForAPassAHeadPitOrNothing) {
-    StartPosition().DrawSketch(canvas, X, Y, -1);
+    DrawFeldSketch(canvas, StartPosition(), X, Y, -1);
     for (int ring : {0, 7, 14, 99}) {
         QImage other = Filled({260, 80}, Qt::white);
         TCanvas otherCanvas(other);
-        StartPosition().DrawSketch(otherCanvas, X, Y, ring);
+        DrawFeldSketch(otherCanvas, StartPosition(), X, Y, ring);
         EXPECT_EQ(other, image) << ring;
     }
 }
 
 TEST_F(SketchTest, LeavesTheCanvasInTheSketchState) {
     canvas.Brush.Style = TBrushStyle::Solid;
-    StartPosition().DrawSketch(canvas, X, Y, 3);
+    DrawFeldSketch(canvas, StartPosition(), X, Y, 3);
     EXPECT_EQ(canvas.Brush.Style, TBrushStyle::Clear);
     EXPECT_EQ(canvas.Font.Name, "Arial");
     EXPECT_TRUE(canvas.Font.Bold);

@@ -1,11 +1,11 @@
 #include "tools/art/Containers.h"
 
+#include "streams/JwStream.h"
 #include "tools/art/Board.h"
 #include "tools/art/BoardGeometry.h"
 #include "tools/art/Hands.h"
 #include "tools/art/Matches.h"
 #include "tools/art/Stones.h"
-#include "view/JwStream.h"
 
 #include <QBuffer>
 

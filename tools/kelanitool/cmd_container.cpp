@@ -4,9 +4,9 @@
 //                                                  NAME "*" extracts every entry into folder OUT
 //   container pack OUT FILE... [--stored] [--key KEY]
 // Entry names are Windows-1252 in the container and UTF-8 on the command line and in the output.
-#include "components/uCodePage.h"
+#include "base/uCodePage.h"
+#include "streams/JwStream.h"
 #include "tools/kelanitool/KelaniTool.h"
-#include "view/JwStream.h"
 
 #include <filesystem>
 #include <iostream>

@@ -2,7 +2,7 @@
 //   hs dump FILE
 #include "tools/kelanitool/KelaniTool.h"
 
-#include "components/uCodePage.h"
+#include "base/uCodePage.h"
 #include "records/uTHighscore.h"
 
 #include <filesystem>

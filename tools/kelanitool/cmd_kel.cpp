@@ -4,7 +4,7 @@
 //            [--name1 T] [--name2 T] [--email1 T] [--email2 T] [--land1 T] [--land2 T] MOVE...
 #include "tools/kelanitool/KelaniTool.h"
 
-#include "components/uCodePage.h"
+#include "base/uCodePage.h"
 #include "game/uTKI.h"
 #include "records/uTHistory.h"
 

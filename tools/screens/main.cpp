@@ -4,10 +4,11 @@
 // offsets and pit rims, lights pits up, lays every hand frame over the board (mask by AND, then
 // picture by XOR), writes the numeric sketches onto the small boards, and saves PNG files.
 #include "game/uTFeld.h"
+#include "streams/JwStream.h"
 #include "tools/art/BoardGeometry.h"
 #include "tools/art/Compose.h"
-#include "view/JwStream.h"
 #include "view/uTCanvas.h"
+#include "view/uTFeldSketch.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -130,9 +131,9 @@ void RenderBoards(const TArt& art, const QString& out, const QString& lang) {
     // The overview rings pit 3 under the pointer; the preview shows the board after sowing it.
     TFeld feld = StartPosition();
     TCanvas canvas(stones);
-    feld.DrawSketch(canvas, kOverviewSketch.x(), kOverviewSketch.y(), 3);
+    DrawFeldSketch(canvas, feld, kOverviewSketch.x(), kOverviewSketch.y(), 3);
     feld.DoMove(3);
-    feld.DrawSketch(canvas, kPreviewSketch.x(), kPreviewSketch.y(), -1);
+    DrawFeldSketch(canvas, feld, kPreviewSketch.x(), kPreviewSketch.y(), -1);
     Save(stones, out, lang == "de" ? "board_stones_de.png" : "board_stones_us.png");
 }
 
@@ -170,7 +171,7 @@ void Render(const QString& dir, const QString& pictures, const QString& out) {
     TFeld feld = StartPosition();
     feld.DoMove(2);
     TCanvas canvas(small);
-    feld.DrawSketch(canvas, 8, 9, 2);
+    DrawFeldSketch(canvas, feld, 8, 9, 2);
     Save(small.scaled(small.size() * 3), out, "smbrett_sketch.png");
     TGfx holz(dir, "holz.gfx");
     Save(holz.Image("holzl"), out, "holzl.png");

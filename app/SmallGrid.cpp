@@ -1,0 +1,149 @@
+#include "app/SmallGrid.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <vector>
+
+namespace kelani {
+namespace {
+
+Qt::Alignment QtAlignment(TGridAlignment h, TGridAlignment v) {
+    const Qt::Alignment horizontal = h == gaRightBottom ? Qt::AlignRight
+                                     : h == gaCentre    ? Qt::AlignHCenter
+                                                        : Qt::AlignLeft;
+    const Qt::Alignment vertical = v == gaRightBottom ? Qt::AlignBottom
+                                   : v == gaCentre    ? Qt::AlignVCenter
+                                                      : Qt::AlignTop;
+    return horizontal | vertical;
+}
+
+// Running positions of the cell edges: edges[i] is where cell i begins, edges.back() the end.
+std::vector<int> Edges(int start, int count, int scale, const std::function<int(int)>& extent) {
+    std::vector<int> edges{start};
+    for (int i = 0; i < count; ++i) edges.push_back(edges.back() + extent(i) * scale);
+    return edges;
+}
+
+} // namespace
+
+TSmallGrid::TSmallGrid(QWidget* parent) : QWidget(parent) {
+    resize(200, 250);
+    UpdateSize();
+}
+
+void TSmallGrid::SetRowCount(int rows) {
+    rowCount_ = rows < 0 ? 0 : rows;
+    UpdateSize();
+}
+
+void TSmallGrid::SetColCount(int cols) {
+    colCount_ = cols < 0 ? 0 : cols;
+    UpdateSize();
+}
+
+void TSmallGrid::SetDefaultRowHeight(int height) {
+    defaultRowHeight_ = height;
+    UpdateSize();
+}
+
+void TSmallGrid::SetDefaultColWidth(int width) {
+    defaultColWidth_ = width;
+    UpdateSize();
+}
+
+void TSmallGrid::SelectRow(int row) {
+    Selection = row < 0 ? TGridSelection{} : TGridSelection{0, row, colCount_, row + 1};
+    update();
+}
+
+bool TSmallGrid::IsSelected(int col, int row) const {
+    return col >= Selection.Left && col < Selection.Right && row >= Selection.Top && row < Selection.Bottom;
+}
+
+int TSmallGrid::ColWidth(int col) const {
+    int width = defaultColWidth_;
+    if (OnGetColWidth) OnGetColWidth(*this, col, width);
+    return width;
+}
+
+int TSmallGrid::RowHeight(int row) const {
+    int height = defaultRowHeight_;
+    if (OnGetRowHeight) OnGetRowHeight(*this, row, height);
+    return height;
+}
+
+int TSmallGrid::TotalWidth() const {
+    int total = 0;
+    for (int c = 0; c < colCount_; ++c) total += ColWidth(c);
+    return total;
+}
+
+int TSmallGrid::TotalHeight() const {
+    int total = 0;
+    for (int r = 0; r < rowCount_; ++r) total += RowHeight(r);
+    return total;
+}
+
+void TSmallGrid::UpdateSize() {
+    // The extra pixel keeps room for the closing grid line, drawn or not.
+    setFixedSize(TotalWidth() + 1, TotalHeight() + 1);
+}
+
+void TSmallGrid::PaintTo(QPainter& painter, QPoint origin, int scale) const {
+    const auto cols = Edges(origin.x(), colCount_, scale, [this](int c) { return ColWidth(c); });
+    const auto rows = Edges(origin.y(), rowCount_, scale, [this](int r) { return RowHeight(r); });
+    painter.save();
+    QColor background = painter.brush().color();
+    painter.setPen(painter.pen().color());
+    for (int r = 0; r < rowCount_; ++r) {
+        for (int c = 0; c < colCount_; ++c) {
+            const QRect cell(QPoint(cols[c], rows[r]), QPoint(cols[c + 1] - 1, rows[r + 1] - 1));
+            QString text;
+            if (OnGetCellStr) OnGetCellStr(*this, c, r, text);
+            TGridAlignment h = gaLeftTop, v = gaCentre;
+            if (OnGetCellAlignment) OnGetCellAlignment(*this, c, r, h, v);
+            if (OnGetCellColorBG) OnGetCellColorBG(*this, c, r, background);
+            painter.fillRect(cell, background);
+            const QRect inner = cell.adjusted(scale * CellPaddingHori, scale * CellPaddingVert,
+                                              -scale * CellPaddingHori, -scale * CellPaddingVert);
+            const QString shown = painter.fontMetrics().elidedText(text, Qt::ElideRight, inner.width());
+            painter.drawText(inner, QtAlignment(h, v) | Qt::TextSingleLine, shown);
+        }
+    }
+    if (GridLineHori > 0) {
+        painter.setPen(QPen(painter.pen().color(), scale * GridLineHori, Qt::SolidLine, Qt::FlatCap));
+        for (int y : rows) painter.drawLine(cols.front(), y, cols.back(), y);
+    }
+    if (GridLineVert > 0) {
+        painter.setPen(QPen(painter.pen().color(), scale * GridLineVert, Qt::SolidLine, Qt::FlatCap));
+        for (int x : cols) painter.drawLine(x, rows.front(), x, rows.back());
+    }
+    painter.restore();
+}
+
+void TSmallGrid::paintEvent(QPaintEvent*) {
+    UpdateSize();
+    QPainter painter(this);
+    painter.setBrush(palette().color(QPalette::Base));
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.setFont(font());
+    PaintTo(painter, QPoint(0, 0), 1);
+}
+
+int TSmallGrid::CellAt(int position, int count, int (TSmallGrid::*extent)(int) const) const {
+    int edge = 0;
+    for (int i = 0; i < count; ++i) {
+        edge += (this->*extent)(i);
+        if (position < edge) return i;
+    }
+    return -1;
+}
+
+void TSmallGrid::mouseReleaseEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    const int col = CellAt(at.x(), colCount_, &TSmallGrid::ColWidth);
+    const int row = CellAt(at.y(), rowCount_, &TSmallGrid::RowHeight);
+    if (OnCellClick) OnCellClick(*this, col, row);
+}
+
+} // namespace kelani

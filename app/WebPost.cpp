@@ -1,0 +1,103 @@
+#include "app/WebPost.h"
+
+#include "app/lngDialogs.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QTimer>
+#include <QUrl>
+
+namespace kelani {
+namespace {
+
+// Our own code for a post that got no answer in time (QNetworkReply's codes are all below it).
+constexpr int kTimeoutCode = 12002; // the classic "operation timed out" of internet libraries
+
+QUrl PostUrl(const std::string& server, const std::string& action) {
+    QString address = QString::fromStdString(server);
+    if (!address.startsWith(QLatin1String("https://")) && !address.startsWith(QLatin1String("http://")))
+        address.prepend(QLatin1String("http://"));
+    return QUrl(address + QString::fromStdString(action));
+}
+
+// The system's certificate authorities, plus those of the file KELANI_TEST_CA names: tests
+// run their own servers with a certificate of their own authority.
+void TrustTestAuthority(QNetworkRequest& request) {
+    const QByteArray file = qgetenv("KELANI_TEST_CA");
+    if (file.isEmpty()) return;
+    QSslConfiguration tls = request.sslConfiguration();
+    tls.addCaCertificates(QSslCertificate::fromPath(QString::fromLocal8Bit(file)));
+    request.setSslConfiguration(tls);
+}
+
+// An HTTP status the server answered with, 0 when there was no answer.
+int HttpStatus(const QNetworkReply* reply) {
+    return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+}
+
+} // namespace
+
+TWebPost::TWebPost(QObject* parent) : QObject(parent), network_(new QNetworkAccessManager(this)) {}
+
+TWebPost::~TWebPost() = default;
+
+bool TWebPost::Post() {
+    Response.clear();
+    Refused = false;
+    const QUrl url = PostUrl(Server, Action);
+    if (!url.isValid() || url.host().isEmpty()) {
+        ReportError(QStringLiteral("Invalid server address: %1").arg(QString::fromStdString(Server)), 12005);
+        return false;
+    }
+    QNetworkRequest request(url);
+    TrustTestAuthority(request);
+    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("TWebPost"));
+    request.setHeader(QNetworkRequest::ContentTypeHeader,
+                      QStringLiteral("application/x-www-form-urlencoded"));
+    QNetworkReply* reply = network_->post(request, QByteArray::fromStdString(FormBody(Items)));
+
+    QEventLoop loop;
+    QTimer timeout;
+    timeout.setSingleShot(true);
+    bool timedOut = false;
+    connect(&timeout, &QTimer::timeout, &loop, [&] {
+        timedOut = true;
+        reply->abort();
+    });
+    connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    timeout.start(TimeoutMs);
+    if (!reply->isFinished()) loop.exec(QEventLoop::ExcludeUserInputEvents);
+
+    bool ok = false;
+    if (timedOut) {
+        ReportError(QStringLiteral("The server %1 did not answer in time.").arg(url.authority()),
+                    kTimeoutCode);
+    } else if (const int status = HttpStatus(reply); status >= 400 && status < 500) {
+        // The server refused this entry (and tells why); the send goes on with the next one.
+        Refused = true;
+        ReportError(QStringLiteral("The server refused an entry (%1): %2")
+                        .arg(status)
+                        .arg(QString::fromUtf8(reply->readAll()).trimmed()),
+                    status);
+    } else if (reply->error() != QNetworkReply::NoError) {
+        ReportError(reply->errorString(), static_cast<int>(reply->error()));
+    } else {
+        Response = reply->readAll();
+        ok = true;
+    }
+    reply->deleteLater();
+    return ok;
+}
+
+void TWebPost::ReportError(const QString& text, int code) {
+    if (OnError)
+        OnError(text, code);
+    else
+        LngMessageDlg(text, mtError, mbOK);
+}
+
+} // namespace kelani

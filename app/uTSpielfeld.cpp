@@ -1,0 +1,463 @@
+#include "app/uTSpielfeld.h"
+
+#include "app/MultiLanguage.h"
+#include "app/lngDialogs.h"
+#include "app/uSound.h"
+#include "components/uAppSettings.h"
+#include "components/uFormat.h"
+#include "components/uPlatform.h"
+#include "records/uTHighscore.h"
+#include "records/uTHistory.h"
+#include "view/uTGFXFile.h"
+#include "view/uTHands.h"
+#include "view/uTSpielfeldLayers.h"
+
+#include <QFile>
+
+namespace kelani {
+namespace {
+
+constexpr int kHighlightDelay = 500;
+constexpr int kStepDelay = 200;
+constexpr int kHighscorePlaces = 20;
+constexpr QRgb kGoldenKey = qRgb(255, 255, 255);
+
+// Hand geometry: player 1 plays from the top edge, player 2 from the bottom edge (index = player).
+constexpr QPoint kPickHome[3] = {{}, {400, -100}, {200, 700}};
+constexpr QPoint kSowHome[3] = {{}, {200, -100}, {400, 700}};
+constexpr QPoint kSowBesidePit[3] = {{}, {-140, 0}, {140, 0}};
+constexpr QPoint kSowShift[3] = {{}, {-40, -20}, {40, 20}};
+
+// The recording for `count` stones arriving at once in a place holding `before` stones.
+const char* ArrivalSound(int count, int before) {
+    if (count == 1) return before == 0 ? "1steininmulde" : "4steininmulde";
+    if (count >= 2 && count <= 4) return "wenigsteineinstirnmulde";
+    if (count >= 5 && count <= 999) return "vielesteineinstirnmulde";
+    return nullptr;
+}
+
+// The recording for the picking hand now holding `stones`.
+const char* HandSound(int stones) {
+    if (stones >= 2 && stones <= 4) return "wenigsteineinderhand";
+    if (stones >= 5 && stones <= 999) return "vielesteineinderhand";
+    return nullptr;
+}
+
+std::string LocalPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+bool InTable(int rank) {
+    return rank >= 0 && rank < kHighscorePlaces;
+}
+
+} // namespace
+
+QPoint PitCentre(int place) {
+    const QRect r = PitRect(place);
+    return QPoint(r.left() + r.width() / 2, r.top() + r.height() / 2);
+}
+
+TSpielfeld::TSpielfeld(TMultiLanguage& language)
+    : Language(language), Settings(SettingsFolder()), KI(Feld), History(std::make_unique<THistory>()) {
+    BeginUpdate();
+    Settings.Load();
+    KI.SetMasterTime(Settings.MasterTime);
+    ConnectFeld();
+    LoadPictures();
+    Layers =
+        std::make_unique<TSpielfeldLayers>(BackgroundCanvas_, BoardCanvas_, [this] { return GameOnBoard(); });
+    Layers->Language = [this](const QString& key) { return Language.GetString(key); };
+    Layers->OverviewLayer->Feld = &Feld;
+    Hands = std::make_unique<TKelaniHands>();
+    Hands->LoadPictures();
+    Hands->SteinBilder = Layers->GFXSteine.get();
+    Hands->FrameImage = &FrameImage;
+    Hands->BoardImage = &BoardImage;
+    Hands->OnFrame = [this](TKelaniHands&) { Refresh(); };
+    EndUpdate();
+}
+
+TSpielfeld::~TSpielfeld() {
+    try {
+        Settings.Save();
+    } catch (const std::exception& error) {
+        LngErrorDlg(error);
+    }
+}
+
+void TSpielfeld::ConnectFeld() {
+    using namespace std::placeholders;
+    Feld.OnBeforeSow = std::bind(&TSpielfeld::SowBefore, this, _1, _2, _3);
+    Feld.OnAfterSow = std::bind(&TSpielfeld::SowAfter, this, _1, _2, _3);
+    Feld.OnBeforeTake = std::bind(&TSpielfeld::TakeBefore, this, _1, _2, _3);
+    Feld.OnAfterTake = std::bind(&TSpielfeld::TakeAfter, this, _1, _2, _3);
+    Feld.OnBeforeStore = std::bind(&TSpielfeld::StoreBefore, this, _1, _2, _3);
+    Feld.OnAfterStore = std::bind(&TSpielfeld::StoreAfter, this, _1, _2, _3);
+}
+
+void TSpielfeld::LoadPictures() {
+    TGFXFile gfx = OpenGfxFile(QStringLiteral("game.gfx"));
+    QImage jpeg;
+    gfx.LoadJPEG("bg.jpg", jpeg);
+    gfx.LoadBitmap("golden.bmp", Golden_);
+    gfx.LoadBitmap("us_overview.bmp", OverviewUs_);
+    gfx.LoadBitmap("de_overview.bmp", OverviewDe_);
+    gfx.LoadBitmap("us_preview.bmp", PreviewUs_);
+    gfx.LoadBitmap("de_preview.bmp", PreviewDe_);
+    Background = jpeg.convertToFormat(QImage::Format_RGB32);
+    BoardImage = Background.copy();
+    FrameImage = Background.copy();
+    BoardCanvas_.Font.Name = QStringLiteral("Comic Sans MS");
+    BoardCanvas_.Font.Bold = true;
+    BoardCanvas_.Font.Size = 9;
+}
+
+bool TSpielfeld::GameOnBoard() const {
+    return GameRunning || History->Count() > 0;
+}
+
+void TSpielfeld::Abandon() {
+    Abandoned_ = true;
+    SkipAnimation = true;
+    StopSound();
+    CutWaitsShort();
+}
+
+bool TSpielfeld::IsComputer(int player) const {
+    return History->IsComputer(player);
+}
+
+QString TSpielfeld::Text(const char* key) const {
+    return Language.GetString(QLatin1String(key));
+}
+
+QString TSpielfeld::PlayerName(int player) const {
+    return FromCp1252(player == 1 ? History->Name1 : History->Name2);
+}
+
+void TSpielfeld::AddNote(const QString& note) {
+    const QString old = Layers->NotesLayer->Text();
+    Layers->NotesLayer->SetText(old.isEmpty() ? note : old + QStringLiteral("\r\n") + note);
+}
+
+void TSpielfeld::NewGame(const TNewGameSettings& s) {
+    BeginUpdate();
+    WillWinShown = false;
+    Feld.SetSteineProMulde(s.SteineProMulde);
+    Feld.SetUseStirnmulde(s.UseStirnmulde);
+    Feld.Reset();
+    Feld.SetAktSpieler(s.FirstPlayer);
+    Feld.SetVariante(s.Variante);
+    KI.SetLevel(s.Level);
+    History->Init(ToCp1252(s.Name1), ToCp1252(s.Name2), ToCp1252(s.EMail1), ToCp1252(s.EMail2),
+                  ToCp1252(s.Land1), ToCp1252(s.Land2), s.Variante, s.UseStirnmulde,
+                  static_cast<uint8_t>(s.SteineProMulde), s.Level, s.FirstPlayer,
+                  static_cast<uint8_t>(s.Modus));
+    Layers->AktSpielerLayer->Names = {QString(), s.Name1, s.Name2};
+    Layers->ZeitLayers[1]->SetValue(0);
+    Layers->ZeitLayers[2]->SetValue(0);
+    Layers->VarianteLayer->SetValue(s.Variante);
+    Layers->NotesLayer->SetText(Text("notestart"));
+    Layers->Paint();
+    if (Settings.Sound) PlayWaveResource(QStringLiteral("vielesteineinstirnmulde"));
+    EndUpdate();
+    Refresh();
+}
+
+void TSpielfeld::RecordMove(int index) {
+    const int player = Feld.AktSpieler();
+    const int used = Layers->ZeitLayers[player]->Value() - History->PlayerTime(player);
+    History->AddMove(used, static_cast<uint8_t>(index), player);
+}
+
+void TSpielfeld::PlayMove(int index) {
+    Busy = true;
+    Layers->FeldLayers[0]->SetValue(-1);
+    RecordMove(index);
+    Animating = true;
+    SkipAnimation = false;
+    for (int player : {1, 2}) {
+        Hands->PickPos[player] = kPickHome[player];
+        Hands->SowPos[player] = kSowHome[player];
+        Hands->PickFrame[player] = 0;
+        Hands->SowFrame[player] = 0;
+        Hands->PickStones[player] = 0;
+    }
+    Feld.DoMove(index);
+    if (Abandoned_) return;
+    ReturnHandsHome();
+    Animating = false;
+    Busy = false;
+    AnnounceWinner();
+    AfterMove();
+}
+
+void TSpielfeld::ReturnHandsHome() {
+    // Player 1's hands go home first, then player 2's; each return shows at least one frame, in
+    // every animation mode, so the board ends on a clean picture.
+    Hands->PickStones[1] = 0;
+    Hands->PickFrame[1] = 0;
+    Hands->PickFrame[2] = 0;
+    Hands->MoveHands(kPickHome[1], kSowHome[1], 1);
+    Hands->PickFrame[1] = 0;
+    Hands->SowFrame[1] = 0;
+    Hands->PickStones[2] = 0;
+    Hands->MoveHands(kPickHome[2], kSowHome[2], 2);
+    Hands->PickFrame[2] = 0;
+    Hands->SowFrame[2] = 0;
+}
+
+void TSpielfeld::AnnounceWinner() {
+    const int winner = Feld.WillWin();
+    if (WillWinShown || winner == 0) return;
+    AddNote(FormatText(Text("notewillwin"), {PlayerName(winner)}));
+    WillWinShown = true;
+}
+
+void TSpielfeld::MustSkip() {
+    AddNote(FormatText(Text("notemustskip"), {PlayerName(Feld.AktSpieler())}));
+    RecordMove(0);
+    Feld.Skip();
+    AfterMove();
+}
+
+void TSpielfeld::AfterMove() {
+    Layers->FeldLayers[0]->Paint();
+    Refresh();
+    if (!Feld.IsGameOver()) return;
+    AddNote(Text("noteend"));
+    GameEnd();
+}
+
+void TSpielfeld::UpdateLayers() {
+    Layers->AktSpielerLayer->SetValue(Feld.AktSpieler());
+    Layers->SteineHandLayer->SetValue(Feld.Hand());
+    Layers->RundeLayers[0]->SetValue(History->MoveCount());
+    Layers->RundeLayers[1]->SetValue(History->PlayerMoveCount(1));
+    Layers->RundeLayers[2]->SetValue(History->PlayerMoveCount(2));
+    for (int place = 1; place <= kPlaces; ++place) Layers->FeldLayers[place]->SetValue(Feld.Mulde(place));
+}
+
+void TSpielfeld::Refresh() {
+    Updating_ = true;
+    UpdateLayers();
+    Updating_ = false;
+    Layers->NotifyPainted();
+    if (OnChanged) OnChanged();
+}
+
+QImage TSpielfeld::Highlighted(int index) const {
+    QImage frame = BoardImage.copy();
+    if (index >= 1 && index <= kPlaces) {
+        TCanvas canvas(frame);
+        const QRect r = PitRect(index);
+        canvas.DrawTransparent(r.left() + (r.width() - Golden_.width()) / 2,
+                               r.top() + (r.height() - Golden_.height()) / 2, Golden_, QColor(kGoldenKey));
+    }
+    return frame;
+}
+
+void TSpielfeld::HighlightPit(int index, int delay) {
+    const int64_t start = TickCount();
+    FrameImage = Highlighted(index);
+    Refresh();
+    WaitUntil(start + delay);
+}
+
+bool TSpielfeld::AnimationOn() const {
+    return !SkipAnimation && Settings.Animation != kNoAnimation;
+}
+
+void TSpielfeld::PlaySound(const char* name) const {
+    if (name && Settings.Sound) PlayWaveResource(QLatin1String(name));
+}
+
+void TSpielfeld::PlayPitSound(int place, int count) const {
+    PlaySound(ArrivalSound(count, Feld.Mulde(place)));
+}
+
+void TSpielfeld::SowBefore(int place, int player, int count) {
+    if (!AnimationOn()) return;
+    if (Settings.Animation == kStoneAnimation)
+        HighlightPit(place, kHighlightDelay);
+    else
+        Hands->Drop(PitCentre(place), 1, player);
+    PlayPitSound(place, count);
+}
+
+void TSpielfeld::SowAfter(int, int, int) {
+    if (AnimationOn() && Settings.Animation == kStoneAnimation) HighlightPit(-1, kStepDelay);
+}
+
+void TSpielfeld::StoreBefore(int place, int player, int count) {
+    if (!AnimationOn()) return;
+    if (Settings.Animation == kStoneAnimation)
+        HighlightPit(place, kHighlightDelay);
+    else
+        Hands->Drop(PitCentre(place), count, player);
+    PlayPitSound(place, count);
+}
+
+void TSpielfeld::StoreAfter(int, int, int) {
+    if (AnimationOn() && Settings.Animation == kStoneAnimation) HighlightPit(-1, kStepDelay);
+}
+
+void TSpielfeld::TakeBefore(int place, int player, int) {
+    if (!AnimationOn()) return;
+    const char* sound = IsStirnmulde(place) ? nullptr : "4steinausmulde";
+    if (Settings.Animation == kStoneAnimation) {
+        PlaySound(sound);
+        HighlightPit(-1, kHighlightDelay);
+        return;
+    }
+    const QPoint centre = PitCentre(place);
+    Hands->MoveHands(centre, centre + kSowBesidePit[player], player);
+    PlaySound(sound);
+}
+
+void TSpielfeld::TakeAfter(int place, int player, int count) {
+    if (!AnimationOn()) return;
+    if (Settings.Animation == kStoneAnimation) {
+        HighlightPit(-1, kStepDelay);
+        return;
+    }
+    const QPoint centre = PitCentre(place);
+    Hands->Pick(centre, count, player);
+    PlaySound(HandSound(Hands->PickStones[player]));
+    Hands->HandOver(centre, count, player);
+    WaitFor(kStepDelay);
+    Hands->PickFrame[player] = 0;
+    Hands->MoveHands(kPickHome[player], Hands->SowPos[player] + kSowShift[player], player);
+}
+
+int TSpielfeld::PitAt(int x, int y) const {
+    for (int place = 1; place <= kPlaces; ++place)
+        if (PitRect(place).contains(x, y)) return place;
+    return -1;
+}
+
+void TSpielfeld::ShowLanguagePictures() {
+    const bool english = Language.Language() == QLatin1String("english");
+    BackgroundCanvas_.Draw(53, 395, english ? OverviewUs_ : OverviewDe_);
+    BackgroundCanvas_.Draw(256, 395, english ? PreviewUs_ : PreviewDe_);
+    BoardImage = Background.copy();
+    FrameImage = Background.copy();
+}
+
+// ---- Game end ----
+
+void TSpielfeld::EnterHighscores(int& r1, int& r2) {
+    const std::string file = THighscore::FileName(LocalPath(DataFolder()), History->Variante);
+    THighscore table;
+    try {
+        table.LoadFromFile(file);
+    } catch (const std::exception& error) {
+        // A damaged table is left as it is for the player to inspect; this game is not entered,
+        // but the game end goes on.
+        LngFileErrorDlg(error, QFile::decodeName(QByteArray::fromStdString(file)));
+        return;
+    }
+    const int store[3] = {0, Feld.Store1(), Feld.Store2()};
+    const std::string* names[3] = {nullptr, &History->Name1, &History->Name2};
+    const std::string* mails[3] = {nullptr, &History->EMail1, &History->EMail2};
+    const std::string* lands[3] = {nullptr, &History->Land1, &History->Land2};
+    int* ranks[3] = {nullptr, &r1, &r2};
+    for (int p : {1, 2}) {
+        if (IsComputer(p)) continue;
+        *ranks[p] = table.AddEntry(*names[p], Layers->ZeitLayers[p]->Value(), store[p], store[Opponent(p)],
+                                   History->PlayerMoveCount(p), false, *mails[p], *lands[p]);
+    }
+    try {
+        table.SaveToFile(file);
+    } catch (const std::exception& error) {
+        LngErrorDlg(error);
+    }
+    // Player 2's entry went in at or above player 1's: player 1's entry moved down by one.
+    if (r2 >= 0 && r1 >= r2) ++r1;
+}
+
+QString TSpielfeld::ResultText(int winner, int r1, int r2) const {
+    QString text = winner != 0 ? FormatText(Text("msgplayerwon"), {PlayerName(winner)}) : Text("msgdrawn");
+    const int total = Feld.Store1() + Feld.Store2();
+    const int ranks[3] = {0, r1, r2};
+    for (int p : {1, 2}) {
+        if (!InTable(ranks[p])) continue;
+        const QString score = QString::fromStdString(THighscore::PercentText(Feld.Store(p), total));
+        text += FormatText(Text("msgplayersummary"), {PlayerName(p), QString::number(Feld.Store(p)), score,
+                                                      score, QString::number(ranks[p] + 1)});
+    }
+    return text;
+}
+
+void TSpielfeld::GameEnd() {
+    // Painting goes on throughout: the final position stays on the board under the boxes.
+    GameRunning = false;
+    int r1 = -1;
+    int r2 = -1;
+    if (History->Modus != kModeComputers) EnterHighscores(r1, r2);
+    const int winner = Feld.Leader();
+    if (Settings.Sound) {
+        const char* sound = "gewonnen";
+        if (History->Modus != 0 && winner == 0) sound = "unentschieden";
+        if (History->Modus == 1 && winner == 1) sound = "verloren";
+        PlayWaveResource(QLatin1String(sound));
+    }
+    if (InTable(r1)) Rank1 = r1 + 1;
+    if (InTable(r2)) Rank2 = r2 + 1;
+    Refresh();
+    LngMessageDlg(ResultText(winner, r1, r2), mtInformation, mbOK);
+}
+
+// ---- Loading ----
+
+bool TSpielfeld::LoadGame(const QString& fileName) {
+    BeginUpdate();
+    bool isGame = false;
+    bool replayed = false;
+    auto loaded = std::make_unique<THistory>();
+    try {
+        isGame = loaded->LoadFromFile(LocalPath(fileName));
+        replayed = isGame && ReplayLoaded(std::move(loaded));
+    } catch (...) {
+        EndUpdate();
+        throw;
+    }
+    Layers->Paint();
+    UpdateLayers();
+    // Only a loaded game changes whether one runs: a refused file before the first game starts
+    // nothing, and a finished game stays finished.
+    if (replayed) GameRunning = !Feld.IsGameOver();
+    EndUpdate();
+    Refresh();
+    // A file whose moves do not replay is no playable game either; the player is told, not left
+    // wondering why nothing loaded. The box comes after the board is painted again, so the
+    // board stays on show beneath it.
+    if (!replayed) ShowNotASavedGame(fileName);
+    return !isGame || replayed;
+}
+
+void TSpielfeld::ShowNotASavedGame(const QString& fileName) const {
+    LngMessageDlg(FormatText(Text("msgnokelfile"), {fileName}), mtError, mbOK);
+}
+
+bool TSpielfeld::ReplayLoaded(std::unique_ptr<THistory> loaded) {
+    TFeld board;
+    loaded->StartBoard(board);
+    // The displays change only with the game: the running game's clocks go on from their own
+    // values, and the next move's time is taken from them.
+    if (loaded->Replay(board) != loaded->Count()) return false;
+    Layers->ZeitLayers[1]->SetValue(loaded->PlayerTime(1));
+    Layers->ZeitLayers[2]->SetValue(loaded->PlayerTime(2));
+    Layers->AktSpielerLayer->Names = {QString(), FromCp1252(loaded->Name1), FromCp1252(loaded->Name2)};
+    Layers->VarianteLayer->SetValue(loaded->Variante);
+    KI.SetLevel(loaded->Schwierigkeit);
+    Feld.Assign(board);
+    History = std::move(loaded);
+    WillWinShown = false;
+    GameRunning = true;
+    Layers->NotesLayer->SetText(Text("noteload"));
+    return true;
+}
+
+} // namespace kelani

@@ -1,8 +1,0 @@
-# Shared helpers every other group builds on: the code page (core) and the platform layer (Qt).
-kelani_library(kelani_base SOURCES components/uCodePage.cpp)
-
-if(KELANI_GUI)
-  kelani_library(kelani_platform GUI SOURCES components/uPlatform.cpp LIBS kelani_base)
-endif()
-
-kelani_test(test_base SOURCES tests/components/test_uCodePage.cpp LIBS kelani_base)

@@ -1,0 +1,1085 @@
+#include "tests/app/ScreenGrab.h"
+#include "app/MultiLanguage.h"
+#include "app/SmallGrid.h"
+#include "app/uTSpielfeld.h"
+#include "app/ufHighscore.h"
+#include "app/ufHistory.h"
+#include "app/uMeisterThread.h"
+#include "app/ufNewGame.h"
+#include "app/ufSpielfeld.h"
+#include "app/ufStreichholz.h"
+#include "components/uAboutBox.h"
+#include "components/uFileDialog.h"
+#include "components/uPaintBox.h"
+#include "components/uPlatform.h"
+#include "components/uRadioGroup.h"
+#include "components/uShellOpen.h"
+#include "records/uTHighscore.h"
+#include "records/uTHistory.h"
+#include "tests/app/GuiTestSupport.h"
+#include "view/uTSpielfeldLayers.h"
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTimer>
+
+#include <set>
+
+using namespace kelani;
+using namespace kelani::testing;
+
+namespace {
+
+// What a record window showed when the test closed it.
+struct TShownRecordWindow {
+    QString Kind;         // "highscore" or "history"
+    int VariantItem = -1; // the highscore table's chosen variant item
+    int MarkedRow = -1;   // the highscore grid's marked row (the rank), -1 for none
+    int Records = 0;      // the history's record count
+    QSize Picture;        // the history picture's size
+};
+
+class MainWindow : public GuiTest {
+protected:
+    void SetUp() override {
+        GuiTest::SetUp();
+        WriteSettings("[settings]\nlanguage=german\nsound=0\nhandani=0\nstoneani=0\nnoani=1\n");
+        // The record windows open modally: note what they show, then close them like a player would.
+        closer_.setInterval(5);
+        QObject::connect(&closer_, &QTimer::timeout, [this] { CloseRecordWindows(); });
+        closer_.start();
+        RecordShellOpens(true);
+        // Every box is noted and answered: one that a test did not expect must not wait for a click.
+        EnableMessageSeam();
+    }
+
+    void Create() {
+        window_ = std::make_unique<TfSpielfeld>();
+        window_->show();
+    }
+
+    void TearDown() override {
+        closer_.stop();
+        RecordShellOpens(false);
+        if (window_) {
+            window_->Spielfeld->GameRunning = false;
+            window_->hide();
+            window_.reset();
+        }
+        GuiTest::TearDown();
+    }
+
+    TSpielfeld& Game() { return *window_->Spielfeld; }
+
+    void Start(int modus, int first = 1, int variante = 4, const QString& name1 = QStringLiteral("Anna"),
+               const QString& name2 = QStringLiteral("Bert")) {
+        TNewGameSettings s;
+        s.Name1 = modus == 0 ? name1 : QStringLiteral("Computer 1");
+        s.Name2 = modus == 2 ? QStringLiteral("Computer 2") : name2;
+        s.EMail2 = QStringLiteral("bert@example.org");
+        s.Land2 = QStringLiteral("deutschland");
+        s.Variante = variante;
+        s.Modus = modus;
+        s.FirstPlayer = first;
+        s.Level = level_;
+        Game().GameRunning = true;
+        Game().NewGame(s);
+        window_->ArmComputer();
+        window_->UpdateActions();
+    }
+
+    void PointAt(int place) {
+        const QPoint centre = PitCentre(place);
+        QMouseEvent move(QEvent::MouseMove, centre, window_->pbSpielfeld->mapToGlobal(centre), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(window_->pbSpielfeld, &move);
+    }
+
+    void ClickAt(int place) {
+        PointAt(place);
+        const QPoint centre = PitCentre(place);
+        QMouseEvent press(QEvent::MouseButtonPress, centre, window_->pbSpielfeld->mapToGlobal(centre),
+                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window_->pbSpielfeld, &press);
+    }
+
+    // "Spiel laden" on a file that is no saved game; its box is answered with OK.
+    void LoadJunkFile() {
+        QFile junk(FilePath(QStringLiteral("junk.kel")));
+        ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+        junk.write("this is not a game");
+        junk.close();
+        QueueMessageAnswer(mrOk);
+        TFileDialog::SetNextFileForTests(junk.fileName());
+        window_->aLoadGame->trigger();
+    }
+
+    int FirstLegalPlace() {
+        const int player = Game().Feld.AktSpieler();
+        for (int n = 1; n <= 6; ++n)
+            if (Game().Feld.IsLegalMove(PitIndex(player, n))) return PitIndex(player, n);
+        return -1;
+    }
+
+    // Runs the event loop until `done` or the time is up.
+    bool RunUntil(const std::function<bool()>& done, int ms = 60000) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done() && clock.elapsed() < ms) QTest::qWait(5);
+        return done();
+    }
+
+    bool HasMessage(const QString& part) const {
+        for (const TShownMessage& m : ShownMessages())
+            if (m.Text.contains(part)) return true;
+        return false;
+    }
+
+    void CloseRecordWindows() {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (!top->isVisible()) continue;
+            if (auto* table = qobject_cast<TfHighscore*>(top)) {
+                TShownRecordWindow shown;
+                shown.Kind = QStringLiteral("highscore");
+                shown.VariantItem = table->findChild<TRadioGroup*>(QStringLiteral("rgVariante"))->ItemIndex();
+                for (int row = 0; row < table->Grid().RowCount(); ++row)
+                    if (table->Grid().IsSelected(0, row)) shown.MarkedRow = row;
+                recordWindows_.push_back(shown);
+                table->reject();
+            } else if (auto* history = qobject_cast<TfHistory*>(top)) {
+                TShownRecordWindow shown;
+                shown.Kind = QStringLiteral("history");
+                shown.Records = history->RecordCount();
+                shown.Picture = history->Picture().size();
+                recordWindows_.push_back(shown);
+                history->reject();
+            }
+        }
+    }
+
+    // The Master thinks `ms` per move: short, so his games take seconds, or long, to act meanwhile.
+    void CreateWithMaster(int ms = 50) {
+        WriteSettings("[settings]\nlanguage=german\nsound=0\nhandani=0\nstoneani=0\nnoani=1\nmastertime=" +
+                      QByteArray::number(ms) + "\n");
+        Create();
+        window_->tKI->setInterval(2);
+        level_ = kMeisterLevel;
+    }
+
+    // A game against the Master for ten seconds a move, he begins; true once he thinks.
+    bool MasterThinksLong() {
+        CreateWithMaster(10000);
+        Start(1, 1);
+        return RunUntil([&] { return window_->MeisterThread->Thinking(); }, 5000);
+    }
+
+    std::unique_ptr<TfSpielfeld> window_;
+    int level_ = 1;
+    std::vector<TShownRecordWindow> recordWindows_;
+    QTimer closer_;
+};
+
+// The answers of the boxes at a game end: result, "another game?" declined. The highscore table
+// in between is a window of its own, closed by the fixture.
+void AnswerGameEnd() {
+    QueueMessageAnswer(mrOk);
+    QueueMessageAnswer(mrNo);
+}
+
+} // namespace
+
+TEST_F(MainWindow, HumanGameByClicksRunsToTheEndAndEntersTheHighscore) {
+    Create();
+    Start(0);
+    EXPECT_TRUE(window_->aSaveGame->isEnabled());
+    AnswerGameEnd();
+    int clicks = 0;
+    while (Game().GameRunning && clicks < 500) {
+        const int before = Game().History->Count();
+        ClickAt(FirstLegalPlace());
+        ASSERT_GT(Game().History->Count(), before) << "a click on a legal pit plays it";
+        ++clicks;
+    }
+    EXPECT_FALSE(Game().GameRunning);
+    EXPECT_FALSE(Game().IsUpdating());
+    EXPECT_EQ(Game().Feld.Store1() + Game().Feld.Store2(), 48);
+    ASSERT_EQ(ShownMessages().size(), 2u);
+    const QString result = ShownMessages()[0].Text;
+    const int leader = Game().Feld.Leader();
+    if (leader == 0)
+        EXPECT_TRUE(result.startsWith(QStringLiteral("Unentschieden."))) << result.toStdString();
+    else
+        EXPECT_TRUE(
+            result.startsWith(QStringLiteral("Der Spieler %1 hat gewonnen.")
+                                  .arg(leader == 1 ? QStringLiteral("Anna") : QStringLiteral("Bert"))))
+            << result.toStdString();
+    EXPECT_TRUE(result.contains(QStringLiteral("Der Spieler Anna hat %1 Steine").arg(Game().Feld.Store1())));
+    EXPECT_TRUE(result.contains(QStringLiteral("Platz der Highscore-Liste")));
+    EXPECT_EQ(ShownMessages()[1].Text, QStringLiteral("M\u00F6chten Sie noch ein weiteres Spiel?"));
+    // Both humans entered the empty table: it opened on the played variant with the winner's row.
+    ASSERT_EQ(recordWindows_.size(), 1u);
+    EXPECT_EQ(recordWindows_[0].Kind, QStringLiteral("highscore"));
+    EXPECT_EQ(recordWindows_[0].VariantItem, 0);
+    EXPECT_EQ(recordWindows_[0].MarkedRow, 1);
+    EXPECT_EQ(Game().Rank1, -1);
+    EXPECT_EQ(Game().Rank2, -1);
+
+    THighscore table;
+    table.LoadFromFile(FilePath(QStringLiteral("hs4.dat")).toStdString());
+    EXPECT_EQ(table.Count(), 2);
+    EXPECT_TRUE(window_->aSaveGame->isEnabled()) << "the finished game's moves can still be saved";
+}
+
+TEST_F(MainWindow, ComputersPlayAGameToTheEndWithoutInput) {
+    Create();
+    window_->tKI->setInterval(2);
+    AnswerGameEnd();
+    Start(2);
+    EXPECT_TRUE(RunUntil([&] { return !Game().GameRunning; }));
+    EXPECT_TRUE(Game().Feld.IsGameOver());
+    EXPECT_FALSE(window_->tKI->isActive());
+    EXPECT_FALSE(QFile::exists(FilePath(QStringLiteral("hs4.dat")))) << "computers are never entered";
+    ASSERT_FALSE(ShownMessages().empty());
+    EXPECT_FALSE(ShownMessages()[0].Text.contains(QStringLiteral("Platz")));
+}
+
+TEST_F(MainWindow, MasterPlaysAComputerGameToItsEndWithLegalMoves) {
+    CreateWithMaster();
+    EXPECT_EQ(Game().KI.MasterTime(), 50) << "the thinking time comes from settings.ini";
+    AnswerGameEnd();
+    Start(2);
+    EXPECT_EQ(Game().History->Schwierigkeit, kMeisterLevel);
+    ASSERT_TRUE(RunUntil([&] { return !Game().GameRunning; }));
+    EXPECT_TRUE(Game().Feld.IsGameOver());
+    TFeld replayed;
+    Game().History->StartBoard(replayed);
+    EXPECT_EQ(Game().History->Replay(replayed), Game().History->Count()) << "every recorded move was legal";
+    EXPECT_EQ(replayed.Mulden(), Game().Feld.Mulden());
+}
+
+TEST_F(MainWindow, SavedMasterGameLoadsAndTheMasterPlaysOn) {
+    CreateWithMaster();
+    Start(1, 2); // the human begins
+    QueueMessageAnswer(mrOk);
+    TFileDialog::SetNextFileForTests(FilePath(QStringLiteral("meister.kel")));
+    window_->aSaveGame->trigger();
+
+    level_ = 1;
+    Start(0);
+    TFileDialog::SetNextFileForTests(FilePath(QStringLiteral("meister.kel")));
+    window_->aLoadGame->trigger();
+    EXPECT_EQ(Game().KI.Level(), kMeisterLevel);
+    EXPECT_EQ(Game().History->Schwierigkeit, kMeisterLevel);
+    window_->PlayPit(FirstLegalPlace());
+    const int afterHuman = Game().History->Count();
+    EXPECT_TRUE(RunUntil([&] { return Game().History->Count() > afterHuman; }, 10000))
+        << "the Master answers";
+}
+
+TEST_F(MainWindow, WhileTheMasterThinksTheClockRunsOnTheScreenAndEscMakesHimPlayAtOnce) {
+    ASSERT_TRUE(MasterThinksLong());
+    window_->tZeit->setInterval(50);
+    const QRect clock1 = Game().Layers->ZeitLayers[1]->DestRect;
+    const QImage before = OnScreen(*window_->pbSpielfeld);
+    ASSERT_TRUE(RunUntil([&] { return Game().Layers->ZeitLayers[1]->Value() >= 3; }, 5000));
+    EXPECT_FALSE(SameIn(OnScreen(*window_->pbSpielfeld), before, clock1)) << "the clock runs on the screen";
+    ASSERT_TRUE(window_->MeisterThread->Thinking());
+    EXPECT_EQ(Game().History->Count(), 0);
+
+    QElapsedTimer sinceEsc;
+    sinceEsc.start();
+    QTest::keyClick(window_.get(), Qt::Key_Escape);
+    EXPECT_TRUE(RunUntil([&] { return Game().History->Count() == 1; }, 1000)) << "he plays what he has";
+    EXPECT_LT(sinceEsc.elapsed(), 1000);
+}
+
+TEST_F(MainWindow, ClosingWhileTheMasterThinksEndsHimAtOnce) {
+    ASSERT_TRUE(MasterThinksLong());
+    QueueMessageAnswer(mrYes);
+    QElapsedTimer sinceClose;
+    sinceClose.start();
+    window_->close();
+    EXPECT_LT(sinceClose.elapsed(), 1000);
+    EXPECT_FALSE(window_->isVisible());
+    EXPECT_FALSE(window_->MeisterThread->Thinking());
+    QTest::qWait(100);
+    EXPECT_EQ(Game().History->Count(), 0) << "no move after the close";
+}
+
+TEST_F(MainWindow, HintHighlightsTheMastersPitForAWhileAndLeavesTheGameAlone) {
+    CreateWithMaster();
+    Start(1, 2); // the human begins
+    window_->PauseClock();
+    EXPECT_TRUE(window_->aHint->isEnabled());
+    EXPECT_EQ(window_->aHint->shortcut(), QKeySequence(QStringLiteral("Ctrl+H")));
+    const TFeld::TMulden board = Game().Feld.Mulden();
+    const int clock2 = Game().Layers->ZeitLayers[2]->Value();
+    const QImage before = OnScreen(*window_->pbSpielfeld);
+
+    QApplication::setActiveWindow(window_.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    QTest::keyClick(window_.get(), Qt::Key_H, Qt::ControlModifier);
+    ASSERT_TRUE(RunUntil([&] { return window_->HintPlace() > 0; }, 5000));
+    const int place = window_->HintPlace();
+    EXPECT_TRUE(Game().Feld.IsLegalMove(place));
+    const QString note = Game().Layers->NotesLayer->Text().split(QStringLiteral("\r\n")).last();
+    EXPECT_TRUE(QRegularExpression(
+                    QStringLiteral("^Tipp: Mulde %1 \\((\\+[1-9]\\d*|0|-[1-9]\\d*|gewinnt|verliert)\\)$")
+                        .arg(PitNumber(place)))
+                    .match(note)
+                    .hasMatch())
+        << note.toStdString();
+    const QImage shown = OnScreen(*window_->pbSpielfeld);
+    EXPECT_FALSE(SameIn(shown, before, PitRect(place))) << "the pit lights up on the screen";
+    EXPECT_TRUE(SameIn(shown, Game().Highlighted(place), PitRect(place)));
+    EXPECT_EQ(Game().Feld.Mulden(), board);
+    EXPECT_EQ(Game().Feld.AktSpieler(), 2);
+    EXPECT_EQ(Game().History->Count(), 0);
+    EXPECT_EQ(Game().Layers->ZeitLayers[2]->Value(), clock2);
+
+    ASSERT_TRUE(RunUntil([&] { return window_->HintPlace() < 0; }, 5000));
+    EXPECT_TRUE(SameIn(OnScreen(*window_->pbSpielfeld), Game().BoardImage, PitRect(place))) << "and goes out";
+
+    Start(2);
+    EXPECT_FALSE(window_->aHint->isEnabled()) << "no hint while no human is to move";
+}
+
+TEST_F(MainWindow, EscSkipsTheRestOfAMoveAndTheNextMoveAnimatesAgain) {
+    Create();
+    Game().Settings.Animation = kStoneAnimation;
+    Start(0);
+    int frames = 0;
+    Game().OnChanged = [&] { ++frames; };
+    ClickAt(PitIndex(1, 1));
+    const int fullMove = frames;
+
+    frames = 0;
+    bool sent = false;
+    Game().OnChanged = [&] {
+        if (++frames == 3 && !sent) {
+            sent = true;
+            QTest::keyClick(window_.get(), Qt::Key_Escape);
+        }
+    };
+    ClickAt(PitIndex(2, 1));
+    EXPECT_TRUE(sent);
+    EXPECT_LT(frames, fullMove - 4) << "the skipped steps show no frames";
+    EXPECT_FALSE(Game().SkipAnimation && Game().Busy);
+
+    frames = 0;
+    Game().OnChanged = [&] { ++frames; };
+    ClickAt(PitIndex(1, 2));
+    EXPECT_GE(frames, fullMove - 2) << "the next move is animated again";
+    EXPECT_TRUE(window_->isEnabled());
+}
+
+TEST_F(MainWindow, BoardIgnoresThePointerWhileTheComputerIsToMove) {
+    Create();
+    Start(1, 1);
+    window_->tKI->stop();
+    PointAt(PitIndex(1, 3));
+    EXPECT_NE(window_->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_FALSE(window_->pbSpielfeld->ShowHint());
+    ClickAt(PitIndex(1, 3));
+    EXPECT_EQ(Game().History->Count(), 0);
+    window_->PlayPit(PitIndex(2, 3));
+    EXPECT_EQ(Game().History->Count(), 0) << "an illegal pit is refused";
+}
+
+TEST_F(MainWindow, PitHintShowsTheStoneCountWithTheRightWord) {
+    Create();
+    Start(0);
+    Game().Feld.SetMulde(2, 1);
+    PointAt(2);
+    EXPECT_EQ(window_->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_TRUE(window_->pbSpielfeld->ShowHint());
+    EXPECT_EQ(window_->pbSpielfeld->Tag, 2);
+    EXPECT_TRUE(window_->pbSpielfeld->Hint().endsWith(QStringLiteral("<b>1</b> Stein")));
+    EXPECT_TRUE(window_->pbSpielfeld->Hint().contains(QStringLiteral("idx:0")));
+    EXPECT_EQ(Game().Layers->FeldLayers[0]->Value(), 2) << "the preview follows the pointer";
+    Game().Feld.SetMulde(9, 0);
+    PointAt(9);
+    EXPECT_NE(window_->cursor().shape(), Qt::PointingHandCursor) << "the opponent's pit is not playable";
+    EXPECT_TRUE(window_->pbSpielfeld->Hint().endsWith(QStringLiteral("<b>0</b> Steine")));
+    EXPECT_EQ(Game().Layers->FeldLayers[0]->Value(), 2) << "the preview stays on the last playable pit";
+}
+
+TEST_F(MainWindow, SavedGameLoadsBackWithBoardClocksNamesAndVariant) {
+    Create();
+    Start(0, 2, 6, QStringLiteral("Anna"), QStringLiteral("J\u00F6rg"));
+    for (int i = 0; i < 3 && Game().GameRunning; ++i) {
+        Game().Layers->ZeitLayers[Game().Feld.AktSpieler()]->SetValue(
+            Game().Layers->ZeitLayers[Game().Feld.AktSpieler()]->Value() + 7);
+        window_->PlayPit(FirstLegalPlace());
+    }
+    const TFeld::TMulden board = Game().Feld.Mulden();
+    const int player = Game().Feld.AktSpieler();
+    const int clock1 = Game().Layers->ZeitLayers[1]->Value();
+    const int clock2 = Game().Layers->ZeitLayers[2]->Value();
+
+    QueueMessageAnswer(mrOk);
+    TFileDialog::SetNextFileForTests(FilePath(QStringLiteral("partie")));
+    window_->aSaveGame->trigger();
+    EXPECT_TRUE(QFile::exists(FilePath(QStringLiteral("partie.kel"))));
+    EXPECT_TRUE(HasMessage(QStringLiteral("Das Spiel wurde gespeichert.")));
+
+    Start(0, 1, 5, QStringLiteral("Carl"), QStringLiteral("Dora"));
+    TFileDialog::SetNextFileForTests(FilePath(QStringLiteral("partie.kel")));
+    window_->aLoadGame->trigger();
+    EXPECT_EQ(Game().Feld.Mulden(), board);
+    EXPECT_EQ(Game().Feld.AktSpieler(), player);
+    EXPECT_EQ(Game().Feld.Variante(), 6);
+    EXPECT_EQ(Game().Layers->ZeitLayers[1]->Value(), clock1);
+    EXPECT_EQ(Game().Layers->ZeitLayers[2]->Value(), clock2);
+    EXPECT_EQ(Game().Layers->AktSpielerLayer->Names[2], QStringLiteral("J\u00F6rg"));
+    EXPECT_EQ(Game().Layers->VarianteLayer->Value(), 6);
+    EXPECT_EQ(Game().Layers->NotesLayer->Text(), QStringLiteral("Spiel geladen"));
+    EXPECT_TRUE(Game().GameRunning);
+    EXPECT_EQ(TFileDialog::LastInitialDirForTests(), Folder());
+}
+
+TEST_F(MainWindow, SaveNameKeepsAKelExtensionInCapitals) {
+    Create();
+    Start(0);
+    window_->PlayPit(FirstLegalPlace());
+    QueueMessageAnswer(mrOk);
+    QueueMessageAnswer(mrOk);
+    TFileDialog::SetNextFileForTests(FilePath(QStringLiteral("A.KEL")));
+    window_->aSaveGame->trigger();
+    TFileDialog::SetNextFileForTests(FilePath(QStringLiteral("b.txt")));
+    window_->aSaveGame->trigger();
+    EXPECT_TRUE(QFile::exists(FilePath(QStringLiteral("A.KEL"))));
+    EXPECT_FALSE(QFile::exists(FilePath(QStringLiteral("A.KEL.kel"))));
+    EXPECT_TRUE(QFile::exists(FilePath(QStringLiteral("b.txt.kel"))));
+}
+
+namespace {
+
+// Runs act on the next modal dialog of type T once it is open.
+template <class T> void OnceOpen(const std::function<void(T&)>& act) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [=] {
+        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible()) return;
+        poll->stop();
+        poll->deleteLater();
+        act(*dialog);
+    });
+    poll->start(5);
+}
+
+// Types name into the save dialog and presses Enter, as a player would.
+void TypeIntoSaveDialog(const QString& name) {
+    OnceOpen<QFileDialog>([name](QFileDialog& dialog) {
+        auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(edit, nullptr);
+        edit->clear();
+        QTest::keyClicks(edit, name);
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+}
+
+} // namespace
+
+TEST_F(MainWindow, SavingUnderAnotherExtensionAsksAboutTheFileThatWouldBeReplaced) {
+    Create();
+    Start(0);
+    window_->PlayPit(FirstLegalPlace());
+    const QString target = FilePath(QStringLiteral("x.txt.kel"));
+    QFile precious(target);
+    ASSERT_TRUE(precious.open(QIODevice::WriteOnly));
+    precious.write("precious");
+    precious.close();
+    window_->sdSaveGame->InitialDir = Folder();
+
+    TypeIntoSaveDialog(QStringLiteral("x.txt"));
+    QueueMessageAnswer(mrNo);
+    window_->aSaveGame->trigger();
+    ASSERT_EQ(ShownMessages().size(), 1u);
+    EXPECT_EQ(ShownMessages()[0].Text,
+              QStringLiteral("\"%1\" gibt es schon. Wollen Sie die Datei ersetzen?").arg(target));
+    ASSERT_TRUE(precious.open(QIODevice::ReadOnly));
+    EXPECT_EQ(precious.readAll(), QByteArray("precious"));
+    precious.close();
+
+    TypeIntoSaveDialog(QStringLiteral("x.txt"));
+    QueueMessageAnswer(mrYes);
+    QueueMessageAnswer(mrOk);
+    window_->aSaveGame->trigger();
+    EXPECT_TRUE(HasMessage(QStringLiteral("Das Spiel wurde gespeichert.")));
+    THistory saved;
+    EXPECT_TRUE(saved.LoadFromFile(QFile::encodeName(target).toStdString()));
+    EXPECT_FALSE(QFile::exists(FilePath(QStringLiteral("x.txt"))));
+}
+
+TEST_F(MainWindow, ACutOffSavedGameIsReportedByNameInTheWindowsLanguage) {
+    const QString german =
+        QStringLiteral("Die Datei \"%1\" ist besch\u00E4digt oder unvollst\u00E4ndig und kann nicht "
+                       "gelesen werden.");
+    const QString english = QStringLiteral("The file \"%1\" is damaged or incomplete and cannot be read.");
+    for (const auto& [language, text] :
+         {std::pair{QByteArray("german"), german}, {QByteArray("english"), english}}) {
+        WriteSettings("[settings]\nlanguage=" + language + "\nsound=0\nnoani=1\n");
+        Create();
+        Start(0);
+        window_->PlayPit(FirstLegalPlace());
+        const QString file = FilePath(QStringLiteral("cut.kel"));
+        Game().History->SaveToFile(QFile::encodeName(file).toStdString());
+        QFile cut(file);
+        ASSERT_TRUE(cut.resize(cut.size() - 20));
+        ResetMessageSeam();
+        QueueMessageAnswer(mrOk);
+        TFileDialog::SetNextFileForTests(file);
+        window_->aLoadGame->trigger();
+        ASSERT_EQ(ShownMessages().size(), 1u) << language.constData();
+        EXPECT_EQ(ShownMessages()[0].Text, text.arg(file));
+        EXPECT_EQ(ShownMessages()[0].Type, mtError);
+        EXPECT_TRUE(Game().GameRunning) << "the game goes on";
+        window_->Spielfeld->GameRunning = false;
+        window_.reset();
+    }
+}
+
+TEST_F(MainWindow, FileThatIsNoSavedGameIsReportedAndTheGameGoesOn) {
+    Create();
+    Start(0);
+    window_->PlayPit(FirstLegalPlace());
+    const TFeld::TMulden board = Game().Feld.Mulden();
+    LoadJunkFile();
+    EXPECT_TRUE(HasMessage(QStringLiteral("ist keine g\u00FCltige KELANI (R) Freeware 2 Datei.")));
+    EXPECT_EQ(Game().Feld.Mulden(), board);
+    EXPECT_EQ(Game().History->Count(), 1);
+    EXPECT_TRUE(Game().GameRunning);
+    EXPECT_FALSE(Game().IsUpdating());
+}
+
+TEST_F(MainWindow, RefusedCloseKeepsTheComputerTimerAndRecordsTheWindowState) {
+    Create();
+    Start(1, 1);
+    ASSERT_TRUE(window_->tKI->isActive());
+    QueueMessageAnswer(mrNo);
+    window_->close();
+    EXPECT_TRUE(window_->isVisible());
+    EXPECT_TRUE(window_->tKI->isActive());
+    EXPECT_EQ(ShownMessages().back().Text, QStringLiteral("Wollen Sie KELANI (R) wirklich beenden?"));
+
+    window_->tKI->stop();
+    QueueMessageAnswer(mrNo);
+    window_->close();
+    EXPECT_FALSE(window_->tKI->isActive()) << "a stopped timer stays stopped";
+}
+
+TEST_F(MainWindow, DamagedHighscoreFileIsReportedLeftAloneAndTheGameEndsNormally) {
+    const QByteArray damaged("\x02\x00\x00\x00garbage that is no table", 28);
+    {
+        QFile file(FilePath(QStringLiteral("hs4.dat")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(damaged);
+    }
+    Create();
+    Start(0);
+    // Damaged file at the game end, the result, the damaged file again in the table, no new game.
+    for (int answer : {mrOk, mrOk, mrOk, mrNo}) QueueMessageAnswer(answer);
+    while (Game().GameRunning) window_->PlayPit(FirstLegalPlace());
+    ASSERT_EQ(ShownMessages().size(), 4u);
+    EXPECT_EQ(ShownMessages()[0].Type, mtError);
+    EXPECT_EQ(ShownMessages()[2].Type, mtError);
+    ASSERT_EQ(recordWindows_.size(), 1u);
+    EXPECT_EQ(recordWindows_[0].MarkedRow, -1);
+    EXPECT_TRUE(ShownMessages()[1].Text.contains(QStringLiteral("gewonnen")) ||
+                ShownMessages()[1].Text.contains(QStringLiteral("Unentschieden")));
+    EXPECT_FALSE(ShownMessages()[1].Text.contains(QStringLiteral("Platz"))) << "no entries, no ranks";
+    EXPECT_FALSE(Game().IsUpdating()) << "painting resumed";
+    EXPECT_EQ(Game().Rank1, -1);
+    QFile file(FilePath(QStringLiteral("hs4.dat")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), damaged) << "the damaged file is left untouched";
+}
+
+TEST_F(MainWindow, LanguageSwitchRecaptionsAndIsStored) {
+    Create();
+    QMenu* game = window_->menuBar()->findChild<QMenu*>(QStringLiteral("miSpiel"));
+    ASSERT_NE(game, nullptr);
+    EXPECT_EQ(game->title(), QStringLiteral("&Spiel"));
+    window_->miEnglish->trigger();
+    EXPECT_EQ(game->title(), QStringLiteral("&Game"));
+    EXPECT_EQ(window_->aNewGame->text(), QStringLiteral("&new game"));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
+    window_->miGerman->trigger();
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Abbrechen"))
+        << "Qt's own dialogs follow the game's language";
+    window_->miEnglish->trigger();
+    EXPECT_EQ(window_->windowTitle(), QStringLiteral("KELANI (R) Freeware No. 2"));
+    EXPECT_TRUE(ReadSettings().contains("language=english"));
+    EXPECT_TRUE(window_->miEnglish->isChecked());
+    EXPECT_FALSE(window_->miGerman->isChecked());
+}
+
+TEST_F(MainWindow, MenusAndTheirItemsHaveUniqueUnderlinedLettersInBothLanguages) {
+    Create();
+    // The letter after the one '&' of a caption, in lower case; none when the caption has no such letter.
+    const auto mnemonic = [](const QString& text) {
+        const qsizetype at = text.indexOf(QLatin1Char('&'));
+        return at >= 0 && at + 1 < text.size() && text[at + 1].isLetter() ? text[at + 1].toLower() : QChar();
+    };
+    for (QAction* language : {window_->miEnglish, window_->miGerman}) {
+        language->trigger();
+        std::set<QChar> menus;
+        for (const QAction* entry : window_->menuBar()->actions()) {
+            const QMenu* menu = entry->menu();
+            EXPECT_FALSE(mnemonic(menu->title()).isNull()) << menu->title().toStdString();
+            EXPECT_TRUE(menus.insert(mnemonic(menu->title())).second) << menu->title().toStdString();
+            std::set<QChar> items;
+            for (const QAction* item : menu->actions()) {
+                if (item->isSeparator()) continue;
+                EXPECT_FALSE(mnemonic(item->text()).isNull()) << item->text().toStdString();
+                EXPECT_TRUE(items.insert(mnemonic(item->text())).second) << item->text().toStdString();
+            }
+        }
+    }
+    // Alt+S opens the game menu, as a player with the keyboard expects.
+    QApplication::setActiveWindow(window_.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    QMenu* game = window_->menuBar()->findChild<QMenu*>(QStringLiteral("miSpiel"));
+    QTest::keyClick(window_.get(), Qt::Key_S, Qt::AltModifier);
+    EXPECT_TRUE(RunUntil([&] { return game->isVisible(); }, 2000));
+    game->hide();
+}
+
+TEST_F(MainWindow, CommandsNeedAGameAndBoardStaysCentredOnBlack) {
+    Create();
+    window_->UpdateActions();
+    EXPECT_FALSE(window_->aSaveGame->isEnabled());
+    EXPECT_FALSE(window_->aGameHistory->isEnabled());
+    window_->resize(1000, 800);
+    QApplication::processEvents();
+    const QWidget* centre = window_->centralWidget();
+    EXPECT_EQ(window_->pbSpielfeld->x(), (centre->width() - 720) / 2);
+    EXPECT_EQ(window_->pbSpielfeld->y(), (centre->height() - 520) / 2);
+    window_->resize(500, 400);
+    QApplication::processEvents();
+    EXPECT_EQ(window_->pbSpielfeld->pos(), QPoint(0, 0));
+}
+
+TEST_F(MainWindow, GameClockCountsOnlyThePlayerToMoveWhileAGameRuns) {
+    Create();
+    window_->tZeitTimer();
+    Start(0, 2);
+    window_->tZeitTimer();
+    window_->tZeitTimer();
+    EXPECT_EQ(Game().Layers->ZeitLayers[2]->Value(), 2);
+    EXPECT_EQ(Game().Layers->ZeitLayers[1]->Value(), 0);
+    window_->PlayPit(FirstLegalPlace());
+    EXPECT_EQ(Game().History->Moves(0).Zeit, 2) << "the move records the time spent";
+}
+
+namespace {
+
+// Ends the running game in a position where player 1 holds `store1` and player 2 `store2` stones.
+void FinishWith(TSpielfeld& game, int store1, int store2) {
+    for (int place = 1; place <= kPlaces; ++place) game.Feld.SetMulde(place, 0);
+    game.Feld.SetMulde(kStirnmulde1, store1);
+    game.Feld.SetMulde(kStirnmulde2, store2);
+    game.GameEnd();
+}
+
+// Clicks `button` of the next modal dialog of type T once it is open.
+template <class T> void WhenOpen(const char* button, const std::function<void(T&)>& prepare = {}) {
+    OnceOpen<T>([=](T& dialog) {
+        if (prepare) prepare(dialog);
+        dialog.template findChild<QPushButton*>(QLatin1String(button))->click();
+    });
+}
+
+} // namespace
+
+TEST_F(MainWindow, RanksFollowTheEntriesAndPlayerOneMovesDownBehindABetterPlayerTwo) {
+    Create();
+    Start(0);
+    QueueMessageAnswer(mrOk);
+    FinishWith(Game(), 30, 18);
+    EXPECT_EQ(Game().Rank1, 1);
+    EXPECT_EQ(Game().Rank2, 2);
+    const QString first = ShownMessages().back().Text;
+    EXPECT_TRUE(first.startsWith(QStringLiteral("Der Spieler Anna hat gewonnen.\n\n")))
+        << first.toStdString();
+    EXPECT_TRUE(
+        first.contains(QStringLiteral("Anna hat 30 Steine erbeutet und eine Punktzahl von 62.50 erreicht.\n"
+                                      "Mit 62.50 Punkten ist das der 1 Platz")));
+    EXPECT_TRUE(first.contains(QStringLiteral("Bert hat 18 Steine")));
+
+    Game().Rank1 = Game().Rank2 = -1;
+    Start(0);
+    QueueMessageAnswer(mrOk);
+    FinishWith(Game(), 10, 38);
+    EXPECT_EQ(Game().Rank2, 1) << "Bert's 79 % lead the table";
+    EXPECT_EQ(Game().Rank1, 4) << "Anna's entry went in third, then moved down behind Bert's";
+    EXPECT_TRUE(ShownMessages().back().Text.contains(QStringLiteral("das der 4 Platz")));
+}
+
+TEST_F(MainWindow, DrawBetweenHumansIsAnnouncedAsDraw) {
+    Create();
+    Start(0);
+    QueueMessageAnswer(mrOk);
+    FinishWith(Game(), 24, 24);
+    EXPECT_TRUE(ShownMessages().back().Text.startsWith(QStringLiteral("Unentschieden.")));
+    EXPECT_FALSE(Game().GameRunning);
+}
+
+TEST_F(MainWindow, ComputerOpponentIsNeverEntered) {
+    Create();
+    Start(1, 2);
+    window_->tKI->stop();
+    QueueMessageAnswer(mrOk);
+    FinishWith(Game(), 40, 8);
+    EXPECT_EQ(Game().Rank1, -1);
+    EXPECT_EQ(Game().Rank2, 1);
+    THighscore table;
+    table.LoadFromFile(FilePath(QStringLiteral("hs4.dat")).toStdString());
+    ASSERT_EQ(table.Count(), 1);
+    EXPECT_EQ(table.GetText("name", 0), "Bert");
+    EXPECT_EQ(table.GetText("land", 0), "deutschland");
+}
+
+TEST_F(MainWindow, CertainWinnerIsNotedOnceAndPassesAreRecordedAsPlaceZero) {
+    Create();
+    Start(0);
+    for (int place = 1; place <= kPlaces; ++place) Game().Feld.SetMulde(place, 0);
+    Game().Feld.SetMulde(kStirnmulde1, 25);
+    Game().Feld.SetMulde(1, 3);
+    Game().Feld.SetMulde(8, 20);
+    window_->PlayPit(1);
+    const QString notes = Game().Layers->NotesLayer->Text();
+    EXPECT_TRUE(notes.endsWith(QStringLiteral("Anna wird gewinnen"))) << notes.toStdString();
+    ASSERT_EQ(Game().Feld.AktSpieler(), 2);
+    window_->PlayPit(FirstLegalPlace());
+    EXPECT_EQ(Game().Layers->NotesLayer->Text().count(QStringLiteral("wird gewinnen")), 1);
+
+    // Player 1's row is empty now: he must pass.
+    for (int pit = 1; pit <= 6; ++pit) Game().Feld.SetMulde(pit, 0);
+    Game().Feld.SetMulde(9, Game().Feld.Mulde(9) + 5);
+    Game().Feld.SetAktSpieler(1);
+    const int moves = Game().History->MoveCount();
+    window_->PlaySkip();
+    EXPECT_EQ(Game().History->Moves(Game().History->Count() - 1).Mulde, 0);
+    EXPECT_EQ(Game().History->MoveCount(), moves) << "a pass is not a move";
+    EXPECT_TRUE(Game().Layers->NotesLayer->Text().endsWith(QStringLiteral("Anna mu\u00DF aussetzen")));
+    EXPECT_EQ(Game().Feld.AktSpieler(), 2);
+}
+
+TEST_F(MainWindow, WithoutAnimationOnlyTheHandsReturnFrameByFrame) {
+    Create();
+    Start(0);
+    int frames = 0;
+    Game().OnChanged = [&] { ++frames; };
+    window_->PlayPit(3);
+    EXPECT_EQ(frames, 3) << "one frame per hand return and the final refresh";
+}
+
+TEST_F(MainWindow, GameWhoseMovesDoNotReplayLeavesTheRunningGameAlone) {
+    Create();
+    Start(0);
+    window_->PlayPit(2);
+    const TFeld::TMulden board = Game().Feld.Mulden();
+    const QString notes = Game().Layers->NotesLayer->Text();
+    Game().Layers->ZeitLayers[1]->SetValue(17);
+    THistory broken;
+    broken.Init("Carl", "Dora", "", "", "europa", "europa", 5, true, 4, 2, 1, 0);
+    broken.AddMove(3, 9, 1); // player 1 cannot play player 2's pit
+    broken.SaveToFile(FilePath(QStringLiteral("broken.kel")).toStdString());
+    EXPECT_FALSE(Game().LoadGame(FilePath(QStringLiteral("broken.kel"))));
+    EXPECT_EQ(Game().Feld.Mulden(), board);
+    EXPECT_EQ(Game().History->Name1, "Anna");
+    EXPECT_EQ(Game().History->Count(), 1);
+    EXPECT_EQ(Game().Layers->NotesLayer->Text(), notes);
+    ASSERT_EQ(ShownMessages().size(), 1u);
+    EXPECT_EQ(ShownMessages()[0].Text,
+              QStringLiteral("\"%1\" ist keine g\u00FCltige KELANI (R) Freeware 2 Datei.")
+                  .arg(FilePath(QStringLiteral("broken.kel"))));
+    // The running game keeps its own names and variant on the board.
+    EXPECT_EQ(Game().Layers->AktSpielerLayer->Names[1], QStringLiteral("Anna"));
+    EXPECT_EQ(Game().Layers->VarianteLayer->Value(), 4);
+    EXPECT_EQ(Game().Layers->ZeitLayers[1]->Value(), 17);
+    EXPECT_FALSE(Game().IsUpdating());
+}
+
+TEST_F(MainWindow, NewGameCommandRunsTheDialogAndTheLot) {
+    Create();
+    SetWaitSpeedUp(1000);
+    WhenOpen<TfNewGame>("bbOK", [](TfNewGame& dialog) {
+        dialog.eSp1->setText(QStringLiteral("Anna"));
+        dialog.eSp2->setText(QStringLiteral("Bert"));
+        dialog.eMail1->setText(QStringLiteral("a@example.org"));
+        dialog.eMail2->setText(QStringLiteral("b@example.org"));
+        dialog.rgVarianten->ClickItem(1);
+        WhenOpen<TfStreichholz>("bLeft");
+    });
+    window_->aNewGame->trigger();
+    EXPECT_TRUE(Game().GameRunning);
+    EXPECT_EQ(Game().History->Name1, "Anna");
+    EXPECT_EQ(Game().History->Name2, "Bert");
+    EXPECT_EQ(Game().Feld.Variante(), 5);
+    EXPECT_EQ(Game().Feld.Mulde(1), 4);
+    EXPECT_EQ(Game().History->Land1, "europa");
+    EXPECT_EQ(Game().Layers->NotesLayer->Text(), QStringLiteral("Neues Spiel"));
+    EXPECT_TRUE(window_->aSaveGame->isEnabled());
+    EXPECT_TRUE(window_->tZeit->isActive()) << "the clock resumes after the dialogs";
+}
+
+TEST_F(MainWindow, HighscoreMarksTheBetterFreshRankOnceOnThePlayedVariant) {
+    Create();
+    // From the menu before any game: the first variant, nothing marked.
+    window_->aHighscore->trigger();
+    ASSERT_EQ(recordWindows_.size(), 1u);
+    EXPECT_EQ(recordWindows_[0].VariantItem, 0);
+    EXPECT_EQ(recordWindows_[0].MarkedRow, -1);
+
+    Start(0, 1, 6);
+    QueueMessageAnswer(mrOk);
+    FinishWith(Game(), 30, 18);
+    Start(0, 1, 6);
+    QueueMessageAnswer(mrOk);
+    FinishWith(Game(), 10, 38);
+    ASSERT_EQ(Game().Rank1, 4);
+    ASSERT_EQ(Game().Rank2, 1);
+    window_->aHighscore->trigger();
+    ASSERT_EQ(recordWindows_.size(), 2u);
+    EXPECT_EQ(recordWindows_[1].VariantItem, 2);
+    EXPECT_EQ(recordWindows_[1].MarkedRow, 1) << "player 2's rank 1 beats player 1's rank 4";
+    EXPECT_EQ(Game().Rank1, -1);
+    EXPECT_EQ(Game().Rank2, -1);
+
+    window_->aHighscore->trigger();
+    ASSERT_EQ(recordWindows_.size(), 3u);
+    EXPECT_EQ(recordWindows_[2].VariantItem, 2);
+    EXPECT_EQ(recordWindows_[2].MarkedRow, -1) << "the mark is shown once";
+}
+
+TEST_F(MainWindow, HistoryShowsOneSketchPerRecordIncludingPasses) {
+    Create();
+    Start(0);
+    window_->PlayPit(FirstLegalPlace());
+    window_->PlayPit(FirstLegalPlace());
+    window_->PlayPit(FirstLegalPlace());
+    const int records = Game().History->Count();
+    ASSERT_GE(records, 3);
+    window_->aGameHistory->trigger();
+    ASSERT_EQ(recordWindows_.size(), 1u);
+    EXPECT_EQ(recordWindows_[0].Kind, QStringLiteral("history"));
+    EXPECT_EQ(recordWindows_[0].Records, records);
+    // Two sketches a row, each the small board with its number margin.
+    EXPECT_EQ(recordWindows_[0].Picture, QSize(2 * (199 + kHistoryNumberMargin), (records + 1) / 2 * 62));
+    EXPECT_TRUE(ShownMessages().empty());
+}
+
+TEST_F(MainWindow, HistoryWithoutTheGraphicsContainerIsReportedAndTheGameGoesOn) {
+    Create();
+    Start(0);
+    window_->PlayPit(FirstLegalPlace());
+    ASSERT_TRUE(QFile::remove(FilePath(QStringLiteral("game.gfx"))));
+    QueueMessageAnswer(mrOk);
+    window_->aGameHistory->trigger();
+    EXPECT_TRUE(recordWindows_.empty());
+    ASSERT_EQ(ShownMessages().size(), 1u);
+    EXPECT_EQ(ShownMessages()[0].Type, mtError);
+    EXPECT_TRUE(Game().GameRunning);
+    EXPECT_TRUE(window_->tZeit->isActive());
+}
+
+TEST_F(MainWindow, HelpOpensThePageOfTheChosenLanguageAndTheAddressesGoToTheShell) {
+    QDir(Folder()).mkdir(QStringLiteral("hilfe"));
+    for (const char* page : {"hilfe/start.htm", "hilfe/start_e.htm"}) {
+        QFile file(FilePath(QLatin1String(page)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    Create();
+    window_->aContent->trigger();
+    window_->miEnglish->trigger();
+    window_->aContent->trigger();
+    window_->aEmail->trigger();
+    ASSERT_EQ(ShellOpened().size(), 3);
+    EXPECT_EQ(ShellOpened()[0], QUrl::fromLocalFile(Folder() + QStringLiteral("/hilfe/start.htm")));
+    EXPECT_EQ(ShellOpened()[1], QUrl::fromLocalFile(Folder() + QStringLiteral("/hilfe/start_e.htm")));
+    EXPECT_EQ(ShellOpened()[2].scheme(), QStringLiteral("mailto"));
+    EXPECT_TRUE(ShownMessages().empty());
+}
+
+TEST_F(MainWindow, AnAboutBoxLinkNoBrowserCanOpenIsReportedLikeTheMenuAddresses) {
+    Create();
+    QLabel* links = window_->id->findChild<QLabel*>(QStringLiteral("lAddresses"));
+    ASSERT_NE(links, nullptr);
+    emit links->linkActivated(QStringLiteral("https://www.tarvik.example/"));
+    ASSERT_EQ(ShellOpened().size(), 1);
+    EXPECT_TRUE(ShownMessages().empty());
+    RecordShellOpens(true, false);
+    window_->miEnglish->trigger();
+    emit links->linkActivated(QStringLiteral("https://www.tarvik.example/"));
+    window_->aHomepage->trigger();
+    ASSERT_EQ(ShownMessages().size(), 2u);
+    for (const TShownMessage& shown : ShownMessages()) {
+        EXPECT_EQ(shown.Type, mtWarning);
+        EXPECT_EQ(shown.Text, QStringLiteral("https://www.tarvik.example/ could not be opened: the file is "
+                                             "missing, or there is no program for it."));
+    }
+}
+
+TEST_F(MainWindow, MissingHelpPageIsReportedAndTheClockGoesOn) {
+    Create();
+    Start(0);
+    QueueMessageAnswer(mrOk);
+    window_->aContent->trigger();
+    EXPECT_TRUE(ShellOpened().empty());
+    ASSERT_EQ(ShownMessages().size(), 1u);
+    EXPECT_EQ(ShownMessages()[0].Type, mtWarning);
+    EXPECT_TRUE(ShownMessages()[0].Text.contains(QStringLiteral("start.htm")));
+    EXPECT_TRUE(window_->tZeit->isActive());
+}
+
+// ---- What reaches the screen ----
+
+namespace {
+
+QImage Board(TfSpielfeld& window) {
+    return OnScreen(*window.pbSpielfeld);
+}
+
+// The notes are drawn whether or not a game runs: a board showing the bare background there
+// shows no layer at all.
+bool IsBare(const QImage& screen, const TSpielfeld& game) {
+    return SameIn(screen, game.Background, game.Layers->NotesLayer->DestRect);
+}
+
+} // namespace
+
+TEST_F(MainWindow, ScreenFollowsTheClockEverySecondAndThePreviewOfTheHoveredPit) {
+    Create();
+    Start(0, 2);
+    const QImage started = Board(*window_);
+    EXPECT_EQ(started, Game().BoardImage.convertToFormat(QImage::Format_RGB32))
+        << "both clocks and names shown";
+    const QRect clock2 = Game().Layers->ZeitLayers[2]->DestRect;
+    window_->tZeitTimer();
+    const QImage ticked = Board(*window_);
+    EXPECT_FALSE(SameIn(ticked, started, clock2)) << "the clock moves on during the turn";
+    EXPECT_TRUE(SameIn(ticked, Game().BoardImage, clock2));
+
+    const QRect overview = Game().Layers->OverviewLayer->DestRect;
+    PointAt(PitIndex(2, 3));
+    const QImage hovered = Board(*window_);
+    EXPECT_FALSE(SameIn(hovered, ticked, overview)) << "ring and preview sketch appear";
+    EXPECT_TRUE(SameIn(hovered, Game().BoardImage, overview));
+}
+
+TEST_F(MainWindow, FinishedGameStaysOnTheScreenThroughALanguageSwitchAndARefusedFile) {
+    Create();
+    AnswerGameEnd();
+    Start(0, 1, 4, QStringLiteral("Anna"), QStringLiteral("Bert"));
+    while (Game().GameRunning) window_->PlayPit(FirstLegalPlace());
+    const QImage final = Board(*window_);
+    const TSpielfeldLayers& layers = *Game().Layers;
+    const std::vector<QRect> kept = {PitRect(kStirnmulde1),
+                                     PitRect(kStirnmulde2),
+                                     layers.ZeitLayers[1]->DestRect,
+                                     layers.ZeitLayers[2]->DestRect,
+                                     layers.AktSpielerLayer->DestRect,
+                                     layers.OverviewLayer->DestRect};
+    for (const QRect& rect : kept) ASSERT_FALSE(SameIn(final, Game().Background, rect)) << "shown at the end";
+
+    window_->miEnglish->trigger();
+    const QImage english = Board(*window_);
+    for (const QRect& rect : kept) EXPECT_TRUE(SameIn(english, final, rect)) << "after the language switch";
+    EXPECT_FALSE(SameIn(english, Game().Background, layers.VarianteLayer->DestRect)) << "variant recaptioned";
+
+    LoadJunkFile();
+    const QImage refused = Board(*window_);
+    for (const QRect& rect : kept) EXPECT_TRUE(SameIn(refused, final, rect)) << "after a refused file";
+    EXPECT_FALSE(Game().GameRunning);
+    EXPECT_FALSE(window_->tZeit->isActive());
+}
+
+TEST_F(MainWindow, ComputersAndClockStandStillWhileADialogIsOpen) {
+    Create();
+    window_->tKI->setInterval(2);
+    window_->tZeit->setInterval(5);
+    AnswerGameEnd();
+    Start(2);
+    ASSERT_TRUE(RunUntil([&] { return Game().History->Count() >= 2; }));
+    int moves = -1, clock1 = -1, clock2 = -1;
+    bool dialogEnabled = false;
+    WhenOpen<TfNewGame>("bbCancel", [&](TfNewGame& dialog) {
+        moves = Game().History->Count();
+        clock1 = Game().Layers->ZeitLayers[1]->Value();
+        clock2 = Game().Layers->ZeitLayers[2]->Value();
+        QTest::qWait(300);
+        dialogEnabled = dialog.isEnabled();
+        EXPECT_EQ(Game().History->Count(), moves) << "no move under the dialog";
+        EXPECT_EQ(Game().Layers->ZeitLayers[1]->Value(), clock1);
+        EXPECT_EQ(Game().Layers->ZeitLayers[2]->Value(), clock2);
+        EXPECT_TRUE(Game().GameRunning);
+    });
+    window_->aNewGame->trigger();
+    EXPECT_TRUE(dialogEnabled);
+    ASSERT_GE(moves, 2);
+    EXPECT_TRUE(RunUntil([&] { return Game().History->Count() > moves; }, 5000)) << "play resumes";
+}
+
+TEST_F(MainWindow, ClosingDuringAHandAnimatedMoveEndsItAtOnce) {
+    Create();
+    Game().Settings.Animation = kHandAnimation;
+    SetWaitSpeedUp(1);
+    window_->tKI->setInterval(2);
+    Start(2);
+    QueueMessageAnswer(mrYes);
+    QElapsedTimer sinceClose;
+    int movesAtClose = -1;
+    QTimer::singleShot(400, [&] {
+        movesAtClose = Game().History->Count();
+        ASSERT_TRUE(Game().Busy) << "the first move is still being shown";
+        sinceClose.start();
+        window_->close();
+    });
+    ASSERT_TRUE(RunUntil([&] { return sinceClose.isValid(); }, 10000));
+    EXPECT_LT(sinceClose.elapsed(), 1000) << "the rest of the move is cut short";
+    EXPECT_FALSE(window_->isVisible());
+    QTest::qWait(100);
+    EXPECT_EQ(Game().History->Count(), movesAtClose) << "no move after the close";
+    ASSERT_EQ(ShownMessages().size(), 1u) << "nothing after the quit question";
+    EXPECT_EQ(ShownMessages()[0].Text, QStringLiteral("Wollen Sie KELANI (R) wirklich beenden?"));
+}
+
+TEST_F(MainWindow, EscAtAnyPointOfAMoveNeverShowsABareBoard) {
+    for (const int animation : {kStoneAnimation, kHandAnimation}) {
+        for (int escAt = 1; escAt <= 25; escAt += 4) {
+            if (!window_) Create();
+            Game().Settings.Animation = animation;
+            Start(0);
+            int frames = 0, bare = 0, seen = 0;
+            Game().OnChanged = [&] {
+                if (++frames == escAt && Game().Busy) QTest::keyClick(window_.get(), Qt::Key_Escape);
+            };
+            QTimer watch;
+            QObject::connect(&watch, &QTimer::timeout, [&] {
+                ++seen;
+                if (IsBare(ScreenNow(*window_->pbSpielfeld), Game())) ++bare;
+            });
+            watch.start(1);
+            window_->PlayPit(PitIndex(1, 2));
+            const QImage after = Board(*window_);
+            watch.stop();
+            Game().OnChanged = nullptr;
+            EXPECT_GT(seen, 0);
+            EXPECT_EQ(bare, 0) << "animation " << animation << ", Esc at frame " << escAt;
+            EXPECT_EQ(after, Game().BoardImage.convertToFormat(QImage::Format_RGB32))
+                << "animation " << animation << ", Esc at frame " << escAt;
+        }
+    }
+}

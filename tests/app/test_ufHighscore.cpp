@@ -1,0 +1,247 @@
+#include "app/SmallGrid.h"
+#include "app/WebPost.h"
+#include "app/ufHighscore.h"
+#include "tests/app/RecordWindowTest.h"
+#include "tests/server/LiveServer.h"
+
+#include <QFile>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+
+#include "components/uRadioGroup.h"
+
+using namespace kelani;
+using kelani::test::App;
+using kelani::test::PdfPages;
+using kelani::test::PdfTool;
+
+namespace {
+
+class HighscoreDialog : public kelani::test::RecordWindowTest {
+protected:
+    // A table of `count` entries with e-mail addresses, the i-th with a falling share.
+    void WriteTable(int variant, int count, const std::string& email = "p@example.org") {
+        THighscore table;
+        for (int i = 0; i < count; ++i)
+            table.AddEntry("Spieler " + std::to_string(i + 1), 100 + i, 40 - i, 8 + i, 12, false, email,
+                           "europa");
+        table.SaveToFile(THighscore::FileName(FilePath({}).toStdString(), variant));
+    }
+    QString Cell(TfHighscore& dialog, int col, int row) {
+        QString text;
+        dialog.Grid().OnGetCellStr(dialog.Grid(), col, row, text);
+        return text;
+    }
+    QColor Background(TfHighscore& dialog, int col, int row) {
+        QColor colour = Qt::black;
+        dialog.Grid().OnGetCellColorBG(dialog.Grid(), col, row, colour);
+        return colour;
+    }
+    QPushButton* Button(TfHighscore& dialog, const char* name) {
+        return dialog.findChild<QPushButton*>(QLatin1String(name));
+    }
+    TRadioGroup* Variants(TfHighscore& dialog) {
+        return dialog.findChild<TRadioGroup*>(QStringLiteral("rgVariante"));
+    }
+};
+
+} // namespace
+
+TEST_F(HighscoreDialog, BeforeAnyGameShowsVariantFourEmptyAndUnmarked) {
+    TfHighscore dialog(nullptr, QStringLiteral("german"));
+    dialog.ShowGame(-1, -1);
+    EXPECT_EQ(Variants(dialog)->ItemIndex(), 0);
+    EXPECT_EQ(dialog.Grid().RowCount(), 2);
+    EXPECT_EQ(Cell(dialog, 1, 1), QStringLiteral("- leer -"));
+    EXPECT_EQ(Cell(dialog, 0, 0), QStringLiteral("Rang"));
+    EXPECT_FALSE(dialog.Grid().IsSelected(0, 1));
+    EXPECT_FALSE(Button(dialog, "bbPrint")->isEnabled());
+    EXPECT_FALSE(Button(dialog, "bbnetHighscore")->isEnabled());
+    EXPECT_FALSE(QFile::exists(FilePath(QStringLiteral("hs4.dat")))); // nothing written
+}
+
+TEST_F(HighscoreDialog, MarksTheNewRankOnlyInTheGamesVariant) {
+    WriteTable(5, 8);
+    WriteTable(4, 3);
+    TfHighscore dialog(nullptr, QStringLiteral("english"));
+    dialog.ShowGame(1, 3); // variant 5; the better of ranks 3 and 7
+    EXPECT_EQ(Variants(dialog)->ItemIndex(), 1);
+    EXPECT_TRUE(dialog.Grid().IsSelected(2, 3));
+    EXPECT_EQ(Background(dialog, 2, 3), TfHighscore::MarkColor());
+    EXPECT_NE(Background(dialog, 2, 4), TfHighscore::MarkColor());
+    EXPECT_EQ(Cell(dialog, 0, 3), QStringLiteral("3"));
+    EXPECT_EQ(Cell(dialog, 2, 1), QStringLiteral("00:01:40"));
+    EXPECT_TRUE(Button(dialog, "bbPrint")->isEnabled());
+    Variants(dialog)->ClickItem(0);
+    EXPECT_EQ(dialog.Grid().RowCount(), 4);
+    EXPECT_FALSE(dialog.Grid().IsSelected(2, 3));
+    Variants(dialog)->ClickItem(1);
+    EXPECT_TRUE(dialog.Grid().IsSelected(2, 3));
+
+    TfHighscore reopened(nullptr, QStringLiteral("english"));
+    reopened.ShowGame(1, -1);
+    EXPECT_FALSE(reopened.Grid().IsSelected(2, 3));
+}
+
+TEST_F(HighscoreDialog, AFullTableHasTwentyOneRowsAndScrolls) {
+    WriteTable(6, 25);
+    TfHighscore dialog(nullptr, QStringLiteral("german"));
+    dialog.ShowGame(2, -1);
+    dialog.show();
+    App().processEvents();
+    EXPECT_EQ(dialog.Grid().RowCount(), 21);
+    EXPECT_GT(dialog.findChild<QScrollArea*>(QStringLiteral("sbTable"))->verticalScrollBar()->maximum(), 0);
+}
+
+TEST_F(HighscoreDialog, ADamagedFileIsReportedByNameInTheDialogLanguageAndShownAsAnEmptyTable) {
+    const QString file = FilePath(QStringLiteral("hs4.dat"));
+    QFile damaged(file);
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write("this is no highscore table at all");
+    damaged.close();
+    const QString german =
+        QStringLiteral("Die Datei \"%1\" ist besch\u00E4digt oder unvollst\u00E4ndig und kann nicht "
+                       "gelesen werden.");
+    const QString english = QStringLiteral("The file \"%1\" is damaged or incomplete and cannot be read.");
+    for (const auto& [language, text] :
+         {std::pair{QStringLiteral("german"), german}, {QStringLiteral("english"), english}}) {
+        ResetMessageSeam();
+        SetDialogLanguage(language);
+        QueueMessageAnswer(mrOk);
+        TfHighscore dialog(nullptr, language);
+        dialog.ShowGame(0, 1);
+        ASSERT_EQ(ShownMessages().size(), 1u);
+        EXPECT_EQ(ShownMessages()[0].Type, mtError);
+        EXPECT_EQ(ShownMessages()[0].Text, text.arg(file));
+        EXPECT_TRUE(dialog.TableEmpty());
+        EXPECT_EQ(dialog.Grid().RowCount(), 2);
+        EXPECT_FALSE(Button(dialog, "bbPrint")->isEnabled());
+    }
+}
+
+TEST_F(HighscoreDialog, PrintsTheTableWithHeaderTitleAndFooter) {
+    WriteTable(5, 4);
+    TfHighscore dialog(nullptr, QStringLiteral("german"));
+    dialog.ShowGame(1, 2);
+    const QString pdf = FilePath(QStringLiteral("highscore.pdf"));
+    QueuePrintAnswer(pdf);
+    dialog.bbPrintClick();
+    ASSERT_TRUE(QFile::exists(pdf));
+    kelani::test::KeepForReview(pdf, QStringLiteral("highscore-print.pdf"));
+    const QString text = PdfTool(QStringLiteral("pdftotext"), pdf);
+    if (text.isEmpty()) GTEST_SKIP() << "poppler-utils are not installed";
+    EXPECT_EQ(PdfPages(pdf), 1);
+    for (const char* expected :
+         {"KELANI", "Version 1.0", "Variante 5", "Highscore:", "Spieler 4", "Kelani-Team"})
+        EXPECT_TRUE(text.contains(QLatin1String(expected))) << expected;
+}
+
+TEST_F(HighscoreDialog, CancelledPrintDialogPrintsNothing) {
+    WriteTable(5, 1);
+    TfHighscore dialog(nullptr, QStringLiteral("german"));
+    dialog.ShowGame(1, -1);
+    QueuePrintAnswer(QString());
+    dialog.bbPrintClick();
+    EXPECT_TRUE(QDir(FilePath({})).entryList({QStringLiteral("*.pdf")}).isEmpty());
+}
+
+namespace {
+
+class WorldwideButton : public HighscoreDialog {
+protected:
+    void PointAt(const std::string& server) {
+        QFile settings(FilePath(QStringLiteral("settings.ini")));
+        ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+        settings.write(("[worldwide]\nserver=" + server + "\nviewurl=http://" + server + "/\n").c_str());
+    }
+};
+
+} // namespace
+
+TEST_F(WorldwideButton, SendsAllThreeTablesThenOpensTheWorldwidePage) {
+    server::LiveServer server(FilePath(QStringLiteral("world.db")).toStdString());
+    PointAt("127.0.0.1:" + std::to_string(server.port()));
+    WriteTable(4, 2);
+    WriteTable(5, 3);
+    WriteTable(6, 1, ""); // no e-mail: never sent
+    TfHighscore dialog(nullptr, QStringLiteral("german"));
+    dialog.ShowGame(0, -1);
+    QueueMessageAnswer(mrOk);
+    dialog.bbnetHighscoreClick();
+    EXPECT_EQ(server.store().Count(), 5);
+    EXPECT_EQ(server.store().Top(6, 10).size(), 0u);
+    ASSERT_EQ(ShellOpened().size(), 1);
+    EXPECT_EQ(ShellOpened()[0].port(), server.port());
+    EXPECT_TRUE(dialog.isEnabled());
+    EXPECT_TRUE(Button(dialog, "bbnetHighscore")->isEnabled());
+}
+
+TEST_F(WorldwideButton, AWorldwidePageNoBrowserCanOpenIsReported) {
+    server::LiveServer server(FilePath(QStringLiteral("world.db")).toStdString());
+    PointAt("127.0.0.1:" + std::to_string(server.port()));
+    WriteTable(4, 1);
+    RecordShellOpens(true, false);
+    TfHighscore dialog(nullptr, QStringLiteral("german"));
+    dialog.ShowGame(0, -1);
+    QueueMessageAnswer(mrOk);
+    QueueMessageAnswer(mrOk);
+    dialog.bbnetHighscoreClick();
+    EXPECT_EQ(server.store().Count(), 1);
+    ASSERT_EQ(ShellOpened().size(), 1);
+    ASSERT_EQ(ShownMessages().size(), 2u); // the confirmation, then the page no browser opened
+    EXPECT_EQ(ShownMessages()[1].Type, mtWarning);
+    EXPECT_TRUE(ShownMessages()[1].Text.startsWith(ShellOpened()[0].toString()));
+    EXPECT_TRUE(ShownMessages()[1].Text.contains(QStringLiteral("konnte nicht ge\u00F6ffnet werden")));
+}
+
+TEST_F(WorldwideButton, AnythingButOkSendsNothing) {
+    server::LiveServer server(FilePath(QStringLiteral("world.db")).toStdString());
+    PointAt("127.0.0.1:" + std::to_string(server.port()));
+    WriteTable(4, 2);
+    TfHighscore dialog(nullptr, QStringLiteral("german"));
+    dialog.ShowGame(0, -1);
+    QueueMessageAnswer(mrCancel);
+    dialog.bbnetHighscoreClick();
+    EXPECT_EQ(server.store().Count(), 0);
+    EXPECT_TRUE(ShellOpened().isEmpty());
+}
+
+// The server refuses one entry (no game ends before its player moved): that entry is reported and
+// the send goes on with the rest; only an unreachable server stops it (below).
+TEST_F(WorldwideButton, ARefusedEntryIsReportedAndTheSendGoesOn) {
+    server::LiveServer server(FilePath(QStringLiteral("world.db")).toStdString());
+    PointAt("127.0.0.1:" + std::to_string(server.port()));
+    WriteTable(4, 2);
+    THighscore refused;
+    refused.AddEntry("Nobody", 10, 30, 18, 0, false, "x@example.org", "europa");
+    refused.SaveToFile(THighscore::FileName(FilePath({}).toStdString(), 5));
+    WriteTable(6, 2);
+    TfHighscore dialog(nullptr, QStringLiteral("german"));
+    dialog.ShowGame(0, -1);
+    std::vector<int> reported;
+    dialog.WebPost().OnError = [&reported](const QString&, int code) { reported.push_back(code); };
+    QueueMessageAnswer(mrOk);
+    dialog.bbnetHighscoreClick();
+    EXPECT_EQ(reported, std::vector<int>{422});
+    EXPECT_EQ(server.store().Top(4, 10).size(), 2u);
+    EXPECT_EQ(server.store().Top(5, 10).size(), 0u);
+    EXPECT_EQ(server.store().Top(6, 10).size(), 2u);
+    EXPECT_EQ(ShownMessages().size(), 1u); // only the confirmation: no "senderror"
+    EXPECT_EQ(ShellOpened().size(), 1);
+    EXPECT_TRUE(dialog.isEnabled());
+}
+
+TEST_F(WorldwideButton, AnUnreachableServerGivesSendErrorAndNoBrowser) {
+    PointAt("127.0.0.1:1");
+    WriteTable(4, 1);
+    TfHighscore dialog(nullptr, QStringLiteral("english"));
+    dialog.ShowGame(0, -1);
+    SetDialogLanguage(QStringLiteral("english"));
+    QueueMessageAnswer(mrOk);
+    dialog.bbnetHighscoreClick();
+    ASSERT_GE(ShownMessages().size(), 3u); // confirmation, the network error, "senderror"
+    EXPECT_TRUE(ShownMessages().back().Text.contains(QStringLiteral("could't be sent")));
+    EXPECT_TRUE(ShellOpened().isEmpty());
+    EXPECT_TRUE(Button(dialog, "bbOK")->isEnabled());
+}

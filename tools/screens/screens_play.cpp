@@ -1,0 +1,191 @@
+// Renders review pictures of the playable game into a folder: the new-game dialog, the lot
+// drawing, moves with hands and with the stone highlight, a result message, the highscore table
+// with a fresh rank marked and the move history, in German and English. Run by hand: kelani_play_screens
+// <program folder with the containers> <output folder>.
+#include "app/MultiLanguage.h"
+#include "app/lngDialogs.h"
+#include "app/uTSpielfeld.h"
+#include "app/ufNewGame.h"
+#include "app/ufSpielfeld.h"
+#include "app/ufStreichholz.h"
+#include "components/uFormat.h"
+#include "components/uPaintBox.h"
+#include "components/uPlatform.h"
+#include "records/uTHighscore.h"
+#include "view/uTCanvas.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+using namespace kelani;
+
+namespace {
+
+QString gOut;
+
+void Save(QWidget& widget, const QString& name) {
+    widget.grab().save(gOut + QStringLiteral("/play_") + name + ".png");
+}
+
+void PrepareFolder(const QTemporaryDir& folder, const QString& containers, const QString& language,
+                   int animation) {
+    for (const QString& name : QDir(containers).entryList({QStringLiteral("*.gfx")}))
+        QFile::copy(containers + QLatin1Char('/') + name, folder.filePath(name));
+    QFile ini(folder.filePath(QStringLiteral("settings.ini")));
+    ini.open(QIODevice::WriteOnly);
+    ini.write(QStringLiteral("[settings]\nlanguage=%1\nsound=0\nhandani=%2\nstoneani=%3\nnoani=0\n")
+                  .arg(language)
+                  .arg(animation == 2)
+                  .arg(animation == 1)
+                  .toLatin1());
+    SetProgramFolderForTests(folder.path());
+}
+
+void ShootDialogs(const QString& language, const QString& suffix) {
+    TfNewGame dialog;
+    dialog.lng->SetLanguage(language);
+    QTimer::singleShot(100, [&] {
+        Save(dialog, "newgame_" + suffix);
+        dialog.bbCancel->click();
+    });
+    dialog.ShowDialog();
+
+    TfStreichholz lot;
+    lot.lng->SetLanguage(language);
+    lot.PlayerOneName = QStringLiteral("Anna");
+    lot.PlayerTwoName = QStringLiteral("Bert");
+    lot.lDesc->setText(FormatText(lot.lDesc->text(), {lot.PlayerTwoName, lot.PlayerOneName}));
+    QTimer::singleShot(100, [&] {
+        Save(lot, "lot_before_" + suffix);
+        QTimer::singleShot(300, [&] { Save(lot, "lot_result_" + suffix); });
+        lot.bLeft->click();
+    });
+    lot.exec();
+}
+
+// A game of variant 5 between Anna and Bert in the shown window.
+TSpielfeld& StartGame(TfSpielfeld& window) {
+    window.show();
+    TSpielfeld& game = *window.Spielfeld;
+    TNewGameSettings s;
+    s.Name1 = QStringLiteral("Anna");
+    s.Name2 = QStringLiteral("Bert");
+    s.Variante = 5;
+    game.GameRunning = true;
+    game.NewGame(s);
+    window.UpdateActions();
+    return game;
+}
+
+void ShootGame(const QString& suffix, int wantedFrame) {
+    TfSpielfeld window;
+    TSpielfeld& game = StartGame(window);
+    window.PlayPit(3);
+    window.PlayPit(10);
+    int frame = 0;
+    game.OnChanged = [&] {
+        window.pbSpielfeld->repaint();
+        if (++frame == wantedFrame) Save(window, "move_" + suffix);
+    };
+    window.pbSpielfeldMouseMove(PitCentre(4).x(), PitCentre(4).y());
+    window.PlayPit(4);
+    game.OnChanged = nullptr;
+    ResetMessageSeam();
+    QueueMessageAnswer(mrOk);
+    game.GameRunning = false;
+}
+
+void ShootResult(const QString& language, const QString& suffix) {
+    TfSpielfeld window;
+    window.lng->SetLanguage(language);
+    const QString text =
+        FormatText(window.lng->GetString(QStringLiteral("msgplayerwon")), {QStringLiteral("Anna")}) +
+        FormatText(window.lng->GetString(QStringLiteral("msgplayersummary")),
+                   {QStringLiteral("Anna"), QStringLiteral("30"), QStringLiteral("62.50"),
+                    QStringLiteral("62.50"), QStringLiteral("1")});
+    std::unique_ptr<QDialog> box = CreateMessageDialog(text, mtInformation, mbOK);
+    if (box) {
+        box->show();
+        Save(*box, "result_" + suffix);
+    }
+    ResetMessageSeam();
+    QueueMessageAnswer(mrYes);
+}
+
+// Grabs the next modal dialog once it is open, then closes it.
+void ShootNextModal(const QString& name) {
+    QTimer::singleShot(300, [name] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            Save(*dialog, name);
+            dialog->reject();
+        }
+    });
+}
+
+// A table of variant 5 with a handful of players, the third of them fresh from the last game.
+void WriteHighscore(const QTemporaryDir& folder) {
+    THighscore table;
+    const struct {
+        const char* Name;
+        int Zeit, Punkte, Gegner;
+        const char* Land;
+    } entries[] = {{"Mira", 412, 31, 17, "deutschland"}, {"Jonas", 655, 29, 19, "oesterreich"},
+                   {"Anna", 538, 27, 21, "deutschland"}, {"Pedro", 901, 25, 23, "spanien"},
+                   {"Lena", 377, 22, 26, "schweiz"},     {"Tomek", 1210, 20, 28, "polen"}};
+    for (const auto& e : entries)
+        table.AddEntry(e.Name, e.Zeit, e.Punkte, e.Gegner, 30, false, "player@example.org", e.Land);
+    table.SaveToFile(folder.filePath(QStringLiteral("hs5.dat")).toStdString());
+}
+
+void ShootRecords(const QTemporaryDir& folder, const QString& suffix) {
+    WriteHighscore(folder);
+    TfSpielfeld window;
+    TSpielfeld& game = StartGame(window);
+    for (int move = 0; move < 11 && !game.Feld.IsGameOver(); ++move) {
+        const int pit = game.KI.ChooseMove();
+        if (pit == 0)
+            window.PlaySkip();
+        else
+            window.PlayPit(PitIndex(game.Feld.AktSpieler(), pit));
+    }
+    game.Rank1 = 3;
+    ShootNextModal("highscore_" + suffix);
+    window.aHighscore->trigger();
+    ShootNextModal("history_" + suffix);
+    window.aGameHistory->trigger();
+    game.GameRunning = false;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    if (argc != 3) return 2;
+    RegisterFontSubstitutes();
+    gOut = QString::fromLocal8Bit(argv[2]);
+    QDir().mkpath(gOut);
+    SetWaitSpeedUp(5);
+    for (const QString& language : {QStringLiteral("german"), QStringLiteral("english")}) {
+        const QString suffix =
+            language == QLatin1String("english") ? QStringLiteral("en") : QStringLiteral("de");
+        for (int animation : {1, 2}) {
+            QTemporaryDir folder;
+            PrepareFolder(folder, QString::fromLocal8Bit(argv[1]), language, animation);
+            SetDialogLanguage(language);
+            ResetMessageSeam();
+            QueueMessageAnswer(mrYes); // the closing question of each window
+            if (animation == 2) ShootDialogs(language, suffix);
+            if (animation == 1) ShootRecords(folder, suffix);
+            ShootGame((animation == 2 ? "hands_" : "stone_") + suffix, animation == 2 ? 40 : 7);
+            ShootResult(language, suffix);
+            SetProgramFolderForTests(QString());
+        }
+    }
+    return 0;
+}
