@@ -43,6 +43,10 @@ namespace {
 
 constexpr int kBoardWidth = 720;
 constexpr int kBoardHeight = 520;
+// Up to this window scale the board keeps its pixels; from 1.5 device pixels per point on it is
+// composed from the @2x pictures.
+constexpr qreal kKeepPixelsUpTo = 1.2;
+constexpr qreal kSharpFrom = 1.5;
 const QString kFilter = QStringLiteral("Kelani (*.kel)|*.kel");
 
 } // namespace
@@ -61,10 +65,15 @@ TfSpielfeld::TfSpielfeld(QWidget* parent) : QMainWindow(parent) {
     htmlhint = new THtmlHintWindow(this);
     htmlhint->SetImages({QImage(QStringLiteral(":/pictures/hint_stone.png"))});
     pbSpielfeld = new TPaintBox(QStringLiteral("pbSpielfeld"), *htmlhint, centre);
-    pbSpielfeld->setFixedSize(kBoardWidth, kBoardHeight);
     pbSpielfeld->OnPaint = [this](QPainter& painter) { PaintBoard(painter); };
-    pbSpielfeld->OnMouseMove = [this](int x, int y) { pbSpielfeldMouseMove(x, y); };
-    pbSpielfeld->OnMouseDown = [this](int x, int y) { pbSpielfeldMouseDown(x, y); };
+    pbSpielfeld->OnMouseMove = [this](int x, int y) {
+        const QPoint board = BoardPoint(QPoint(x, y));
+        pbSpielfeldMouseMove(board.x(), board.y());
+    };
+    pbSpielfeld->OnMouseDown = [this](int x, int y) {
+        const QPoint board = BoardPoint(QPoint(x, y));
+        pbSpielfeldMouseDown(board.x(), board.y());
+    };
 
     odLoadGame = new TFileDialog(TFileDialog::TKind::Open, this);
     odLoadGame->setObjectName(QStringLiteral("odLoadGame"));
@@ -178,6 +187,11 @@ void TfSpielfeld::BuildMenu() {
     miGerman = AddRadioItem(options, languages, "miGerman", QStringLiteral("&Deutsch"));
     miEnglish = AddRadioItem(options, languages, "miEnglish", QStringLiteral("&English"));
     connect(languages, &QActionGroup::triggered, this, &TfSpielfeld::miGermanClick);
+    options->addSeparator();
+    aFullScreen =
+        AddAction(options, "aFullScreen", QStringLiteral("&Vollbild"), &TfSpielfeld::aFullScreenExecute);
+    aFullScreen->setCheckable(true);
+    aFullScreen->setShortcut(QKeySequence(Qt::Key_F11));
 
     QMenu* internet = AddMenu("miInternet", QStringLiteral("&Internet"));
     aUpdate = internet->addAction(QStringLiteral("&Update"), this, [this] { OpenAddress(maker::kDownload); });
@@ -223,24 +237,65 @@ QString TfSpielfeld::Text(const char* key) const {
 
 // ---- Board ----
 
+QRectF TfSpielfeld::BoardRect() const {
+    const QSizeF area = pbSpielfeld->size();
+    qreal scale = std::min(area.width() / kBoardWidth, area.height() / kBoardHeight);
+    if (scale >= 1 && scale < kKeepPixelsUpTo) scale = 1;
+    const QSizeF board(kBoardWidth * scale, kBoardHeight * scale);
+    // Whole pixels for the corner, so a board that keeps its pixels is not shifted by half of one.
+    return QRectF(QPointF(std::floor((area.width() - board.width()) / 2),
+                          std::floor((area.height() - board.height()) / 2)),
+                  board);
+}
+
+QPoint TfSpielfeld::BoardPoint(QPoint boxPoint) const {
+    const QRectF board = BoardRect();
+    const QPointF p = (QPointF(boxPoint) - board.topLeft()) * (kBoardWidth / board.width());
+    return QPoint(int(std::floor(p.x())), int(std::floor(p.y())));
+}
+
+QPoint TfSpielfeld::BoxPoint(QPoint boardPoint) const {
+    const QRectF board = BoardRect();
+    return (board.topLeft() + QPointF(boardPoint) * (board.width() / kBoardWidth)).toPoint();
+}
+
 void TfSpielfeld::PaintBoard(QPainter& painter) {
     if (Spielfeld->IsUpdating()) return;
     const QImage& picture = Spielfeld->Animating ? Spielfeld->FrameImage : Spielfeld->BoardImage;
-    // On a high-density screen the board is scaled by whole pixels where it can be, so it stays sharp.
-    const qreal ratio = devicePixelRatioF();
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, ratio != std::floor(ratio));
-    painter.drawImage(QRect(0, 0, kBoardWidth, kBoardHeight), picture);
+    const QRectF board = BoardRect();
+    // The bars beside the board in the table's darkest tone, the colour of the picture's corner.
+    const QColor bars = picture.pixelColor(0, 0);
+    const QRectF box = pbSpielfeld->rect();
+    painter.fillRect(QRectF(box.topLeft(), QPointF(box.right() + 1, board.top())), bars);
+    painter.fillRect(QRectF(QPointF(box.left(), board.bottom()), box.bottomRight() + QPointF(1, 1)), bars);
+    painter.fillRect(QRectF(QPointF(box.left(), board.top()), board.bottomLeft()), bars);
+    painter.fillRect(QRectF(board.topRight(), QPointF(box.right() + 1, board.bottom())), bars);
+    // Smoothing only where the picture's pixels do not land whole on the screen's.
+    const qreal pixels = board.width() / kBoardWidth * devicePixelRatioF() / Spielfeld->Scale();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, pixels != std::floor(pixels));
+    painter.drawImage(board, picture);
 }
 
-void TfSpielfeld::CentreBoard() {
-    const QSize area = centralWidget()->size();
-    pbSpielfeld->move(std::max((area.width() - kBoardWidth) / 2, 0),
-                      std::max((area.height() - kBoardHeight) / 2, 0));
+void TfSpielfeld::FitBoard() {
+    if (!Spielfeld) return;
+    aFullScreen->setChecked(isFullScreen());
+    pbSpielfeld->setGeometry(centralWidget()->rect());
+    const qreal shown = BoardRect().width() / kBoardWidth * devicePixelRatioF();
+    Spielfeld->SetScale(shown >= kSharpFrom ? 2 : 1);
+    pbSpielfeld->update();
 }
 
 void TfSpielfeld::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    CentreBoard();
+    FitBoard();
+}
+
+void TfSpielfeld::aFullScreenExecute() {
+    if (aFullScreen->isChecked()) {
+        setWindowState(windowState() | Qt::WindowFullScreen);
+    } else {
+        setWindowState(windowState() & ~Qt::WindowFullScreen);
+    }
 }
 
 bool TfSpielfeld::PlayerToMoveIsHuman() const {

@@ -87,6 +87,11 @@ public:
     int PitAt(int x, int y) const;
     // Draws the captions of the overview and the preview in the current language.
     void ShowLanguagePictures();
+    // Composes the board at `scale` pixels per point (1, or 2 for a board shown at 1.5 device
+    // pixels per point or more): reloads every picture for that scale and repaints the board.
+    // Ignored while a move is shown; the window then stretches the picture it has.
+    void SetScale(int scale);
+    int Scale() const { return Scale_; }
 
     void BeginUpdate() { Updating_ = true; }
     void EndUpdate() { Updating_ = false; }
@@ -127,6 +132,7 @@ private:
     QString PlayerName(int player) const;
 
     bool Updating_ = false;
+    int Scale_ = 1;
     TCanvas BackgroundCanvas_{Background};
     TCanvas BoardCanvas_{BoardImage};
     TCanvas FrameCanvas_{FrameImage};

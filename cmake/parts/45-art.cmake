@@ -23,7 +23,7 @@ target_sources(kelani-art PRIVATE tools/art/main.cpp)
 # Review pictures of the artwork as the game composes it (tools/screens/render.sh).
 target_sources(kelani-screens PRIVATE tools/screens/main.cpp)
 
-set(KELANI_GFX_FILES game.gfx steine.gfx mulden.gfx hands.gfx holz.gfx)
+set(KELANI_GFX_FILES game.gfx steine.gfx mulden.gfx hands.gfx holz.gfx steine@2x.gfx hands@2x.gfx)
 list(TRANSFORM KELANI_GFX_FILES PREPEND ${KELANI_PROGRAM_DIR}/)
 set(KELANI_PICTURE_NAMES splash icon_16 icon_32 icon_48 icon_64 icon_128 icon_256 header_newgame header_lot
                          header_highscore header_history header_language lot_hidden hint_stone)

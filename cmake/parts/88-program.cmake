@@ -29,8 +29,8 @@ kelani_test(test_play GUI SOURCES tests/gui/test_spielfeld.cpp LIBS kelani_play 
 # writable keeps settings.ini and the highscore files in the user's data folder.
 if(TARGET kelani)
   install(TARGETS kelani RUNTIME DESTINATION ${KELANI_INSTALL_PROGRAM_DIR})
-  install(FILES ${KELANI_PROGRAM_DIR}/game.gfx ${KELANI_PROGRAM_DIR}/steine.gfx ${KELANI_PROGRAM_DIR}/mulden.gfx
-                ${KELANI_PROGRAM_DIR}/hands.gfx ${KELANI_PROGRAM_DIR}/holz.gfx
+  # Every container the art tool writes, the @2x ones for high-density screens included.
+  install(FILES ${KELANI_GFX_FILES}
           DESTINATION ${KELANI_INSTALL_PROGRAM_DIR})
   install(CODE "file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin\")
     file(CREATE_LINK ../${KELANI_INSTALL_PROGRAM_DIR}/kelani \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/kelani\" SYMBOLIC)")

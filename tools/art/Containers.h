@@ -28,6 +28,11 @@ QByteArray JpegBytes(const QImage& img);
 // game.gfx first.
 std::vector<TContainer> BuildContainers(const QImage& board);
 
+// The containers painted at twice the size for high-density screens, named with "@2x" (same
+// entry names): the stones and the hands, whose drawing scales; the game falls back to enlarging
+// the plain containers' pictures for the others.
+std::vector<TContainer> BuildScaledContainers();
+
 // Writes one container, compressed and plain, into the folder.
 void WriteContainer(const TContainer& c, const std::filesystem::path& folder);
 
