@@ -256,7 +256,10 @@ QPoint TfSpielfeld::BoardPoint(QPoint boxPoint) const {
 
 QPoint TfSpielfeld::BoxPoint(QPoint boardPoint) const {
     const QRectF board = BoardRect();
-    return (board.topLeft() + QPointF(boardPoint) * (board.width() / kBoardWidth)).toPoint();
+    // The middle of the board pixel, so the way back lands on the same pixel.
+    const QPointF p =
+        board.topLeft() + (QPointF(boardPoint) + QPointF(0.5, 0.5)) * (board.width() / kBoardWidth);
+    return QPoint(int(std::floor(p.x())), int(std::floor(p.y())));
 }
 
 void TfSpielfeld::PaintBoard(QPainter& painter) {

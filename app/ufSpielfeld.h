@@ -48,7 +48,7 @@ public:
     // Where the board lies on the paint box: scaled to fit, centred. In a window near the first
     // one's size it keeps its pixels (scale 1), since a board enlarged by a tenth only blurs.
     QRectF BoardRect() const;
-    // A point of the paint box as a point of the board picture, and back.
+    // A point of the paint box as a point of the board picture, and a board point's place on the box.
     QPoint BoardPoint(QPoint boxPoint) const;
     QPoint BoxPoint(QPoint boardPoint) const;
 
