@@ -34,6 +34,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPainter>
+#include <QRegion>
 #include <QScreen>
 #include <QSpinBox>
 #include <QUrl>
@@ -107,7 +108,9 @@ TfSpielfeld::TfSpielfeld(QWidget* parent) : QMainWindow(parent) {
     CloseSettingsFile();
     lng->SetLanguage(FromCp1252(language));
     Spielfeld = std::make_unique<TSpielfeld>(*lng);
-    Spielfeld->OnChanged = [this] { pbSpielfeld->update(); };
+    // Every finished layer paint brings the board to the screen; Qt gathers the updates into one
+    // repaint per pass of the event loop.
+    Spielfeld->Layers->SetOnPainted([this](TBitmapLayer*) { pbSpielfeld->update(); });
     (language == "english" ? miEnglish : miGerman)->setChecked(true);
     Spielfeld->ShowLanguagePictures();
 
@@ -237,44 +240,37 @@ QString TfSpielfeld::Text(const char* key) const {
 
 // ---- Board ----
 
-QRectF TfSpielfeld::BoardRect() const {
-    const QSizeF area = pbSpielfeld->size();
-    qreal scale = std::min(area.width() / kBoardWidth, area.height() / kBoardHeight);
+QRect TfSpielfeld::BoardRect() const {
+    const QSize area = pbSpielfeld->size();
+    qreal scale = std::min(qreal(area.width()) / kBoardWidth, qreal(area.height()) / kBoardHeight);
     if (scale >= 1 && scale < kKeepPixelsUpTo) scale = 1;
-    const QSizeF board(kBoardWidth * scale, kBoardHeight * scale);
-    // Whole pixels for the corner, so a board that keeps its pixels is not shifted by half of one.
-    return QRectF(QPointF(std::floor((area.width() - board.width()) / 2),
-                          std::floor((area.height() - board.height()) / 2)),
-                  board);
+    const QSize board(qRound(kBoardWidth * scale), qRound(kBoardHeight * scale));
+    return QRect(QPoint((area.width() - board.width()) / 2, (area.height() - board.height()) / 2), board);
 }
 
 QPoint TfSpielfeld::BoardPoint(QPoint boxPoint) const {
-    const QRectF board = BoardRect();
-    const QPointF p = (QPointF(boxPoint) - board.topLeft()) * (kBoardWidth / board.width());
+    const QRect board = BoardRect();
+    const QPointF p = QPointF(boxPoint - board.topLeft()) * (qreal(kBoardWidth) / board.width());
     return QPoint(int(std::floor(p.x())), int(std::floor(p.y())));
 }
 
 QPoint TfSpielfeld::BoxPoint(QPoint boardPoint) const {
-    const QRectF board = BoardRect();
+    const QRect board = BoardRect();
     // The middle of the board pixel, so the way back lands on the same pixel.
-    const QPointF p =
-        board.topLeft() + (QPointF(boardPoint) + QPointF(0.5, 0.5)) * (board.width() / kBoardWidth);
+    const QPointF p = QPointF(board.topLeft()) +
+                      (QPointF(boardPoint) + QPointF(0.5, 0.5)) * (qreal(board.width()) / kBoardWidth);
     return QPoint(int(std::floor(p.x())), int(std::floor(p.y())));
 }
 
 void TfSpielfeld::PaintBoard(QPainter& painter) {
     if (Spielfeld->IsUpdating()) return;
     const QImage& picture = Spielfeld->Animating ? Spielfeld->FrameImage : Spielfeld->BoardImage;
-    const QRectF board = BoardRect();
+    const QRect board = BoardRect();
     // The bars beside the board in the table's darkest tone, the colour of the picture's corner.
     const QColor bars = picture.pixelColor(0, 0);
-    const QRectF box = pbSpielfeld->rect();
-    painter.fillRect(QRectF(box.topLeft(), QPointF(box.right() + 1, board.top())), bars);
-    painter.fillRect(QRectF(QPointF(box.left(), board.bottom()), box.bottomRight() + QPointF(1, 1)), bars);
-    painter.fillRect(QRectF(QPointF(box.left(), board.top()), board.bottomLeft()), bars);
-    painter.fillRect(QRectF(board.topRight(), QPointF(box.right() + 1, board.bottom())), bars);
+    for (const QRect& bar : QRegion(pbSpielfeld->rect()) - board) painter.fillRect(bar, bars);
     // Smoothing only where the picture's pixels do not land whole on the screen's.
-    const qreal pixels = board.width() / kBoardWidth * devicePixelRatioF() / Spielfeld->Scale();
+    const qreal pixels = qreal(board.width()) / kBoardWidth * devicePixelRatioF() / Spielfeld->Scale();
     painter.setRenderHint(QPainter::SmoothPixmapTransform, pixels != std::floor(pixels));
     painter.drawImage(board, picture);
 }
@@ -283,7 +279,7 @@ void TfSpielfeld::FitBoard() {
     if (!Spielfeld) return;
     aFullScreen->setChecked(isFullScreen());
     pbSpielfeld->setGeometry(centralWidget()->rect());
-    const qreal shown = BoardRect().width() / kBoardWidth * devicePixelRatioF();
+    const qreal shown = qreal(BoardRect().width()) / kBoardWidth * devicePixelRatioF();
     Spielfeld->SetScale(shown >= kSharpFrom ? 2 : 1);
     pbSpielfeld->update();
 }
@@ -372,10 +368,13 @@ void TfSpielfeld::PlayPit(int pit) {
     SetScreenCursor(Qt::WaitCursor);
     setEnabled(false);
     Spielfeld->PlayMove(pit);
-    const bool over = Spielfeld->Feld.IsGameOver();
-    if (over) aHighscore->trigger();
+    // Closed during the move: the window is gone and nothing more is shown.
+    if (Spielfeld->Abandoned()) return;
+    // Enabled before the highscore table opens: a window's dialogs share its disabled state.
     setEnabled(true);
     SetScreenCursor(Qt::ArrowCursor);
+    const bool over = Spielfeld->Feld.IsGameOver();
+    if (over) aHighscore->trigger();
     ResumeClock();
     if (!over && Spielfeld->Feld.HasNoLegalMove()) {
         PlaySkip();
@@ -420,7 +419,7 @@ void TfSpielfeld::tKITimer() {
 }
 
 void TfSpielfeld::UpdateActions() {
-    const bool enabled = Spielfeld->GameRunning || Spielfeld->History->Count() > 0;
+    const bool enabled = Spielfeld->GameOnBoard();
     aSaveGame->setEnabled(enabled);
     aGameHistory->setEnabled(enabled);
 }
@@ -514,7 +513,6 @@ int BetterRank(int rank1, int rank2) {
 } // namespace
 
 void TfSpielfeld::aHighscoreExecute() {
-    PauseClock();
     {
         TfHighscore dialog(this, lng->Language());
         dialog.ShowGame(Spielfeld->Feld.Variante() - 4, BetterRank(Spielfeld->Rank1, Spielfeld->Rank2));
@@ -523,11 +521,9 @@ void TfSpielfeld::aHighscoreExecute() {
     // The ranks are marked once: opening the table again shows it plain.
     Spielfeld->Rank1 = -1;
     Spielfeld->Rank2 = -1;
-    ResumeClock();
 }
 
 void TfSpielfeld::aGameHistoryExecute() {
-    PauseClock();
     try {
         TfHistory dialog(this, lng->Language());
         const THistory& history = *Spielfeld->History;
@@ -537,13 +533,10 @@ void TfSpielfeld::aGameHistoryExecute() {
     } catch (const std::exception& error) {
         LngErrorDlg(error);
     }
-    ResumeClock();
 }
 
 void TfSpielfeld::OpenWithShell(const QUrl& url) {
-    PauseClock();
     LngShellOpen(url);
-    ResumeClock();
 }
 
 void TfSpielfeld::aContentExecute() {
@@ -556,9 +549,7 @@ void TfSpielfeld::OpenAddress(const char* address) {
 }
 
 void TfSpielfeld::aAboutExecute() {
-    PauseClock();
     id->Execute();
-    ResumeClock();
 }
 
 // ---- Options and language ----
@@ -600,12 +591,31 @@ void TfSpielfeld::lngTranslate() {
 // ---- Keys and closing ----
 
 bool TfSpielfeld::eventFilter(QObject* watched, QEvent* event) {
+    // A box open during the move (the quit question) keeps Esc for itself.
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
-        Spielfeld && Spielfeld->Busy) {
+        Spielfeld && Spielfeld->Busy && !QApplication::activeModalWidget()) {
         Spielfeld->SkipAnimation = true;
         return true;
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+bool TfSpielfeld::event(QEvent* event) {
+    if (event->type() == QEvent::WindowBlocked) HoldForDialog();
+    if (event->type() == QEvent::WindowUnblocked) ResumeAfterDialog();
+    return QMainWindow::event(event);
+}
+
+void TfSpielfeld::HoldForDialog() {
+    PauseClock();
+    tKI->stop();
+}
+
+void TfSpielfeld::ResumeAfterDialog() {
+    // A box opened during a move (the quit question) leaves the rest to the move itself.
+    if (!Spielfeld || Spielfeld->Busy) return;
+    ResumeClock();
+    ArmComputer();
 }
 
 void TfSpielfeld::closeEvent(QCloseEvent* event) {
@@ -613,12 +623,16 @@ void TfSpielfeld::closeEvent(QCloseEvent* event) {
     tKI->stop();
     const bool quit = LngMessageDlg(Text("msgquit"), mtConfirmation, mbYesNo) == mrYes;
     if (isVisible()) Spielfeld->Settings.Maximized = isMaximized();
-    if (quit) {
-        event->accept();
+    if (!quit) {
+        event->ignore();
+        if (computerArmed) tKI->start();
         return;
     }
-    event->ignore();
-    if (computerArmed) tKI->start();
+    event->accept();
+    tKI->stop();
+    tZeit->stop();
+    // Closed during a move: it must not play on unseen once the window is gone.
+    if (Spielfeld->Busy) Spielfeld->Abandon();
 }
 
 } // namespace kelani

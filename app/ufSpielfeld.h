@@ -47,7 +47,7 @@ public:
 
     // Where the board lies on the paint box: scaled to fit, centred. In a window near the first
     // one's size it keeps its pixels (scale 1), since a board enlarged by a tenth only blurs.
-    QRectF BoardRect() const;
+    QRect BoardRect() const;
     // A point of the paint box as a point of the board picture, and a board point's place on the box.
     QPoint BoardPoint(QPoint boxPoint) const;
     QPoint BoxPoint(QPoint boardPoint) const;
@@ -69,6 +69,9 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // A modal window over ours (any dialog or box) holds the game: the clock and the computer
+    // stand still until it closes, so no move starts and no game ends beneath it.
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -81,6 +84,8 @@ private:
     void FitBoard();
     void aFullScreenExecute();
     void AfterGameEnd();
+    void HoldForDialog();
+    void ResumeAfterDialog();
     bool PlayerToMoveIsHuman() const;
     void SetScreenCursor(Qt::CursorShape shape);
     QString Text(const char* key) const;

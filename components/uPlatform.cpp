@@ -16,6 +16,7 @@ namespace kelani {
 namespace {
 
 int gSpeedUp = 1;
+bool gWaitsCut = false;
 QString gFolderOverride;
 QString gApplicationTitle;
 
@@ -44,11 +45,15 @@ void WaitUntil(int64_t tick) {
     do {
         QCoreApplication::processEvents(QEventLoop::AllEvents);
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    } while (TickCount() < end);
+    } while (!gWaitsCut && TickCount() < end);
 }
 
 void WaitFor(int ms) {
     WaitUntil(TickCount() + ms);
+}
+
+void CutWaitsShort(bool cut) {
+    gWaitsCut = cut;
 }
 
 QString ProgramFolder() {

@@ -18,6 +18,10 @@ void WaitUntil(int64_t tick);
 // Waits `ms` milliseconds from now the same way.
 void WaitFor(int ms);
 
+// The program is closing: from now on every wait makes its one pass and returns, so a running
+// animation ends at once instead of playing on unseen. Passing false lets waits wait again.
+void CutWaitsShort(bool cut = true);
+
 // Test hook: waits finish after 1/factor of their time (factor >= 1). The number and order of
 // passes that callers make stays the same; only the time between them shrinks.
 void SetWaitSpeedUp(int factor);

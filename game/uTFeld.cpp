@@ -17,6 +17,43 @@ constexpr std::array<std::array<int8_t, kPlaces + 1>, 2> MakeNextPitTable() {
 }
 constexpr auto kNextPit = MakeNextPitTable();
 
+// A hand of fewer stones than a round has places, sown from a place: one stone for each place
+// it reaches, and the place of the last stone. For each head-pit option, start place and hand.
+struct TSowing {
+    std::array<int8_t, kPlaces + 1> Stones{};
+    int8_t Last = 0;
+};
+using TSowTable = std::array<std::array<std::array<TSowing, kPlaces>, kPlaces + 1>, 2>;
+
+constexpr int RoundLength(int use) {
+    return use ? kPlaces : kPlaces - 2;
+}
+
+TSowTable MakeSowTable() {
+    TSowTable table{};
+    for (int use = 0; use < 2; ++use)
+        for (int from = 1; from <= kPlaces; ++from)
+            for (int hand = 0; hand < RoundLength(use); ++hand) {
+                TSowing& sowing = table[use][from][hand];
+                int place = from;
+                for (int k = 0; k < hand; ++k) {
+                    place = kNextPit[use][place];
+                    sowing.Stones[place] += 1;
+                }
+                sowing.Last = static_cast<int8_t>(place);
+            }
+    return table;
+}
+const TSowTable kSowTable = MakeSowTable();
+
+// 1 for the places a round of sowing passes, for each head-pit option.
+constexpr std::array<std::array<int8_t, kPlaces + 1>, 2> kInRound = [] {
+    std::array<std::array<int8_t, kPlaces + 1>, 2> inRound{};
+    for (int use = 0; use < 2; ++use)
+        for (int i = 1; i <= kPlaces; ++i) inRound[use][i] = use || !IsStirnmulde(i);
+    return inRound;
+}();
+
 inline void Fire(const TFeldEvent& event, int place, int player, int count) {
     if (event) event(place, player, count);
 }
@@ -46,10 +83,6 @@ int TFeld::RowSum(int player) const {
     int sum = 0;
     for (int n = 1; n <= 6; ++n) sum += s_.Mulden[PitIndex(player, n)];
     return sum;
-}
-
-bool TFeld::IsLegalMove(int index) const {
-    return IsPlayingPit(index) && PitOwner(index) == s_.AktSpieler && s_.Mulden[index] > 0;
 }
 
 bool TFeld::HasNoLegalMove() const {
@@ -107,20 +140,23 @@ void TFeld::SowOne() {
     Fire(OnAfterSow, s_.AktMulde, s_.AktSpieler, 1);
 }
 
-void TFeld::SowHand() {
-    if (OnBeforeSow || OnAfterSow) {
-        while (s_.Hand > 0) SowOne();
-        return;
+// Silent engines (the computer's look-ahead) take and sow a pit without a branch per stone:
+// every full round adds one stone to each place of the round, the rest come from the table.
+int TFeld::SowFromSilently(int start) {
+    const int use = s_.UseStirnmulde ? 1 : 0;
+    const int length = RoundLength(use);
+    int rest = s_.Hand + s_.Mulden[start];
+    s_.Mulden[start] = 0;
+    if (rest >= length) {
+        const int rounds = rest / length;
+        rest %= length;
+        for (int i = 0; i <= kPlaces; ++i) s_.Mulden[i] += rounds * kInRound[use][i];
     }
-    // Silent engines (the computer's look-ahead) sow the whole hand in one tight loop.
-    const auto& next = kNextPit[s_.UseStirnmulde];
-    int place = s_.AktMulde;
-    for (int hand = s_.Hand; hand > 0; --hand) {
-        place = next[place];
-        s_.Mulden[place] += 1;
-    }
-    s_.AktMulde = place;
+    const TSowing& sowing = kSowTable[use][start][rest];
+    for (int i = 0; i <= kPlaces; ++i) s_.Mulden[i] += sowing.Stones[i];
     s_.Hand = 0;
+    s_.AktMulde = sowing.Last;
+    return sowing.Last;
 }
 
 // Puts `stones` from the hand or the capture pool into a Stirnmulde between one notification pair.
@@ -168,9 +204,12 @@ void TFeld::ForEachFilledPit(void (TFeld::*step)()) {
 // One lap: the stones of `start` are taken and sown; returns the place of the last stone.
 int TFeld::SowFrom(int start) {
     s_.AktMulde = start;
-    TakeIntoHand();
-    SowHand();
-    return s_.AktMulde;
+    if (OnBeforeTake || OnAfterTake || OnBeforeSow || OnAfterSow) {
+        TakeIntoHand();
+        while (s_.Hand > 0) SowOne();
+        return s_.AktMulde;
+    }
+    return SowFromSilently(start);
 }
 
 void TFeld::TakeAllIntoHand() {

@@ -115,7 +115,9 @@ public:
     int StonesInPlay() const { return RowSum(1) + RowSum(2) + s_.Hand + s_.CapturePool; }
 
     // A playing pit of the player to move that holds at least one stone.
-    bool IsLegalMove(int index) const;
+    bool IsLegalMove(int index) const {
+        return IsPlayingPit(index) && PitOwner(index) == s_.AktSpieler && s_.Mulden[index] > 0;
+    }
     // Plays one whole move with all its laps, captures, sweeps and the change of turn. An
     // illegal index, or a rule set outside 1..6, changes nothing.
     void DoMove(int index);
@@ -169,7 +171,7 @@ private:
 
     void TakeIntoHand();
     void SowOne();
-    void SowHand();
+    int SowFromSilently(int start);
     int SowFrom(int start);
     void Deposit(int store, int32_t& from, int stones, const TFeldEvent& before, const TFeldEvent& after);
     void HandToStore(int n);

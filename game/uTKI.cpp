@@ -3,47 +3,90 @@
 #include <algorithm>
 
 namespace kelani {
+namespace {
 
-void TStochNode::Expand(const TFeld& feld, int depth) {
-    ClearChildren();
-    ToMove = feld.AktSpieler();
-    Children.reserve(6);
-    TFeld scratch;
-    for (int n = 1; n <= 6; ++n) {
-        const int index = PitIndex(feld.AktSpieler(), n);
-        if (!feld.IsLegalMove(index)) continue;
-        scratch.Assign(feld);
-        scratch.DoMove(index);
-        TStochNode& child = Children.emplace_back();
-        child.Mover = ToMove;
-        child.Value1 = scratch.Store1();
-        child.Value2 = scratch.Store2();
-        child.Pit = n;
-        if (depth > 0) child.Expand(scratch, depth - 1);
+// The values a line of play ends with, and the pit its first move took.
+struct TLine {
+    int32_t Value1 = 0;
+    int32_t Value2 = 0;
+    int Pit = 0;
+    int Score() const { return Value1 - Value2; }
+};
+
+// Walks the tree depth first without building it. The tree's rule "every node reseeds, then its
+// children are valued in order, then it draws" leaves the generator, at each draw, as the last
+// child's subtree left it; so the clock is read only where that reading survives: at a leaf that
+// is the last child of its parent (and at a root without moves). A clock reports the time of
+// day and changes nothing, so the draws are those of the whole tree.
+class TTreeWalk {
+public:
+    explicit TTreeWalk(TRandom& random) : random_(random) {}
+
+    long Simulated() const { return simulated_; }
+
+    // Values the position `feld` that a move led to; `depth` further moves are looked at below
+    // it (-1: it is a leaf). `children` (6 places) receives the lines of its moves, if given.
+    TLine Value(const TFeld& feld, int depth, bool lastChild, TLine* children = nullptr,
+                int* count = nullptr) {
+        TLine line{feld.Store1(), feld.Store2(), 0};
+        const int mover = feld.AktSpieler();
+        const int lastPit = LastLegalPit(feld);
+        if (depth < 0 || lastPit == 0) {
+            if (lastChild) random_.Reseed();
+            return line;
+        }
+        TLine own[6];
+        TLine* lines = children ? children : own;
+        int n = 0;
+        TFeld scratch;
+        for (int pit = 1; pit <= lastPit; ++pit) {
+            const int index = PitIndex(mover, pit);
+            if (!feld.IsLegalMove(index)) continue;
+            scratch.Assign(feld);
+            scratch.DoMove(index);
+            ++simulated_;
+            lines[n] = Value(scratch, depth - 1, pit == lastPit);
+            lines[n++].Pit = pit;
+        }
+        if (count) *count = n;
+        return Draw(lines, n, mover);
     }
-}
 
-int TStochNode::TiedBestCount() {
-    if (Children.empty()) return 0;
-    const bool player2 = Children.front().Mover == 2;
-    const auto better = [player2](const TStochNode& a, const TStochNode& b) {
-        return player2 ? a.Score() < b.Score() : a.Score() > b.Score();
-    };
-    std::sort(Children.begin(), Children.end(), better);
-    const int best = Children.front().Score();
-    int count = 0;
-    while (count < static_cast<int>(Children.size()) && Children[count].Score() == best) ++count;
-    return count;
-}
+private:
+    static int LastLegalPit(const TFeld& feld) {
+        for (int pit = 6; pit >= 1; --pit)
+            if (feld.IsLegalMove(PitIndex(feld.AktSpieler(), pit))) return pit;
+        return 0;
+    }
 
-void TStochNode::Evaluate(TRandom& random) {
-    random.Reseed();
-    for (TStochNode& child : Children) child.Evaluate(random);
-    if (Children.empty()) return;
-    const TStochNode& chosen = Children[random.Random(TiedBestCount())];
-    Value1 = chosen.Value1;
-    Value2 = chosen.Value2;
-    BestPit = chosen.Pit;
+    // One of the lines best for the mover, drawn uniformly; ties count in ascending pit order.
+    TLine Draw(const TLine* lines, int n, int mover) {
+        const auto better = [mover](int a, int b) { return mover == 2 ? a < b : a > b; };
+        int best = lines[0].Score();
+        for (int k = 1; k < n; ++k)
+            if (better(lines[k].Score(), best)) best = lines[k].Score();
+        int tied = 0;
+        for (int k = 0; k < n; ++k) tied += lines[k].Score() == best;
+        int pick = random_.Random(tied);
+        for (int k = 0; k < n; ++k) {
+            if (lines[k].Score() != best) continue;
+            if (pick-- == 0) return {lines[k].Value1, lines[k].Value2, lines[k].Pit};
+        }
+        return lines[0];
+    }
+
+    TRandom& random_;
+    long simulated_ = 0;
+};
+
+} // namespace
+
+TKI::TKI(const TFeld& feld, TRandom& random) : feld_(&feld), random_(&random) {}
+
+TKI::~TKI() = default;
+
+void TKI::SetMasterTime(int ms) {
+    masterTime_ = std::clamp(ms, 1, kMeisterMaxMs);
 }
 
 int TKI::DepthForLevel(int level) {
@@ -57,17 +100,40 @@ int TKI::DepthForLevel(int level) {
     }
 }
 
-TKIChoice TKI::Choose() {
-    TStochNode root;
-    root.Expand(*feld_, DepthForLevel(level_));
-    root.Evaluate(*random_);
+TKIChoice TKI::SearchTree(const TFeld& feld, int depth, TRandom& random) {
+    TTreeWalk walk(random);
+    TLine lines[6];
+    int count = 0;
+    const TLine chosen = walk.Value(feld, depth, true, lines, &count);
     TKIChoice choice;
-    choice.Pit = root.BestPit;
-    choice.Score = root.Children.empty() ? feld_->Store1() - feld_->Store2() : root.Score();
-    const int tied = root.TiedBestCount();
-    for (int k = 0; k < tied; ++k) choice.Best.push_back(root.Children[k].Pit);
-    std::sort(choice.Best.begin(), choice.Best.end());
+    choice.Pit = chosen.Pit;
+    choice.Score = chosen.Score();
+    choice.Simulated = walk.Simulated();
+    for (int k = 0; k < count; ++k)
+        if (lines[k].Score() == chosen.Score()) choice.Best.push_back(lines[k].Pit);
     return choice;
+}
+
+TKIChoice TKI::ChooseMaster() {
+    if (!meister_) meister_ = std::make_unique<TMeister>();
+    TMeisterLimits limits;
+    limits.TimeMs = masterTime_;
+    limits.Stop = stop_;
+    const TMeisterResult result = meister_->Search(*feld_, limits);
+    TKIChoice choice;
+    choice.Best = result.Best;
+    choice.Score = result.Value;
+    choice.Simulated = result.Nodes;
+    if (!result.Best.empty()) {
+        random_->Reseed();
+        choice.Pit = result.Best[random_->Random(static_cast<int>(result.Best.size()))];
+    }
+    return choice;
+}
+
+TKIChoice TKI::Choose() {
+    if (level_ == kMeisterLevel) return ChooseMaster();
+    return SearchTree(*feld_, DepthForLevel(level_), *random_);
 }
 
 int TKI::ChooseMove() {

@@ -1,57 +1,49 @@
 #pragma once
-// The computer player: builds the complete tree of legal moves to a fixed depth on copies of the
-// live board, values every position by the two Stirnmulden only, lets each player in the tree
-// pick what is best for himself and breaks ties at random. No pruning and no time limit.
+// The computer player. Levels 1 to 3 look at every line of play to a fixed depth on copies of the
+// live board, value every position by the two Stirnmulden only, let each player pick what is best
+// for himself and break ties at random: no pruning and no time limit. Level 4, the Master, is a
+// deep search within a time budget (uTMeister).
 #include "game/uRandom.h"
 #include "game/uTFeld.h"
+#include "game/uTMeister.h"
 
+#include <atomic>
+#include <memory>
 #include <vector>
 
 namespace kelani {
 
-// One simulated move (the root stands for the current position).
-struct TStochNode {
-    int32_t Value1 = 0; // Store1 of the position this node is valued at
-    int32_t Value2 = 0; // Store2 likewise
-    std::vector<TStochNode> Children;
-    int32_t Pit = 0;     // pit number 1..6 of the move from the parent to here
-    int32_t ToMove = 0;  // player to move in this node's position (set by Expand)
-    int32_t Mover = 0;   // player who made the move leading here
-    int32_t BestPit = 0; // pit chosen at this node, 0 until chosen
-
-    // The score the choosing player looks at: player 1 wants it large, player 2 small.
-    int Score() const { return Value1 - Value2; }
-
-    // Creates one child per legal pit of feld's player to move (ascending pit order), each
-    // valued by the stores right after its whole move, and expands them depth - 1 further.
-    void Expand(const TFeld& feld, int depth);
-    // Minimax from the leaves up: reseeds the generator, evaluates the children in order, then
-    // takes over the values and pit of a child picked at random among the best-scored ones.
-    // A node without children keeps its own values.
-    void Evaluate(TRandom& random);
-    // Sorts the children best first for their mover and counts those sharing the best score.
-    int TiedBestCount();
-    void ClearChildren() { Children.clear(); }
-};
-
 // What one decision found: the pit to play (0 = must pass), the pits tied for the best score,
-// and the score (Value1 - Value2) of the chosen line.
+// the score of the chosen line and how many moves were simulated for it. Levels 1-3 score
+// Store1 - Store2 at the end of the chosen line; the Master scores for the player to move.
 struct TKIChoice {
     int Pit = 0;
     std::vector<int> Best;
     int Score = 0;
+    long Simulated = 0;
 };
+
+inline constexpr int kMeisterLevel = 4;
 
 class TKI {
 public:
     // Works on the given board without ever changing it; the board must outlive the player.
-    explicit TKI(const TFeld& feld, TRandom& random = SharedRandom()) : feld_(&feld), random_(&random) {}
+    explicit TKI(const TFeld& feld, TRandom& random = SharedRandom());
+    ~TKI();
 
     int Level() const { return level_; }
-    // 1 "Anfaenger", 2 "Mittelmaessig", 3 "Profi"; any other value searches like level 1.
+    // 1 "Anfaenger", 2 "Mittelmaessig", 3 "Profi", 4 "Meister"; any other value searches like
+    // level 1.
     void SetLevel(int level) { level_ = level; }
+    // The Master's thinking time per move in milliseconds, at most 10000 (the game offers 50 and
+    // more; tools and benchmarks go lower).
+    int MasterTime() const { return masterTime_; }
+    void SetMasterTime(int ms);
+    // A flag another thread may set to end the Master's thinking at once (he then plays the best
+    // pit found so far); none by default. The flag must outlive the player.
+    void SetStopFlag(const std::atomic<bool>* stop) { stop_ = stop; }
 
-    // Moves looked at below the move to be chosen: 0, 2 or 4.
+    // Moves looked at below the move to be chosen: 0, 2 or 4 (the Master has no fixed depth).
     static int DepthForLevel(int level);
 
     // The pit number 1..6 to play for the board's player to move, 0 when he has no legal move.
@@ -59,10 +51,21 @@ public:
     // The same decision with the tied pits and the score of the chosen line.
     TKIChoice Choose();
 
+    // The complete tree of levels 1-3 to `depth` moves below the one chosen: every inner node
+    // reseeds `random`, then takes over the values of a child drawn at random among those its
+    // player likes best (player 1 the largest Store1 - Store2, player 2 the smallest).
+    static TKIChoice SearchTree(const TFeld& feld, int depth, TRandom& random);
+
 private:
+    TKIChoice ChooseMaster();
+
     const TFeld* feld_;
     TRandom* random_;
     int level_ = 1;
+    int masterTime_ = kMeisterDefaultMs;
+    const std::atomic<bool>* stop_ = nullptr;
+    // Made at the Master's first move, so that the other levels never pay for its table.
+    std::unique_ptr<TMeister> meister_;
 };
 
 } // namespace kelani

@@ -65,7 +65,7 @@ TSpielfeld::TSpielfeld(TMultiLanguage& language)
     ConnectFeld();
     LoadPictures();
     Layers =
-        std::make_unique<TSpielfeldLayers>(BackgroundCanvas_, BoardCanvas_, [this] { return GameRunning; });
+        std::make_unique<TSpielfeldLayers>(BackgroundCanvas_, BoardCanvas_, [this] { return GameOnBoard(); });
     Layers->Language = [this](const QString& key) { return Language.GetString(key); };
     Layers->OverviewLayer->Feld = &Feld;
     Hands = std::make_unique<TKelaniHands>();
@@ -118,6 +118,17 @@ void TSpielfeld::LoadPictures() {
     BoardCanvas_.Font.Name = QStringLiteral("Comic Sans MS");
     BoardCanvas_.Font.Bold = true;
     BoardCanvas_.Font.Size = 9;
+}
+
+bool TSpielfeld::GameOnBoard() const {
+    return GameRunning || History->Count() > 0;
+}
+
+void TSpielfeld::Abandon() {
+    Abandoned_ = true;
+    SkipAnimation = true;
+    StopSound();
+    CutWaitsShort();
 }
 
 bool TSpielfeld::IsComputer(int player) const {
@@ -181,6 +192,7 @@ void TSpielfeld::PlayMove(int index) {
         Hands->PickStones[player] = 0;
     }
     Feld.DoMove(index);
+    if (Abandoned_) return;
     ReturnHandsHome();
     Animating = false;
     Busy = false;
@@ -395,7 +407,7 @@ QString TSpielfeld::ResultText(int winner, int r1, int r2) const {
 }
 
 void TSpielfeld::GameEnd() {
-    BeginUpdate();
+    // Painting goes on throughout: the final position stays on the board under the boxes.
     GameRunning = false;
     int r1 = -1;
     int r2 = -1;
@@ -409,7 +421,6 @@ void TSpielfeld::GameEnd() {
     }
     if (InTable(r1)) Rank1 = r1 + 1;
     if (InTable(r2)) Rank2 = r2 + 1;
-    EndUpdate();
     Refresh();
     LngMessageDlg(ResultText(winner, r1, r2), mtInformation, mbOK);
 }
@@ -418,25 +429,28 @@ void TSpielfeld::GameEnd() {
 
 bool TSpielfeld::LoadGame(const QString& fileName) {
     BeginUpdate();
-    bool result = true;
+    bool isGame = false;
+    bool replayed = false;
     auto loaded = std::make_unique<THistory>();
     try {
-        // A file whose moves do not replay is no playable game either; the player is told, not
-        // left wondering why nothing loaded.
-        if (!loaded->LoadFromFile(LocalPath(fileName)))
-            ShowNotASavedGame(fileName);
-        else if (!(result = ReplayLoaded(std::move(loaded))))
-            ShowNotASavedGame(fileName);
+        isGame = loaded->LoadFromFile(LocalPath(fileName));
+        replayed = isGame && ReplayLoaded(std::move(loaded));
     } catch (...) {
         EndUpdate();
         throw;
     }
     Layers->Paint();
     UpdateLayers();
-    GameRunning = !Feld.IsGameOver();
+    // Only a loaded game changes whether one runs: a refused file before the first game starts
+    // nothing, and a finished game stays finished.
+    if (replayed) GameRunning = !Feld.IsGameOver();
     EndUpdate();
     Refresh();
-    return result;
+    // A file whose moves do not replay is no playable game either; the player is told, not left
+    // wondering why nothing loaded. The box comes after the board is painted again, so the
+    // board stays on show beneath it.
+    if (!replayed) ShowNotASavedGame(fileName);
+    return !isGame || replayed;
 }
 
 void TSpielfeld::ShowNotASavedGame(const QString& fileName) const {

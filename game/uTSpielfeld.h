@@ -82,6 +82,14 @@ public:
     // after painting has been resumed.
     bool LoadGame(const QString& fileName);
 
+    // A game is on the board: one runs, or a finished one keeps its final position on show
+    // until the next game starts.
+    bool GameOnBoard() const;
+    // The program is closing during a move: the rest of the move is played at once, silently
+    // and unseen, and nothing follows it (no game end, no boxes).
+    void Abandon();
+    bool Abandoned() const { return Abandoned_; }
+
     bool IsComputer(int player) const;
     // The place 1..14 whose rectangle holds the point of the board picture, else -1.
     int PitAt(int x, int y) const;
@@ -133,6 +141,7 @@ private:
 
     bool Updating_ = false;
     int Scale_ = 1;
+    bool Abandoned_ = false;
     TCanvas BackgroundCanvas_{Background};
     TCanvas BoardCanvas_{BoardImage};
     TCanvas FrameCanvas_{FrameImage};

@@ -175,6 +175,35 @@ TEST(KelanitoolChoose, NoLegalPitGivesZero) {
     EXPECT_EQ(run.lines.at(0), "{\"pit\":0,\"best\":[],\"score\":-5}");
 }
 
+// Every legal pit with its value and expected line, the same as the Master's own search.
+TEST(KelanitoolAnalyse, ValuesEveryLegalPitThenNamesTheBest) {
+    const test::Places places{0, 3, 0, 2, 5, 1, 9, 4, 0, 6, 2, 1, 3, 12};
+    const TFeld feld = test::MakeFeld(6, places, 1, true);
+    TMeisterLimits limits;
+    limits.Depth = 5;
+    limits.AllPits = true;
+    TMeister meister;
+    const TMeisterResult result = meister.Search(feld, limits);
+    const ToolRun run = Kelanitool("analyse --variant 6 --stones 4 --head 1 --player 1 --depth 5 --mulden "
+                                   "0,3,0,2,5,1,9,4,0,6,2,1,3,12");
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    ASSERT_EQ(run.lines.size(), 5u); // pits 2, 4, 5, 6 and the summary
+    for (size_t k = 0; k < 4; ++k) {
+        const TMeisterLine& line = result.Lines[k];
+        EXPECT_EQ(Field(run.lines[k], "pit"), std::to_string(line.Pit));
+        EXPECT_EQ(Field(run.lines[k], "value"), std::to_string(line.Value));
+        EXPECT_EQ(Field(run.lines[k], "pv").find("[" + std::to_string(line.Pit) + ","), 0u) << run.lines[k];
+    }
+    EXPECT_EQ(Field(run.lines[4], "best"), std::to_string(result.Pit));
+    EXPECT_EQ(Field(run.lines[4], "value"), std::to_string(result.Value));
+
+    const ToolRun master =
+        Kelanitool("choose --variant 6 --stones 4 --head 1 --player 1 --level 4 --time-ms 20 "
+                   "--mulden 0,3,0,2,5,1,9,4,0,6,2,1,3,12");
+    ASSERT_EQ(master.exitCode, 0) << master.errors;
+    EXPECT_TRUE(feld.IsLegalMove(std::stoi(Field(master.lines.at(0), "pit"))));
+}
+
 TEST(KelanitoolPlay, BadArgumentsAreRefusedWithAMessage) {
     const char* bad[] = {
         "replay --variant 7 --stones 4 --head 0 --first 1",
@@ -186,7 +215,12 @@ TEST(KelanitoolPlay, BadArgumentsAreRefusedWithAMessage) {
         "choose --variant 1 --stones 4 --head 0 --player 1 --level 1 --mulden 4,4,4,4,4,4,0,4,4,4,4,4,4,1200",
         "choose --variant 1 --stones 4 --head 0 --player 1 --level 1 --mulden 4,4,4,4,4,4,0,4,4,4,4,4,4",
         "choose --variant 1 --stones 4 --head 0 --player 1 --level 1 --mulden 4,4,4,4,4,4,0,4,4,4,4,4,8,-4",
-        "choose --variant 1 --stones 4 --head 0 --player 1 --level 4 --mulden 4,4,4,4,4,4,0,4,4,4,4,4,4,0",
+        "choose --variant 1 --stones 4 --head 0 --player 1 --level 5 --mulden 4,4,4,4,4,4,0,4,4,4,4,4,4,0",
+        "choose --variant 1 --stones 4 --head 0 --player 1 --level 4 --time-ms 0 --mulden "
+        "4,4,4,4,4,4,0,4,4,4,4,4,4,0",
+        "analyse --variant 1 --stones 4 --head 0 --player 1 --depth 3 --time-ms 50 --mulden "
+        "4,4,4,4,4,4,0,4,4,4,4,4,4,0",
+        "analyse --variant 1 --stones 4 --head 0 --player 1 --depth 0 --mulden 4,4,4,4,4,4,0,4,4,4,4,4,4,0",
         "choose --variant 1 --stones 4 --head 0 --player 1 --level 1",
         "selfplay --variant 1 --stones 4 --head 0 --level1 1 --level2 0 --games 1",
         "selfplay --variant 1 --stones 4 --head 0 --level1 1 --level2 1 --games 0",

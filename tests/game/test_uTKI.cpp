@@ -53,38 +53,30 @@ TEST(KI, DepthByLevel) {
     for (int level : {-1, 0, 4, 100}) EXPECT_EQ(TKI::DepthForLevel(level), 0) << level;
 }
 
-TEST(StochNode, TiedBestCountSortsForTheMover) {
-    TStochNode node;
-    for (auto [v1, v2] : {std::pair{3, 1}, {5, 0}, {1, 1}, {6, 1}, {0, 4}}) {
-        TStochNode& child = node.Children.emplace_back();
-        child.Value1 = v1;
-        child.Value2 = v2;
-        child.Mover = 1;
+// Ties are drawn in ascending pit order: the k-th tied pit for the generator's draw k.
+TEST(KI, TiesAreDrawnInPitOrder) {
+    const TFeld feld = test::StartFeld(2, 4, false); // level 1: every pit gains nothing
+    for (uint32_t seed : {0u, 5u, 77u, 1234u}) {
+        TRandom random([seed] { return seed; });
+        const TKIChoice choice = TKI::SearchTree(feld, 0, random);
+        TRandom replay([seed] { return seed; });
+        replay.Reseed();
+        EXPECT_EQ(choice.Best, (std::vector<int>{1, 2, 3, 4, 5, 6}));
+        EXPECT_EQ(choice.Pit, choice.Best[replay.Random(6)]) << seed;
+        EXPECT_EQ(random.State(), replay.State());
     }
-    EXPECT_EQ(node.TiedBestCount(), 2); // d = 5 twice
-    std::vector<int> scores;
-    for (const auto& c : node.Children) scores.push_back(c.Score());
-    EXPECT_EQ(scores, (std::vector<int>{5, 5, 2, 0, -4}));
-
-    for (auto& c : node.Children) c.Mover = 2;
-    EXPECT_EQ(node.TiedBestCount(), 1); // d = -4
-    EXPECT_EQ(node.Children.front().Score(), -4);
-    EXPECT_EQ(node.Children.back().Score(), 5);
 }
 
-TEST(StochNode, ALeafKeepsItsValuesAndTheRootWithoutMovesChoosesNothing) {
+TEST(KI, APositionWithoutMovesChoosesNothing) {
     TRandom random([] { return 1u; });
-    TStochNode root;
     TFeld feld = MakeFeld(4, {0, 0, 0, 0, 0, 0, 20, 1, 2, 0, 0, 0, 0, 25});
-    root.Expand(feld, 4);
-    EXPECT_TRUE(root.Children.empty());
-    EXPECT_EQ(root.ToMove, 1);
-    root.Evaluate(random);
-    EXPECT_EQ(root.BestPit, 0);
-    EXPECT_EQ(root.Value1, 0);
-    EXPECT_EQ(root.Value2, 0);
+    const TKIChoice tree = TKI::SearchTree(feld, 4, random);
+    EXPECT_EQ(tree.Pit, 0);
+    EXPECT_TRUE(tree.Best.empty());
+    EXPECT_EQ(tree.Score, -5);
+    EXPECT_EQ(tree.Simulated, 0);
     TKI ki(feld, random);
-    for (int level = 1; level <= 3; ++level) {
+    for (int level = 1; level <= kMeisterLevel; ++level) {
         ki.SetLevel(level);
         EXPECT_EQ(ki.ChooseMove(), 0);
     }
@@ -93,7 +85,8 @@ TEST(StochNode, ALeafKeepsItsValuesAndTheRootWithoutMovesChoosesNothing) {
 TEST(KI, ExactlyOneLegalPitIsPlayedAtEveryLevel) {
     TFeld feld = MakeFeld(6, {0, 0, 0, 5, 0, 0, 10, 4, 4, 4, 4, 4, 4, 9}, 1);
     TKI ki(feld);
-    for (int level = 1; level <= 3; ++level) {
+    ki.SetMasterTime(kMeisterMinMs);
+    for (int level = 1; level <= kMeisterLevel; ++level) {
         ki.SetLevel(level);
         EXPECT_EQ(ki.ChooseMove(), 4) << level;
     }
@@ -123,19 +116,6 @@ TEST(KI, PlayerTwoMakesTheDifferenceSmallest) {
     EXPECT_EQ(choice.Pit, 3);
     EXPECT_EQ(choice.Best, std::vector<int>{3});
     EXPECT_EQ(choice.Score, 0 - (5 + 5));
-}
-
-TEST(KI, ExtraMoveOfRuleSetThreeIsSearchedWithTheSamePlayer) {
-    TFeld feld = MakeFeld(3, {4, 4, 4, 4, 2, 1, 0, 4, 4, 4, 4, 4, 4, 3}, 1, true);
-    TStochNode root;
-    root.Expand(feld, 1);
-    const auto it = std::find_if(root.Children.begin(), root.Children.end(),
-                                 [](const TStochNode& c) { return c.Pit == 6; });
-    ASSERT_NE(it, root.Children.end());
-    EXPECT_EQ(it->Mover, 1);
-    EXPECT_EQ(it->ToMove, 1); // pit 6 ends in his Stirnmulde: he moves again
-    ASSERT_FALSE(it->Children.empty());
-    for (const auto& grandchild : it->Children) EXPECT_EQ(grandchild.Mover, 1);
 }
 
 TEST(KI, SearchLeavesTheLiveBoardUntouched) {
@@ -211,12 +191,6 @@ const GoldenPosition kGolden[] = {
 };
 // clang-format on
 
-long TreeSize(const TStochNode& node) {
-    long size = static_cast<long>(node.Children.size());
-    for (const auto& child : node.Children) size += TreeSize(child);
-    return size;
-}
-
 TFeld GoldenFeld(const GoldenPosition& g) {
     return MakeFeld(g.variante, g.places, g.player, g.heads != 0);
 }
@@ -225,10 +199,10 @@ TEST(KIGolden, TreeSizes) {
     for (const auto& g : kGolden) {
         const TFeld feld = GoldenFeld(g);
         for (int depth = 0; depth <= 4; ++depth) {
-            TStochNode root;
-            root.Expand(feld, depth);
-            EXPECT_EQ(TreeSize(root), g.treeSize[depth]) << "rule set " << g.variante << " depth " << depth;
-            EXPECT_LE(TreeSize(root), 9330);
+            TRandom random([] { return 3u; });
+            const long size = TKI::SearchTree(feld, depth, random).Simulated;
+            EXPECT_EQ(size, g.treeSize[depth]) << "rule set " << g.variante << " depth " << depth;
+            EXPECT_LE(size, 9330);
         }
     }
 }

@@ -37,6 +37,7 @@ protected:
     }
     void TearDown() override {
         ResetMessageSeam();
+        CutWaitsShort(false);
         SetWaitSpeedUp(1);
         SetProgramFolderForTests(QString());
     }

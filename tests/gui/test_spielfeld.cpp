@@ -1,4 +1,5 @@
 #include "GuiTestSupport.h"
+#include "ScreenGrab.h"
 #include "app/MultiLanguage.h"
 #include "app/ufNewGame.h"
 #include "app/ufSpielfeld.h"
@@ -6,6 +7,7 @@
 #include "components/uAboutBox.h"
 #include "components/uFileDialog.h"
 #include "components/uPaintBox.h"
+#include "components/uPlatform.h"
 #include "components/uRadioGroup.h"
 #include "components/uShellOpen.h"
 #include "game/uTSpielfeld.h"
@@ -14,6 +16,7 @@
 #include "records/uTHistory.h"
 #include "records/ufHighscore.h"
 #include "records/ufHistory.h"
+#include "tests/view/test_canvas_support.h"
 #include "view/uTSpielfeldLayers.h"
 
 #include <QAction>
@@ -31,6 +34,7 @@
 
 using namespace kelani;
 using namespace kelani::testing;
+using kelani::test::MeanDifference;
 
 namespace {
 
@@ -105,6 +109,17 @@ protected:
         QMouseEvent press(QEvent::MouseButtonPress, centre, window_->pbSpielfeld->mapToGlobal(centre),
                           Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(window_->pbSpielfeld, &press);
+    }
+
+    // "Spiel laden" on a file that is no saved game; its box is answered with OK.
+    void LoadJunkFile() {
+        QFile junk(FilePath(QStringLiteral("junk.kel")));
+        ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+        junk.write("this is not a game");
+        junk.close();
+        QueueMessageAnswer(mrOk);
+        TFileDialog::SetNextFileForTests(junk.fileName());
+        window_->aLoadGame->trigger();
     }
 
     int FirstLegalPlace() {
@@ -333,13 +348,7 @@ TEST_F(MainWindow, FileThatIsNoSavedGameIsReportedAndTheGameGoesOn) {
     Start(0);
     window_->PlayPit(FirstLegalPlace());
     const TFeld::TMulden board = Game().Feld.Mulden();
-    QFile junk(FilePath(QStringLiteral("junk.kel")));
-    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
-    junk.write("this is not a game");
-    junk.close();
-    QueueMessageAnswer(mrOk);
-    TFileDialog::SetNextFileForTests(junk.fileName());
-    window_->aLoadGame->trigger();
+    LoadJunkFile();
     EXPECT_TRUE(HasMessage(QStringLiteral("ist keine g\u00FCltige KELANI (R) Freeware 2 Datei.")));
     EXPECT_EQ(Game().Feld.Mulden(), board);
     EXPECT_EQ(Game().History->Count(), 1);
@@ -447,33 +456,18 @@ TEST_F(MainWindow, CommandsNeedAGame) {
     EXPECT_FALSE(window_->aGameHistory->isEnabled());
 }
 
-namespace {
-
-// Mean difference per colour channel between two pictures of one size.
-double MeanDifference(const QImage& a, const QImage& b) {
-    double sum = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
-        }
-    return sum / (3.0 * a.width() * a.height());
-}
-
-} // namespace
-
 // What reaches the window: the board fills it in its own shape, bars of the table's colour beside it.
 TEST_F(MainWindow, BoardFillsTheWindowLetterboxedAndKeepsItsPixelsInTheFirstWindow) {
     Create();
-    const QRectF first = window_->BoardRect();
-    EXPECT_EQ(first.size(), QSizeF(720, 520)) << "the first window shows the board pixel for pixel";
+    EXPECT_EQ(window_->BoardRect().size(), QSize(720, 520))
+        << "the first window shows the board pixel for pixel";
     for (const QSize size : {QSize(1500, 800), QSize(900, 1100), QSize(500, 400)}) {
         window_->resize(size);
         QApplication::processEvents();
-        const QRectF board = window_->BoardRect();
-        EXPECT_NEAR(board.width() / board.height(), 720.0 / 520.0, 0.01) << size.width();
+        const QRect board = window_->BoardRect();
+        EXPECT_NEAR(double(board.width()) / board.height(), 720.0 / 520.0, 0.01) << size.width();
         const QImage shown = window_->pbSpielfeld->grab().toImage().convertToFormat(QImage::Format_RGB32);
-        const QRect inner = board.toAlignedRect().adjusted(2, 2, -2, -2) & shown.rect();
+        const QRect inner = board.adjusted(2, 2, -2, -2) & shown.rect();
         // Bars on the two sides the board does not reach, in the board's own corner colour.
         const QRgb bar = Game().BoardImage.pixel(0, 0);
         const bool wide = board.width() < shown.width() - 4;
@@ -481,11 +475,12 @@ TEST_F(MainWindow, BoardFillsTheWindowLetterboxedAndKeepsItsPixelsInTheFirstWind
         EXPECT_EQ(shown.pixel(barProbe), bar) << size.width();
         EXPECT_EQ(shown.pixel(shown.width() - 1 - barProbe.x(), shown.height() - 1 - barProbe.y()), bar);
         // Inside, the board itself, scaled to the rectangle.
-        const QImage expected = Game().BoardImage.scaled(board.size().toSize(), Qt::IgnoreAspectRatio,
-                                                         Qt::SmoothTransformation)
-                                    .convertToFormat(QImage::Format_RGB32);
+        const QImage expected =
+            Game()
+                .BoardImage.scaled(board.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                .convertToFormat(QImage::Format_RGB32);
         const QImage seen = shown.copy(inner);
-        EXPECT_LT(MeanDifference(seen, expected.copy(inner.translated(-board.topLeft().toPoint()))), 6.0)
+        EXPECT_LT(MeanDifference(seen, expected.copy(inner.translated(-board.topLeft()))), 6.0)
             << size.width();
     }
 }
@@ -513,7 +508,7 @@ TEST_F(MainWindow, FullScreenByF11AndTheOptionsMenu) {
     EXPECT_TRUE(RunUntil([&] { return !window_->isFullScreen(); }, 2000));
     EXPECT_EQ(window_->aFullScreen->text(), QStringLiteral("&Vollbild"));
     window_->miEnglish->trigger();
-    EXPECT_EQ(window_->aFullScreen->text(), QStringLiteral("&Full screen"));
+    EXPECT_EQ(window_->aFullScreen->text(), QStringLiteral("&full screen"));
 }
 
 TEST_F(MainWindow, GameClockCountsOnlyThePlayerToMoveWhileAGameRuns) {
@@ -794,4 +789,144 @@ TEST_F(MainWindow, MissingHelpPageIsReportedAndTheClockGoesOn) {
     EXPECT_EQ(ShownMessages()[0].Type, mtWarning);
     EXPECT_TRUE(ShownMessages()[0].Text.contains(QStringLiteral("start.htm")));
     EXPECT_TRUE(window_->tZeit->isActive());
+}
+
+// ---- What reaches the screen ----
+
+namespace {
+
+QImage Board(TfSpielfeld& window) {
+    return OnScreen(*window.pbSpielfeld);
+}
+
+// The notes are drawn whether or not a game runs: a board showing the bare background there
+// shows no layer at all.
+bool IsBare(const QImage& screen, const TSpielfeld& game) {
+    return SameIn(screen, game.Background, game.Layers->NotesLayer->DestRect);
+}
+
+} // namespace
+
+TEST_F(MainWindow, ScreenFollowsTheClockEverySecondAndThePreviewOfTheHoveredPit) {
+    Create();
+    Start(0, 2);
+    const QImage started = Board(*window_);
+    EXPECT_EQ(started, Game().BoardImage.convertToFormat(QImage::Format_RGB32))
+        << "both clocks and names shown";
+    const QRect clock2 = Game().Layers->ZeitLayers[2]->DestRect;
+    window_->tZeitTimer();
+    const QImage ticked = Board(*window_);
+    EXPECT_FALSE(SameIn(ticked, started, clock2)) << "the clock moves on during the turn";
+    EXPECT_TRUE(SameIn(ticked, Game().BoardImage, clock2));
+
+    const QRect overview = Game().Layers->OverviewLayer->DestRect;
+    PointAt(PitIndex(2, 3));
+    const QImage hovered = Board(*window_);
+    EXPECT_FALSE(SameIn(hovered, ticked, overview)) << "ring and preview sketch appear";
+    EXPECT_TRUE(SameIn(hovered, Game().BoardImage, overview));
+}
+
+TEST_F(MainWindow, FinishedGameStaysOnTheScreenThroughALanguageSwitchAndARefusedFile) {
+    Create();
+    AnswerGameEnd();
+    Start(0, 1, 4, QStringLiteral("Anna"), QStringLiteral("Bert"));
+    while (Game().GameRunning) window_->PlayPit(FirstLegalPlace());
+    const QImage final = Board(*window_);
+    const TSpielfeldLayers& layers = *Game().Layers;
+    const std::vector<QRect> kept = {PitRect(kStirnmulde1),
+                                     PitRect(kStirnmulde2),
+                                     layers.ZeitLayers[1]->DestRect,
+                                     layers.ZeitLayers[2]->DestRect,
+                                     layers.AktSpielerLayer->DestRect,
+                                     layers.OverviewLayer->DestRect};
+    for (const QRect& rect : kept) ASSERT_FALSE(SameIn(final, Game().Background, rect)) << "shown at the end";
+
+    window_->miEnglish->trigger();
+    const QImage english = Board(*window_);
+    for (const QRect& rect : kept) EXPECT_TRUE(SameIn(english, final, rect)) << "after the language switch";
+    EXPECT_FALSE(SameIn(english, Game().Background, layers.VarianteLayer->DestRect)) << "variant recaptioned";
+
+    LoadJunkFile();
+    const QImage refused = Board(*window_);
+    for (const QRect& rect : kept) EXPECT_TRUE(SameIn(refused, final, rect)) << "after a refused file";
+    EXPECT_FALSE(Game().GameRunning);
+    EXPECT_FALSE(window_->tZeit->isActive());
+}
+
+TEST_F(MainWindow, ComputersAndClockStandStillWhileADialogIsOpen) {
+    Create();
+    window_->tKI->setInterval(2);
+    window_->tZeit->setInterval(5);
+    AnswerGameEnd();
+    Start(2);
+    ASSERT_TRUE(RunUntil([&] { return Game().History->Count() >= 2; }));
+    int moves = -1, clock1 = -1, clock2 = -1;
+    bool dialogEnabled = false;
+    WhenOpen<TfNewGame>("bbCancel", [&](TfNewGame& dialog) {
+        moves = Game().History->Count();
+        clock1 = Game().Layers->ZeitLayers[1]->Value();
+        clock2 = Game().Layers->ZeitLayers[2]->Value();
+        QTest::qWait(300);
+        dialogEnabled = dialog.isEnabled();
+        EXPECT_EQ(Game().History->Count(), moves) << "no move under the dialog";
+        EXPECT_EQ(Game().Layers->ZeitLayers[1]->Value(), clock1);
+        EXPECT_EQ(Game().Layers->ZeitLayers[2]->Value(), clock2);
+        EXPECT_TRUE(Game().GameRunning);
+    });
+    window_->aNewGame->trigger();
+    EXPECT_TRUE(dialogEnabled);
+    ASSERT_GE(moves, 2);
+    EXPECT_TRUE(RunUntil([&] { return Game().History->Count() > moves; }, 5000)) << "play resumes";
+}
+
+TEST_F(MainWindow, ClosingDuringAHandAnimatedMoveEndsItAtOnce) {
+    Create();
+    Game().Settings.Animation = kHandAnimation;
+    SetWaitSpeedUp(1);
+    window_->tKI->setInterval(2);
+    Start(2);
+    QueueMessageAnswer(mrYes);
+    QElapsedTimer sinceClose;
+    int movesAtClose = -1;
+    QTimer::singleShot(400, [&] {
+        movesAtClose = Game().History->Count();
+        ASSERT_TRUE(Game().Busy) << "the first move is still being shown";
+        sinceClose.start();
+        window_->close();
+    });
+    ASSERT_TRUE(RunUntil([&] { return sinceClose.isValid(); }, 10000));
+    EXPECT_LT(sinceClose.elapsed(), 1000) << "the rest of the move is cut short";
+    EXPECT_FALSE(window_->isVisible());
+    QTest::qWait(100);
+    EXPECT_EQ(Game().History->Count(), movesAtClose) << "no move after the close";
+    ASSERT_EQ(ShownMessages().size(), 1u) << "nothing after the quit question";
+    EXPECT_EQ(ShownMessages()[0].Text, QStringLiteral("Wollen Sie KELANI (R) wirklich beenden?"));
+}
+
+TEST_F(MainWindow, EscAtAnyPointOfAMoveNeverShowsABareBoard) {
+    for (const int animation : {kStoneAnimation, kHandAnimation}) {
+        for (int escAt = 1; escAt <= 25; escAt += 4) {
+            if (!window_) Create();
+            Game().Settings.Animation = animation;
+            Start(0);
+            int frames = 0, bare = 0, seen = 0;
+            Game().OnChanged = [&] {
+                if (++frames == escAt && Game().Busy) QTest::keyClick(window_.get(), Qt::Key_Escape);
+            };
+            QTimer watch;
+            QObject::connect(&watch, &QTimer::timeout, [&] {
+                ++seen;
+                if (IsBare(ScreenNow(*window_->pbSpielfeld), Game())) ++bare;
+            });
+            watch.start(1);
+            window_->PlayPit(PitIndex(1, 2));
+            const QImage after = Board(*window_);
+            watch.stop();
+            Game().OnChanged = nullptr;
+            EXPECT_GT(seen, 0);
+            EXPECT_EQ(bare, 0) << "animation " << animation << ", Esc at frame " << escAt;
+            EXPECT_EQ(after, Game().BoardImage.convertToFormat(QImage::Format_RGB32))
+                << "animation " << animation << ", Esc at frame " << escAt;
+        }
+    }
 }

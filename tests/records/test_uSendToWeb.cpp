@@ -21,11 +21,10 @@ public:
     }
 };
 
-THighscore ThreeEntries() {
-    THighscore table;
+// Tables are neither copied nor moved, so the test fills the one it holds.
+void AddThreeEntries(THighscore& table) {
     for (int i = 0; i < 3; ++i)
         table.AddEntry("p" + std::to_string(i), 10 + i, 30, 18, 10, false, "p@example.org", "europa");
-    return table;
 }
 
 } // namespace
@@ -51,7 +50,8 @@ TEST(SendToWeb, SendsOnlyEntriesWithNameAndEMailInRankOrder) {
 }
 
 TEST(SendToWeb, StopsAtTheFirstFailure) {
-    const THighscore table = ThreeEntries();
+    THighscore table;
+    AddThreeEntries(table);
     RecordingPost post;
     post.failAt = 2;
     EXPECT_EQ(SendToWeb(table, post), -1);
@@ -59,7 +59,8 @@ TEST(SendToWeb, StopsAtTheFirstFailure) {
 }
 
 TEST(SendToWeb, AnEntryTheServerRefusesDoesNotStopTheOthers) {
-    const THighscore table = ThreeEntries();
+    THighscore table;
+    AddThreeEntries(table);
     RecordingPost post;
     post.refuseAt = 1;
     EXPECT_EQ(SendToWeb(table, post), 0);

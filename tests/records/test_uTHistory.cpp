@@ -1,6 +1,7 @@
 #include "records/uTHistory.h"
 
 #include "game/uTFeld.h"
+#include "game/uTKI.h"
 #include "tests/records/RecordsTestUtil.h"
 #include "view/JwStream.h"
 
@@ -176,6 +177,35 @@ TEST(THistory, SavedFileLoadsBack) {
     ASSERT_TRUE(loaded.LoadFromFile(name));
     EXPECT_EQ(loaded.Count(), 0);
     EXPECT_EQ(loaded.Startspieler, 2);
+}
+
+// A game against the Master is saved with level 4 and, loaded, goes on with the Master.
+TEST(THistory, AGameAgainstTheMasterLoadsAndPlaysOn) {
+    ScratchFolder dir("his-master");
+    const std::string name = dir.File("master.kel");
+    THistory saved;
+    saved.Init("Ann", "Meister", "", "", "europa", "europa", 3, true, 4, kMeisterLevel, 1, 1);
+    TFeld played;
+    saved.StartBoard(played);
+    for (int move = 0; move < 4; ++move) {
+        const int player = played.AktSpieler();
+        const auto place = static_cast<std::uint8_t>(PitIndex(player, 3 + move % 2));
+        ASSERT_TRUE(THistory::PlayRecord(played, place)) << move;
+        saved.AddMove(2, place, player);
+    }
+    saved.SaveToFile(name);
+
+    THistory loaded;
+    ASSERT_TRUE(loaded.LoadFromFile(name));
+    EXPECT_EQ(loaded.Schwierigkeit, kMeisterLevel);
+    TFeld board;
+    loaded.StartBoard(board);
+    ASSERT_EQ(loaded.Replay(board), loaded.Count());
+    TKI ki(board);
+    ki.SetLevel(loaded.Schwierigkeit);
+    ki.SetMasterTime(kMeisterMinMs);
+    EXPECT_EQ(ki.Level(), kMeisterLevel);
+    EXPECT_TRUE(board.IsLegalMove(PitIndex(board.AktSpieler(), ki.ChooseMove())));
 }
 
 TEST(THistory, FilesThatAreNoSavedGameGiveFalseAndChangeNothing) {

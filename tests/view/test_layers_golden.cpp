@@ -44,9 +44,9 @@ struct MidMove {
         dest->Font.Name = QStringLiteral("Comic Sans MS");
         dest->Font.Bold = true;
         dest->Font.Size = 9;
-        layers = std::make_unique<TSpielfeldLayers>(*source, *dest, [] { return true; },
-                                                    std::make_unique<TGFXSteine>(scale),
-                                                    std::make_unique<TGFXMulden>(scale));
+        layers = std::make_unique<TSpielfeldLayers>(
+            *source, *dest, [] { return true; }, std::make_unique<TGFXSteine>(scale),
+            std::make_unique<TGFXMulden>(scale));
         hands.LoadPictures(scale);
         hands.BoardImage = &board;
         hands.FrameImage = &frame;
@@ -138,17 +138,6 @@ TEST(BoardGolden, MidMoveMatchesTheStoredRendering) {
 }
 
 namespace {
-
-// Mean difference per colour channel over the whole picture.
-double MeanDifference(const QImage& a, const QImage& b) {
-    double sum = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
-        }
-    return sum / (3.0 * a.width() * a.height());
-}
 
 // Pixels of `rect` (in points) that differ clearly from the clean background: stones, hands, text.
 int Drawn(const MidMove& scene, const QImage& picture, const QRect& rect) {

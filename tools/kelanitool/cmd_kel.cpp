@@ -5,7 +5,7 @@
 #include "tools/kelanitool/KelaniTool.h"
 
 #include "components/uCodePage.h"
-#include "game/uTFeld.h"
+#include "game/uTKI.h"
 #include "records/uTHistory.h"
 
 #include <charconv>
@@ -94,8 +94,9 @@ THistory SettingsFromArgs(const Args& args) {
            TextOption(args, "--email1", ""), TextOption(args, "--email2", ""),
            TextOption(args, "--land1", "europa"), TextOption(args, "--land2", "europa"),
            IntOption(args, "--variant", 1, 6), IntOption(args, "--head", 0, 1) == 1,
-           static_cast<std::uint8_t>(IntOption(args, "--stones", 3, 8)), IntOption(args, "--level", 1, 3, 1),
-           IntOption(args, "--first", 1, 2), static_cast<std::uint8_t>(IntOption(args, "--mode", 0, 2, 0)));
+           static_cast<std::uint8_t>(IntOption(args, "--stones", 3, 8)),
+           IntOption(args, "--level", 1, kMeisterLevel, 1), IntOption(args, "--first", 1, 2),
+           static_cast<std::uint8_t>(IntOption(args, "--mode", 0, 2, 0)));
     return h;
 }
 

@@ -114,18 +114,58 @@ TRandom FixedRandom(const Args& args) {
     return TRandom([seed] { return seed; });
 }
 
-int RunChoose(const Args& args) {
+// The position given by --variant, --stones, --head, --player and --mulden.
+TFeld GivenPosition(const Args& args) {
     TFeld feld = StartPosition(args);
     feld.SetAktSpieler(IntOption(args, "--player", 1, 2));
     const std::string* mulden = FindOption(args, "--mulden");
     if (!mulden) throw UsageError("--mulden is required");
     SetMulden(feld, *mulden);
+    return feld;
+}
+
+int MasterTime(const Args& args) {
+    return IntOption(args, "--time-ms", 1, kMeisterMaxMs, kMeisterDefaultMs);
+}
+
+int RunChoose(const Args& args) {
+    const TFeld feld = GivenPosition(args);
     TRandom random = FixedRandom(args);
     TKI ki(feld, random);
-    ki.SetLevel(IntOption(args, "--level", 1, 3));
+    ki.SetLevel(IntOption(args, "--level", 1, kMeisterLevel));
+    ki.SetMasterTime(MasterTime(args));
     const TKIChoice choice = ki.Choose();
     std::cout << "{\"pit\":" << choice.Pit << ",\"best\":" << JsonInts(choice.Best)
               << ",\"score\":" << choice.Score << "}\n";
+    return 0;
+}
+
+// ---- analyse -------------------------------------------------------------------------------
+
+std::string JsonLine(const TMeisterLine& line) {
+    std::string out = "{\"pit\":" + std::to_string(line.Pit) + ",\"value\":" + std::to_string(line.Value);
+    if (const int plies = MeisterPliesToEnd(line.Value))
+        out += std::string(",\"decided\":\"") + (line.Value > 0 ? "win" : "loss") +
+               "\",\"plies\":" + std::to_string(plies);
+    return out + ",\"pv\":" + JsonInts(line.Pv) + "}";
+}
+
+int RunAnalyse(const Args& args) {
+    const TFeld feld = GivenPosition(args);
+    TMeisterLimits limits;
+    limits.AllPits = true;
+    if (FindOption(args, "--depth") && FindOption(args, "--time-ms"))
+        throw UsageError("give either --depth or --time-ms");
+    if (FindOption(args, "--depth"))
+        limits.Depth = IntOption(args, "--depth", 1, kMeisterMaxPly);
+    else
+        limits.TimeMs = MasterTime(args);
+    TMeister meister;
+    const TMeisterResult result = meister.Search(feld, limits);
+    for (const TMeisterLine& line : result.Lines) std::cout << JsonLine(line) << "\n";
+    std::cout << "{\"best\":" << result.Pit << ",\"pits\":" << JsonInts(result.Best)
+              << ",\"value\":" << result.Value << ",\"depth\":" << result.Depth
+              << ",\"nodes\":" << result.Nodes << "}\n";
     return 0;
 }
 
@@ -187,8 +227,9 @@ int RunSelfplay(const Args& args) {
         feld.SetAktSpieler(IntOption(args, "--first", 1, 2, 1));
         return feld;
     }();
-    const int level1 = IntOption(args, "--level1", 1, 3);
-    const int level2 = IntOption(args, "--level2", 1, 3);
+    const int level1 = IntOption(args, "--level1", 1, kMeisterLevel);
+    const int level2 = IntOption(args, "--level2", 1, kMeisterLevel);
+    const int masterTime = MasterTime(args);
     const int games = IntOption(args, "--games", 1, 1'000'000);
     const int maxTurns = IntOption(args, "--max-moves", 1, 10'000'000, 1000);
     const bool seeded = FindOption(args, "--seed") != nullptr;
@@ -208,6 +249,8 @@ int RunSelfplay(const Args& args) {
         TKI player1(feld, random), player2(feld, random);
         player1.SetLevel(level1);
         player2.SetLevel(level2);
+        player1.SetMasterTime(masterTime);
+        player2.SetMasterTime(masterTime);
         const GameResult result = PlayGame(feld, player1, player2, maxTurns, tick);
         PrintGame(game, feld, result, tally);
     }
@@ -228,12 +271,18 @@ const bool registered =
                      "from the start position, one position per line",
                      RunReplay}) &&
     RegisterCommand({"choose",
-                     "--variant V --stones N --head 0|1 --player P --mulden m1,...,m14 --level L [--seed S]  "
-                     "the computer's pit, the pits tied for best and their score",
+                     "--variant V --stones N --head 0|1 --player P --mulden m1,...,m14 --level 1..4 "
+                     "[--time-ms T] [--seed S]  the computer's pit, the pits tied for best and their score "
+                     "(level 4: the Master, thinking T ms, 1..10000, default 1000)",
                      RunChoose}) &&
+    RegisterCommand(
+        {"analyse",
+         "--variant V --stones N --head 0|1 --player P --mulden m1,...,m14 [--depth D | --time-ms T]  "
+         "the Master's value and expected line for every legal pit, then the best pit",
+         RunAnalyse}) &&
     RegisterCommand({"selfplay",
-                     "--variant V --stones N --head 0|1 --level1 L --level2 L --games G [--seed S] "
-                     "[--max-moves K] [--first P]  computer against computer",
+                     "--variant V --stones N --head 0|1 --level1 1..4 --level2 1..4 --games G [--time-ms T] "
+                     "[--seed S] [--max-moves K] [--first P]  computer against computer",
                      RunSelfplay});
 
 } // namespace

@@ -1,0 +1,299 @@
+#include "game/uTMeister.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace kelani {
+namespace {
+
+constexpr int kInfinity = kMeisterWin + 1;
+// Table bounds: the stored value is exact, at least (a cut) or at most (no move reached alpha).
+constexpr uint8_t kExact = 0, kLower = 1, kUpper = 2;
+// Positions searched between two looks at the clock and the stop flag (about 0.1 ms).
+constexpr long kCheckEvery = 1024;
+// Nodes this many moves or more above the horizon use the table.
+constexpr int kTableDepth = 2;
+// Counts up to this many stones in a place have their own key; more are mixed from the count.
+constexpr int kKeyedCounts = 64;
+
+constexpr uint64_t SplitMix(uint64_t x) {
+    x += 0x9E3779B97F4A7C15ull;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+    return x ^ (x >> 31);
+}
+
+struct TKeys {
+    std::array<std::array<uint64_t, kKeyedCounts>, kPlaces + 1> Place{};
+    std::array<uint64_t, 4> Player{};
+    std::array<uint64_t, 4> Zuege{};
+};
+
+constexpr TKeys MakeKeys() {
+    TKeys keys;
+    uint64_t seed = 0x4B454C414E49ull; // "KELANI"
+    for (auto& place : keys.Place)
+        for (auto& key : place) key = SplitMix(seed++);
+    for (auto& key : keys.Player) key = SplitMix(seed++);
+    for (auto& key : keys.Zuege) key = SplitMix(seed++);
+    return keys;
+}
+constexpr TKeys kKeys = MakeKeys();
+
+// Zobrist key of everything that decides the rest of the game: the places, who moves and
+// whether he is on the second move of his turn (rule set 3).
+uint64_t KeyOf(const TFeld& pos) {
+    const auto& mulden = pos.Mulden();
+    uint64_t key = kKeys.Player[pos.AktSpieler() & 3] ^ kKeys.Zuege[std::min(pos.ZuegeInRunde(), 3)];
+    for (int i = 1; i <= kPlaces; ++i) {
+        const int count = mulden[i];
+        key ^= count < kKeyedCounts ? kKeys.Place[i][count] : SplitMix(kKeys.Place[i][0] + count);
+    }
+    return key;
+}
+
+int64_t NowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+bool IsDecided(int value) {
+    return value > kMeisterWin - kMeisterMaxPly - 1 || value < -(kMeisterWin - kMeisterMaxPly - 1);
+}
+
+// Decided values are stored as seen from the position itself, not from the root.
+int ToTable(int value, int ply) {
+    if (value > kMeisterWin - kMeisterMaxPly - 1) return value + ply;
+    if (value < -(kMeisterWin - kMeisterMaxPly - 1)) return value - ply;
+    return value;
+}
+int FromTable(int value, int ply) {
+    if (value > kMeisterWin - kMeisterMaxPly - 1) return value - ply;
+    if (value < -(kMeisterWin - kMeisterMaxPly - 1)) return value + ply;
+    return value;
+}
+
+} // namespace
+
+int MeisterPliesToEnd(int value) {
+    return IsDecided(value) ? kMeisterWin - std::abs(value) : 0;
+}
+
+TMeister::TMeister(int tableBits)
+    : table_(size_t{1} << tableBits), mask_((uint64_t{1} << tableBits) - 1), children_(kMeisterMaxPly + 1) {}
+
+int TMeister::Evaluate(const TFeld& feld) {
+    return feld.Store(feld.AktSpieler()) - feld.Store(Opponent(feld.AktSpieler()));
+}
+
+// The value of a position whose result is already certain, with `decided` set; else 0.
+int TMeister::Terminal(const TFeld& pos, int ply, bool& decided) const {
+    const int own = pos.Store(pos.AktSpieler());
+    const int other = pos.Store(Opponent(pos.AktSpieler()));
+    decided = true;
+    if (2 * own > total_) return kMeisterWin - ply;
+    if (2 * other > total_) return -(kMeisterWin - ply);
+    // Every stone in a store, half each.
+    if (own + other == total_) return 0;
+    decided = false;
+    return 0;
+}
+
+bool TMeister::Repeated(uint64_t key, int ply) const {
+    for (int k = ply - 1; k >= 0; --k)
+        if (path_[k] == key) return true;
+    return false;
+}
+
+bool TMeister::OutOfTime() {
+    nextCheck_ = nodes_ + kCheckEvery;
+    if (limits_.Stop && limits_.Stop->load(std::memory_order_relaxed)) return true;
+    if (limits_.Nodes > 0 && nodes_ >= limits_.Nodes) return true;
+    return deadlineNs_ > 0 && NowNs() >= deadlineNs_;
+}
+
+// Plays every move (or the pass) of the position at `ply` into children_[ply] and orders them:
+// the table's pit first, then moves that keep the turn, then by what they bring to the store.
+int TMeister::MakeChildren(const TFeld& pos, int ply, int ttPit, std::array<int, 6>& order) {
+    auto& kids = children_[ply];
+    auto& places = places_[ply];
+    const int mover = pos.AktSpieler();
+    int n = 0;
+    for (int pit = 1; pit <= 6; ++pit) {
+        const int index = PitIndex(mover, pit);
+        if (!pos.IsLegalMove(index)) continue;
+        kids[n].Assign(pos);
+        kids[n].DoMove(index);
+        places[n++] = index;
+    }
+    if (n == 0) {
+        kids[0].Assign(pos);
+        kids[0].Skip();
+        places[0] = 0;
+        n = 1;
+    }
+    nodes_ += n;
+    std::array<int, 6> score{};
+    for (int k = 0; k < n; ++k) {
+        const TFeld& kid = kids[k];
+        score[k] = 4 * (kid.Store(mover) - pos.Store(mover)) -
+                   4 * (kid.Store(Opponent(mover)) - pos.Store(Opponent(mover)));
+        if (kid.AktSpieler() == mover) score[k] += 2;
+        if (PitNumber(places[k]) == ttPit) score[k] = kInfinity;
+        order[k] = k;
+    }
+    // Insertion sort, best first: at most six moves.
+    for (int k = 1; k < n; ++k)
+        for (int j = k; j > 0 && score[order[j]] > score[order[j - 1]]; --j)
+            std::swap(order[j], order[j - 1]);
+    return n;
+}
+
+void TMeister::Remember(uint64_t key, int depth, int value, int alpha, int beta, int pit, int ply) {
+    TEntry& entry = table_[key & mask_];
+    entry.Key = key;
+    entry.Value = static_cast<int16_t>(ToTable(value, ply));
+    entry.Depth = static_cast<int8_t>(depth);
+    entry.Bound = value <= alpha ? kUpper : (value >= beta ? kLower : kExact);
+    entry.Pit = static_cast<int8_t>(pit);
+}
+
+void TMeister::TakePv(int ply, int place) {
+    pv_[ply][ply] = place;
+    for (int k = ply + 1; k < pvLength_[ply + 1]; ++k) pv_[ply][k] = pv_[ply + 1][k];
+    pvLength_[ply] = std::max(pvLength_[ply + 1], ply + 1);
+}
+
+// Value of `pos` for its player to move, looking `depth` moves further. The table cuts only with
+// entries of exactly this depth, so it never changes what a search of fixed depth finds.
+int TMeister::Negamax(const TFeld& pos, int depth, int alpha, int beta, int ply) {
+    pvLength_[ply] = ply;
+    if (nodes_ >= nextCheck_ && OutOfTime()) stopped_ = true;
+    if (stopped_) return 0;
+    bool decided = false;
+    const int end = Terminal(pos, ply, decided);
+    if (decided) return end;
+    if (depth <= 0 || ply >= kMeisterMaxPly) {
+        horizon_ = true;
+        return Evaluate(pos);
+    }
+    const uint64_t key = KeyOf(pos);
+    if (ply > 0 && Repeated(key, ply)) return 0;
+    path_[ply] = key;
+
+    const int alpha0 = alpha;
+    // Just above the horizon the moves cost less than a look into the table.
+    const bool useTable = depth >= kTableDepth;
+    const TEntry& entry = table_[key & mask_];
+    int ttPit = -1;
+    if (useTable && entry.Key == key) {
+        ttPit = entry.Pit;
+        if (entry.Depth == depth) {
+            const int value = FromTable(entry.Value, ply);
+            if (entry.Bound == kLower) alpha = std::max(alpha, value);
+            if (entry.Bound == kUpper) beta = std::min(beta, value);
+            if (entry.Bound == kExact || alpha >= beta) {
+                // The line below may have met the horizon: deeper searches are still worth it.
+                horizon_ = horizon_ || !IsDecided(value);
+                return value;
+            }
+        }
+    }
+
+    std::array<int, 6> order{};
+    const int n = MakeChildren(pos, ply, ttPit, order);
+    const int mover = pos.AktSpieler();
+    int best = -kInfinity;
+    int bestPit = -1;
+    for (int k = 0; k < n; ++k) {
+        const TFeld& kid = children_[ply][order[k]];
+        const int value = kid.AktSpieler() == mover ? Negamax(kid, depth - 1, alpha, beta, ply + 1)
+                                                    : -Negamax(kid, depth - 1, -beta, -alpha, ply + 1);
+        if (stopped_) return 0;
+        if (value <= best) continue;
+        best = value;
+        bestPit = PitNumber(places_[ply][order[k]]);
+        if (value > alpha) {
+            alpha = value;
+            TakePv(ply, places_[ply][order[k]]);
+        }
+        if (alpha >= beta) break;
+    }
+    if (useTable) Remember(key, depth, best, alpha0, beta, std::max(bestPit, 0), ply);
+    return best;
+}
+
+// One iteration over the root's moves, best of the last iteration first. The best moves come
+// back exact (each is searched with alpha one below the best so far), the others as bounds;
+// with allPits every move is exact. False when the search was ended before it finished.
+bool TMeister::SearchRoot(const TFeld& root, std::vector<TRootMove>& moves, int depth, bool allPits) {
+    const int mover = root.AktSpieler();
+    int best = -kInfinity;
+    path_[0] = KeyOf(root);
+    for (TRootMove& move : moves) {
+        TFeld& kid = children_[0][0];
+        kid.Assign(root);
+        kid.DoMove(PitIndex(mover, move.Pit));
+        ++nodes_;
+        const int alpha = allPits ? -kInfinity : std::max(best - 1, -kInfinity);
+        const int value = kid.AktSpieler() == mover ? Negamax(kid, depth - 1, alpha, kInfinity, 1)
+                                                    : -Negamax(kid, depth - 1, -kInfinity, -alpha, 1);
+        if (stopped_) return false;
+        move.Value = value;
+        move.Pv.assign(1, PitIndex(mover, move.Pit));
+        if (value > alpha) move.Pv.insert(move.Pv.end(), pv_[1].begin() + 1, pv_[1].begin() + pvLength_[1]);
+        best = std::max(best, value);
+    }
+    std::stable_sort(moves.begin(), moves.end(),
+                     [](const TRootMove& a, const TRootMove& b) { return a.Value > b.Value; });
+    return true;
+}
+
+TMeisterResult TMeister::Search(const TFeld& feld, const TMeisterLimits& limits) {
+    const int64_t began = NowNs();
+    limits_ = limits;
+    const int timeMs =
+        limits.TimeMs > 0 || limits.Depth > 0 || limits.Nodes > 0 ? limits.TimeMs : kMeisterDefaultMs;
+    deadlineNs_ = timeMs > 0 ? began + int64_t{timeMs} * 1'000'000 : 0;
+    const int maxDepth = limits.Depth > 0 ? std::min(limits.Depth, kMeisterMaxPly) : kMeisterMaxPly;
+    nodes_ = 0;
+    nextCheck_ = 0;
+    stopped_ = false;
+    total_ = 0;
+    for (int i = 1; i <= kPlaces; ++i) total_ += feld.Mulde(i);
+    total_ += feld.Hand() + feld.CapturePool();
+
+    TFeld root(feld);
+    std::vector<TRootMove> moves;
+    for (int pit = 1; pit <= 6; ++pit)
+        if (root.IsLegalMove(PitIndex(root.AktSpieler(), pit))) moves.push_back({pit, 0, {}});
+    TMeisterResult result;
+    if (moves.empty()) return result;
+
+    // Until the first iteration is done, the first legal pit is the answer.
+    std::vector<TRootMove> done = moves;
+    for (int depth = 1; depth <= maxDepth; ++depth) {
+        horizon_ = false;
+        if (!SearchRoot(root, moves, depth, limits.AllPits)) break;
+        done = moves;
+        result.Depth = depth;
+        if (!horizon_ || (!limits.AllPits && IsDecided(moves.front().Value))) break;
+        if (deadlineNs_ > 0 && NowNs() >= deadlineNs_) break;
+    }
+
+    if (result.Depth == 0) done.resize(1);
+    result.Value = done.front().Value;
+    result.Pv = done.front().Pv;
+    for (const TRootMove& move : done)
+        if (move.Value == result.Value) result.Best.push_back(move.Pit);
+    std::sort(result.Best.begin(), result.Best.end());
+    result.Pit = result.Best.front();
+    std::sort(done.begin(), done.end(), [](const TRootMove& a, const TRootMove& b) { return a.Pit < b.Pit; });
+    for (const TRootMove& move : done) result.Lines.push_back({move.Pit, move.Value, move.Pv});
+    result.Nodes = nodes_;
+    result.Seconds = static_cast<double>(NowNs() - began) / 1e9;
+    return result;
+}
+
+} // namespace kelani

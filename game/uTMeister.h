@@ -1,0 +1,119 @@
+#pragma once
+// The Master: the computer's strongest level. Iterative deepening negamax with alpha-beta, a
+// transposition table and move ordering, on copies of the board played by TFeld itself, so every
+// rule set is searched exactly as it is played. A position is worth the difference of the two
+// Stirnmulden to the player to move; a player holding more than half of all stones has won (his
+// store can only grow), a board with every stone in a store is a draw, and a position that comes
+// back on the line searched is scored as a draw (rule sets 2 and 3 can go round for ever).
+//
+// Thread use: one TMeister searches on one thread at a time. Search copies the board it is given
+// and never touches the caller's; another thread may end a search at once through the flag in
+// TMeisterLimits. The table is allocated once, in the constructor; searching allocates only the
+// result.
+#include "game/uTFeld.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+namespace kelani {
+
+inline constexpr int kMeisterDefaultMs = 1000;
+inline constexpr int kMeisterMinMs = 50;
+inline constexpr int kMeisterMaxMs = 10000;
+// Deepest line searched, in moves.
+inline constexpr int kMeisterMaxPly = 64;
+// A won position is worth kMeisterWin less the moves to the win; a lost one the negative.
+// Store differences stay far below (at most 1188 stones are in a game).
+inline constexpr int kMeisterWin = 10000;
+
+// How long to search. Zero means no limit of that kind; without any limit the search runs for
+// kMeisterDefaultMs.
+struct TMeisterLimits {
+    int TimeMs = 0;
+    int Depth = 0;
+    long Nodes = 0;
+    // Set by any thread to end the search at once; the last finished depth's result stands.
+    const std::atomic<bool>* Stop = nullptr;
+    // Value every legal pit exactly (analysis and hints); otherwise only the best are exact.
+    bool AllPits = false;
+};
+
+// One pit of the player to move: its value for him and the line of play expected after it
+// (places 1..14, 0 for a pass), beginning with the pit's own place.
+struct TMeisterLine {
+    int Pit = 0;
+    int Value = 0;
+    std::vector<int> Pv;
+};
+
+struct TMeisterResult {
+    int Pit = 0;           // the lowest of the best pits; 0 when the player to move must pass
+    std::vector<int> Best; // every pit with the best value, ascending
+    int Value = 0;         // the best value for the player to move
+    int Depth = 0;         // moves deep the last finished iteration looked
+    long Nodes = 0;        // positions made by a move or a pass
+    double Seconds = 0;
+    std::vector<int> Pv;             // the expected line after the best pit
+    std::vector<TMeisterLine> Lines; // every legal pit, ascending (values exact with AllPits)
+};
+
+// Plies to the end of a decided value (a forced win or loss), 0 for any other value.
+int MeisterPliesToEnd(int value);
+
+class TMeister {
+public:
+    // A table of 2^tableBits entries (16 bytes each).
+    explicit TMeister(int tableBits = 18);
+
+    // Searches the board's player to move (a hint for the other player searches a copy with
+    // SetAktSpieler). A position without a legal pit gives Pit 0 and no Best; a position with
+    // moves always gives a legal pit, however soon the search is ended.
+    TMeisterResult Search(const TFeld& feld, const TMeisterLimits& limits);
+
+    // What the search sees at its horizon: own Stirnmulde less the opponent's.
+    static int Evaluate(const TFeld& feld);
+
+private:
+    struct TEntry {
+        uint64_t Key = 0;
+        int16_t Value = 0;
+        int8_t Depth = -1;
+        uint8_t Bound = 0;
+        int8_t Pit = -1;
+    };
+    struct TRootMove {
+        int Pit = 0;
+        int Value = 0;
+        std::vector<int> Pv;
+    };
+
+    int Negamax(const TFeld& pos, int depth, int alpha, int beta, int ply);
+    int Terminal(const TFeld& pos, int ply, bool& decided) const;
+    bool Repeated(uint64_t key, int ply) const;
+    int MakeChildren(const TFeld& pos, int ply, int ttPit, std::array<int, 6>& order);
+    void Remember(uint64_t key, int depth, int value, int alpha, int beta, int pit, int ply);
+    bool OutOfTime();
+    bool SearchRoot(const TFeld& root, std::vector<TRootMove>& moves, int depth, bool allPits);
+    void TakePv(int ply, int place);
+
+    std::vector<TEntry> table_;
+    uint64_t mask_ = 0;
+    // Children of the position at each ply, made once so the search never allocates.
+    std::vector<std::array<TFeld, 6>> children_;
+    std::array<std::array<int, 6>, kMeisterMaxPly + 1> places_{};
+    std::array<uint64_t, kMeisterMaxPly + 1> path_{};
+    std::array<std::array<int, kMeisterMaxPly + 1>, kMeisterMaxPly + 1> pv_{};
+    std::array<int, kMeisterMaxPly + 1> pvLength_{};
+
+    int total_ = 0;
+    long nodes_ = 0;
+    long nextCheck_ = 0;
+    bool stopped_ = false;
+    bool horizon_ = false; // a line of this iteration was cut off at the depth limit
+    TMeisterLimits limits_;
+    int64_t deadlineNs_ = 0;
+};
+
+} // namespace kelani
