@@ -196,6 +196,7 @@ void TSpielfeld::PlayMove(int index) {
     ReturnHandsHome();
     Animating = false;
     Busy = false;
+    SetScale(WantedScale_); // the window may have changed its size during the move
     AnnounceWinner();
     AfterMove();
 }
@@ -334,6 +335,7 @@ void TSpielfeld::TakeAfter(int place, int player, int count) {
 }
 
 void TSpielfeld::SetScale(int scale) {
+    WantedScale_ = scale;
     if (scale == Scale_ || Busy) return;
     Scale_ = scale;
     BeginUpdate();

@@ -97,7 +97,7 @@ public:
     void ShowLanguagePictures();
     // Composes the board at `scale` pixels per point (1, or 2 for a board shown at 1.5 device
     // pixels per point or more): reloads every picture for that scale and repaints the board.
-    // Ignored while a move is shown; the window then stretches the picture it has.
+    // While a move is shown the window stretches the picture it has; the scale changes after it.
     void SetScale(int scale);
     int Scale() const { return Scale_; }
 
@@ -141,6 +141,7 @@ private:
 
     bool Updating_ = false;
     int Scale_ = 1;
+    int WantedScale_ = 1;
     bool Abandoned_ = false;
     TCanvas BackgroundCanvas_{Background};
     TCanvas BoardCanvas_{BoardImage};
