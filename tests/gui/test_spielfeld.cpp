@@ -795,8 +795,13 @@ TEST_F(MainWindow, MissingHelpPageIsReportedAndTheClockGoesOn) {
 
 namespace {
 
+// The board's part of the paint box on the screen, in board coordinates.
+QImage BoardNow(TfSpielfeld& window) {
+    return ScreenNow(*window.pbSpielfeld).copy(window.BoardRect());
+}
+
 QImage Board(TfSpielfeld& window) {
-    return OnScreen(*window.pbSpielfeld);
+    return OnScreen(*window.pbSpielfeld).copy(window.BoardRect());
 }
 
 // The notes are drawn whether or not a game runs: a board showing the bare background there
@@ -916,7 +921,7 @@ TEST_F(MainWindow, EscAtAnyPointOfAMoveNeverShowsABareBoard) {
             QTimer watch;
             QObject::connect(&watch, &QTimer::timeout, [&] {
                 ++seen;
-                if (IsBare(ScreenNow(*window_->pbSpielfeld), Game())) ++bare;
+                if (IsBare(BoardNow(*window_), Game())) ++bare;
             });
             watch.start(1);
             window_->PlayPit(PitIndex(1, 2));
