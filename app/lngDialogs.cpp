@@ -5,6 +5,7 @@
 #include "components/uFormat.h"
 #include "components/uPlatform.h"
 #include "components/uShellOpen.h"
+#include "view/JwStream.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -320,6 +321,16 @@ int LngMessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons)
 
 void LngErrorDlg(const std::exception& error) {
     LngMessageDlg(ErrorText(error.what()), mtError, mbOK);
+}
+
+void LngFileErrorDlg(const std::exception& error, const QString& fileName) {
+    const char* key = nullptr;
+    if (dynamic_cast<const ECorruptFile*>(&error) || dynamic_cast<const EReadError*>(&error))
+        key = "filecorrupt";
+    else if (dynamic_cast<const EFOpenError*>(&error))
+        key = "filenotopened";
+    if (!key) return LngErrorDlg(error);
+    LngMessageDlg(FormatText(MessageText(key), {fileName}), mtError, mbOK);
 }
 
 bool LngShellOpen(const QUrl& url) {

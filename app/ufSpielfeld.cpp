@@ -84,6 +84,9 @@ TfSpielfeld::TfSpielfeld(QWidget* parent) : QMainWindow(parent) {
     odLoadGame->Title = QStringLiteral("Spiel laden");
     sdSaveGame->Title = QStringLiteral("Spiel speichern");
     sdSaveGame->DefaultExt = QStringLiteral("kel");
+    sdSaveGame->ConfirmOverwrite = [this](const QString& file) {
+        return LngMessageDlg(FormatText(Text("msgoverwrite"), {file}), mtWarning, mbYesNo) == mrYes;
+    };
     SplashScreen = new TSplashScreen(this);
     id = new TInfoDialogTarvik(this);
     id->OnOpenLink = [](const QUrl& url) { LngShellOpen(url); };
@@ -474,7 +477,7 @@ void TfSpielfeld::aLoadGameExecute() {
         try {
             if (Spielfeld->LoadGame(odLoadGame->FileName)) ArmComputer();
         } catch (const std::exception& error) {
-            LngErrorDlg(error);
+            LngFileErrorDlg(error, odLoadGame->FileName);
         }
         UpdateActions();
     }
@@ -485,11 +488,10 @@ void TfSpielfeld::aSaveGameExecute() {
     PauseClock();
     if (sdSaveGame->InitialDir.isEmpty()) sdSaveGame->InitialDir = DataFolder();
     if (sdSaveGame->Execute(this)) {
-        QString file = sdSaveGame->FileName;
+        const QString file = sdSaveGame->FileName;
         const QString folder = QFileInfo(file).absolutePath();
         odLoadGame->InitialDir = folder;
         sdSaveGame->InitialDir = folder;
-        if (!file.endsWith(QStringLiteral(".kel"), Qt::CaseInsensitive)) file += QStringLiteral(".kel");
         try {
             Spielfeld->History->SaveToFile(QFile::encodeName(file).toStdString());
             LngMessageDlg(Text("msgsaved"), mtInformation, mbOK);

@@ -1,6 +1,7 @@
 #include "components/uFileDialog.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QQueue>
 
 namespace kelani {
@@ -25,8 +26,16 @@ QString TFileDialog::QtFilter() const {
 QString TFileDialog::AskSaveName(QWidget* owner) const {
     QFileDialog dialog(owner, Title, InitialDir, QtFilter());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(DefaultExt);
+    // The dialog would ask about the name as typed; the question belongs to the final name, which
+    // may differ by the extension, so it is asked once the name is final.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+QString TFileDialog::WithDefaultExt(const QString& fileName) const {
+    if (DefaultExt.isEmpty() || fileName.endsWith(QLatin1Char('.') + DefaultExt, Qt::CaseInsensitive))
+        return fileName;
+    return fileName + QLatin1Char('.') + DefaultExt;
 }
 
 bool TFileDialog::Execute(QWidget* owner) {
@@ -41,6 +50,10 @@ bool TFileDialog::Execute(QWidget* owner) {
         chosen = AskSaveName(owner);
     }
     if (chosen.isEmpty()) return false;
+    if (kind_ == TKind::Save) {
+        chosen = WithDefaultExt(chosen);
+        if (QFileInfo::exists(chosen) && ConfirmOverwrite && !ConfirmOverwrite(chosen)) return false;
+    }
     FileName = chosen;
     return true;
 }

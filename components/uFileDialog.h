@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 class QWidget;
 
 namespace kelani {
@@ -22,9 +24,12 @@ public:
     QString Filter;
     QString InitialDir;
     QString FileName;
-    // Save dialogs: the extension added to a name typed without one, before the dialog asks
-    // whether to replace an existing file.
+    // Save dialogs: the extension every chosen name ends with; a name ending otherwise gets it
+    // appended ("x.txt" becomes "x.txt.kel").
     QString DefaultExt;
+    // Save dialogs: asked with the final name (extension included) before an existing file is
+    // replaced; false cancels the save. Without it an existing file is replaced.
+    std::function<bool(const QString& fileName)> ConfirmOverwrite;
 
     // Shows the dialog modally over `owner`; true when a file was chosen (then in FileName).
     bool Execute(QWidget* owner);
@@ -39,6 +44,7 @@ public:
 private:
     QString QtFilter() const;
     QString AskSaveName(QWidget* owner) const;
+    QString WithDefaultExt(const QString& fileName) const;
 
     TKind kind_;
 };

@@ -373,7 +373,7 @@ void TSpielfeld::EnterHighscores(int& r1, int& r2) {
     } catch (const std::exception& error) {
         // A damaged table is left as it is for the player to inspect; this game is not entered,
         // but the game end goes on.
-        LngErrorDlg(error);
+        LngFileErrorDlg(error, QFile::decodeName(QByteArray::fromStdString(file)));
         return;
     }
     const int store[3] = {0, Feld.Store1(), Feld.Store2()};

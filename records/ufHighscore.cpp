@@ -144,14 +144,19 @@ int TfHighscore::ShownVariant() const {
     return std::max(rgVariante->ItemIndex(), 0) + 4;
 }
 
+bool TfHighscore::LoadTable(THighscore& table, int variant) {
+    try {
+        table.LoadFromFile(DataFile(variant).toStdString());
+        return true;
+    } catch (const std::exception& error) {
+        LngFileErrorDlg(error, DataFile(variant));
+        return false;
+    }
+}
+
 void TfHighscore::LoadShownVariant() {
     table_.Clear();
-    try {
-        table_.LoadFromFile(DataFile(ShownVariant()).toStdString());
-    } catch (const std::exception& error) {
-        LngErrorDlg(error);
-        table_.Clear();
-    }
+    if (!LoadTable(table_, ShownVariant())) table_.Clear();
 }
 
 void TfHighscore::rgVarianteClick() {
@@ -207,7 +212,7 @@ bool TfHighscore::SendAllTables(THighscore& table) {
     for (int variant = 4; variant <= 6; ++variant) {
         table.Clear();
         table.GameIndex = std::to_string(variant);
-        table.LoadFromFile(DataFile(variant).toStdString());
+        if (!LoadTable(table, variant)) return false;
         if (SendToWeb(table, *wp) != 0) {
             LngMessageDlg(lng->GetString(QStringLiteral("senderror")), mtError, mbOK);
             return false;

@@ -45,6 +45,8 @@ public:
 private:
     void BuildWindow();
     void SetUpGrid();
+    // Loads the table of variant; false after telling the player why it could not be read.
+    bool LoadTable(THighscore& table, int variant);
     void LoadShownVariant();
     int ShownVariant() const;
     void EnableControls(bool enabled);

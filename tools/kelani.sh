@@ -3,6 +3,7 @@
 #   tools/kelani.sh play   installs what is missing, builds the game and starts it
 #   tools/kelani.sh test   installs what is missing, builds with sanitizers and runs every test
 #   tools/kelani.sh bench  builds optimised and runs the benchmarks
+#   tools/kelani.sh package  builds optimised and makes the Debian packages in build-package/
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,6 +13,7 @@ PACKAGES=(
   libjpeg-dev liblhasa-dev libssl-dev zlib1g-dev
   libcpp-httplib-dev libsqlite3-dev sqlite3 libpq-dev postgresql nginx openssl
   libgtest-dev libgmock-dev libbenchmark-dev
+  dpkg-dev file appstream man-db desktop-file-utils
   fonts-comic-neue fonts-liberation2 fonts-dejavu-core
   xvfb xauth poppler-utils
   qt6-translations-l10n
@@ -61,8 +63,14 @@ case "${1:-}" in
     export QT_QPA_PLATFORM=offscreen
     for b in build-bench/bench/*; do [ -x "$b" ] && "$b"; done
     ;;
+  package)
+    install_missing
+    build build-package -DCMAKE_BUILD_TYPE=Release -DKELANI_TESTS=OFF -DKELANI_BENCH=OFF
+    (cd build-package && cpack -G DEB)
+    ls build-package/*.deb
+    ;;
   *)
-    echo "usage: tools/kelani.sh play|test|bench" >&2
+    echo "usage: tools/kelani.sh play|test|bench|package" >&2
     exit 2
     ;;
 esac

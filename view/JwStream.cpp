@@ -89,11 +89,12 @@ void TJwStreams::SetKey(std::string value) {
     key_ = std::move(value);
 }
 
+bool TJwStreams::EntryBefore(const Entry& entry, const std::string& name) {
+    return CompareEntryNames(entry.name, name) < 0;
+}
+
 void TJwStreams::Insert(const std::string& name, std::unique_ptr<TMemoryStream> data) {
-    const auto at =
-        std::lower_bound(entries_.begin(), entries_.end(), name, [](const Entry& e, const std::string& n) {
-            return CompareEntryNames(e.name, n) < 0;
-        });
+    const auto at = std::lower_bound(entries_.begin(), entries_.end(), name, EntryBefore);
     if (at != entries_.end() && CompareEntryNames(at->name, name) == 0) return; // the first one stays
     entries_.insert(at, Entry{name, std::move(data)});
 }
@@ -115,9 +116,8 @@ void TJwStreams::Clear() {
 
 void TJwStreams::GetStream(const std::string& Name, TStream& Dest) const {
     if (Name.empty()) return;
-    const auto it = std::find_if(entries_.begin(), entries_.end(),
-                                 [&](const Entry& e) { return CompareEntryNames(e.name, Name) == 0; });
-    if (it != entries_.end()) it->data->SaveToStream(Dest);
+    const auto it = std::lower_bound(entries_.begin(), entries_.end(), Name, EntryBefore);
+    if (it != entries_.end() && CompareEntryNames(it->name, Name) == 0) it->data->SaveToStream(Dest);
     Dest.SetPosition(0);
 }
 
@@ -162,8 +162,17 @@ void TJwStreams::ReadBody(std::span<const std::uint8_t> body) {
     for (std::int32_t count = in.Int32(); count > 0; --count) {
         const auto name = in.Take(in.Unsigned(2));
         const std::int32_t size = in.Int32();
-        Insert(std::string(name.begin(), name.end()), std::make_unique<TMemoryStream>(in.Take(size)));
+        entries_.push_back(
+            Entry{std::string(name.begin(), name.end()), std::make_unique<TMemoryStream>(in.Take(size))});
     }
+    // Sorted once at the end, not inserted one by one: a file stored in any order loads in
+    // n log n. The stable sort keeps the first of equal names in front, and that one stays.
+    std::stable_sort(entries_.begin(), entries_.end(),
+                     [](const Entry& a, const Entry& b) { return CompareEntryNames(a.name, b.name) < 0; });
+    entries_.erase(
+        std::unique(entries_.begin(), entries_.end(),
+                    [](const Entry& a, const Entry& b) { return CompareEntryNames(a.name, b.name) == 0; }),
+        entries_.end());
 }
 
 void TJwStreams::LoadFromStream(TStream& Source) {

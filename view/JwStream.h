@@ -75,6 +75,7 @@ private:
         std::string name;
         std::unique_ptr<TMemoryStream> data;
     };
+    static bool EntryBefore(const Entry& entry, const std::string& name);
     void Insert(const std::string& name, std::unique_ptr<TMemoryStream> data);
     [[noreturn]] void Corrupt();
     std::vector<std::uint8_t> Body() const;

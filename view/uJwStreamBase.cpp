@@ -174,6 +174,11 @@ void TFileStream::SetSize(std::int64_t size) {
 
 namespace {
 
+[[noreturn]] void Fail(const std::filesystem::path& target, const std::string& what) {
+    const int error = errno;
+    throw EFCreateError("Cannot save file " + Quote(target) + ": " + what + ". " + SystemReason(error));
+}
+
 // Owns the temporary file until it has been renamed over the target.
 class TempFile {
 public:
@@ -194,6 +199,11 @@ public:
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
 
+    // The new file keeps the permissions of the one it replaces.
+    void KeepMode(const std::filesystem::path& target, mode_t mode) {
+        if (::fchmod(fd_, mode & 07777) != 0) Fail(target, "cannot set its permissions");
+    }
+
     void WriteAll(const std::filesystem::path& target, std::span<const std::uint8_t> bytes) {
         for (std::size_t done = 0; done < bytes.size();) {
             const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
@@ -213,11 +223,6 @@ public:
     }
 
 private:
-    [[noreturn]] static void Fail(const std::filesystem::path& target, const std::string& what) {
-        const int error = errno;
-        throw EFCreateError("Cannot save file " + Quote(target) + ": " + what + ". " + SystemReason(error));
-    }
-
     std::filesystem::path path_;
     int fd_ = -1;
     bool renamed_ = false;
@@ -235,13 +240,49 @@ void SyncFolder(const std::filesystem::path& target) {
 
 } // namespace
 
+namespace {
+
+// The file a save replaces: a symbolic link is followed, so the link stays and its target gets
+// the new contents (a dangling link creates its target).
+std::filesystem::path SaveTarget(const std::filesystem::path& path) {
+    std::filesystem::path target = path;
+    std::error_code error;
+    for (int hops = 0; std::filesystem::is_symlink(target, error); ++hops) {
+        const std::filesystem::path link = std::filesystem::read_symlink(target, error);
+        if (error || hops == 40) {
+            errno = error ? error.value() : ELOOP;
+            Fail(path, "cannot follow the link");
+        }
+        target = link.is_absolute() ? link : target.parent_path() / link;
+    }
+    return target;
+}
+
+// A rename ignores the replaced file's permissions, so they are checked here: a file the user
+// may not write is not replaced. Root passes every access check, so a file without any write
+// bit counts as read-only for root as well.
+void RequireWritable(const std::filesystem::path& path, const struct stat& info) {
+    if (::access(path.c_str(), W_OK) != 0) Fail(path, "cannot write");
+    if ((info.st_mode & 0222) == 0) {
+        errno = EACCES;
+        Fail(path, "cannot write");
+    }
+}
+
+} // namespace
+
 void SaveFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
-    if (std::filesystem::is_directory(path))
-        throw EFCreateError("Cannot save file " + Quote(path) + ": it is a folder.");
-    TempFile temp(path);
-    temp.WriteAll(path, bytes);
-    temp.RenameOver(path);
-    SyncFolder(path);
+    const std::filesystem::path target = SaveTarget(path);
+    if (std::filesystem::is_directory(target))
+        throw EFCreateError("Cannot save file " + Quote(target) + ": it is a folder.");
+    struct stat info {};
+    const bool replacing = ::stat(target.c_str(), &info) == 0;
+    if (replacing) RequireWritable(target, info);
+    TempFile temp(target);
+    if (replacing) temp.KeepMode(target, info.st_mode);
+    temp.WriteAll(target, bytes);
+    temp.RenameOver(target);
+    SyncFolder(target);
 }
 
 } // namespace kelani

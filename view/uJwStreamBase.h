@@ -135,8 +135,10 @@ private:
 
 // Replaces the file at path by bytes so that a reader sees either the old or the new complete
 // file: the bytes go to a temporary file in the same folder, are flushed to the disk, and the
-// temporary file is renamed over path. On any failure the old file stays untouched, the temporary
-// file is removed and EFCreateError names the file and the reason.
+// temporary file is renamed over path. A symbolic link is written through (its target is
+// replaced); the replaced file's permissions are kept, and a file the user may not write (for
+// root: one without any write bit) is refused. On any failure the old file stays untouched, the
+// temporary file is removed and EFCreateError names the file and the reason.
 void SaveFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
 inline void SaveFileAtomically(const std::filesystem::path& path, const TMemoryStream& image) {
     SaveFileAtomically(path, image.Span());

@@ -6,7 +6,6 @@
 #include <array>
 #include <bit>
 #include <cstring>
-#include <limits>
 #include <numeric>
 
 namespace kelani {
@@ -62,33 +61,52 @@ private:
     int bits_ = 0;
 };
 
+// MSB-first bits in a 64-bit buffer whose valid bits stand at the top. Refill tops it up to at
+// least 56 bits, eight bytes at a time while the input lasts.
 class BitReader {
 public:
     explicit BitReader(std::span<const std::uint8_t> in) : in_(in) {}
 
-    std::uint32_t Peek16() {
-        if (bits_ < 16) Fill();
-        return static_cast<std::uint32_t>(acc_ >> (bits_ - 16)) & 0xFFFF;
+    // At least kRefilled bits are buffered afterwards.
+    void Refill() {
+        if (bits_ >= kRefilled) return;
+        if (in_.size() - std::min(at_, in_.size()) >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, in_.data() + at_, 8);
+            if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap64(word);
+            acc_ |= word >> bits_;
+            at_ += static_cast<std::size_t>(63 - bits_) >> 3;
+            bits_ |= 56;
+            return;
+        }
+        RefillNearEnd();
     }
-    // Only after Peek16: at least 16 bits are buffered.
-    void Skip(int count) { bits_ -= count; }
+    // Only after Refill, and never more bits than it promised.
+    std::uint32_t Peek(int count) const { return static_cast<std::uint32_t>(acc_ >> (64 - count)); }
+    void Skip(int count) {
+        acc_ <<= count;
+        bits_ -= count;
+    }
     std::uint32_t Get(int count) {
         if (count == 0) return 0;
-        const std::uint32_t value = Peek16() >> (16 - count);
+        Refill();
+        const std::uint32_t value = Peek(count);
         Skip(count);
         return value;
     }
 
+    static constexpr int kRefilled = 56;
+
 private:
-    void Fill() {
+    void RefillNearEnd() {
         for (; bits_ <= 56; bits_ += 8) {
-            std::uint8_t byte = 0; // zeros once the input is used up, but only a few
+            std::uint64_t byte = 0; // zeros once the input is used up, but only a few
             if (at_ < in_.size())
                 byte = in_[at_];
             else if (at_ >= in_.size() + kOverreadBytes)
                 Corrupt();
             ++at_;
-            acc_ = acc_ << 8 | byte;
+            acc_ |= byte << (56 - bits_);
         }
     }
 
@@ -118,9 +136,10 @@ std::array<std::uint16_t, N> CanonicalCodes(const std::array<std::uint8_t, N>& l
     return codes;
 }
 
-// Codes of up to 10 bits are looked up directly (symbol in the low 10 bits, length above);
-// the rare longer ones are decoded canonically, one length after the other.
-class DecodeTable {
+// Table-driven decoding as inflate does it: the next kRoot bits index a table that holds the
+// symbol and its length for every code of up to kRoot bits; the rare longer codes are decoded
+// canonically, one length after the other.
+template <int kRoot> class DecodeTable {
 public:
     // Builds the table; an incomplete or over-full code is corrupt.
     template <std::size_t N> void Build(const std::array<std::uint8_t, N>& lengths) {
@@ -145,26 +164,26 @@ public:
             const int len = lengths[s];
             if (len == 0) continue;
             sorted_[static_cast<std::size_t>(next[len]++)] = static_cast<std::uint16_t>(s);
-            if (len > kFastBits) continue;
-            const std::uint32_t from = std::uint32_t{codes[s]} << (kFastBits - len);
-            std::fill_n(fast_.begin() + from, 1u << (kFastBits - len),
-                        static_cast<std::uint16_t>(s | len << 10));
+            if (len > kRoot) continue;
+            const std::uint32_t from = std::uint32_t{codes[s]} << (kRoot - len);
+            std::fill_n(fast_.begin() + from, 1u << (kRoot - len), static_cast<std::uint16_t>(s | len << 10));
         }
         // Prefixes of longer codes.
-        const std::uint32_t shortCodes = static_cast<std::uint32_t>(first_[kFastBits] + count_[kFastBits]);
+        const std::uint32_t shortCodes = static_cast<std::uint32_t>(first_[kRoot] + count_[kRoot]);
         std::fill(fast_.begin() + shortCodes, fast_.end(), kLong);
     }
     // Every code decodes to symbol without reading a bit.
     void Single(std::uint32_t symbol) { fast_.fill(static_cast<std::uint16_t>(symbol)); }
 
+    // Needs 16 buffered bits.
     int Decode(BitReader& in) const {
-        const std::uint32_t bits = in.Peek16();
-        const std::uint16_t entry = fast_[bits >> (kMaxCodeLength - kFastBits)];
-        if (entry != kLong) {
+        const std::uint16_t entry = fast_[in.Peek(kRoot)];
+        if (entry != kLong) [[likely]] {
             in.Skip(entry >> 10);
             return entry & 0x3FF;
         }
-        for (int len = kFastBits + 1; len <= kMaxCodeLength; ++len) {
+        const std::uint32_t bits = in.Peek(kMaxCodeLength);
+        for (int len = kRoot + 1; len <= kMaxCodeLength; ++len) {
             const int code = static_cast<int>(bits >> (kMaxCodeLength - len)) - first_[len];
             if (code < count_[len]) {
                 in.Skip(len);
@@ -173,12 +192,15 @@ public:
         }
         Corrupt(); // unreachable for a complete code
     }
+    int Get(BitReader& in) const {
+        in.Refill();
+        return Decode(in);
+    }
 
 private:
-    static constexpr int kFastBits = 10;
     static constexpr std::uint16_t kLong = 0xFFFF;
 
-    std::array<std::uint16_t, 1 << kFastBits> fast_{};
+    std::array<std::uint16_t, 1 << kRoot> fast_{};
     std::array<int, kMaxCodeLength + 1> count_{}, first_{}, offset_{};
     std::array<std::uint16_t, kNC> sorted_{};
 };
@@ -190,42 +212,76 @@ public:
     explicit Decoder(std::span<const std::uint8_t> in) : in_(in) {}
 
     std::vector<std::uint8_t> Run(std::int64_t size) {
-        const std::size_t total = static_cast<std::size_t>(size);
-        // Grown as data is decoded, so a huge announced size costs nothing until it is earned.
-        std::vector<std::uint8_t> out(std::min<std::size_t>(total, kGrowth));
-        std::size_t pos = 0;
-        while (pos < total) {
-            if (out.size() - pos < kMaxMatch) out.resize(std::min(total, std::max(out.size() * 2, kGrowth)));
-            const int c = NextCode();
+        total_ = static_cast<std::size_t>(size);
+        // Grown as data is decoded, so a large announced size costs nothing until it is earned.
+        // The slack behind the end lets a match be copied in whole words.
+        out_.resize(std::min(total_, kGrowth) + kSlack);
+        while (pos_ < total_) {
+            if (remaining_ == 0)
+                StartBlock();
+            else
+                DecodeCodes();
+        }
+        out_.resize(total_);
+        return std::move(out_);
+    }
+
+private:
+    // Decodes codes of the current block while the output has room for them, with the bit buffer
+    // and the output position in locals: a byte stored through the output pointer could alias
+    // any member, which would reload them after every byte.
+    void DecodeCodes() {
+        const std::size_t capacity = out_.size() - kSlack;
+        const bool whole = capacity == total_;
+        if (!whole && capacity - pos_ < kMaxMatch) return Grow();
+        const std::uint32_t batch =
+            whole ? remaining_
+                  : std::min<std::uint32_t>(remaining_,
+                                            static_cast<std::uint32_t>((capacity - pos_) / kMaxMatch));
+        BitReader in = in_;
+        std::uint8_t* const out = out_.data();
+        const std::size_t total = total_;
+        std::size_t pos = pos_;
+        std::uint32_t left = batch;
+        for (; left > 0 && pos < total; --left) {
+            // One refill covers a code (16 bits), a position code (16) and its extra bits (12).
+            in.Refill();
+            const int c = c_.Decode(in);
             if (c < 256) {
                 out[pos++] = static_cast<std::uint8_t>(c);
                 continue;
             }
-            const std::size_t distance = Position() + 1;
-            if (distance > pos) Corrupt(); // before the start of the output
             const std::size_t length = std::min<std::size_t>(c - 256 + kMinMatch, total - pos);
-            std::uint8_t* to = out.data() + pos;
-            const std::uint8_t* from = to - distance;
-            if (distance >= length)
-                std::memcpy(to, from, length);
-            else
-                for (std::size_t i = 0; i < length; ++i) to[i] = from[i]; // overlapping: a repeating run
+            const std::size_t distance = Position(in) + 1;
+            if (distance > pos) Corrupt(); // before the start of the output
+            CopyMatch(out + pos, distance, length);
             pos += length;
         }
-        return out;
+        in_ = in;
+        pos_ = pos;
+        remaining_ -= batch - left;
     }
 
-private:
-    int NextCode() {
-        while (remaining_ == 0) StartBlock();
-        --remaining_;
-        return c_.Decode(in_);
+    void Grow() { out_.resize(std::min(total_, std::max(out_.size() - kSlack, kGrowth / 2) * 2) + kSlack); }
+
+    static void CopyMatch(std::uint8_t* to, std::size_t distance, std::size_t length) {
+        const std::uint8_t* from = to - distance;
+        if (distance >= 8) {
+            // Word by word; a word never reads what it writes, and the slack takes the overshoot.
+            for (std::size_t i = 0; i < length; i += 8) std::memcpy(to + i, from + i, 8);
+        } else if (distance == 1) {
+            std::memset(to, *from, length);
+        } else {
+            for (std::size_t i = 0; i < length; ++i) to[i] = from[i]; // a short repeating run
+        }
     }
 
-    std::size_t Position() {
-        const int bits = p_.Decode(in_);
+    std::size_t Position(BitReader& in) const {
+        const int bits = p_.Decode(in);
         if (bits <= 1) return static_cast<std::size_t>(bits);
-        return (std::size_t{1} << (bits - 1)) + in_.Get(bits - 1);
+        const std::size_t extra = in.Peek(bits - 1);
+        in.Skip(bits - 1);
+        return (std::size_t{1} << (bits - 1)) + extra;
     }
 
     void StartBlock() {
@@ -246,7 +302,8 @@ private:
     }
 
     // The code-length table and the position table.
-    void ReadLengthTable(DecodeTable& table, int symbols, int countBits, int special) {
+    template <int kRoot>
+    void ReadLengthTable(DecodeTable<kRoot>& table, int symbols, int countBits, int special) {
         const int n = static_cast<int>(in_.Get(countBits));
         if (n == 0) return table.Single(CheckedSymbol(in_.Get(countBits), symbols));
         if (n > symbols) Corrupt();
@@ -265,7 +322,7 @@ private:
         if (n > kNC) Corrupt();
         std::array<std::uint8_t, kNC> lengths{};
         for (int i = 0; i < n;) {
-            const int t = t_.Decode(in_);
+            const int t = t_.Get(in_);
             if (t > 2) {
                 lengths[i++] = static_cast<std::uint8_t>(t - 2);
                 continue;
@@ -284,9 +341,14 @@ private:
         return symbol;
     }
 
+    static constexpr std::size_t kSlack = 8;
+
     BitReader in_;
     std::uint32_t remaining_ = 0;
-    DecodeTable t_, c_, p_;
+    DecodeTable<8> t_, p_;
+    DecodeTable<12> c_;
+    std::vector<std::uint8_t> out_;
+    std::size_t total_ = 0, pos_ = 0;
 };
 
 // ================================================================ Huffman code lengths
@@ -594,7 +656,7 @@ private:
 } // namespace
 
 std::vector<std::uint8_t> Lh5Encode(std::span<const std::uint8_t> data) {
-    if (data.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
+    if (data.size() > static_cast<std::size_t>(kLh5MaxSize))
         throw EWriteError("Data of this size cannot be compressed");
     BitWriter bits;
     BlockWriter block(bits);
@@ -621,7 +683,7 @@ std::vector<std::uint8_t> Lh5Encode(std::span<const std::uint8_t> data) {
 }
 
 std::vector<std::uint8_t> Lh5Decode(std::span<const std::uint8_t> stream, std::int64_t size) {
-    if (size < 0) Corrupt();
+    if (size < 0 || size > kLh5MaxSize) Corrupt();
     return Decoder(stream).Run(size);
 }
 

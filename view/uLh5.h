@@ -24,10 +24,16 @@ namespace kelani {
 
 class TStream;
 
-// The bit stream of data, without the leading length.
+// The largest unpacked size any reader accepts. The biggest real body, the hands container, is
+// about 25 MB; a stream announcing more is refused before anything is decoded, so a few hundred
+// damaged bytes cannot make a reader allocate gigabytes. The encoder refuses more as well, so
+// nothing is written that could not be read back.
+constexpr std::int64_t kLh5MaxSize = std::int64_t{64} << 20; // 64 MiB
+
+// The bit stream of data, without the leading length; more than kLh5MaxSize bytes raise EWriteError.
 std::vector<std::uint8_t> Lh5Encode(std::span<const std::uint8_t> data);
-// Decodes exactly size bytes from the bit stream (zeros once it is used up). A malformed stream
-// raises ECorruptFile "Compressed file is corrupt".
+// Decodes exactly size bytes from the bit stream (zeros once it is used up). A malformed stream,
+// or a size outside 0..kLh5MaxSize, raises ECorruptFile "Compressed file is corrupt".
 std::vector<std::uint8_t> Lh5Decode(std::span<const std::uint8_t> stream, std::int64_t size);
 
 // The stream form held in memory: N, then the bit stream.

@@ -25,9 +25,12 @@ if(TARGET bench_lh5)
   target_compile_definitions(bench_lh5 PRIVATE KELANI_PROGRAM_DIR="${KELANI_PROGRAM_DIR}")
 endif()
 
-# libFuzzer targets, not part of the CTest run. Build and run, for example:
+# libFuzzer targets, not part of the CTest run (tests/records/test_damaged_files.cpp feeds the
+# crafted seeds to the readers in every run). Build and run, for example:
 #   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DKELANI_FUZZ=ON -DKELANI_GUI=OFF -DKELANI_TESTS=OFF
-#   cmake --build build-fuzz --target fuzz_jwstream fuzz_lh5
-#   build-fuzz/bin/fuzz_lh5 -max_total_time=300 -max_len=20000 CORPUS_FOLDER
+#   cmake --build build-fuzz --target fuzz_jwstream fuzz_lh5 fuzz_records
+#   build-fuzz/bin/fuzz_lh5 -max_total_time=300 -max_len=300000 -rss_limit_mb=400 -timeout=10 CORPUS tests/fuzz/seeds
+#   build-fuzz/bin/fuzz_jwstream -max_total_time=300 -max_len=300000 -rss_limit_mb=400 -timeout=10 CORPUS tests/data/damaged
+# -rss_limit_mb and -timeout turn a reader that swells or stalls on a small input into a finding.
 kelani_fuzz(fuzz_jwstream LIB kelani_streams)
 kelani_fuzz(fuzz_lh5 LIB kelani_streams)

@@ -5,6 +5,7 @@ kelani_library(kelani_records
 
 kelani_test(test_records
   SOURCES tests/records/test_uTHistory.cpp tests/records/test_uTHighscore.cpp tests/records/test_golden.cpp
+          tests/records/test_damaged_files.cpp
   LIBS kelani_records)
 
 kelani_test(test_kelanitool_records SOURCES tests/records/test_kelanitool_records.cpp)

@@ -10,7 +10,7 @@ if(KELANI_GUI)
   kelani_library(kelani_app_lang GUI
     SOURCES app/MultiLanguage.cpp app/lngDialogs.cpp app/ufLanguage.cpp app/uSound.cpp app/uAppSettings.cpp
             app/lng/lng.qrc
-    LIBS kelani_settings kelani_platform)
+    LIBS kelani_settings kelani_platform kelani_streams)
   if(TARGET kelani_app_lang AND TARGET kelani_sounds)
     target_link_libraries(kelani_app_lang PUBLIC kelani_sounds)
   endif()

@@ -24,6 +24,13 @@ endif()
 
 kelani_test(test_play GUI SOURCES tests/gui/test_spielfeld.cpp LIBS kelani_play kelani_sounds)
 
+# The start to the first painted board, on this build's painted containers.
+kelani_bench(bench_start SOURCES bench/bench_start.cpp LIBS kelani_play kelani_sounds kelani_pictures)
+if(TARGET bench_start)
+  target_compile_definitions(bench_start PRIVATE KELANI_PROGRAM_DIR="${KELANI_PROGRAM_DIR}")
+  add_dependencies(bench_start kelani_gfx)
+endif()
+
 # Installation: the program folder (executable beside its containers and help pages), a launcher
 # on the PATH, the desktop entry and the icon. An installed copy whose program folder is not
 # writable keeps settings.ini and the highscore files in the user's data folder.

@@ -1,6 +1,7 @@
 // libFuzzer target: any byte string read as a "his" stream (saved game) or an "hs" stream
 // (highscore table) either loads or raises the stream's read error; what loads saves again and
-// reads back to the same content. The first input byte picks the reader.
+// reads back to the same content. The same bytes stored as a file then go through the real file
+// readers (.kel, hs%d.dat), so the files of tests/data are seeds as they are.
 #include "records/uTHighscore.h"
 #include "records/uTHistory.h"
 #include "view/JwStream.h"
@@ -8,6 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -36,18 +39,36 @@ void Table(kelani::TMemoryStream& in) {
     if (again.Count() != table.Count()) std::abort();
 }
 
+// The file readers refuse damage with the container's error or the stream's read error.
+void Files(const std::uint8_t* data, std::size_t size) {
+    static const std::string file = "/tmp/fuzz_records-" + std::to_string(getpid()) + ".bin";
+    {
+        kelani::TFileStream out(file, kelani::TFileMode::fmCreate);
+        out.WriteBuffer(data, static_cast<std::int64_t>(size));
+    }
+    try {
+        kelani::THistory().LoadFromFile(file);
+    } catch (const kelani::ECorruptFile&) {
+    } catch (const kelani::EReadError&) {
+    }
+    try {
+        kelani::THighscore().LoadFromFile(file);
+    } catch (const kelani::ECorruptFile&) {
+    } catch (const kelani::EReadError&) {
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size == 0) return 0;
-    kelani::TMemoryStream in(std::span<const std::uint8_t>(data + 1, size - 1));
-    try {
-        if (data[0] % 2 == 0)
-            History(in);
-        else
-            Table(in);
-    } catch (const kelani::EReadError&) {
-    } catch (const kelani::EWriteError&) {
+    for (auto reader : {History, Table}) {
+        kelani::TMemoryStream in(std::span<const std::uint8_t>(data, size));
+        try {
+            reader(in);
+        } catch (const kelani::EReadError&) {
+        } catch (const kelani::EWriteError&) {
+        }
     }
+    Files(data, size);
     return 0;
 }

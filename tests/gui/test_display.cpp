@@ -97,26 +97,24 @@ TEST(FileDialog, ANameTypedWithoutExtensionAsksBeforeReplacingTheSavedGame) {
     dialog.Filter = QStringLiteral("Kelani (*.kel)|*.kel");
     dialog.DefaultExt = QStringLiteral("kel");
     dialog.InitialDir = folder.path();
-    // The player types "partie" and confirms, declines to replace, then cancels the dialog.
-    bool typed = false, asked = false;
+    // The question is asked once, about the name with its extension, and declined.
+    QStringList asked;
+    dialog.ConfirmOverwrite = [&](const QString& file) {
+        asked << file;
+        return false;
+    };
+    // The player types "partie" and confirms.
     QTimer player;
     QObject::connect(&player, &QTimer::timeout, [&] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            asked = box->text().contains(QStringLiteral("partie.kel"));
-            box->done(QMessageBox::No);
-        } else if (auto* files = qobject_cast<QFileDialog*>(modal)) {
-            if (typed) return files->reject();
-            typed = true;
-            files->selectFile(QStringLiteral("partie"));
-            // Accepted from the event loop, not from this timer: the replace question opens its
-            // own loop, and this timer must be free to answer it.
-            QTimer::singleShot(0, files, [files] { static_cast<QDialog*>(files)->accept(); });
-        }
+        auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!files || !files->isVisible()) return;
+        player.stop();
+        files->selectFile(QStringLiteral("partie"));
+        QTimer::singleShot(0, files, [files] { static_cast<QDialog*>(files)->accept(); });
     });
     player.start(5);
     EXPECT_FALSE(dialog.Execute(nullptr));
-    EXPECT_TRUE(asked);
+    EXPECT_EQ(asked, QStringList{folder.filePath(QStringLiteral("partie.kel"))});
 }
 
 TEST(ErrorText, PathsInUtf8AndTextsFromTheFilesInWindows1252BothReadRight) {

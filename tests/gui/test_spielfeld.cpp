@@ -21,6 +21,7 @@
 
 #include <QAction>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -343,6 +344,93 @@ TEST_F(MainWindow, SaveNameKeepsAKelExtensionInCapitals) {
     EXPECT_TRUE(QFile::exists(FilePath(QStringLiteral("b.txt.kel"))));
 }
 
+namespace {
+
+// Runs act on the next modal dialog of type T once it is open.
+template <class T> void OnceOpen(const std::function<void(T&)>& act) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [=] {
+        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible()) return;
+        poll->stop();
+        poll->deleteLater();
+        act(*dialog);
+    });
+    poll->start(5);
+}
+
+// Types name into the save dialog and presses Enter, as a player would.
+void TypeIntoSaveDialog(const QString& name) {
+    OnceOpen<QFileDialog>([name](QFileDialog& dialog) {
+        auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(edit, nullptr);
+        edit->clear();
+        QTest::keyClicks(edit, name);
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+}
+
+} // namespace
+
+TEST_F(MainWindow, SavingUnderAnotherExtensionAsksAboutTheFileThatWouldBeReplaced) {
+    Create();
+    Start(0);
+    window_->PlayPit(FirstLegalPlace());
+    const QString target = FilePath(QStringLiteral("x.txt.kel"));
+    QFile precious(target);
+    ASSERT_TRUE(precious.open(QIODevice::WriteOnly));
+    precious.write("precious");
+    precious.close();
+    window_->sdSaveGame->InitialDir = Folder();
+
+    TypeIntoSaveDialog(QStringLiteral("x.txt"));
+    QueueMessageAnswer(mrNo);
+    window_->aSaveGame->trigger();
+    ASSERT_EQ(ShownMessages().size(), 1u);
+    EXPECT_EQ(ShownMessages()[0].Text,
+              QStringLiteral("\"%1\" gibt es schon. Wollen Sie die Datei ersetzen?").arg(target));
+    ASSERT_TRUE(precious.open(QIODevice::ReadOnly));
+    EXPECT_EQ(precious.readAll(), QByteArray("precious"));
+    precious.close();
+
+    TypeIntoSaveDialog(QStringLiteral("x.txt"));
+    QueueMessageAnswer(mrYes);
+    QueueMessageAnswer(mrOk);
+    window_->aSaveGame->trigger();
+    EXPECT_TRUE(HasMessage(QStringLiteral("Das Spiel wurde gespeichert.")));
+    THistory saved;
+    EXPECT_TRUE(saved.LoadFromFile(QFile::encodeName(target).toStdString()));
+    EXPECT_FALSE(QFile::exists(FilePath(QStringLiteral("x.txt"))));
+}
+
+TEST_F(MainWindow, ACutOffSavedGameIsReportedByNameInTheWindowsLanguage) {
+    const QString german =
+        QStringLiteral("Die Datei \"%1\" ist besch\u00E4digt oder unvollst\u00E4ndig und kann nicht "
+                       "gelesen werden.");
+    const QString english = QStringLiteral("The file \"%1\" is damaged or incomplete and cannot be read.");
+    for (const auto& [language, text] :
+         {std::pair{QByteArray("german"), german}, {QByteArray("english"), english}}) {
+        WriteSettings("[settings]\nlanguage=" + language + "\nsound=0\nnoani=1\n");
+        Create();
+        Start(0);
+        window_->PlayPit(FirstLegalPlace());
+        const QString file = FilePath(QStringLiteral("cut.kel"));
+        Game().History->SaveToFile(QFile::encodeName(file).toStdString());
+        QFile cut(file);
+        ASSERT_TRUE(cut.resize(cut.size() - 20));
+        ResetMessageSeam();
+        QueueMessageAnswer(mrOk);
+        TFileDialog::SetNextFileForTests(file);
+        window_->aLoadGame->trigger();
+        ASSERT_EQ(ShownMessages().size(), 1u) << language.constData();
+        EXPECT_EQ(ShownMessages()[0].Text, text.arg(file));
+        EXPECT_EQ(ShownMessages()[0].Type, mtError);
+        EXPECT_TRUE(Game().GameRunning) << "the game goes on";
+        window_->Spielfeld->GameRunning = false;
+        window_.reset();
+    }
+}
+
 TEST_F(MainWindow, FileThatIsNoSavedGameIsReportedAndTheGameGoesOn) {
     Create();
     Start(0);
@@ -535,16 +623,10 @@ void FinishWith(TSpielfeld& game, int store1, int store2) {
 
 // Clicks `button` of the next modal dialog of type T once it is open.
 template <class T> void WhenOpen(const char* button, const std::function<void(T&)>& prepare = {}) {
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [=] {
-        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (!dialog) return;
-        poll->stop();
-        poll->deleteLater();
-        if (prepare) prepare(*dialog);
-        dialog->template findChild<QPushButton*>(QLatin1String(button))->click();
+    OnceOpen<T>([=](T& dialog) {
+        if (prepare) prepare(dialog);
+        dialog.template findChild<QPushButton*>(QLatin1String(button))->click();
     });
-    poll->start(5);
 }
 
 } // namespace

@@ -94,19 +94,30 @@ TEST_F(HighscoreDialog, AFullTableHasTwentyOneRowsAndScrolls) {
     EXPECT_GT(dialog.findChild<QScrollArea*>(QStringLiteral("sbTable"))->verticalScrollBar()->maximum(), 0);
 }
 
-TEST_F(HighscoreDialog, ADamagedFileIsReportedAndShownAsAnEmptyTable) {
-    QFile damaged(FilePath(QStringLiteral("hs4.dat")));
+TEST_F(HighscoreDialog, ADamagedFileIsReportedByNameInTheDialogLanguageAndShownAsAnEmptyTable) {
+    const QString file = FilePath(QStringLiteral("hs4.dat"));
+    QFile damaged(file);
     ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
     damaged.write("this is no highscore table at all");
     damaged.close();
-    QueueMessageAnswer(mrOk);
-    TfHighscore dialog(nullptr, QStringLiteral("german"));
-    dialog.ShowGame(0, 1);
-    ASSERT_EQ(ShownMessages().size(), 1u);
-    EXPECT_EQ(ShownMessages()[0].Type, mtError);
-    EXPECT_TRUE(dialog.TableEmpty());
-    EXPECT_EQ(dialog.Grid().RowCount(), 2);
-    EXPECT_FALSE(Button(dialog, "bbPrint")->isEnabled());
+    const QString german =
+        QStringLiteral("Die Datei \"%1\" ist besch\u00E4digt oder unvollst\u00E4ndig und kann nicht "
+                       "gelesen werden.");
+    const QString english = QStringLiteral("The file \"%1\" is damaged or incomplete and cannot be read.");
+    for (const auto& [language, text] :
+         {std::pair{QStringLiteral("german"), german}, {QStringLiteral("english"), english}}) {
+        ResetMessageSeam();
+        SetDialogLanguage(language);
+        QueueMessageAnswer(mrOk);
+        TfHighscore dialog(nullptr, language);
+        dialog.ShowGame(0, 1);
+        ASSERT_EQ(ShownMessages().size(), 1u);
+        EXPECT_EQ(ShownMessages()[0].Type, mtError);
+        EXPECT_EQ(ShownMessages()[0].Text, text.arg(file));
+        EXPECT_TRUE(dialog.TableEmpty());
+        EXPECT_EQ(dialog.Grid().RowCount(), 2);
+        EXPECT_FALSE(Button(dialog, "bbPrint")->isEnabled());
+    }
 }
 
 TEST_F(HighscoreDialog, PrintsTheTableWithHeaderTitleAndFooter) {

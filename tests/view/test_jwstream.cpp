@@ -427,3 +427,40 @@ TEST(JwStreamBase, AtomicSaveIntoAReadOnlyFolderFailsCleanly) {
     std::filesystem::permissions(folder.Path(), std::filesystem::perms::owner_all);
     EXPECT_EQ(ReadFile(path), "table");
 }
+
+TEST(JwStreamBase, AtomicSaveRefusesAReadOnlyFileAndKeepsTheModeOfAWritableOne) {
+    namespace fs = std::filesystem;
+    TempFolder folder;
+    const auto readOnly = folder / "game.kel";
+    SaveFileAtomically(readOnly, TMemoryStream(std::string_view("kept")));
+    fs::permissions(readOnly, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    // Also as root, who passes every access check: a file without a write bit is not replaced.
+    EXPECT_THROW(SaveFileAtomically(readOnly, TMemoryStream(std::string_view("new"))), EFCreateError);
+    EXPECT_EQ(ReadFile(readOnly), "kept");
+    EXPECT_EQ(fs::status(readOnly).permissions() & fs::perms::all, fs::perms(0444));
+
+    const auto shared = folder / "hs5.dat";
+    SaveFileAtomically(shared, TMemoryStream(std::string_view("old")));
+    fs::permissions(shared, fs::perms(0640));
+    SaveFileAtomically(shared, TMemoryStream(std::string_view("new")));
+    EXPECT_EQ(ReadFile(shared), "new");
+    EXPECT_EQ(fs::status(shared).permissions() & fs::perms::all, fs::perms(0640));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), {}), 2); // no temporary file left
+}
+
+TEST(JwStreamBase, AtomicSaveWritesThroughASymbolicLink) {
+    namespace fs = std::filesystem;
+    TempFolder folder;
+    fs::create_directory(folder / "real");
+    const auto target = folder / "real" / "game.kel";
+    SaveFileAtomically(target, TMemoryStream(std::string_view("old")));
+    fs::create_symlink(fs::path("real") / "game.kel", folder / "link.kel");
+    SaveFileAtomically(folder / "link.kel", TMemoryStream(std::string_view("new")));
+    EXPECT_TRUE(fs::is_symlink(folder / "link.kel"));
+    EXPECT_EQ(ReadFile(target), "new");
+    // A dangling link creates its target.
+    fs::create_symlink(fs::path("real") / "later.kel", folder / "dangling.kel");
+    SaveFileAtomically(folder / "dangling.kel", TMemoryStream(std::string_view("made")));
+    EXPECT_TRUE(fs::is_symlink(folder / "dangling.kel"));
+    EXPECT_EQ(ReadFile(folder / "real" / "later.kel"), "made");
+}

@@ -141,3 +141,24 @@ TEST(JwStreamCorrupt, CompressedLengthNegativeOrBeyondTheData) {
     EXPECT_FALSE(probe.Load({0x26, 0x20, 0x00, 0x00, 0x00, 0x40})); // 1 GiB from nothing
     EXPECT_FALSE(probe.Load({0x26, 0x20, 0x01}));
 }
+
+TEST(JwStreamCorrupt, EntriesStoredInDescendingOrderLoadSortedAndAreFound) {
+    // Stored back to front with a repeated name: the first one stored is the one kept.
+    std::vector<std::uint8_t> image = {0x20, 0x20, 1, 2, 3, 4, 5, 6, 7, 8, 0, 0, 0, 0};
+    const int count = 2000;
+    for (int i = count; i >= 0; --i) {
+        const std::string name = "e" + std::to_string(10000 + (i == 0 ? 1 : i));
+        image.insert(image.end(), {static_cast<std::uint8_t>(name.size()), 0});
+        image.insert(image.end(), name.begin(), name.end());
+        image.insert(image.end(), {1, 0, 0, 0, static_cast<std::uint8_t>(i == 0 ? 'x' : 'k')});
+    }
+    image[10] = static_cast<std::uint8_t>((count + 1) & 0xFF);
+    image[11] = static_cast<std::uint8_t>((count + 1) >> 8);
+    Probe probe("");
+    ASSERT_TRUE(probe.Load(image));
+    ASSERT_EQ(probe.c.Count(), count);
+    for (int i = 1; i < count; ++i) ASSERT_LT(CompareEntryNames(probe.c.Names(i - 1), probe.c.Names(i)), 0);
+    TMemoryStream first;
+    probe.c.GetStream("E10001", first);
+    EXPECT_EQ(first.Bytes(), std::vector<std::uint8_t>{'k'});
+}

@@ -253,6 +253,20 @@ TEST(Lh5, MalformedStreamsAreCorrupt) {
     ExpectCorrupt(zeroRunPast.Get(), 1);
 }
 
+TEST(Lh5, AnnouncedSizeAboveTheBoundIsRefusedBeforeDecoding) {
+    // 845 bytes that really unpack to 2 GB: one literal, then 128 blocks of 65535 matches of
+    // 256 bytes whose single-symbol tables make every code zero bits long.
+    Bits bomb = SingleSymbolBlock(1, 1, 0);
+    for (int i = 0; i < 128; ++i)
+        bomb.Put(16, 65535).Put(5, 0).Put(5, 0).Put(9, 0).Put(9, 509).Put(4, 0).Put(4, 0);
+    ExpectCorrupt(bomb.Get(), 0x7FFFFFFF);
+    ExpectCorrupt(bomb.Get(), kLh5MaxSize + 1);
+    // Within the bound the output ends where the announced size says, whatever the stream holds.
+    const Bytes out = Lh5Decode(bomb.Get(), 1 << 20);
+    EXPECT_EQ(out, Bytes(1 << 20, 1));
+    EXPECT_THROW(Lh5Encode(Bytes(static_cast<std::size_t>(kLh5MaxSize) + 1)), EWriteError);
+}
+
 TEST(Lh5, DamagedStreamsNeverCrash) {
     const Bytes data = Text(3000);
     const Bytes stream = Lh5Encode(data);

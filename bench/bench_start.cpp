@@ -1,0 +1,67 @@
+// The game's start as the player waits for it, sound off (no splash): from creating the main
+// window (settings, pictures, the hands container, layers) to the first paint of the board.
+// Runs offscreen in a scratch program folder that links the painted containers of this build.
+#include "app/ufSpielfeld.h"
+#include "components/uPaintBox.h"
+#include "components/uPlatform.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+using namespace kelani;
+
+namespace {
+
+// Notes the first paint of the watched widget.
+class PaintWatch : public QObject {
+public:
+    bool Painted = false;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) Painted = true;
+        return false;
+    }
+};
+
+// A program folder with settings for a started game without sound and the build's containers.
+bool PrepareFolder(const QTemporaryDir& folder) {
+    for (const char* name : {"game.gfx", "steine.gfx", "mulden.gfx", "hands.gfx", "holz.gfx"}) {
+        const QString painted = QStringLiteral(KELANI_PROGRAM_DIR "/") + QLatin1String(name);
+        if (!QFile::link(painted, folder.filePath(QLatin1String(name))) || !QFile::exists(painted))
+            return false;
+    }
+    QFile settings(folder.filePath(QStringLiteral("settings.ini")));
+    if (!settings.open(QIODevice::WriteOnly)) return false;
+    settings.write("[settings]\nlanguage=german\nsound=0\nhandani=1\nstoneani=0\nnoani=0\n");
+    SetProgramFolderForTests(folder.path());
+    return true;
+}
+
+void BM_StartToFirstBoard(benchmark::State& state) {
+    QTemporaryDir folder;
+    if (!PrepareFolder(folder))
+        return state.SkipWithError("the containers have not been painted in this build");
+    for (auto _ : state) {
+        TfSpielfeld window;
+        PaintWatch watch;
+        window.pbSpielfeld->installEventFilter(&watch);
+        window.ShowStartUp();
+        window.show();
+        while (!watch.Painted) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    SetProgramFolderForTests(QString());
+}
+BENCHMARK(BM_StartToFirstBoard)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
