@@ -71,7 +71,7 @@ TContainer HandsContainer(int scale) {
     TContainer c{FileName("hands", scale), {}};
     for (const THandFrame& f : PaintAllHandFrames(scale)) {
         c.entries.push_back({f.pictureName, BmpBytes(f.picture)});
-        c.entries.push_back({f.maskName, BmpBytes(f.mask)});
+        c.entries.push_back({f.maskName, MaskBytes(f.mask)});
     }
     return c;
 }
@@ -86,6 +86,12 @@ TContainer MatchesContainer(const QImage& board) {
 
 QByteArray BmpBytes(const QImage& img) {
     return Encode(img.convertToFormat(QImage::Format_RGB888), "BMP", -1);
+}
+
+// Masks are only black and white: one bit per pixel keeps the @2x hands within what a container
+// may hold.
+QByteArray MaskBytes(const QImage& mask) {
+    return Encode(mask.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither), "BMP", -1);
 }
 
 QByteArray JpegBytes(const QImage& img) {

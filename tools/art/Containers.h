@@ -23,6 +23,8 @@ struct TContainer {
 // Payload encoders: a Windows BMP file (24 bits per pixel) and a high-quality JPEG file.
 QByteArray BmpBytes(const QImage& img);
 QByteArray JpegBytes(const QImage& img);
+// A black and white mask as a one-bit Windows BMP file.
+QByteArray MaskBytes(const QImage& mask);
 
 // Paints every picture on and around the clean board picture and returns the five containers,
 // game.gfx first.
