@@ -97,15 +97,23 @@ void TSpielfeld::ConnectFeld() {
 }
 
 void TSpielfeld::LoadPictures() {
-    TGFXFile gfx = OpenGfxFile(QStringLiteral("game.gfx"));
+    const TGFXFile gfx = OpenGfxFile(QStringLiteral("game.gfx"), Scale_);
+    const auto load = [&](const char* name) {
+        QImage picture;
+        gfx.LoadBitmap(name, picture);
+        return FitScale(picture, Scale_);
+    };
     QImage jpeg;
     gfx.LoadJPEG("bg.jpg", jpeg);
-    gfx.LoadBitmap("golden.bmp", Golden_);
-    gfx.LoadBitmap("us_overview.bmp", OverviewUs_);
-    gfx.LoadBitmap("de_overview.bmp", OverviewDe_);
-    gfx.LoadBitmap("us_preview.bmp", PreviewUs_);
-    gfx.LoadBitmap("de_preview.bmp", PreviewDe_);
-    Background = jpeg.convertToFormat(QImage::Format_RGB32);
+    QImage golden;
+    gfx.LoadBitmap("golden.bmp", golden);
+    // The key goes before any enlarging, so the ring's edge fades out instead of turning white.
+    Golden_ = FitScale(MakeTransparent(golden, QColor(kGoldenKey)), Scale_);
+    OverviewUs_ = load("us_overview.bmp");
+    OverviewDe_ = load("de_overview.bmp");
+    PreviewUs_ = load("us_preview.bmp");
+    PreviewDe_ = load("de_preview.bmp");
+    Background = FitScale(jpeg, Scale_).convertToFormat(QImage::Format_RGB32);
     BoardImage = Background.copy();
     FrameImage = Background.copy();
     BoardCanvas_.Font.Name = QStringLiteral("Comic Sans MS");
@@ -189,6 +197,7 @@ void TSpielfeld::PlayMove(int index) {
     ReturnHandsHome();
     Animating = false;
     Busy = false;
+    SetScale(WantedScale_); // the window may have changed its size during the move
     AnnounceWinner();
     AfterMove();
 }
@@ -252,8 +261,9 @@ QImage TSpielfeld::Highlighted(int index) const {
     if (index >= 1 && index <= kPlaces) {
         TCanvas canvas(frame);
         const QRect r = PitRect(index);
-        canvas.DrawTransparent(r.left() + (r.width() - Golden_.width()) / 2,
-                               r.top() + (r.height() - Golden_.height()) / 2, Golden_, QColor(kGoldenKey));
+        const QSize golden = Golden_.size() / Scale_;
+        canvas.Draw(r.left() + (r.width() - golden.width()) / 2, r.top() + (r.height() - golden.height()) / 2,
+                    Golden_);
     }
     return frame;
 }
@@ -329,6 +339,21 @@ void TSpielfeld::TakeAfter(int place, int player, int count) {
     WaitFor(kStepDelay);
     Hands->PickFrame[player] = 0;
     Hands->MoveHands(kPickHome[player], Hands->SowPos[player] + kSowShift[player], player);
+}
+
+void TSpielfeld::SetScale(int scale) {
+    WantedScale_ = scale;
+    if (scale == Scale_ || Busy) return;
+    Scale_ = scale;
+    BeginUpdate();
+    LoadPictures();
+    *Layers->GFXSteine = TGFXSteine(scale);
+    *Layers->GFXMulden = TGFXMulden(scale);
+    Hands->LoadPictures(scale);
+    ShowLanguagePictures();
+    Layers->Paint();
+    EndUpdate();
+    Refresh();
 }
 
 int TSpielfeld::PitAt(int x, int y) const {

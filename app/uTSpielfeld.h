@@ -95,6 +95,11 @@ public:
     int PitAt(int x, int y) const;
     // Draws the captions of the overview and the preview in the current language.
     void ShowLanguagePictures();
+    // Composes the board at `scale` pixels per point (1, or 2 for a board shown at 1.5 device
+    // pixels per point or more): reloads every picture for that scale and repaints the board.
+    // While a move is shown the window stretches the picture it has; the scale changes after it.
+    void SetScale(int scale);
+    int Scale() const { return Scale_; }
 
     void BeginUpdate() { Updating_ = true; }
     void EndUpdate() { Updating_ = false; }
@@ -137,6 +142,8 @@ private:
     QString PlayerName(int player) const;
 
     bool Updating_ = false;
+    int Scale_ = 1;
+    int WantedScale_ = 1;
     bool Abandoned_ = false;
     TCanvas BackgroundCanvas_{Background};
     TCanvas BoardCanvas_{BoardImage};

@@ -35,6 +35,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPainter>
+#include <QRegion>
 #include <QScreen>
 #include <QSpinBox>
 #include <QUrl>
@@ -45,6 +46,10 @@ namespace {
 constexpr int kBoardWidth = 720;
 constexpr int kBoardHeight = 520;
 constexpr int kHintShownMs = 2000;
+// Up to this window scale the board keeps its pixels; from 1.5 device pixels per point on it is
+// composed from the @2x pictures.
+constexpr qreal kKeepPixelsUpTo = 1.2;
+constexpr qreal kSharpFrom = 1.5;
 const QString kFilter = QStringLiteral("Kelani (*.kel)|*.kel");
 
 bool SamePosition(const TFeld& a, const TFeld& b) {
@@ -68,10 +73,15 @@ TfSpielfeld::TfSpielfeld(QWidget* parent) : QMainWindow(parent) {
     htmlhint = new THtmlHintWindow(this);
     htmlhint->SetImages({QImage(QStringLiteral(":/pictures/hint_stone.png"))});
     pbSpielfeld = new TPaintBox(QStringLiteral("pbSpielfeld"), *htmlhint, centre);
-    pbSpielfeld->setFixedSize(kBoardWidth, kBoardHeight);
     pbSpielfeld->OnPaint = [this](QPainter& painter) { PaintBoard(painter); };
-    pbSpielfeld->OnMouseMove = [this](int x, int y) { pbSpielfeldMouseMove(x, y); };
-    pbSpielfeld->OnMouseDown = [this](int x, int y) { pbSpielfeldMouseDown(x, y); };
+    pbSpielfeld->OnMouseMove = [this](int x, int y) {
+        const QPoint board = BoardPoint(QPoint(x, y));
+        pbSpielfeldMouseMove(board.x(), board.y());
+    };
+    pbSpielfeld->OnMouseDown = [this](int x, int y) {
+        const QPoint board = BoardPoint(QPoint(x, y));
+        pbSpielfeldMouseDown(board.x(), board.y());
+    };
 
     odLoadGame = new TFileDialog(TFileDialog::TKind::Open, this);
     odLoadGame->setObjectName(QStringLiteral("odLoadGame"));
@@ -198,6 +208,11 @@ void TfSpielfeld::BuildMenu() {
     miGerman = AddRadioItem(options, languages, "miGerman", QStringLiteral("&Deutsch"));
     miEnglish = AddRadioItem(options, languages, "miEnglish", QStringLiteral("&English"));
     connect(languages, &QActionGroup::triggered, this, &TfSpielfeld::miGermanClick);
+    options->addSeparator();
+    aFullScreen =
+        AddAction(options, "aFullScreen", QStringLiteral("&Vollbild"), &TfSpielfeld::aFullScreenExecute);
+    aFullScreen->setCheckable(true);
+    aFullScreen->setShortcut(QKeySequence(Qt::Key_F11));
 
     QMenu* internet = AddMenu("miInternet", QStringLiteral("&Internet"));
     aUpdate = internet->addAction(QStringLiteral("&Update"), this, [this] { OpenAddress(maker::kDownload); });
@@ -243,6 +258,28 @@ QString TfSpielfeld::Text(const char* key) const {
 
 // ---- Board ----
 
+QRect TfSpielfeld::BoardRect() const {
+    const QSize area = pbSpielfeld->size();
+    qreal scale = std::min(qreal(area.width()) / kBoardWidth, qreal(area.height()) / kBoardHeight);
+    if (scale >= 1 && scale < kKeepPixelsUpTo) scale = 1;
+    const QSize board(qRound(kBoardWidth * scale), qRound(kBoardHeight * scale));
+    return QRect(QPoint((area.width() - board.width()) / 2, (area.height() - board.height()) / 2), board);
+}
+
+QPoint TfSpielfeld::BoardPoint(QPoint boxPoint) const {
+    const QRect board = BoardRect();
+    const QPointF p = QPointF(boxPoint - board.topLeft()) * (qreal(kBoardWidth) / board.width());
+    return QPoint(int(std::floor(p.x())), int(std::floor(p.y())));
+}
+
+QPoint TfSpielfeld::BoxPoint(QPoint boardPoint) const {
+    const QRect board = BoardRect();
+    // The middle of the board pixel, so the way back lands on the same pixel.
+    const QPointF p = QPointF(board.topLeft()) +
+                      (QPointF(boardPoint) + QPointF(0.5, 0.5)) * (qreal(board.width()) / kBoardWidth);
+    return QPoint(int(std::floor(p.x())), int(std::floor(p.y())));
+}
+
 void TfSpielfeld::PaintBoard(QPainter& painter) {
     if (Spielfeld->IsUpdating()) return;
     // Drawn afresh on every paint, so the running clock shows beneath the hint.
@@ -250,21 +287,36 @@ void TfSpielfeld::PaintBoard(QPainter& painter) {
     const QImage& picture = Spielfeld->Animating ? Spielfeld->FrameImage
                             : hinted.isNull()    ? Spielfeld->BoardImage
                                                  : hinted;
-    // On a high-density screen the board is scaled by whole pixels where it can be, so it stays sharp.
-    const qreal ratio = devicePixelRatioF();
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, ratio != std::floor(ratio));
-    painter.drawImage(QRect(0, 0, kBoardWidth, kBoardHeight), picture);
+    const QRect board = BoardRect();
+    // The bars beside the board in the table's darkest tone, the colour of the picture's corner.
+    const QColor bars = picture.pixelColor(0, 0);
+    for (const QRect& bar : QRegion(pbSpielfeld->rect()) - board) painter.fillRect(bar, bars);
+    // Smoothing only where the picture's pixels do not land whole on the screen's.
+    const qreal pixels = qreal(board.width()) / kBoardWidth * devicePixelRatioF() / Spielfeld->Scale();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, pixels != std::floor(pixels));
+    painter.drawImage(board, picture);
 }
 
-void TfSpielfeld::CentreBoard() {
-    const QSize area = centralWidget()->size();
-    pbSpielfeld->move(std::max((area.width() - kBoardWidth) / 2, 0),
-                      std::max((area.height() - kBoardHeight) / 2, 0));
+void TfSpielfeld::FitBoard() {
+    if (!Spielfeld) return;
+    aFullScreen->setChecked(isFullScreen());
+    pbSpielfeld->setGeometry(centralWidget()->rect());
+    const qreal shown = qreal(BoardRect().width()) / kBoardWidth * devicePixelRatioF();
+    Spielfeld->SetScale(shown >= kSharpFrom ? 2 : 1);
+    pbSpielfeld->update();
 }
 
 void TfSpielfeld::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    CentreBoard();
+    FitBoard();
+}
+
+void TfSpielfeld::aFullScreenExecute() {
+    if (aFullScreen->isChecked()) {
+        setWindowState(windowState() | Qt::WindowFullScreen);
+    } else {
+        setWindowState(windowState() & ~Qt::WindowFullScreen);
+    }
 }
 
 bool TfSpielfeld::PlayerToMoveIsHuman() const {

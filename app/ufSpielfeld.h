@@ -1,7 +1,7 @@
 #pragma once
-// The main window: the board on a fixed 720 x 520 paint box centred on black, the menu, the game
-// clock and the computer timer. It owns the game controller for the whole run and turns menu
-// commands, timers, pointer movement, clicks and the Esc key into calls on it.
+// The main window: the board scaled to fill the window, keeping its shape, on the table's dark
+// colour; the menu, the game clock and the computer timer. It owns the game controller for the whole run and
+// turns menu commands, timers, pointer movement, clicks and the Esc key into calls on it.
 #include <QMainWindow>
 #include <QTimer>
 #include <memory>
@@ -48,7 +48,14 @@ public:
 
     QAction *aNewGame, *aLoadGame, *aSaveGame, *aHighscore, *aGameHistory, *aHint, *aEnd;
     QAction *aSound, *aUpdate, *aEmail, *aHomepage, *aSponsor, *aContent, *aAbout;
-    QAction *miHandanimation, *miSteinAnimation, *minoAnimation, *miGerman, *miEnglish;
+    QAction *miHandanimation, *miSteinAnimation, *minoAnimation, *miGerman, *miEnglish, *aFullScreen;
+
+    // Where the board lies on the paint box: scaled to fit, centred. In a window near the first
+    // one's size it keeps its pixels (scale 1), since a board enlarged by a tenth only blurs.
+    QRect BoardRect() const;
+    // A point of the paint box as a point of the board picture, and a board point's place on the box.
+    QPoint BoardPoint(QPoint boxPoint) const;
+    QPoint BoxPoint(QPoint boardPoint) const;
 
     // Shared steps of the handlers.
     void PauseClock();
@@ -84,7 +91,8 @@ private:
     QAction* AddRadioItem(QMenu* menu, QActionGroup* group, const char* name, const QString& text);
     void SelectMenuMarks();
     void PaintBoard(QPainter& painter);
-    void CentreBoard();
+    void FitBoard();
+    void aFullScreenExecute();
     void AfterGameEnd();
     void HoldForDialog();
     void ResumeAfterDialog();

@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <algorithm>
 
 namespace kelani {
 namespace {
@@ -34,21 +35,31 @@ QFont TCanvas::QtFont() const {
     return font;
 }
 
+int PictureScale(const QImage& picture) {
+    return std::max(1, int(picture.devicePixelRatio() + 0.5));
+}
+
+QRect PixelRect(const QRect& points, int scale) {
+    return QRect(points.topLeft() * scale, points.size() * scale);
+}
+
 void TCanvas::CopyRect(const QRect& dest, const TCanvas& source, const QRect& sourceRect) {
     if (&source == this) {
-        const QImage copy = Picture->copy(sourceRect);
-        CopyRect(dest, copy, copy.rect());
+        const QImage copy = Picture->copy(PixelRect(sourceRect, Scale()));
+        CopyRect(dest, copy, QRect(QPoint(), sourceRect.size()));
         return;
     }
     CopyRect(dest, source.Image(), sourceRect);
 }
 
 void TCanvas::CopyRect(const QRect& dest, const QImage& source, const QRect& sourceRect) {
+    const int sourceScale = PictureScale(source);
     QPainter painter(Picture);
     ApplyClip(painter);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    if (dest.size() != sourceRect.size()) painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(dest, source, sourceRect);
+    if (dest.size() != sourceRect.size() || sourceScale != Scale())
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(dest, source, PixelRect(sourceRect, sourceScale));
 }
 
 void TCanvas::Draw(int x, int y, const QImage& picture) {

@@ -14,6 +14,11 @@
 //
 // Pictures meant for the AND / XOR blits should be Format_RGB32; the canvas converts its own
 // image to that format before such a blit when necessary.
+//
+// Every coordinate is a point of the board as it was designed (800 x 600 window, 720 x 520
+// board). A picture with a device pixel ratio of 2 holds four pixels per point: a canvas on it
+// paints rectangles, text and ellipses at twice the resolution, and pictures of the same ratio
+// (the @2x containers) land on it pixel for pixel. At ratio 1 nothing is scaled at all.
 #include <QColor>
 #include <QFont>
 #include <QImage>
@@ -28,6 +33,11 @@ namespace kelani {
 inline QRect RectLTRB(int left, int top, int right, int bottom) {
     return QRect(left, top, right - left, bottom - top);
 }
+
+// Pixels per point of a picture: its device pixel ratio rounded to a whole number, at least 1.
+int PictureScale(const QImage& picture);
+// A rectangle in points of a picture as the rectangle of its pixels.
+QRect PixelRect(const QRect& points, int scale);
 
 enum class TBrushStyle { Solid, Clear };
 
@@ -66,11 +76,15 @@ public:
 
     QImage& Image() { return *Picture; }
     const QImage& Image() const { return *Picture; }
-    int Width() const { return Picture->width(); }
-    int Height() const { return Picture->height(); }
+    // The size in points (the picture's pixels divided by its device pixel ratio).
+    int Width() const { return Picture->width() / Scale(); }
+    int Height() const { return Picture->height() / Scale(); }
+    // Pixels per point: 1, or 2 on an @2x picture.
+    int Scale() const { return PictureScale(*Picture); }
 
     // Copies `sourceRect` of `source` into `dest` of this canvas, replacing the pixels (no
     // blending); stretched when the two rectangles differ in size. `source` may be this canvas.
+    // Both rectangles are in points of their own picture.
     void CopyRect(const QRect& dest, const TCanvas& source, const QRect& sourceRect);
     void CopyRect(const QRect& dest, const QImage& source, const QRect& sourceRect);
 

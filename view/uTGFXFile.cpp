@@ -109,11 +109,13 @@ void TGFXFile::LoadBitmap(const std::string& Name, QImage& Bitmap) const {
     const auto* bytes = data.Span().data();
     if (!picture.loadFromData(bytes, static_cast<int>(data.Span().size()), "BMP"))
         throw EInvalidGraphic("Bitmap image \"" + Name + "\" is not valid");
+    picture.setDevicePixelRatio(Scale);
     Bitmap = picture;
 }
 
 void TGFXFile::LoadJPEG(const std::string& Name, QImage& Image) const {
     Image = DecodeJpeg(Name, Entry(Name));
+    Image.setDevicePixelRatio(Scale);
 }
 
 std::filesystem::path GfxFilePath(const QString& containerName) {
@@ -121,22 +123,43 @@ std::filesystem::path GfxFilePath(const QString& containerName) {
            QFile::encodeName(containerName).toStdString();
 }
 
-TGFXFile OpenGfxFile(const QString& containerName) {
+QString ScaledGfxName(const QString& containerName, int scale) {
+    if (scale <= 1) return containerName;
+    const qsizetype dot = containerName.lastIndexOf(QLatin1Char('.'));
+    const QString suffix = QStringLiteral("@%1x").arg(scale);
+    return dot < 0 ? containerName + suffix : QString(containerName).insert(dot, suffix);
+}
+
+TGFXFile OpenGfxFile(const QString& containerName, int scale) {
     TGFXFile gfx;
-    gfx.LoadFromFile(GfxFilePath(containerName));
+    const std::filesystem::path scaled = GfxFilePath(ScaledGfxName(containerName, scale));
+    if (scale > 1 && std::filesystem::exists(scaled)) {
+        gfx.LoadFromFile(scaled);
+        gfx.Scale = scale;
+    } else {
+        gfx.LoadFromFile(GfxFilePath(containerName));
+    }
     return gfx;
 }
 
-QImage LoadGfxBitmap(const QString& containerName, const std::string& entryName) {
-    QImage picture;
-    OpenGfxFile(containerName).LoadBitmap(entryName, picture);
-    return picture;
+QImage FitScale(const QImage& picture, int scale, Qt::TransformationMode mode) {
+    const int has = std::max(1, int(picture.devicePixelRatio() + 0.5));
+    if (picture.isNull() || has == scale) return picture;
+    QImage fitted = picture.scaled(picture.size() * scale / has, Qt::IgnoreAspectRatio, mode);
+    fitted.setDevicePixelRatio(scale);
+    return fitted;
 }
 
-QImage LoadGfxJPEG(const QString& containerName, const std::string& entryName) {
+QImage LoadGfxBitmap(const QString& containerName, const std::string& entryName, int scale) {
     QImage picture;
-    OpenGfxFile(containerName).LoadJPEG(entryName, picture);
-    return picture;
+    OpenGfxFile(containerName, scale).LoadBitmap(entryName, picture);
+    return FitScale(picture, scale);
+}
+
+QImage LoadGfxJPEG(const QString& containerName, const std::string& entryName, int scale) {
+    QImage picture;
+    OpenGfxFile(containerName, scale).LoadJPEG(entryName, picture);
+    return FitScale(picture, scale);
 }
 
 } // namespace kelani

@@ -6,6 +6,10 @@
 // once; no container stays open:
 //     TGFXFile gfx = OpenGfxFile("hands.gfx");
 //     gfx.LoadBitmap("tpl-hand0003.bmp", picture);
+//
+// Beside every container may lie its @2x sibling ("hands@2x.gfx") with the same entries painted
+// at twice the size, for boards shown at two pixels per point. A theme without them still works:
+// its pictures are enlarged when loaded (FitScale).
 #include "streams/JwStream.h"
 
 #include <QImage>
@@ -43,6 +47,10 @@ public:
     // 4096 x 4096 pixels, raises EInvalidGraphic with libjpeg's reason; Image is left unchanged.
     void LoadJPEG(const std::string& Name, QImage& Image) const;
 
+    // Pixels per point of this container's pictures (2 for an @2x container); every picture
+    // loaded carries it as its device pixel ratio.
+    int Scale = 1;
+
 private:
     TMemoryStream Entry(const std::string& name) const;
 
@@ -52,11 +60,22 @@ private:
 // The container's path: the program folder (never the current directory) plus the file name.
 std::filesystem::path GfxFilePath(const QString& containerName);
 
-// A reader holding the container of that name from the program folder.
-TGFXFile OpenGfxFile(const QString& containerName);
+// The name of the container with the pictures for `scale` pixels per point: "game@2x.gfx" for
+// "game.gfx" at 2, the name itself at 1.
+QString ScaledGfxName(const QString& containerName, int scale);
 
-// Open, load one entry, close: for call sites that need a single picture.
-QImage LoadGfxBitmap(const QString& containerName, const std::string& entryName);
-QImage LoadGfxJPEG(const QString& containerName, const std::string& entryName);
+// A reader holding the container of that name from the program folder; at scale 2 its @2x
+// sibling when that exists, else the plain container (check the reader's Scale).
+TGFXFile OpenGfxFile(const QString& containerName, int scale = 1);
+
+// `picture` at `scale` pixels per point: unchanged when it has that scale already, else enlarged
+// by `mode` (smooth for photographs and alpha pictures; fast, pixel for pixel, for masks whose
+// black and white must stay exact).
+QImage FitScale(const QImage& picture, int scale, Qt::TransformationMode mode = Qt::SmoothTransformation);
+
+// Open, load one entry, close: for call sites that need a single picture (at `scale`, enlarged
+// smoothly when there is no @2x container).
+QImage LoadGfxBitmap(const QString& containerName, const std::string& entryName, int scale = 1);
+QImage LoadGfxJPEG(const QString& containerName, const std::string& entryName, int scale = 1);
 
 } // namespace kelani

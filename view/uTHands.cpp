@@ -36,23 +36,28 @@ std::string EntryName(int h, const char* kind, int n) {
     return name;
 }
 
-void LoadHand(const TGFXFile& gfx, TKelaniHand& hand, int h, const char* picture, const char* mask, int n) {
-    gfx.LoadBitmap(EntryName(h, picture, n), hand.Picture);
-    gfx.LoadBitmap(EntryName(h, mask, n), hand.Mask);
-    // The bitwise blits work on 32-bit pictures; converting once spares it in every frame.
-    hand.Picture.convertTo(QImage::Format_RGB32);
-    hand.Mask.convertTo(QImage::Format_RGB32);
+// The bitwise blits work on 32-bit pictures; converting once spares it in every frame.
+QImage LoadBlitPicture(const TGFXFile& gfx, const std::string& name, int scale) {
+    QImage picture;
+    gfx.LoadBitmap(name, picture);
+    return FitScale(picture, scale, Qt::FastTransformation).convertToFormat(QImage::Format_RGB32);
+}
+
+void LoadHand(const TGFXFile& gfx, TKelaniHand& hand, int h, const char* picture, const char* mask, int n,
+              int scale) {
+    hand.Picture = LoadBlitPicture(gfx, EntryName(h, picture, n), scale);
+    hand.Mask = LoadBlitPicture(gfx, EntryName(h, mask, n), scale);
 }
 
 } // namespace
 
-void TKelaniHands::LoadPictures() {
-    const TGFXFile gfx = OpenGfxFile(QStringLiteral("hands.gfx"));
+void TKelaniHands::LoadPictures(int scale) {
+    const TGFXFile gfx = OpenGfxFile(QStringLiteral("hands.gfx"), scale);
     for (int h = 1; h <= 2; ++h) {
         for (int n = 0; n <= kLastPickFrame; ++n)
-            if (PickFrameExists(n)) LoadHand(gfx, PickFrames[h][n], h, "pl", "ml", n);
+            if (PickFrameExists(n)) LoadHand(gfx, PickFrames[h][n], h, "pl", "ml", n, scale);
         for (int n = 0; n <= kLastSowFrame; ++n)
-            if (SowFrameExists(n)) LoadHand(gfx, SowFrames[h][n], h, "pr", "mr", n);
+            if (SowFrameExists(n)) LoadHand(gfx, SowFrames[h][n], h, "pr", "mr", n, scale);
     }
 }
 
@@ -73,7 +78,8 @@ void TKelaniHands::DrawHeldStones(int h) {
 }
 
 void TKelaniHands::Render() {
-    TCanvas(*FrameImage).CopyRect(BoardImage->rect(), *BoardImage, BoardImage->rect());
+    const QRect board(QPoint(), BoardImage->size() / PictureScale(*BoardImage));
+    TCanvas(*FrameImage).CopyRect(board, *BoardImage, board);
     for (int h = 1; h <= 2; ++h) {
         if (PickFrame[h] >= 0 && PickFrame[h] <= kLastPickFrame && Visible(PickPos[h])) {
             DrawHand(PickFrames[h][PickFrame[h]], PickPos[h], kPickHotSpot[h]);

@@ -49,10 +49,13 @@ public:
     std::function<int64_t()> Tick;
     std::function<void(int64_t tick)> WaitUntilTick;
 
-    // Loads the 40 pictures and masks from hands.gfx in the program folder.
-    void LoadPictures();
+    // Loads the 40 pictures and masks from hands.gfx in the program folder, for frames at `scale`
+    // pixels per point (a plain container's pictures are enlarged pixel for pixel, so the masks
+    // stay exact).
+    void LoadPictures(int scale = 1);
 
-    // Composes one frame into FrameImage; hands whose y lies outside 0..640 are not drawn.
+    // Composes one frame into FrameImage (at the scale of the board picture); hands whose y lies
+    // outside 0..640 are not drawn.
     void Render();
     // The timed operations ignore a player index other than 1 or 2.
     // Moves player h's picking and sowing hands toward their targets, one 100 ms step per frame,

@@ -104,34 +104,31 @@ QRect PitRect(int place) {
 
 // ---- pictures ----
 
-TGFXSteine::TGFXSteine() {
-    const TGFXFile gfx = OpenGfxFile(QStringLiteral("steine.gfx"));
+TGFXSteine::TGFXSteine(int scale) {
+    const TGFXFile gfx = OpenGfxFile(QStringLiteral("steine.gfx"), scale);
     for (int n = 1; n <= 9; ++n) {
         QImage picture;
         gfx.LoadBitmap("st" + std::to_string(n) + ".bmp", picture);
-        Prepare(n, picture);
+        // The key goes first, so a 1x picture enlarged for 2x fades out at its edges, not to red.
+        Bilder[n] = FitScale(MakeTransparent(picture, kSteinKey), scale);
     }
 }
 
 TGFXSteine::TGFXSteine(const std::array<QImage, 9>& pictures) {
-    for (int n = 1; n <= 9; ++n) Prepare(n, pictures[n - 1]);
-}
-
-void TGFXSteine::Prepare(int n, const QImage& picture) {
-    Bilder[n] = MakeTransparent(picture, kSteinKey);
+    for (int n = 1; n <= 9; ++n) Bilder[n] = MakeTransparent(pictures[n - 1], kSteinKey);
 }
 
 const QImage& TGFXSteine::Bild(int n) const {
     return Bilder[std::clamp(n, 1, 9)];
 }
 
-TGFXMulden::TGFXMulden() {
-    const TGFXFile gfx = OpenGfxFile(QStringLiteral("mulden.gfx"));
+TGFXMulden::TGFXMulden(int scale) {
+    const TGFXFile gfx = OpenGfxFile(QStringLiteral("mulden.gfx"), scale);
     for (int place = 1; place <= 13; ++place) {
         if (IsStirnmulde(place)) continue;
         QImage picture;
         gfx.LoadBitmap("mst" + std::to_string(place) + ".bmp", picture);
-        Bilder[place] = MakeTransparent(picture, kMuldenKey);
+        Bilder[place] = FitScale(MakeTransparent(picture, kMuldenKey), scale);
     }
 }
 

@@ -26,23 +26,25 @@ QPoint PileOffset(int n);
 // colour of the container's pictures is already transparent.
 class TGFXSteine {
 public:
-    // Loads "st1.bmp".."st9.bmp" from steine.gfx in the program folder.
-    TGFXSteine();
-    // Takes pictures painted elsewhere (index 0 is picture 1), pure red (255, 0, 0) transparent.
+    // Loads "st1.bmp".."st9.bmp" from steine.gfx in the program folder, for drawing at `scale`
+    // pixels per point.
+    explicit TGFXSteine(int scale = 1);
+    // Takes pictures painted elsewhere at any scale (index 0 is picture 1), pure red (255, 0, 0)
+    // transparent.
     explicit TGFXSteine(const std::array<QImage, 9>& pictures);
     // Pile picture of min(n, 9) stones; n must be at least 1.
     const QImage& Bild(int n) const;
 
 private:
     std::array<QImage, 10> Bilder; // 1..9
-    void Prepare(int n, const QImage& picture);
 };
 
 // The front rims of the twelve playing pits, drawn over the stones; none for the head pits.
 class TGFXMulden {
 public:
-    // Loads "mst1.bmp".."mst6.bmp", "mst8.bmp".."mst13.bmp" from mulden.gfx in the program folder.
-    TGFXMulden();
+    // Loads "mst1.bmp".."mst6.bmp", "mst8.bmp".."mst13.bmp" from mulden.gfx in the program folder,
+    // for drawing at `scale` pixels per point.
+    explicit TGFXMulden(int scale = 1);
     // Takes pictures painted elsewhere, indexed by place (1..6, 8..13 used), white transparent.
     explicit TGFXMulden(const std::array<QImage, 15>& pictures);
     const QImage& Bild(int place) const { return Bilder[place]; }

@@ -17,6 +17,7 @@
 #include "records/uTHighscore.h"
 #include "records/uTHistory.h"
 #include "tests/app/GuiTestSupport.h"
+#include "tests/view/test_canvas_support.h"
 #include "view/uTSpielfeldLayers.h"
 
 #include <QAction>
@@ -36,6 +37,7 @@
 
 using namespace kelani;
 using namespace kelani::testing;
+using kelani::test::MeanDifference;
 
 namespace {
 
@@ -97,8 +99,9 @@ protected:
         window_->UpdateActions();
     }
 
+    // The pit's centre where the window shows it (the board is scaled to the window).
     void PointAt(int place) {
-        const QPoint centre = PitCentre(place);
+        const QPoint centre = window_->BoxPoint(PitCentre(place));
         QMouseEvent move(QEvent::MouseMove, centre, window_->pbSpielfeld->mapToGlobal(centre), Qt::NoButton,
                          Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(window_->pbSpielfeld, &move);
@@ -106,7 +109,7 @@ protected:
 
     void ClickAt(int place) {
         PointAt(place);
-        const QPoint centre = PitCentre(place);
+        const QPoint centre = window_->BoxPoint(PitCentre(place));
         QMouseEvent press(QEvent::MouseButtonPress, centre, window_->pbSpielfeld->mapToGlobal(centre),
                           Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(window_->pbSpielfeld, &press);
@@ -655,19 +658,66 @@ TEST_F(MainWindow, MenusAndTheirItemsHaveUniqueUnderlinedLettersInBothLanguages)
     game->hide();
 }
 
-TEST_F(MainWindow, CommandsNeedAGameAndBoardStaysCentredOnBlack) {
+TEST_F(MainWindow, CommandsNeedAGame) {
     Create();
     window_->UpdateActions();
     EXPECT_FALSE(window_->aSaveGame->isEnabled());
     EXPECT_FALSE(window_->aGameHistory->isEnabled());
-    window_->resize(1000, 800);
+}
+
+// What reaches the window: the board fills it in its own shape, bars of the table's colour beside it.
+TEST_F(MainWindow, BoardFillsTheWindowLetterboxedAndKeepsItsPixelsInTheFirstWindow) {
+    Create();
+    EXPECT_EQ(window_->BoardRect().size(), QSize(720, 520))
+        << "the first window shows the board pixel for pixel";
+    for (const QSize size : {QSize(1500, 800), QSize(900, 1100), QSize(500, 400)}) {
+        window_->resize(size);
+        QApplication::processEvents();
+        const QRect board = window_->BoardRect();
+        EXPECT_NEAR(double(board.width()) / board.height(), 720.0 / 520.0, 0.01) << size.width();
+        const QImage shown = window_->pbSpielfeld->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QRect inner = board.adjusted(2, 2, -2, -2) & shown.rect();
+        // Bars on the two sides the board does not reach, in the board's own corner colour.
+        const QRgb bar = Game().BoardImage.pixel(0, 0);
+        const bool wide = board.width() < shown.width() - 4;
+        const QPoint barProbe = wide ? QPoint(1, shown.height() / 2) : QPoint(shown.width() / 2, 1);
+        EXPECT_EQ(shown.pixel(barProbe), bar) << size.width();
+        EXPECT_EQ(shown.pixel(shown.width() - 1 - barProbe.x(), shown.height() - 1 - barProbe.y()), bar);
+        // Inside, the board itself, scaled to the rectangle.
+        const QImage expected =
+            Game()
+                .BoardImage.scaled(board.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                .convertToFormat(QImage::Format_RGB32);
+        const QImage seen = shown.copy(inner);
+        EXPECT_LT(MeanDifference(seen, expected.copy(inner.translated(-board.topLeft()))), 6.0)
+            << size.width();
+    }
+}
+
+TEST_F(MainWindow, ClicksOnAScaledBoardPlayThePitUnderThePointer) {
+    Create();
+    window_->resize(1600, 1000);
     QApplication::processEvents();
-    const QWidget* centre = window_->centralWidget();
-    EXPECT_EQ(window_->pbSpielfeld->x(), (centre->width() - 720) / 2);
-    EXPECT_EQ(window_->pbSpielfeld->y(), (centre->height() - 520) / 2);
-    window_->resize(500, 400);
-    QApplication::processEvents();
-    EXPECT_EQ(window_->pbSpielfeld->pos(), QPoint(0, 0));
+    Start(0, 1);
+    ASSERT_GT(window_->BoardRect().width(), 1000);
+    const QPoint corner = window_->BoxPoint(PitRect(3).topLeft());
+    EXPECT_EQ(window_->BoardPoint(corner), PitRect(3).topLeft());
+    ClickAt(3);
+    EXPECT_EQ(Game().History->Count(), 1);
+    EXPECT_EQ(Game().Feld.Mulde(3), 0) << "pit 3 was sown";
+}
+
+TEST_F(MainWindow, FullScreenByF11AndTheOptionsMenu) {
+    Create();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    QTest::keyClick(window_.get(), Qt::Key_F11);
+    EXPECT_TRUE(RunUntil([&] { return window_->isFullScreen(); }, 2000));
+    EXPECT_TRUE(window_->aFullScreen->isChecked());
+    window_->aFullScreen->trigger();
+    EXPECT_TRUE(RunUntil([&] { return !window_->isFullScreen(); }, 2000));
+    EXPECT_EQ(window_->aFullScreen->text(), QStringLiteral("&Vollbild"));
+    window_->miEnglish->trigger();
+    EXPECT_EQ(window_->aFullScreen->text(), QStringLiteral("&full screen"));
 }
 
 TEST_F(MainWindow, GameClockCountsOnlyThePlayerToMoveWhileAGameRuns) {
@@ -948,8 +998,13 @@ TEST_F(MainWindow, MissingHelpPageIsReportedAndTheClockGoesOn) {
 
 namespace {
 
+// The board's part of the paint box on the screen, in board coordinates.
+QImage BoardNow(TfSpielfeld& window) {
+    return ScreenNow(*window.pbSpielfeld).copy(window.BoardRect());
+}
+
 QImage Board(TfSpielfeld& window) {
-    return OnScreen(*window.pbSpielfeld);
+    return OnScreen(*window.pbSpielfeld).copy(window.BoardRect());
 }
 
 // The notes are drawn whether or not a game runs: a board showing the bare background there
@@ -1069,7 +1124,7 @@ TEST_F(MainWindow, EscAtAnyPointOfAMoveNeverShowsABareBoard) {
             QTimer watch;
             QObject::connect(&watch, &QTimer::timeout, [&] {
                 ++seen;
-                if (IsBare(ScreenNow(*window_->pbSpielfeld), Game())) ++bare;
+                if (IsBare(BoardNow(*window_), Game())) ++bare;
             });
             watch.start(1);
             window_->PlayPit(PitIndex(1, 2));

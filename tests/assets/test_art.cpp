@@ -83,14 +83,18 @@ TEST_F(Art, ContainersHoldExactlyTheNamedEntries) {
 }
 
 TEST_F(Art, PayloadsAreRealBitmapsAndJpegsOfTheirSizes) {
-    for (const char* container : {"game.gfx", "steine.gfx", "mulden.gfx", "hands.gfx", "holz.gfx"})
+    for (const char* container :
+         {"game.gfx", "steine.gfx", "mulden.gfx", "hands.gfx", "holz.gfx", "steine@2x.gfx", "hands@2x.gfx"})
         for (const auto& [name, bytes] : Entries(container)) {
             const bool jpeg = name == "bg.jpg" || std::string(container) == "holz.gfx";
+            // The hands' masks ("ml-hand0003.bmp", "tmr-hand0002.bmp") are black and white only.
+            const bool mask =
+                name.find("-hand") != std::string::npos && (name[0] == 'm' || name.rfind("tm", 0) == 0);
             if (jpeg) {
                 EXPECT_TRUE(bytes.startsWith("\xFF\xD8\xFF")) << name;
             } else {
                 ASSERT_TRUE(bytes.startsWith("BM")) << name;
-                EXPECT_EQ(uchar(bytes[28]), 24) << name << ": 24 bits per pixel";
+                EXPECT_EQ(uchar(bytes[28]), mask ? 1 : 24) << name << ": bits per pixel";
             }
             EXPECT_FALSE(Decode(bytes).isNull()) << container << " " << name;
         }
@@ -98,6 +102,17 @@ TEST_F(Art, PayloadsAreRealBitmapsAndJpegsOfTheirSizes) {
     EXPECT_EQ(Entry("game.gfx", "smbrett").size(), QSize(kSmallBoardWidth, kSmallBoardHeight));
     EXPECT_EQ(Entry("holz.gfx", "holzl").size(), QSize(400, 300));
     EXPECT_EQ(Entry("holz.gfx", "holzw").size(), QSize(400, 300));
+}
+
+// The @2x containers hold the same entries painted at twice the size (hot spots scale with them).
+TEST_F(Art, TwiceSizeContainersHoldEveryEntryOfThePlainOneAtTwiceItsSize) {
+    for (const std::string stem : {"steine", "hands"}) {
+        const auto plain = Entries(stem + ".gfx");
+        const auto twice = Entries(stem + "@2x.gfx");
+        ASSERT_EQ(twice.size(), plain.size()) << stem;
+        for (const auto& [name, bytes] : plain)
+            EXPECT_EQ(Entry(stem + "@2x.gfx", name).size(), Decode(bytes).size() * 2) << stem << " " << name;
+    }
 }
 
 TEST_F(Art, StonePilesAreKeyedCleanlyAndLieInsideThePits) {

@@ -165,3 +165,59 @@ TEST(Canvas, FollowsItsImageWhenTheImageIsReplaced) {
     EXPECT_EQ(canvas.Width(), 20);
     EXPECT_EQ(image.pixel(19, 19), qRgb(255, 0, 0));
 }
+
+namespace {
+
+// `points` of `color` at two pixels per point.
+QImage Filled2x(QSize points, QColor color) {
+    QImage image = Filled(points * 2, color);
+    image.setDevicePixelRatio(2);
+    return image;
+}
+
+} // namespace
+
+// A canvas on an @2x picture works in points; every call lands on the doubled pixel rectangle,
+// and @2x pictures land pixel for pixel, the hand masks' AND and XOR included.
+TEST(Canvas, AtTwoPixelsPerPointEveryCallLandsOnTheDoubledRectangle) {
+    QImage image = Filled2x({40, 30}, Qt::white);
+    TCanvas canvas(image);
+    EXPECT_EQ(canvas.Scale(), 2);
+    EXPECT_EQ(QSize(canvas.Width(), canvas.Height()), QSize(40, 30));
+
+    canvas.Brush.Color = Qt::blue;
+    canvas.FillRect(RectLTRB(5, 5, 10, 8));
+    EXPECT_EQ(DifferenceBounds(image, Filled2x({40, 30}, Qt::white)), QRect(10, 10, 10, 6));
+
+    QImage source = Gradient({80, 60});
+    source.setDevicePixelRatio(2);
+    TCanvas sourceCanvas(source);
+    canvas.CopyRect(RectLTRB(20, 0, 30, 10), sourceCanvas, RectLTRB(3, 4, 13, 14));
+    EXPECT_EQ(image.copy(40, 0, 20, 20), source.copy(6, 8, 20, 20).convertToFormat(image.format()));
+    canvas.CopyRect(RectLTRB(0, 20, 10, 30), canvas, RectLTRB(20, 0, 30, 10));
+    EXPECT_EQ(image.copy(0, 40, 20, 20), image.copy(40, 0, 20, 20));
+
+    // A 3 x 3 point sprite: its mask black on one pixel only, which must stay one pixel.
+    QImage mask = Filled2x({3, 3}, Qt::white), picture = Filled2x({3, 3}, Qt::black);
+    mask.setPixel(3, 2, qRgb(0, 0, 0));
+    picture.setPixel(3, 2, qRgb(200, 100, 50));
+    QImage before = image.copy();
+    canvas.AndBlit(30, 20, mask);
+    canvas.XorBlit(30, 20, picture);
+    EXPECT_EQ(DifferenceBounds(image, before), QRect(63, 42, 1, 1));
+    EXPECT_EQ(image.pixel(63, 42), qRgb(200, 100, 50));
+
+    // Text is written at the device resolution: strokes one pixel wide, not blocks of two by two.
+    before = image.copy();
+    canvas.Font.Color = Qt::black;
+    canvas.Brush.Style = TBrushStyle::Clear;
+    canvas.TextOut(1, 1, QStringLiteral("il"));
+    const QRect ink = DifferenceBounds(image, before);
+    ASSERT_FALSE(ink.isNull());
+    EXPECT_LT(ink.bottom(), 2 * canvas.TextHeight(QStringLiteral("il")) + 2);
+    int oddOnly = 0;
+    for (int y = ink.top(); y <= ink.bottom(); ++y)
+        for (int x = ink.left(); x <= ink.right(); x += 2)
+            if (image.pixel(x, y) != image.pixel(x + 1, y)) ++oddOnly;
+    EXPECT_GT(oddOnly, 0);
+}

@@ -200,3 +200,18 @@ TEST_F(GfxFile, ContainersAreFoundInTheProgramFolderNotTheCurrentDirectory) {
 
 } // namespace
 } // namespace kelani
+
+TEST(GfxScale, TheTwiceSizeContainerLiesBesideThePlainOneAndPlainPicturesAreEnlarged) {
+    EXPECT_EQ(kelani::ScaledGfxName(QStringLiteral("hands.gfx"), 2), QStringLiteral("hands@2x.gfx"));
+    EXPECT_EQ(kelani::ScaledGfxName(QStringLiteral("hands.gfx"), 1), QStringLiteral("hands.gfx"));
+    QImage plain(3, 2, QImage::Format_RGB32);
+    plain.fill(Qt::white);
+    plain.setPixel(1, 0, qRgb(0, 0, 0));
+    const QImage exact = kelani::FitScale(plain, 2, Qt::FastTransformation);
+    EXPECT_EQ(exact.size(), QSize(6, 4));
+    EXPECT_EQ(exact.devicePixelRatio(), 2);
+    EXPECT_EQ(exact.pixel(2, 0), qRgb(0, 0, 0));
+    EXPECT_EQ(exact.pixel(3, 1), qRgb(0, 0, 0));
+    EXPECT_EQ(exact.pixel(4, 0), qRgb(255, 255, 255));
+    EXPECT_EQ(kelani::FitScale(exact, 2).constBits(), exact.constBits()) << "already at scale: unchanged";
+}

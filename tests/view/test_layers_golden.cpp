@@ -29,12 +29,14 @@ struct MidMove {
     TKelaniHands hands;
     TFeld feld;
 
-    MidMove() {
+    // At `scale` pixels per point, from the @2x containers where they exist (as the game does).
+    explicit MidMove(int scale = 1) {
         SetProgramFolderForTests(QStringLiteral(KELANI_PROGRAM_DIR));
-        background = LoadGfxJPEG(QStringLiteral("game.gfx"), "bg.jpg").convertToFormat(QImage::Format_RGB32);
+        const QString game = QStringLiteral("game.gfx");
+        background = LoadGfxJPEG(game, "bg.jpg", scale).convertToFormat(QImage::Format_RGB32);
         TCanvas back(background);
-        back.Draw(53, 395, LoadGfxBitmap(QStringLiteral("game.gfx"), "de_overview.bmp"));
-        back.Draw(256, 395, LoadGfxBitmap(QStringLiteral("game.gfx"), "de_preview.bmp"));
+        back.Draw(53, 395, LoadGfxBitmap(game, "de_overview.bmp", scale));
+        back.Draw(256, 395, LoadGfxBitmap(game, "de_preview.bmp", scale));
         board = background.copy();
         frame = background.copy();
         source = std::make_unique<TCanvas>(background);
@@ -42,8 +44,10 @@ struct MidMove {
         dest->Font.Name = QStringLiteral("Comic Sans MS");
         dest->Font.Bold = true;
         dest->Font.Size = 9;
-        layers = std::make_unique<TSpielfeldLayers>(*source, *dest, [] { return true; });
-        hands.LoadPictures();
+        layers = std::make_unique<TSpielfeldLayers>(
+            *source, *dest, [] { return true; }, std::make_unique<TGFXSteine>(scale),
+            std::make_unique<TGFXMulden>(scale));
+        hands.LoadPictures(scale);
         hands.BoardImage = &board;
         hands.FrameImage = &frame;
         hands.SteinBilder = layers->GFXSteine.get();
@@ -131,6 +135,42 @@ TEST(BoardGolden, MidMoveMatchesTheStoredRendering) {
     EXPECT_LT(CountFarOff(scene.frame, golden, 40), 400)
         << "after a deliberate change of the artwork, renew the stored rendering: run this test with "
            "KELANI_UPDATE_GOLDEN=1";
+}
+
+namespace {
+
+// Pixels of `rect` (in points) that differ clearly from the clean background: stones, hands, text.
+int Drawn(const MidMove& scene, const QImage& picture, const QRect& rect) {
+    return CountDifferent(picture, scene.background, PixelRect(rect, PictureScale(picture)));
+}
+
+} // namespace
+
+TEST(BoardGolden, AtTwiceTheSizeTheSameFrameIsComposedWithFourTimesThePixels) {
+    MidMove one;
+    MidMove two(2);
+    const QString screens = qEnvironmentVariable("KELANI_SCREENS");
+    if (!screens.isEmpty()) {
+        QDir().mkpath(screens);
+        ASSERT_TRUE(two.frame.save(screens + QStringLiteral("/board_midmove@2x.png")));
+    }
+    ASSERT_EQ(two.frame.size(), one.frame.size() * 2);
+    EXPECT_EQ(PictureScale(two.frame), 2);
+    // Seen from afar the two are the same picture: same stones, hands and texts in the same places.
+    const QImage reduced = two.frame.scaled(one.frame.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                               .convertToFormat(QImage::Format_RGB32);
+    EXPECT_LT(MeanDifference(reduced, one.frame), 6.0);
+    EXPECT_LT(CountFarOff(reduced, one.frame, 90), 1500);
+    // Every pit with stones shows them at both sizes, an empty pit shows its floor.
+    for (int place = 1; place <= 14; ++place) {
+        const bool stones = one.layers->FeldLayers[place]->Value() > 0;
+        const QRect pit = PitRect(place).adjusted(12, 12, -12, -12);
+        EXPECT_EQ(Drawn(one, one.board, pit) > 0, stones) << place;
+        EXPECT_EQ(Drawn(two, two.board, pit) > 0, stones) << place;
+    }
+    // The clocks and the notes are written at the device resolution: more ink pixels, not blocks.
+    const QRect notes = one.layers->NotesLayer->DestRect;
+    EXPECT_GT(Drawn(two, two.board, notes), 3 * Drawn(one, one.board, notes));
 }
 
 TEST(BoardGolden, HandsAtHomeLeaveTheBoardAsItIs) {

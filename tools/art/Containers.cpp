@@ -49,9 +49,14 @@ TContainer GameContainer(const QByteArray& boardJpeg, const QImage& seen) {
     return c;
 }
 
-TContainer StonesContainer() {
-    TContainer c{"steine.gfx", {}};
-    for (int n = 1; n <= 9; ++n) c.entries.push_back({Name("st%d.bmp", n), BmpBytes(PaintPile(n))});
+// "steine.gfx" at scale 1, "steine@2x.gfx" at 2.
+std::string FileName(const char* stem, int scale) {
+    return scale == 1 ? std::string(stem) + ".gfx" : Name((std::string(stem) + "@%dx.gfx").c_str(), scale);
+}
+
+TContainer StonesContainer(int scale) {
+    TContainer c{FileName("steine", scale), {}};
+    for (int n = 1; n <= 9; ++n) c.entries.push_back({Name("st%d.bmp", n), BmpBytes(PaintPile(n, scale))});
     return c;
 }
 
@@ -62,11 +67,11 @@ TContainer RimsContainer(const QImage& seen) {
     return c;
 }
 
-TContainer HandsContainer() {
-    TContainer c{"hands.gfx", {}};
-    for (const THandFrame& f : PaintAllHandFrames()) {
+TContainer HandsContainer(int scale) {
+    TContainer c{FileName("hands", scale), {}};
+    for (const THandFrame& f : PaintAllHandFrames(scale)) {
         c.entries.push_back({f.pictureName, BmpBytes(f.picture)});
-        c.entries.push_back({f.maskName, BmpBytes(f.mask)});
+        c.entries.push_back({f.maskName, MaskBytes(f.mask)});
     }
     return c;
 }
@@ -83,6 +88,12 @@ QByteArray BmpBytes(const QImage& img) {
     return Encode(img.convertToFormat(QImage::Format_RGB888), "BMP", -1);
 }
 
+// Masks are only black and white: one bit per pixel keeps the @2x hands within what a container
+// may hold.
+QByteArray MaskBytes(const QImage& mask) {
+    return Encode(mask.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither), "BMP", -1);
+}
+
 QByteArray JpegBytes(const QImage& img) {
     return Encode(img.convertToFormat(QImage::Format_RGB32), "JPEG", 94);
 }
@@ -90,8 +101,12 @@ QByteArray JpegBytes(const QImage& img) {
 std::vector<TContainer> BuildContainers(const QImage& board) {
     const QByteArray boardJpeg = JpegBytes(board);
     const QImage seen = QImage::fromData(boardJpeg, "JPEG").convertToFormat(QImage::Format_RGB32);
-    return {GameContainer(boardJpeg, seen), StonesContainer(), RimsContainer(seen), HandsContainer(),
+    return {GameContainer(boardJpeg, seen), StonesContainer(1), RimsContainer(seen), HandsContainer(1),
             MatchesContainer(board)};
+}
+
+std::vector<TContainer> BuildScaledContainers() {
+    return {StonesContainer(2), HandsContainer(2)};
 }
 
 void WriteContainer(const TContainer& c, const std::filesystem::path& folder) {

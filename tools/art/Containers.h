@@ -23,10 +23,17 @@ struct TContainer {
 // Payload encoders: a Windows BMP file (24 bits per pixel) and a high-quality JPEG file.
 QByteArray BmpBytes(const QImage& img);
 QByteArray JpegBytes(const QImage& img);
+// A black and white mask as a one-bit Windows BMP file.
+QByteArray MaskBytes(const QImage& mask);
 
 // Paints every picture on and around the clean board picture and returns the five containers,
 // game.gfx first.
 std::vector<TContainer> BuildContainers(const QImage& board);
+
+// The containers painted at twice the size for high-density screens, named with "@2x" (same
+// entry names): the stones and the hands, whose drawing scales; the game falls back to enlarging
+// the plain containers' pictures for the others.
+std::vector<TContainer> BuildScaledContainers();
 
 // Writes one container, compressed and plain, into the folder.
 void WriteContainer(const TContainer& c, const std::filesystem::path& folder);

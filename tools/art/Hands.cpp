@@ -249,24 +249,25 @@ double Openness(bool pick, int frame) {
     }
 }
 
-THandFrame PaintFrame(const THandKind& kind, int frame) {
+THandFrame PaintFrame(const THandKind& kind, int frame, int scale) {
     const QPoint hot = kind.pick ? kPickHotSpot[kind.player] : kSowHotSpot[kind.player];
-    QImage big(kind.size * kSuper, QImage::Format_ARGB32_Premultiplied);
+    const QSize size = kind.size * scale;
+    QImage big(size * kSuper, QImage::Format_ARGB32_Premultiplied);
     big.fill(Qt::transparent);
     {
         QPainter p(&big);
         p.setRenderHint(QPainter::Antialiasing);
-        p.scale(kSuper, kSuper);
+        p.scale(kSuper * scale, kSuper * scale);
         p.translate(hot.x() + 0.5, hot.y() + 0.5);
         p.rotate(kind.rotation);
         DrawHandLocal(p, Openness(kind.pick, frame), kind.player, kind.pick ? -1.0 : 1.0);
     }
     const QImage soft = Downsample(big, kSuper);
     THandFrame f;
-    f.picture = QImage(kind.size, QImage::Format_RGB32);
-    f.mask = QImage(kind.size, QImage::Format_RGB32);
-    for (int y = 0; y < kind.size.height(); ++y)
-        for (int x = 0; x < kind.size.width(); ++x) {
+    f.picture = QImage(size, QImage::Format_RGB32);
+    f.mask = QImage(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x) {
             const QRgb px = soft.pixel(x, y);
             const double a = qAlpha(px) / 255.0;
             const bool on = a >= 0.5;
@@ -288,7 +289,7 @@ THandFrame PaintFrame(const THandKind& kind, int frame) {
 
 } // namespace
 
-std::vector<THandFrame> PaintAllHandFrames() {
+std::vector<THandFrame> PaintAllHandFrames(int scale) {
     // Arms converge from each player's side: player 1's from the top, player 2's from the bottom.
     const THandKind kinds[] = {{1, true, {400, 400}, 18},
                                {1, false, {520, 440}, -25},
@@ -297,7 +298,7 @@ std::vector<THandFrame> PaintAllHandFrames() {
     std::vector<THandFrame> frames;
     for (const THandKind& k : kinds)
         for (int f : k.pick ? std::vector<int>{0, 1, 3, 5, 7, 9, 11} : std::vector<int>{0, 2, 4})
-            frames.push_back(PaintFrame(k, f));
+            frames.push_back(PaintFrame(k, f, scale));
     return frames;
 }
 

@@ -15,8 +15,9 @@ struct THandFrame {
 };
 
 // Player 1's frames ("t" prefix, reaching down from the top) and player 2's (reaching up from
-// the bottom): picking frames 0, 1, 3, 5, 7, 9, 11 and sowing frames 0, 2, 4 each.
-std::vector<THandFrame> PaintAllHandFrames();
+// the bottom): picking frames 0, 1, 3, 5, 7, 9, 11 and sowing frames 0, 2, 4 each; at `scale`
+// pixels per board point (hot spots scale with the pictures).
+std::vector<THandFrame> PaintAllHandFrames(int scale = 1);
 
 // A hand painted in colour with a soft alpha edge, for the matchstick pictures and dialogs.
 // openness: 0 closed fist .. 1 fingers spread; the fingertips point along `angle` (radians,

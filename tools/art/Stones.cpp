@@ -73,9 +73,9 @@ TLocal ToLocal(const TStone& s, double x, double y) {
     return {(dx * c + dy * sn) / (s.rx * kSuper), (-dx * sn + dy * c) / (s.ry * kSuper)};
 }
 
-void PaintShadow(TCanvas& cv, const TStone& s) {
+void PaintShadow(TCanvas& cv, const TStone& s, int scale) {
     TStone sh = s;
-    sh.centre += QPointF(1.0, 1.8);
+    sh.centre += QPointF(1.0, 1.8) * scale;
     sh.rx *= 1.08;
     sh.ry *= 1.02;
     for (int y = 0; y < cv.H(); ++y)
@@ -168,10 +168,13 @@ TStone MakeStone(QPointF centre, double size, std::uint32_t seed) {
     return {centre, scale, scale * rng.Range(0.7, 0.8), rng.Range(-0.5, 0.5), colour, rng.Next()};
 }
 
-QImage PaintStones(const std::vector<TStone>& stones, int width, int height) {
-    TCanvas cv(width, height);
-    for (const TStone& s : stones) {
-        PaintShadow(cv, s);
+QImage PaintStones(const std::vector<TStone>& stones, int width, int height, int scale) {
+    TCanvas cv(width * scale, height * scale);
+    for (TStone s : stones) {
+        s.centre *= scale;
+        s.rx *= scale;
+        s.ry *= scale;
+        PaintShadow(cv, s, scale);
         PaintStoneBody(cv, s);
     }
     return cv.Result();
@@ -181,7 +184,7 @@ QColor PitFloorColour() {
     return QColor(132, 88, 48);
 }
 
-QImage PaintPile(int n) {
+QImage PaintPile(int n, int scale) {
     const QPointF c = PileCentre(n);
     std::vector<TStone> stones;
     double right = 0, bottom = 0;
@@ -194,7 +197,7 @@ QImage PaintPile(int n) {
         bottom = std::max(bottom, s.centre.y() + s.ry + 4);
         stones.push_back(s);
     }
-    const QImage soft = PaintStones(stones, int(std::ceil(right)), int(std::ceil(bottom)));
+    const QImage soft = PaintStones(stones, int(std::ceil(right)), int(std::ceil(bottom)), scale);
     const QColor floor = PitFloorColour();
     QImage out(soft.size(), QImage::Format_RGB32);
     for (int y = 0; y < soft.height(); ++y)

@@ -18,12 +18,14 @@ struct TStone {
 };
 
 // Paints the stones back to front (in the given order) with contact shadows onto a transparent
-// picture of the given size; the result has soft, premultiplied edges.
-QImage PaintStones(const std::vector<TStone>& stones, int width, int height);
+// picture of the given size; the result has soft, premultiplied edges. At `scale` the picture
+// has that many pixels per unit of the stones' and the size's measures.
+QImage PaintStones(const std::vector<TStone>& stones, int width, int height, int scale = 1);
 
 // The pile of n stones (1..9) as the board draws it: a pure red (255, 0, 0) background, no red
-// fringe anywhere (edges are blended against the pit floor before the key colour is applied).
-QImage PaintPile(int n);
+// fringe anywhere (edges are blended against the pit floor before the key colour is applied);
+// at `scale` pixels per board point.
+QImage PaintPile(int n, int scale = 1);
 
 // The colour of the pit floor the piles are blended against.
 QColor PitFloorColour();

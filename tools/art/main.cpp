@@ -1,6 +1,7 @@
 // kelani-art: paints every picture of the game at build time.
 //   kelani-art <program folder> <pictures folder>
-// writes game.gfx, steine.gfx, mulden.gfx, hands.gfx and holz.gfx into the program folder and the
+// writes game.gfx, steine.gfx, mulden.gfx, hands.gfx and holz.gfx (and steine@2x.gfx, hands@2x.gfx
+// for high-density screens) into the program folder and the
 // pictures compiled into the program as PNG files into the pictures folder.
 #include "tools/art/Board.h"
 #include "tools/art/Containers.h"
@@ -29,6 +30,8 @@ int main(int argc, char** argv) {
         std::filesystem::create_directories(picturesDir);
         const QImage board = kelani::art::PaintBoard();
         for (const kelani::art::TContainer& c : kelani::art::BuildContainers(board))
+            kelani::art::WriteContainer(c, programDir);
+        for (const kelani::art::TContainer& c : kelani::art::BuildScaledContainers())
             kelani::art::WriteContainer(c, programDir);
         kelani::art::WriteCompiledPictures(picturesDir, board);
     } catch (const std::exception& e) {

@@ -1,7 +1,8 @@
 // Renders review pictures of the playable game into a folder: the new-game dialog, the lot
 // drawing, moves with hands and with the stone highlight, a result message, the highscore table
 // with a fresh rank marked and the move history, in German and English. Run by hand: kelani_play_screens
-// <program folder with the containers> <output folder>.
+// <program folder with the containers> <output folder>. With QT_SCALE_FACTOR=2 it shoots the
+// maximised board at twice the pixels instead (mid-move with hands, and the final position).
 #include "app/MultiLanguage.h"
 #include "app/lngDialogs.h"
 #include "app/uTSpielfeld.h"
@@ -20,6 +21,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -162,6 +164,44 @@ void ShootRecords(const QTemporaryDir& folder, const QString& suffix) {
     game.GameRunning = false;
 }
 
+// On a high-density screen (run with QT_SCALE_FACTOR=2): the maximised window in the middle of a
+// move with hands and at the end of a game, as the screen shows them (twice the pixels).
+void ShootHighDensity(const QString& suffix) {
+    TfSpielfeld window;
+    // Without a window manager maximising does nothing: the window takes the whole screen itself.
+    window.setGeometry(window.screen()->availableGeometry());
+    TSpielfeld& game = StartGame(window);
+    QApplication::processEvents();
+    window.PlayPit(3);
+    int frame = 0;
+    game.OnChanged = [&] {
+        window.pbSpielfeld->repaint();
+        if (++frame == 40) Save(window, "move_hands_" + suffix + "@2x");
+    };
+    window.PlayPit(10);
+    game.OnChanged = nullptr;
+    game.Settings.Animation = kNoAnimation;
+    // The highscore table opens by itself at the end: closed at once, like a player would.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) dialog->reject();
+    });
+    closer.start(50);
+    ResetMessageSeam();
+    QueueMessageAnswer(mrOk); // the result
+    QueueMessageAnswer(mrNo); // no other game
+    while (game.GameRunning && !game.Feld.IsGameOver()) {
+        const int pit = game.KI.ChooseMove();
+        if (pit == 0)
+            window.PlaySkip();
+        else
+            window.PlayPit(PitIndex(game.Feld.AktSpieler(), pit));
+    }
+    QApplication::processEvents();
+    Save(window, "final_" + suffix + "@2x");
+    QueueMessageAnswer(mrYes); // the closing question
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -171,6 +211,13 @@ int main(int argc, char* argv[]) {
     gOut = QString::fromLocal8Bit(argv[2]);
     QDir().mkpath(gOut);
     SetWaitSpeedUp(5);
+    if (app.devicePixelRatio() >= 1.5) {
+        QTemporaryDir folder;
+        PrepareFolder(folder, QString::fromLocal8Bit(argv[1]), QStringLiteral("german"), 2);
+        SetDialogLanguage(QStringLiteral("german"));
+        ShootHighDensity(QStringLiteral("de"));
+        return 0;
+    }
     for (const QString& language : {QStringLiteral("german"), QStringLiteral("english")}) {
         const QString suffix =
             language == QLatin1String("english") ? QStringLiteral("en") : QStringLiteral("de");
