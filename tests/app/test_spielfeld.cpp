@@ -1,10 +1,9 @@
-#include "tests/app/ScreenGrab.h"
 #include "app/MultiLanguage.h"
 #include "app/SmallGrid.h"
+#include "app/uMeisterThread.h"
 #include "app/uTSpielfeld.h"
 #include "app/ufHighscore.h"
 #include "app/ufHistory.h"
-#include "app/uMeisterThread.h"
 #include "app/ufNewGame.h"
 #include "app/ufSpielfeld.h"
 #include "app/ufStreichholz.h"
@@ -17,6 +16,7 @@
 #include "records/uTHighscore.h"
 #include "records/uTHistory.h"
 #include "tests/app/GuiTestSupport.h"
+#include "tests/app/ScreenGrab.h"
 #include "tests/view/test_canvas_support.h"
 #include "view/uTSpielfeldLayers.h"
 
@@ -292,9 +292,10 @@ TEST_F(MainWindow, WhileTheMasterThinksTheClockRunsOnTheScreenAndEscMakesHimPlay
     ASSERT_TRUE(MasterThinksLong());
     window_->tZeit->setInterval(50);
     const QRect clock1 = Game().Layers->ZeitLayers[1]->DestRect;
-    const QImage before = OnScreen(*window_->pbSpielfeld);
+    const QImage before = OnScreen(*window_->pbSpielfeld).copy(window_->BoardRect());
     ASSERT_TRUE(RunUntil([&] { return Game().Layers->ZeitLayers[1]->Value() >= 3; }, 5000));
-    EXPECT_FALSE(SameIn(OnScreen(*window_->pbSpielfeld), before, clock1)) << "the clock runs on the screen";
+    EXPECT_FALSE(SameIn(OnScreen(*window_->pbSpielfeld).copy(window_->BoardRect()), before, clock1))
+        << "the clock runs on the screen";
     ASSERT_TRUE(window_->MeisterThread->Thinking());
     EXPECT_EQ(Game().History->Count(), 0);
 
@@ -326,7 +327,7 @@ TEST_F(MainWindow, HintHighlightsTheMastersPitForAWhileAndLeavesTheGameAlone) {
     EXPECT_EQ(window_->aHint->shortcut(), QKeySequence(QStringLiteral("Ctrl+H")));
     const TFeld::TMulden board = Game().Feld.Mulden();
     const int clock2 = Game().Layers->ZeitLayers[2]->Value();
-    const QImage before = OnScreen(*window_->pbSpielfeld);
+    const QImage before = OnScreen(*window_->pbSpielfeld).copy(window_->BoardRect());
 
     QApplication::setActiveWindow(window_.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
@@ -341,7 +342,7 @@ TEST_F(MainWindow, HintHighlightsTheMastersPitForAWhileAndLeavesTheGameAlone) {
                     .match(note)
                     .hasMatch())
         << note.toStdString();
-    const QImage shown = OnScreen(*window_->pbSpielfeld);
+    const QImage shown = OnScreen(*window_->pbSpielfeld).copy(window_->BoardRect());
     EXPECT_FALSE(SameIn(shown, before, PitRect(place))) << "the pit lights up on the screen";
     EXPECT_TRUE(SameIn(shown, Game().Highlighted(place), PitRect(place)));
     EXPECT_EQ(Game().Feld.Mulden(), board);
@@ -350,7 +351,9 @@ TEST_F(MainWindow, HintHighlightsTheMastersPitForAWhileAndLeavesTheGameAlone) {
     EXPECT_EQ(Game().Layers->ZeitLayers[2]->Value(), clock2);
 
     ASSERT_TRUE(RunUntil([&] { return window_->HintPlace() < 0; }, 5000));
-    EXPECT_TRUE(SameIn(OnScreen(*window_->pbSpielfeld), Game().BoardImage, PitRect(place))) << "and goes out";
+    EXPECT_TRUE(
+        SameIn(OnScreen(*window_->pbSpielfeld).copy(window_->BoardRect()), Game().BoardImage, PitRect(place)))
+        << "and goes out";
 
     Start(2);
     EXPECT_FALSE(window_->aHint->isEnabled()) << "no hint while no human is to move";
