@@ -1,8 +1,5 @@
 #include "app/uTSpielfeld.h"
 
-#include "app/MultiLanguage.h"
-#include "app/lngDialogs.h"
-#include "app/uSound.h"
 #include "components/uAppSettings.h"
 #include "components/uFormat.h"
 #include "components/uPlatform.h"
@@ -10,7 +7,6 @@
 #include "records/uTHistory.h"
 #include "view/uTGFXFile.h"
 #include "view/uTHands.h"
-#include "view/uTSpielfeldLayers.h"
 
 #include <QFile>
 
@@ -58,32 +54,45 @@ QPoint PitCentre(int place) {
     return QPoint(r.left() + r.width() / 2, r.top() + r.height() / 2);
 }
 
-TSpielfeld::TSpielfeld(TMultiLanguage& language)
-    : Language(language), Settings(SettingsFolder()), KI(Feld), History(std::make_unique<THistory>()) {
+TSpielfeld::TSpielfeld(TTranslate text, const QString& language)
+    : Text_(std::move(text)), Language_(language), Settings_(SettingsFolder()), KI(Feld),
+      History_(std::make_unique<THistory>()) {
     BeginUpdate();
-    Settings.Load();
-    KI.SetMasterTime(Settings.MasterTime);
+    Settings_.Load();
+    KI.SetMasterTime(Settings_.MasterTime);
     ConnectFeld();
     LoadPictures();
-    Layers =
+    Layers_ =
         std::make_unique<TSpielfeldLayers>(BackgroundCanvas_, BoardCanvas_, [this] { return GameOnBoard(); });
-    Layers->Language = [this](const QString& key) { return Language.GetString(key); };
-    Layers->OverviewLayer->Feld = &Feld;
+    Layers_->Language = Text_;
+    Layers_->OverviewLayer->Feld = &Feld;
+    Layers_->SetOnPainted([this](TBitmapLayer*) {
+        if (OnPainted) OnPainted();
+    });
     Hands = std::make_unique<TKelaniHands>();
     Hands->LoadPictures();
-    Hands->SteinBilder = Layers->GFXSteine.get();
+    Hands->SteinBilder = Layers_->GFXSteine.get();
     Hands->FrameImage = &FrameImage;
     Hands->BoardImage = &BoardImage;
     Hands->OnFrame = [this](TKelaniHands&) { Refresh(); };
+    ShowLanguagePictures();
     EndUpdate();
 }
 
 TSpielfeld::~TSpielfeld() {
     try {
-        Settings.Save();
+        Settings_.Save();
     } catch (const std::exception& error) {
-        LngErrorDlg(error);
+        Error(error);
     }
+}
+
+void TSpielfeld::Message(const QString& text, TMessageKind kind) const {
+    if (OnMessage) OnMessage(text, kind);
+}
+
+void TSpielfeld::Error(const std::exception& error, const QString& fileName) const {
+    if (OnError) OnError(error, fileName);
 }
 
 void TSpielfeld::ConnectFeld() {
@@ -122,69 +131,170 @@ void TSpielfeld::LoadPictures() {
 }
 
 bool TSpielfeld::GameOnBoard() const {
-    return GameRunning || History->Count() > 0;
+    return Running_ || History_->Count() > 0;
 }
 
 void TSpielfeld::Abandon() {
     Abandoned_ = true;
-    SkipAnimation = true;
-    StopSound();
+    Skipping_ = true;
+    if (OnSound) OnSound(QString());
     CutWaitsShort();
 }
 
 bool TSpielfeld::IsComputer(int player) const {
-    return History->IsComputer(player);
+    return History_->IsComputer(player);
+}
+
+bool TSpielfeld::HumanToMove() const {
+    return Running_ && !IsComputer(Feld.AktSpieler());
+}
+
+bool TSpielfeld::ComputerToMove() const {
+    return Running_ && !Busy_ && IsComputer(Feld.AktSpieler());
+}
+
+bool TSpielfeld::MasterToMove() const {
+    return ComputerToMove() && KI.Level() == kMeisterLevel;
+}
+
+bool TSpielfeld::MayPlay(int place) const {
+    return HumanToMove() && !Busy_ && Feld.IsLegalMove(place);
+}
+
+bool TSpielfeld::HintAllowed() const {
+    return HumanToMove() && !Busy_ && !Animating_;
+}
+
+bool TSpielfeld::StillAt(const TFeld& asked) const {
+    return Feld.Mulden() == asked.Mulden() && Feld.AktSpieler() == asked.AktSpieler() &&
+           Feld.Variante() == asked.Variante() && Feld.UseStirnmulde() == asked.UseStirnmulde() &&
+           Feld.ZuegeInRunde() == asked.ZuegeInRunde();
+}
+
+int TSpielfeld::TakeFreshRank() {
+    int mark = -1;
+    if (Rank1_ > 0) mark = Rank1_;
+    if (Rank2_ > 0 && (Rank1_ < 1 || Rank2_ < Rank1_)) mark = Rank2_;
+    Rank1_ = -1;
+    Rank2_ = -1;
+    return mark;
 }
 
 QString TSpielfeld::Text(const char* key) const {
-    return Language.GetString(QLatin1String(key));
+    return Text_(QLatin1String(key));
 }
 
 QString TSpielfeld::PlayerName(int player) const {
-    return FromCp1252(player == 1 ? History->Name1 : History->Name2);
+    return FromCp1252(player == 1 ? History_->Name1 : History_->Name2);
+}
+
+QString TSpielfeld::Notes() const {
+    return Layers_->NotesLayer->Text();
 }
 
 void TSpielfeld::AddNote(const QString& note) {
-    const QString old = Layers->NotesLayer->Text();
-    Layers->NotesLayer->SetText(old.isEmpty() ? note : old + QStringLiteral("\r\n") + note);
+    const QString old = Notes();
+    Layers_->NotesLayer->SetText(old.isEmpty() ? note : old + QStringLiteral("\r\n") + note);
+}
+
+void TSpielfeld::ShowPreview(int place) {
+    Layers_->FeldLayers[0]->SetValue(place);
+}
+
+void TSpielfeld::SetSeconds(int player, int seconds) {
+    Seconds_[player] = seconds;
+    Layers_->ZeitLayers[player]->SetValue(seconds);
+}
+
+void TSpielfeld::Tick() {
+    if (ClockRuns()) SetSeconds(Feld.AktSpieler(), Seconds_[Feld.AktSpieler()] + 1);
+}
+
+bool TSpielfeld::SkipAnimation() {
+    if (!Busy_) return false;
+    Skipping_ = true;
+    return true;
 }
 
 void TSpielfeld::NewGame(const TNewGameSettings& s) {
+    Running_ = true;
     BeginUpdate();
-    WillWinShown = false;
+    WillWinShown_ = false;
     Feld.SetSteineProMulde(s.SteineProMulde);
     Feld.SetUseStirnmulde(s.UseStirnmulde);
     Feld.Reset();
     Feld.SetAktSpieler(s.FirstPlayer);
     Feld.SetVariante(s.Variante);
     KI.SetLevel(s.Level);
-    History->Init(ToCp1252(s.Name1), ToCp1252(s.Name2), ToCp1252(s.EMail1), ToCp1252(s.EMail2),
-                  ToCp1252(s.Land1), ToCp1252(s.Land2), s.Variante, s.UseStirnmulde,
-                  static_cast<uint8_t>(s.SteineProMulde), s.Level, s.FirstPlayer,
-                  static_cast<uint8_t>(s.Modus));
-    Layers->AktSpielerLayer->Names = {QString(), s.Name1, s.Name2};
-    Layers->ZeitLayers[1]->SetValue(0);
-    Layers->ZeitLayers[2]->SetValue(0);
-    Layers->VarianteLayer->SetValue(s.Variante);
-    Layers->NotesLayer->SetText(Text("notestart"));
-    Layers->Paint();
-    if (Settings.Sound) PlayWaveResource(QStringLiteral("vielesteineinstirnmulde"));
+    History_->Init(ToCp1252(s.Name1), ToCp1252(s.Name2), ToCp1252(s.EMail1), ToCp1252(s.EMail2),
+                   ToCp1252(s.Land1), ToCp1252(s.Land2), s.Variante, s.UseStirnmulde,
+                   static_cast<uint8_t>(s.SteineProMulde), s.Level, s.FirstPlayer,
+                   static_cast<uint8_t>(s.Modus));
+    Layers_->AktSpielerLayer->Names = {QString(), s.Name1, s.Name2};
+    SetSeconds(1, 0);
+    SetSeconds(2, 0);
+    Layers_->VarianteLayer->SetValue(s.Variante);
+    Layers_->NotesLayer->SetText(Text("notestart"));
+    Layers_->Paint();
+    PlaySound("vielesteineinstirnmulde");
     EndUpdate();
     Refresh();
+    TurnChanged(false);
 }
 
 void TSpielfeld::RecordMove(int index) {
     const int player = Feld.AktSpieler();
-    const int used = Layers->ZeitLayers[player]->Value() - History->PlayerTime(player);
-    History->AddMove(used, static_cast<uint8_t>(index), player);
+    const int used = Seconds_[player] - History_->PlayerTime(player);
+    History_->AddMove(used, static_cast<uint8_t>(index), player);
+}
+
+void TSpielfeld::PlayPit(int place) {
+    if (!Running_ || Busy_ || !Feld.IsLegalMove(place)) return;
+    if (OnBusy) OnBusy(true);
+    PlayMove(place);
+    // Closed during the move: the window is gone and nothing more is shown.
+    if (Abandoned_) return;
+    if (OnBusy) OnBusy(false);
+    const bool over = Feld.IsGameOver();
+    if (!over && Feld.HasNoLegalMove()) {
+        PlaySkip();
+        return;
+    }
+    TurnChanged(over);
+}
+
+void TSpielfeld::PlaySkip() {
+    if (!Running_ || Busy_ || !Feld.HasNoLegalMove()) return;
+    MustSkip();
+    TurnChanged(Feld.IsGameOver());
+}
+
+void TSpielfeld::TurnChanged(bool over) {
+    if (OnTurn) OnTurn();
+    if (over && OnGameEnded) OnGameEnded();
+}
+
+void TSpielfeld::ComputerTurn() {
+    if (ComputerToMove() && !MasterToMove()) PlayChoice(KI.ChooseMove());
+}
+
+void TSpielfeld::PlayMasterChoice(int pit, const TFeld& asked) {
+    if (MasterToMove() && StillAt(asked)) PlayChoice(pit);
+}
+
+void TSpielfeld::PlayChoice(int pit) {
+    if (pit == 0)
+        PlaySkip();
+    else
+        PlayPit(PitIndex(Feld.AktSpieler(), pit));
 }
 
 void TSpielfeld::PlayMove(int index) {
-    Busy = true;
-    Layers->FeldLayers[0]->SetValue(-1);
+    Busy_ = true;
+    Layers_->FeldLayers[0]->SetValue(-1);
     RecordMove(index);
-    Animating = true;
-    SkipAnimation = false;
+    Animating_ = true;
+    Skipping_ = false;
     for (int player : {1, 2}) {
         Hands->PickPos[player] = kPickHome[player];
         Hands->SowPos[player] = kSowHome[player];
@@ -195,8 +305,8 @@ void TSpielfeld::PlayMove(int index) {
     Feld.DoMove(index);
     if (Abandoned_) return;
     ReturnHandsHome();
-    Animating = false;
-    Busy = false;
+    Animating_ = false;
+    Busy_ = false;
     SetScale(WantedScale_); // the window may have changed its size during the move
     AnnounceWinner();
     AfterMove();
@@ -219,9 +329,9 @@ void TSpielfeld::ReturnHandsHome() {
 
 void TSpielfeld::AnnounceWinner() {
     const int winner = Feld.WillWin();
-    if (WillWinShown || winner == 0) return;
+    if (WillWinShown_ || winner == 0) return;
     AddNote(FormatText(Text("notewillwin"), {PlayerName(winner)}));
-    WillWinShown = true;
+    WillWinShown_ = true;
 }
 
 void TSpielfeld::MustSkip() {
@@ -232,7 +342,7 @@ void TSpielfeld::MustSkip() {
 }
 
 void TSpielfeld::AfterMove() {
-    Layers->FeldLayers[0]->Paint();
+    Layers_->FeldLayers[0]->Paint();
     Refresh();
     if (!Feld.IsGameOver()) return;
     AddNote(Text("noteend"));
@@ -240,20 +350,34 @@ void TSpielfeld::AfterMove() {
 }
 
 void TSpielfeld::UpdateLayers() {
-    Layers->AktSpielerLayer->SetValue(Feld.AktSpieler());
-    Layers->SteineHandLayer->SetValue(Feld.Hand());
-    Layers->RundeLayers[0]->SetValue(History->MoveCount());
-    Layers->RundeLayers[1]->SetValue(History->PlayerMoveCount(1));
-    Layers->RundeLayers[2]->SetValue(History->PlayerMoveCount(2));
-    for (int place = 1; place <= kPlaces; ++place) Layers->FeldLayers[place]->SetValue(Feld.Mulde(place));
+    Layers_->AktSpielerLayer->SetValue(Feld.AktSpieler());
+    Layers_->SteineHandLayer->SetValue(Feld.Hand());
+    Layers_->RundeLayers[0]->SetValue(History_->MoveCount());
+    Layers_->RundeLayers[1]->SetValue(History_->PlayerMoveCount(1));
+    Layers_->RundeLayers[2]->SetValue(History_->PlayerMoveCount(2));
+    for (int place = 1; place <= kPlaces; ++place) Layers_->FeldLayers[place]->SetValue(Feld.Mulde(place));
 }
 
 void TSpielfeld::Refresh() {
     Updating_ = true;
     UpdateLayers();
     Updating_ = false;
-    Layers->NotifyPainted();
+    Layers_->NotifyPainted();
     if (OnChanged) OnChanged();
+}
+
+// Every layer drawn afresh on the current pictures.
+void TSpielfeld::Repaint() {
+    BeginUpdate();
+    ShowLanguagePictures();
+    Layers_->Paint();
+    EndUpdate();
+    Refresh();
+}
+
+QImage TSpielfeld::Picture(int highlight) const {
+    if (Animating_) return FrameImage;
+    return highlight > 0 ? Highlighted(highlight) : BoardImage;
 }
 
 QImage TSpielfeld::Highlighted(int index) const {
@@ -276,11 +400,11 @@ void TSpielfeld::HighlightPit(int index, int delay) {
 }
 
 bool TSpielfeld::AnimationOn() const {
-    return !SkipAnimation && Settings.Animation != kNoAnimation;
+    return !Skipping_ && Settings_.Animation != kNoAnimation;
 }
 
 void TSpielfeld::PlaySound(const char* name) const {
-    if (name && Settings.Sound) PlayWaveResource(QLatin1String(name));
+    if (name && Settings_.Sound && OnSound) OnSound(QLatin1String(name));
 }
 
 void TSpielfeld::PlayPitSound(int place, int count) const {
@@ -289,7 +413,7 @@ void TSpielfeld::PlayPitSound(int place, int count) const {
 
 void TSpielfeld::SowBefore(int place, int player, int count) {
     if (!AnimationOn()) return;
-    if (Settings.Animation == kStoneAnimation)
+    if (Settings_.Animation == kStoneAnimation)
         HighlightPit(place, kHighlightDelay);
     else
         Hands->Drop(PitCentre(place), 1, player);
@@ -297,12 +421,12 @@ void TSpielfeld::SowBefore(int place, int player, int count) {
 }
 
 void TSpielfeld::SowAfter(int, int, int) {
-    if (AnimationOn() && Settings.Animation == kStoneAnimation) HighlightPit(-1, kStepDelay);
+    if (AnimationOn() && Settings_.Animation == kStoneAnimation) HighlightPit(-1, kStepDelay);
 }
 
 void TSpielfeld::StoreBefore(int place, int player, int count) {
     if (!AnimationOn()) return;
-    if (Settings.Animation == kStoneAnimation)
+    if (Settings_.Animation == kStoneAnimation)
         HighlightPit(place, kHighlightDelay);
     else
         Hands->Drop(PitCentre(place), count, player);
@@ -310,13 +434,13 @@ void TSpielfeld::StoreBefore(int place, int player, int count) {
 }
 
 void TSpielfeld::StoreAfter(int, int, int) {
-    if (AnimationOn() && Settings.Animation == kStoneAnimation) HighlightPit(-1, kStepDelay);
+    if (AnimationOn() && Settings_.Animation == kStoneAnimation) HighlightPit(-1, kStepDelay);
 }
 
 void TSpielfeld::TakeBefore(int place, int player, int) {
     if (!AnimationOn()) return;
     const char* sound = IsStirnmulde(place) ? nullptr : "4steinausmulde";
-    if (Settings.Animation == kStoneAnimation) {
+    if (Settings_.Animation == kStoneAnimation) {
         PlaySound(sound);
         HighlightPit(-1, kHighlightDelay);
         return;
@@ -328,7 +452,7 @@ void TSpielfeld::TakeBefore(int place, int player, int) {
 
 void TSpielfeld::TakeAfter(int place, int player, int count) {
     if (!AnimationOn()) return;
-    if (Settings.Animation == kStoneAnimation) {
+    if (Settings_.Animation == kStoneAnimation) {
         HighlightPit(-1, kStepDelay);
         return;
     }
@@ -343,17 +467,14 @@ void TSpielfeld::TakeAfter(int place, int player, int count) {
 
 void TSpielfeld::SetScale(int scale) {
     WantedScale_ = scale;
-    if (scale == Scale_ || Busy) return;
+    if (scale == Scale_ || Busy_) return;
     Scale_ = scale;
     BeginUpdate();
     LoadPictures();
-    *Layers->GFXSteine = TGFXSteine(scale);
-    *Layers->GFXMulden = TGFXMulden(scale);
+    *Layers_->GFXSteine = TGFXSteine(scale);
+    *Layers_->GFXMulden = TGFXMulden(scale);
     Hands->LoadPictures(scale);
-    ShowLanguagePictures();
-    Layers->Paint();
-    EndUpdate();
-    Refresh();
+    Repaint();
 }
 
 int TSpielfeld::PitAt(int x, int y) const {
@@ -362,8 +483,30 @@ int TSpielfeld::PitAt(int x, int y) const {
     return -1;
 }
 
+void TSpielfeld::SetLanguage(const QString& language) {
+    try {
+        Settings_.SaveLanguage(language.toStdString());
+    } catch (const std::exception& error) {
+        Error(error);
+    }
+    Language_ = language;
+    Repaint();
+}
+
+void TSpielfeld::SetSound(bool on) {
+    Settings_.Sound = on;
+}
+
+void TSpielfeld::SetAnimation(int animation) {
+    Settings_.Animation = animation;
+}
+
+void TSpielfeld::SetMaximized(bool maximized) {
+    Settings_.Maximized = maximized;
+}
+
 void TSpielfeld::ShowLanguagePictures() {
-    const bool english = Language.Language() == QLatin1String("english");
+    const bool english = Language_ == QLatin1String("english");
     BackgroundCanvas_.Draw(53, 395, english ? OverviewUs_ : OverviewDe_);
     BackgroundCanvas_.Draw(256, 395, english ? PreviewUs_ : PreviewDe_);
     BoardImage = Background.copy();
@@ -373,30 +516,30 @@ void TSpielfeld::ShowLanguagePictures() {
 // ---- Game end ----
 
 void TSpielfeld::EnterHighscores(int& r1, int& r2) {
-    const std::string file = THighscore::FileName(LocalPath(DataFolder()), History->Variante);
+    const std::string file = THighscore::FileName(LocalPath(DataFolder()), History_->Variante);
     THighscore table;
     try {
         table.LoadFromFile(file);
     } catch (const std::exception& error) {
         // A damaged table is left as it is for the player to inspect; this game is not entered,
         // but the game end goes on.
-        LngFileErrorDlg(error, QFile::decodeName(QByteArray::fromStdString(file)));
+        Error(error, QFile::decodeName(QByteArray::fromStdString(file)));
         return;
     }
     const int store[3] = {0, Feld.Store1(), Feld.Store2()};
-    const std::string* names[3] = {nullptr, &History->Name1, &History->Name2};
-    const std::string* mails[3] = {nullptr, &History->EMail1, &History->EMail2};
-    const std::string* lands[3] = {nullptr, &History->Land1, &History->Land2};
+    const std::string* names[3] = {nullptr, &History_->Name1, &History_->Name2};
+    const std::string* mails[3] = {nullptr, &History_->EMail1, &History_->EMail2};
+    const std::string* lands[3] = {nullptr, &History_->Land1, &History_->Land2};
     int* ranks[3] = {nullptr, &r1, &r2};
     for (int p : {1, 2}) {
         if (IsComputer(p)) continue;
-        *ranks[p] = table.AddEntry(*names[p], Layers->ZeitLayers[p]->Value(), store[p], store[Opponent(p)],
-                                   History->PlayerMoveCount(p), false, *mails[p], *lands[p]);
+        *ranks[p] = table.AddEntry(*names[p], Seconds_[p], store[p], store[Opponent(p)],
+                                   History_->PlayerMoveCount(p), false, *mails[p], *lands[p]);
     }
     try {
         table.SaveToFile(file);
     } catch (const std::exception& error) {
-        LngErrorDlg(error);
+        Error(error);
     }
     // Player 2's entry went in at or above player 1's: player 1's entry moved down by one.
     if (r2 >= 0 && r1 >= r2) ++r1;
@@ -417,53 +560,47 @@ QString TSpielfeld::ResultText(int winner, int r1, int r2) const {
 
 void TSpielfeld::GameEnd() {
     // Painting goes on throughout: the final position stays on the board under the boxes.
-    GameRunning = false;
+    Running_ = false;
     int r1 = -1;
     int r2 = -1;
-    if (History->Modus != kModeComputers) EnterHighscores(r1, r2);
+    if (History_->Modus != kModeComputers) EnterHighscores(r1, r2);
     const int winner = Feld.Leader();
-    if (Settings.Sound) {
-        const char* sound = "gewonnen";
-        if (History->Modus != 0 && winner == 0) sound = "unentschieden";
-        if (History->Modus == 1 && winner == 1) sound = "verloren";
-        PlayWaveResource(QLatin1String(sound));
-    }
-    if (InTable(r1)) Rank1 = r1 + 1;
-    if (InTable(r2)) Rank2 = r2 + 1;
+    const char* sound = "gewonnen";
+    if (History_->Modus != 0 && winner == 0) sound = "unentschieden";
+    if (History_->Modus == 1 && winner == 1) sound = "verloren";
+    PlaySound(sound);
+    if (InTable(r1)) Rank1_ = r1 + 1;
+    if (InTable(r2)) Rank2_ = r2 + 1;
     Refresh();
-    LngMessageDlg(ResultText(winner, r1, r2), mtInformation, mbOK);
+    Message(ResultText(winner, r1, r2), TMessageKind::Information);
 }
 
-// ---- Loading ----
+// ---- Loading and saving ----
 
-bool TSpielfeld::LoadGame(const QString& fileName) {
+void TSpielfeld::LoadGame(const QString& fileName) {
     BeginUpdate();
-    bool isGame = false;
     bool replayed = false;
-    auto loaded = std::make_unique<THistory>();
     try {
-        isGame = loaded->LoadFromFile(LocalPath(fileName));
-        replayed = isGame && ReplayLoaded(std::move(loaded));
-    } catch (...) {
+        auto loaded = std::make_unique<THistory>();
+        replayed = loaded->LoadFromFile(LocalPath(fileName)) && ReplayLoaded(std::move(loaded));
+    } catch (const std::exception& error) {
         EndUpdate();
-        throw;
+        Error(error, fileName);
+        TurnChanged(false);
+        return;
     }
-    Layers->Paint();
+    Layers_->Paint();
     UpdateLayers();
     // Only a loaded game changes whether one runs: a refused file before the first game starts
     // nothing, and a finished game stays finished.
-    if (replayed) GameRunning = !Feld.IsGameOver();
+    if (replayed) Running_ = !Feld.IsGameOver();
     EndUpdate();
     Refresh();
     // A file whose moves do not replay is no playable game either; the player is told, not left
     // wondering why nothing loaded. The box comes after the board is painted again, so the
     // board stays on show beneath it.
-    if (!replayed) ShowNotASavedGame(fileName);
-    return !isGame || replayed;
-}
-
-void TSpielfeld::ShowNotASavedGame(const QString& fileName) const {
-    LngMessageDlg(FormatText(Text("msgnokelfile"), {fileName}), mtError, mbOK);
+    if (!replayed) Message(FormatText(Text("msgnokelfile"), {fileName}), TMessageKind::Error);
+    TurnChanged(false);
 }
 
 bool TSpielfeld::ReplayLoaded(std::unique_ptr<THistory> loaded) {
@@ -472,17 +609,32 @@ bool TSpielfeld::ReplayLoaded(std::unique_ptr<THistory> loaded) {
     // The displays change only with the game: the running game's clocks go on from their own
     // values, and the next move's time is taken from them.
     if (loaded->Replay(board) != loaded->Count()) return false;
-    Layers->ZeitLayers[1]->SetValue(loaded->PlayerTime(1));
-    Layers->ZeitLayers[2]->SetValue(loaded->PlayerTime(2));
-    Layers->AktSpielerLayer->Names = {QString(), FromCp1252(loaded->Name1), FromCp1252(loaded->Name2)};
-    Layers->VarianteLayer->SetValue(loaded->Variante);
+    SetSeconds(1, loaded->PlayerTime(1));
+    SetSeconds(2, loaded->PlayerTime(2));
+    Layers_->AktSpielerLayer->Names = {QString(), FromCp1252(loaded->Name1), FromCp1252(loaded->Name2)};
+    Layers_->VarianteLayer->SetValue(loaded->Variante);
     KI.SetLevel(loaded->Schwierigkeit);
     Feld.Assign(board);
-    History = std::move(loaded);
-    WillWinShown = false;
-    GameRunning = true;
-    Layers->NotesLayer->SetText(Text("noteload"));
+    History_ = std::move(loaded);
+    WillWinShown_ = false;
+    Layers_->NotesLayer->SetText(Text("noteload"));
     return true;
+}
+
+void TSpielfeld::SaveGame(const QString& fileName) {
+    try {
+        History_->SaveToFile(LocalPath(fileName));
+        Message(Text("msgsaved"), TMessageKind::Information);
+    } catch (const std::exception& error) {
+        Error(error);
+    }
+}
+
+void TSpielfeld::SetPositionForTests(const TFeld& position) {
+    if (!Running_ || Busy_) return;
+    Feld.Assign(position);
+    AfterMove();
+    TurnChanged(Feld.IsGameOver());
 }
 
 } // namespace kelani

@@ -1,26 +1,31 @@
 #pragma once
 // TSpielfeld, the game controller between the main window and the rules engine. It owns the live
 // board, the computer player, the move history, the persisted settings, the board pictures, the
-// drawing layers and the animated hands. It starts games, plays each move with stone-by-stone
-// animation and sound, records every move with the time it took, lets a player sit out, announces
-// the certain winner, scores the finished game and rebuilds a loaded game by replaying it.
-// The main window decides when a move happens; the controller decides what it looks and sounds like.
+// drawing layers, the animated hands and the players' clocks, and keeps them to itself.
+//
+// It runs the turn cycle: starts games, plays each move with stone-by-stone animation and sound,
+// records every move with the time it took, lets a player sit out, announces the certain winner,
+// decides the end of the game, scores it and rebuilds a loaded game by replaying it. The window
+// calls its verbs (a click plays a pit, a timer ticks the clock or lets the computer move) and
+// reads a few queries; what is to be shown or heard comes back through the outputs below, which
+// the window sets: the board changed, a box to show, a sound to play, the turn changed, the game
+// ended.
 #include "game/uTFeld.h"
 #include "game/uTKI.h"
 #include "records/uTHistory.h"
 #include "settings/uTSettings.h"
 #include "view/uTCanvas.h"
+#include "view/uTSpielfeldLayers.h"
 
 #include <QImage>
 #include <QPoint>
 #include <QString>
+#include <exception>
 #include <functional>
 #include <memory>
 
 namespace kelani {
 
-class TMultiLanguage;
-class TSpielfeldLayers;
 class TKelaniHands;
 
 // What a new game is started with (the new-game dialog's choices and the lot).
@@ -36,96 +41,153 @@ struct TNewGameSettings {
     int FirstPlayer = 1; // 1 or 2
 };
 
+// The kind of a box the controller has the window show: it only ever informs or reports.
+enum class TMessageKind { Information, Error };
+
 class TSpielfeld {
 public:
     // Loads the settings, creates board, computer player and history, loads the pictures of
-    // game.gfx and builds the layers and the hands. `language` is borrowed. Raises the container
-    // errors when the board pictures cannot be read.
-    explicit TSpielfeld(TMultiLanguage& language);
+    // game.gfx with the captions of `language` ("german", "english") and builds the layers and the
+    // hands. Captions come from `text`, the window's language script. Raises the container errors
+    // when the board pictures cannot be read.
+    TSpielfeld(TTranslate text, const QString& language);
     // Writes the settings back; a refused write is reported, never thrown from here.
     ~TSpielfeld();
     TSpielfeld(const TSpielfeld&) = delete;
     TSpielfeld& operator=(const TSpielfeld&) = delete;
 
-    TMultiLanguage& Language;
-    TKelaniSettings Settings;
-    TFeld Feld;
-    TKI KI;
-    std::unique_ptr<THistory> History;
+    // ---- Outputs, set by the window ----
+    // A frame of the board picture is complete.
+    std::function<void()> OnChanged;
+    // Some part of the board picture was repainted (the clock every second, a frame of a move).
+    std::function<void()> OnPainted;
+    // A box to show, with OK only; it returns once the player closed it.
+    std::function<void(const QString& text, TMessageKind kind)> OnMessage;
+    // A caught error to report; `fileName` names the file it concerns, or is empty.
+    std::function<void(const std::exception& error, const QString& fileName)> OnError;
+    // A recording to play; an empty name silences any sound.
+    std::function<void(const QString& name)> OnSound;
+    // A move starts (true) or has ended (false) being shown: input waits meanwhile.
+    std::function<void(bool busy)> OnBusy;
+    // Whose turn it is, or whether a game runs, may have changed: the clock, the computer and the
+    // commands follow (ClockRuns, ComputerToMove, GameOnBoard, HintAllowed).
+    std::function<void()> OnTurn;
+    // The game has ended and its result was shown; the fresh ranks wait in TakeFreshRank.
+    std::function<void()> OnGameEnded;
 
-    bool Animating = false;
-    bool SkipAnimation = false;
-    bool GameRunning = false;
-    bool Busy = false;
-    bool WillWinShown = false;
-    // 1-based highscore ranks reached at the last game end, -1 for none.
-    int Rank1 = -1;
-    int Rank2 = -1;
-
-    QImage Background;
-    QImage BoardImage;
-    QImage FrameImage;
-    std::unique_ptr<TSpielfeldLayers> Layers;
-    std::unique_ptr<TKelaniHands> Hands;
-
+    // ---- Verbs ----
+    // Starts a game on a fresh board.
     void NewGame(const TNewGameSettings& settings);
-    // Plays the legal place `index` of the player to move with animation, sound and recording.
-    void PlayMove(int index);
+    // Plays the place 1..14 for the player to move, with animation, sound and recording, then
+    // passes for the next player when he has no move, or ends the game. Ignored unless a game runs,
+    // no move is being shown and the place is legal.
+    void PlayPit(int place);
     // The player to move has no legal move: note it, record a pass and hand over the turn.
-    void MustSkip();
-    void AfterMove();
-    // Scores the finished game, enters human players into the highscore table, plays the result
-    // sound and shows the result message.
-    void GameEnd();
-    // Replays a saved game; false when its moves do not replay (the running game stays). A file
-    // that is no saved game is reported here and counts as handled (true). Read errors propagate
-    // after painting has been resumed.
-    bool LoadGame(const QString& fileName);
-
-    // A game is on the board: one runs, or a finished one keeps its final position on show
-    // until the next game starts.
-    bool GameOnBoard() const;
+    // Ignored unless a game runs and the player to move really has no move.
+    void PlaySkip();
+    // The computer at levels 1 to 3 chooses and plays at once. Nothing happens unless the computer
+    // is to move; the Master thinks elsewhere (MasterToMove) and plays by PlayMasterChoice.
+    void ComputerTurn();
+    // Plays the Master's choice (pit 1..6, or 0 to pass) for the position `asked`, unless the
+    // game left that position meanwhile (a move, a new or loaded game), which drops it.
+    void PlayMasterChoice(int pit, const TFeld& asked);
+    // One second of the player to move's thinking time, while a game runs and no move is shown.
+    void Tick();
+    // Esc during a move: the rest of it is played at once, without frames or sounds. False when
+    // no move is being shown.
+    bool SkipAnimation();
+    // Replays a saved game; a file that is no saved game, does not replay or cannot be read is
+    // reported and the game on the board stays.
+    void LoadGame(const QString& fileName);
+    // Saves the history as a .kel file and says so; a failed write is reported.
+    void SaveGame(const QString& fileName);
     // The program is closing during a move: the rest of the move is played at once, silently
     // and unseen, and nothing follows it (no game end, no boxes).
     void Abandon();
-    bool Abandoned() const { return Abandoned_; }
-
-    bool IsComputer(int player) const;
-    // The place 1..14 whose rectangle holds the point of the board picture, else -1.
-    int PitAt(int x, int y) const;
-    // Draws the captions of the overview and the preview in the current language.
-    void ShowLanguagePictures();
+    // The preview sketch and ring show the board after playing `place`.
+    void ShowPreview(int place);
+    // Adds a line to the notes; the newest note is the last line.
+    void AddNote(const QString& note);
+    // Stores the language in settings.ini and draws the board's captions in it; the text lookup
+    // given at construction already speaks it.
+    void SetLanguage(const QString& language);
+    void SetSound(bool on);
+    void SetAnimation(int animation);
+    void SetMaximized(bool maximized);
     // Composes the board at `scale` pixels per point (1, or 2 for a board shown at 1.5 device
     // pixels per point or more): reloads every picture for that scale and repaints the board.
     // While a move is shown the window stretches the picture it has; the scale changes after it.
     void SetScale(int scale);
+    // Puts a position on the board of the running game, as a test sets up a rule's corner case;
+    // the history is kept. A position in which the game is over ends it.
+    void SetPositionForTests(const TFeld& position);
+
+    // ---- Queries ----
+    bool Running() const { return Running_; }
+    bool Busy() const { return Busy_; }
+    // A game is on the board: one runs, or a finished one keeps its final position on show
+    // until the next game starts.
+    bool GameOnBoard() const;
+    bool HumanToMove() const;
+    bool ComputerToMove() const;
+    bool MasterToMove() const;
+    // The human to move may play this place now.
+    bool MayPlay(int place) const;
+    // The Master may be asked for a hint: a human is to move and no move is shown.
+    bool HintAllowed() const;
+    bool ClockRuns() const { return Running_ && !Busy_; }
+    // Seconds player 1 or 2 has thought in this game.
+    int Seconds(int player) const { return Seconds_[player]; }
+    // The better (smaller) rank the last game end reached in the highscore table, 1-based, or -1.
+    // It is taken once: the next call gives -1 until another game ends.
+    int TakeFreshRank();
+    const TFeld& Board() const { return Feld; }
+    const THistory& History() const { return *History_; }
+    const TKelaniSettings& Settings() const { return Settings_; }
+    int Level() const { return KI.Level(); }
+    int MasterTime() const { return KI.MasterTime(); }
+    // The board still shows the position `asked` with the same player to move and rules.
+    bool StillAt(const TFeld& asked) const;
+    // The place 1..14 whose rectangle holds the point of the board picture, else -1.
+    int PitAt(int x, int y) const;
+    // The picture the window shows: the frame of a move while one is shown, else the board with
+    // `highlight` ringed (none for -1).
+    QImage Picture(int highlight = -1) const;
+    // The board without any layer on it.
+    const QImage& Bare() const { return Background; }
+    // The board's layers, for where each one lies on the picture.
+    const TSpielfeldLayers& Layers() const { return *Layers_; }
+    QString Notes() const;
     int Scale() const { return Scale_; }
-
-    void BeginUpdate() { Updating_ = true; }
-    void EndUpdate() { Updating_ = false; }
     bool IsUpdating() const { return Updating_; }
-    void UpdateLayers();
-    // Brings the layers up to date and tells the window the board changed.
-    void Refresh();
-    // The board picture with the pit highlighted (the plain board for -1).
-    QImage Highlighted(int index) const;
-    // Shows the frame with the pit highlighted (or the plain board for -1), then waits `delay` ms.
-    void HighlightPit(int index, int delay);
-    // Adds a line to the notes; the newest note is the last line.
-    void AddNote(const QString& note);
-
-    // Called whenever the board picture changed (the window copies it to the screen).
-    std::function<void()> OnChanged;
 
 private:
+    bool IsComputer(int player) const;
+    void BeginUpdate() { Updating_ = true; }
+    void EndUpdate() { Updating_ = false; }
     void LoadPictures();
+    void ShowLanguagePictures();
+    void Repaint();
     void ConnectFeld();
     void RecordMove(int index);
+    void PlayMove(int index);
+    void MustSkip();
+    void AfterMove();
+    void TurnChanged(bool over);
+    // Plays a computer's choice: pit 1..6 of the player to move, or 0 to pass.
+    void PlayChoice(int pit);
     void ReturnHandsHome();
     void AnnounceWinner();
     bool AnimationOn() const;
     void PlaySound(const char* name) const;
     void PlayPitSound(int place, int count) const;
+    void UpdateLayers();
+    // Brings the layers up to date and tells the window the board changed.
+    void Refresh();
+    QImage Highlighted(int index) const;
+    // Shows the frame with the pit highlighted (or the plain board for -1), then waits `delay` ms.
+    void HighlightPit(int index, int delay);
+    void SetSeconds(int player, int seconds);
 
     void SowBefore(int place, int player, int count);
     void SowAfter(int place, int player, int count);
@@ -134,21 +196,47 @@ private:
     void TakeBefore(int place, int player, int count);
     void TakeAfter(int place, int player, int count);
 
+    // Scores the finished game, enters human players into the highscore table, plays the result
+    // sound and shows the result message.
+    void GameEnd();
     bool ReplayLoaded(std::unique_ptr<THistory> loaded);
     void EnterHighscores(int& r1, int& r2);
     QString ResultText(int winner, int r1, int r2) const;
     QString Text(const char* key) const;
-    void ShowNotASavedGame(const QString& fileName) const;
     QString PlayerName(int player) const;
+    void Message(const QString& text, TMessageKind kind) const;
+    void Error(const std::exception& error, const QString& fileName = QString()) const;
 
+    TTranslate Text_;
+    QString Language_;
+    TKelaniSettings Settings_;
+    TFeld Feld;
+    TKI KI;
+    std::unique_ptr<THistory> History_;
+
+    bool Running_ = false;
+    bool Busy_ = false;
+    bool Animating_ = false;
+    bool Skipping_ = false;
+    bool WillWinShown_ = false;
     bool Updating_ = false;
+    bool Abandoned_ = false;
+    int Seconds_[3] = {0, 0, 0};
+    // 1-based highscore ranks reached at the last game end, -1 for none.
+    int Rank1_ = -1;
+    int Rank2_ = -1;
     int Scale_ = 1;
     int WantedScale_ = 1;
-    bool Abandoned_ = false;
+
+    QImage Background;
+    QImage BoardImage;
+    QImage FrameImage;
     TCanvas BackgroundCanvas_{Background};
     TCanvas BoardCanvas_{BoardImage};
     QImage Golden_;
     QImage OverviewUs_, PreviewUs_, OverviewDe_, PreviewDe_;
+    std::unique_ptr<TSpielfeldLayers> Layers_;
+    std::unique_ptr<TKelaniHands> Hands;
 };
 
 // The centre of a board place's rectangle.

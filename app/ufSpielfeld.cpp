@@ -22,7 +22,6 @@
 #include "records/uTHistory.h"
 #include "settings/uTSettings.h"
 #include "view/uTGFXFile.h"
-#include "view/uTSpielfeldLayers.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -51,11 +50,6 @@ constexpr int kHintShownMs = 2000;
 constexpr qreal kKeepPixelsUpTo = 1.2;
 constexpr qreal kSharpFrom = 1.5;
 const QString kFilter = QStringLiteral("Kelani (*.kel)|*.kel");
-
-bool SamePosition(const TFeld& a, const TFeld& b) {
-    return a.Mulden() == b.Mulden() && a.AktSpieler() == b.AktSpieler() && a.Variante() == b.Variante() &&
-           a.UseStirnmulde() == b.UseStirnmulde() && a.ZuegeInRunde() == b.ZuegeInRunde();
-}
 
 } // namespace
 
@@ -122,17 +116,15 @@ TfSpielfeld::TfSpielfeld(QWidget* parent) : QMainWindow(parent) {
     std::string language = TKelaniSettings(SettingsFolder()).Language();
     if (language.empty()) language = "german";
     lng->SetLanguage(FromCp1252(language));
-    Spielfeld = std::make_unique<TSpielfeld>(*lng);
-    // Every finished layer paint brings the board to the screen; Qt gathers the updates into one
-    // repaint per pass of the event loop.
-    Spielfeld->Layers->SetOnPainted([this](TBitmapLayer*) { pbSpielfeld->update(); });
+    Spielfeld = std::make_unique<TSpielfeld>([this](const QString& key) { return lng->GetString(key); },
+                                             FromCp1252(language));
+    ConnectSpielfeld();
     (language == "english" ? miEnglish : miGerman)->setChecked(true);
-    Spielfeld->ShowLanguagePictures();
 
     QRect desktop = QGuiApplication::primaryScreen()->availableGeometry();
     resize(std::min(800, desktop.width()), std::min(600, desktop.height()));
     move(desktop.left() + (desktop.width() - width()) / 2, desktop.top() + (desktop.height() - height()) / 2);
-    if (Spielfeld->Settings.Maximized) setWindowState(Qt::WindowMaximized);
+    if (Spielfeld->Settings().Maximized) setWindowState(Qt::WindowMaximized);
     SelectMenuMarks();
     UpdateActions();
     tZeit->start();
@@ -147,8 +139,45 @@ TfSpielfeld::~TfSpielfeld() {
     Spielfeld.reset();
 }
 
+void TfSpielfeld::ConnectSpielfeld() {
+    TSpielfeld& game = *Spielfeld;
+    // Every finished layer paint brings the board to the screen; Qt gathers the updates into one
+    // repaint per pass of the event loop.
+    game.OnPainted = [this] { pbSpielfeld->update(); };
+    game.OnMessage = [](const QString& text, TMessageKind kind) {
+        LngMessageDlg(text, kind == TMessageKind::Error ? mtError : mtInformation, mbOK);
+    };
+    game.OnError = [](const std::exception& error, const QString& fileName) {
+        if (fileName.isEmpty())
+            LngErrorDlg(error);
+        else
+            LngFileErrorDlg(error, fileName);
+    };
+    game.OnSound = [](const QString& name) {
+        if (name.isEmpty())
+            StopSound();
+        else
+            PlayWaveResource(name);
+    };
+    game.OnBusy = [this](bool busy) {
+        if (busy)
+            HoldForMove();
+        else
+            ResumeAfterMove();
+    };
+    game.OnTurn = [this] {
+        ResumeClock();
+        UpdateActions();
+        ArmComputer();
+    };
+    game.OnGameEnded = [this] {
+        aHighscore->trigger();
+        if (LngMessageDlg(Text("msganothergame"), mtConfirmation, mbYesNo) == mrYes) aNewGame->trigger();
+    };
+}
+
 void TfSpielfeld::ShowStartUp() {
-    if (!Spielfeld->Settings.Sound) return;
+    if (!Spielfeld->Settings().Sound) return;
     PlayWaveResource(QStringLiteral("start"));
     SplashScreen->Execute();
 }
@@ -238,8 +267,8 @@ void TfSpielfeld::BuildMenu() {
 }
 
 void TfSpielfeld::SelectMenuMarks() {
-    aSound->setChecked(Spielfeld->Settings.Sound);
-    switch (Spielfeld->Settings.Animation) {
+    aSound->setChecked(Spielfeld->Settings().Sound);
+    switch (Spielfeld->Settings().Animation) {
     case kHandAnimation:
         miHandanimation->setChecked(true);
         break;
@@ -283,10 +312,7 @@ QPoint TfSpielfeld::BoxPoint(QPoint boardPoint) const {
 void TfSpielfeld::PaintBoard(QPainter& painter) {
     if (Spielfeld->IsUpdating()) return;
     // Drawn afresh on every paint, so the running clock shows beneath the hint.
-    const QImage hinted = hintPlace_ > 0 ? Spielfeld->Highlighted(hintPlace_) : QImage();
-    const QImage& picture = Spielfeld->Animating ? Spielfeld->FrameImage
-                            : hinted.isNull()    ? Spielfeld->BoardImage
-                                                 : hinted;
+    const QImage picture = Spielfeld->Picture(hintPlace_);
     const QRect board = BoardRect();
     // The bars beside the board in the table's darkest tone, the colour of the picture's corner.
     const QColor bars = picture.pixelColor(0, 0);
@@ -319,10 +345,6 @@ void TfSpielfeld::aFullScreenExecute() {
     }
 }
 
-bool TfSpielfeld::PlayerToMoveIsHuman() const {
-    return !Spielfeld->IsComputer(Spielfeld->Feld.AktSpieler());
-}
-
 void TfSpielfeld::SetScreenCursor(Qt::CursorShape shape) {
     if (shape == screenCursor_) return;
     screenCursor_ = shape;
@@ -331,11 +353,11 @@ void TfSpielfeld::SetScreenCursor(Qt::CursorShape shape) {
 
 void TfSpielfeld::pbSpielfeldMouseMove(int x, int y) {
     TSpielfeld& game = *Spielfeld;
-    if (game.Busy) return;
+    if (game.Busy()) return;
     const int pit = game.PitAt(x, y);
-    const bool humanTurn = PlayerToMoveIsHuman() && game.GameRunning;
-    if (humanTurn && pit >= 1 && game.Feld.IsLegalMove(pit)) {
-        game.Layers->FeldLayers[0]->SetValue(pit);
+    const bool humanTurn = game.HumanToMove();
+    if (game.MayPlay(pit)) {
+        game.ShowPreview(pit);
         SetScreenCursor(Qt::PointingHandCursor);
     } else {
         SetScreenCursor(Qt::ArrowCursor);
@@ -343,7 +365,7 @@ void TfSpielfeld::pbSpielfeldMouseMove(int x, int y) {
     if (humanTurn && pit >= 1 && pit != pbSpielfeld->Tag) {
         pbSpielfeld->CancelHint();
         pbSpielfeld->Tag = pit;
-        const int n = game.Feld.Mulde(pit);
+        const int n = game.Board().Mulde(pit);
         const QString word = Text(n == 1 ? "stone" : "stones");
         pbSpielfeld->SetHint(FormatText(QStringLiteral("<IMG src=\"idx:0\" align=\"middle\"> <b>%u</b> %s"),
                                         {QString::number(n), word}));
@@ -358,32 +380,30 @@ void TfSpielfeld::pbSpielfeldMouseMove(int x, int y) {
 void TfSpielfeld::pbSpielfeldMouseDown(int x, int y) {
     const int pit = Spielfeld->PitAt(x, y);
     // A click counts only where the previous pointer movement showed the hand.
-    if (PlayerToMoveIsHuman() && screenCursor_ == Qt::PointingHandCursor && Spielfeld->Feld.IsLegalMove(pit))
-        PlayPit(pit);
+    if (screenCursor_ == Qt::PointingHandCursor && Spielfeld->MayPlay(pit)) Spielfeld->PlayPit(pit);
 }
 
-// ---- Turn cycle ----
+// ---- Turn cycle: the controller decides, the timers and the cursor follow ----
 
 void TfSpielfeld::PauseClock() {
     tZeit->stop();
 }
 
 void TfSpielfeld::ResumeClock() {
-    if (Spielfeld->GameRunning && !Spielfeld->Busy)
+    if (Spielfeld->ClockRuns())
         tZeit->start();
     else
         tZeit->stop();
 }
 
 void TfSpielfeld::ArmComputer() {
-    if (Spielfeld->GameRunning && Spielfeld->IsComputer(Spielfeld->Feld.AktSpieler()))
+    if (Spielfeld->ComputerToMove())
         tKI->start();
     else
         tKI->stop();
 }
 
-void TfSpielfeld::PlayPit(int pit) {
-    if (!Spielfeld->GameRunning || !Spielfeld->Feld.IsLegalMove(pit)) return;
+void TfSpielfeld::HoldForMove() {
     // A hint asked for or shown is for the position before this move.
     MeisterThread->Stop();
     EndHint();
@@ -392,94 +412,48 @@ void TfSpielfeld::PlayPit(int pit) {
     PauseClock();
     SetScreenCursor(Qt::WaitCursor);
     setEnabled(false);
-    Spielfeld->PlayMove(pit);
-    // Closed during the move: the window is gone and nothing more is shown.
-    if (Spielfeld->Abandoned()) return;
+}
+
+void TfSpielfeld::ResumeAfterMove() {
     // Enabled before the highscore table opens: a window's dialogs share its disabled state.
     setEnabled(true);
     SetScreenCursor(Qt::ArrowCursor);
-    const bool over = Spielfeld->Feld.IsGameOver();
-    if (over) aHighscore->trigger();
-    ResumeClock();
-    if (!over && Spielfeld->Feld.HasNoLegalMove()) {
-        PlaySkip();
-        return;
-    }
-    UpdateActions();
-    ArmComputer();
-    if (over) AfterGameEnd();
-}
-
-void TfSpielfeld::PlaySkip() {
-    if (!Spielfeld->GameRunning) return;
-    PauseClock();
-    Spielfeld->MustSkip();
-    const bool over = Spielfeld->Feld.IsGameOver();
-    if (over) aHighscore->trigger();
-    ResumeClock();
-    UpdateActions();
-    ArmComputer();
-    if (over) AfterGameEnd();
-}
-
-void TfSpielfeld::AfterGameEnd() {
-    UpdateActions();
-    if (LngMessageDlg(Text("msganothergame"), mtConfirmation, mbYesNo) == mrYes) aNewGame->trigger();
 }
 
 void TfSpielfeld::tZeitTimer() {
-    TSpielfeld& game = *Spielfeld;
-    if (!game.GameRunning || game.Busy) return;
-    TBitmapLayerInteger* clock = game.Layers->ZeitLayers[game.Feld.AktSpieler()];
-    clock->SetValue(clock->Value() + 1);
+    Spielfeld->Tick();
 }
 
 void TfSpielfeld::tKITimer() {
     tKI->stop();
     TSpielfeld& game = *Spielfeld;
-    if (!game.GameRunning || game.Busy || PlayerToMoveIsHuman()) return;
-    if (game.KI.Level() != kMeisterLevel) {
-        PlayComputerChoice(game.KI.ChooseMove());
+    if (!game.MasterToMove()) {
+        game.ComputerTurn();
         return;
     }
     // The choice is for this position only: a game loaded or started meanwhile drops it.
-    const TFeld asked = game.Feld;
-    MeisterThread->Start(asked, game.KI.MasterTime(), [this, asked](const TKIChoice& choice) {
-        const TSpielfeld& now = *Spielfeld;
-        const bool stillAsked = now.GameRunning && !now.Busy && !PlayerToMoveIsHuman() &&
-                                now.KI.Level() == kMeisterLevel && SamePosition(now.Feld, asked);
-        if (stillAsked) PlayComputerChoice(choice.Pit);
+    const TFeld asked = game.Board();
+    MeisterThread->Start(asked, game.MasterTime(), [this, asked](const TKIChoice& choice) {
+        Spielfeld->PlayMasterChoice(choice.Pit, asked);
     });
-}
-
-void TfSpielfeld::PlayComputerChoice(int pit) {
-    if (pit == 0)
-        PlaySkip();
-    else
-        PlayPit(PitIndex(Spielfeld->Feld.AktSpieler(), pit));
 }
 
 void TfSpielfeld::UpdateActions() {
     const bool enabled = Spielfeld->GameOnBoard();
     aSaveGame->setEnabled(enabled);
     aGameHistory->setEnabled(enabled);
-    aHint->setEnabled(HintAllowed());
+    aHint->setEnabled(Spielfeld->HintAllowed());
 }
 
 // ---- Hint ----
 
-bool TfSpielfeld::HintAllowed() const {
-    const TSpielfeld& game = *Spielfeld;
-    return game.GameRunning && !game.Busy && !game.Animating && PlayerToMoveIsHuman();
-}
-
 void TfSpielfeld::aHintExecute() {
-    if (!HintAllowed()) return;
+    if (!Spielfeld->HintAllowed()) return;
     // The Master thinks about a copy for the human; the game goes on meanwhile, and a move
     // played before he is done drops his answer.
-    const TFeld asked = Spielfeld->Feld;
-    MeisterThread->Start(asked, Spielfeld->KI.MasterTime(), [this, asked](const TKIChoice& choice) {
-        if (choice.Pit > 0 && HintAllowed() && SamePosition(Spielfeld->Feld, asked))
+    const TFeld asked = Spielfeld->Board();
+    MeisterThread->Start(asked, Spielfeld->MasterTime(), [this, asked](const TKIChoice& choice) {
+        if (choice.Pit > 0 && Spielfeld->HintAllowed() && Spielfeld->StillAt(asked))
             ShowHint(PitIndex(asked.AktSpieler(), choice.Pit), choice.Score);
     });
 }
@@ -534,10 +508,7 @@ void TfSpielfeld::aNewGameExecute() {
         s.UseStirnmulde = dialog.cbuseStrinmulde->isChecked();
         s.Variante = dialog.rgVarianten->ItemIndex() + 4;
         s.Level = dialog.rgDiff->ItemIndex() + 1;
-        Spielfeld->GameRunning = true;
         Spielfeld->NewGame(s);
-        ArmComputer();
-        UpdateActions();
     }
     ResumeClock();
 }
@@ -550,12 +521,7 @@ void TfSpielfeld::aLoadGameExecute() {
         const QString folder = QFileInfo(odLoadGame->FileName).absolutePath();
         odLoadGame->InitialDir = folder;
         sdSaveGame->InitialDir = folder;
-        try {
-            if (Spielfeld->LoadGame(odLoadGame->FileName)) ArmComputer();
-        } catch (const std::exception& error) {
-            LngFileErrorDlg(error, odLoadGame->FileName);
-        }
-        UpdateActions();
+        Spielfeld->LoadGame(odLoadGame->FileName);
     }
     ResumeClock();
 }
@@ -568,43 +534,22 @@ void TfSpielfeld::aSaveGameExecute() {
         const QString folder = QFileInfo(file).absolutePath();
         odLoadGame->InitialDir = folder;
         sdSaveGame->InitialDir = folder;
-        try {
-            Spielfeld->History->SaveToFile(QFile::encodeName(file).toStdString());
-            LngMessageDlg(Text("msgsaved"), mtInformation, mbOK);
-        } catch (const std::exception& error) {
-            LngErrorDlg(error);
-        }
+        Spielfeld->SaveGame(file);
     }
     ResumeClock();
 }
 
-namespace {
-
-// The row to mark in the highscore table: the better (smaller) of the two fresh ranks, or -1.
-int BetterRank(int rank1, int rank2) {
-    int mark = -1;
-    if (rank1 > 0) mark = rank1;
-    if (rank2 > 0 && (rank1 < 1 || rank2 < rank1)) mark = rank2;
-    return mark;
-}
-
-} // namespace
-
 void TfSpielfeld::aHighscoreExecute() {
-    {
-        TfHighscore dialog(this, lng->Language());
-        dialog.ShowGame(Spielfeld->Feld.Variante() - 4, BetterRank(Spielfeld->Rank1, Spielfeld->Rank2));
-        dialog.exec();
-    }
+    TfHighscore dialog(this, lng->Language());
     // The ranks are marked once: opening the table again shows it plain.
-    Spielfeld->Rank1 = -1;
-    Spielfeld->Rank2 = -1;
+    dialog.ShowGame(Spielfeld->Board().Variante() - 4, Spielfeld->TakeFreshRank());
+    dialog.exec();
 }
 
 void TfSpielfeld::aGameHistoryExecute() {
     try {
         TfHistory dialog(this, lng->Language());
-        const THistory& history = *Spielfeld->History;
+        const THistory& history = Spielfeld->History();
         dialog.ShowHistory(
             history, BuildHistoryPicture(history, LoadGfxBitmap(QStringLiteral("game.gfx"), "smbrett")));
         dialog.exec();
@@ -633,32 +578,22 @@ void TfSpielfeld::aAboutExecute() {
 // ---- Options and language ----
 
 void TfSpielfeld::aSoundExecute() {
-    Spielfeld->Settings.Sound = aSound->isChecked();
-    if (!Spielfeld->Settings.Sound) StopSound();
+    Spielfeld->SetSound(aSound->isChecked());
+    if (!aSound->isChecked()) StopSound();
 }
 
 void TfSpielfeld::miAnimationClick(QAction* item) {
     item->setChecked(true);
-    Spielfeld->Settings.Animation = item == miHandanimation    ? kHandAnimation
-                                    : item == miSteinAnimation ? kStoneAnimation
-                                                               : kNoAnimation;
+    Spielfeld->SetAnimation(item == miHandanimation    ? kHandAnimation
+                            : item == miSteinAnimation ? kStoneAnimation
+                                                       : kNoAnimation);
 }
 
 void TfSpielfeld::miGermanClick(QAction* item) {
     item->setChecked(true);
-    const char* language = item == miEnglish ? "english" : "german";
-    try {
-        Spielfeld->Settings.SaveLanguage(language);
-    } catch (const std::exception& error) {
-        LngErrorDlg(error);
-    }
-    lng->SetLanguage(QLatin1String(language));
-    TSpielfeld& game = *Spielfeld;
-    game.BeginUpdate();
-    game.ShowLanguagePictures();
-    game.Layers->Paint();
-    game.EndUpdate();
-    game.Refresh();
+    const QString language = QLatin1String(item == miEnglish ? "english" : "german");
+    lng->SetLanguage(language);
+    Spielfeld->SetLanguage(language);
 }
 
 void TfSpielfeld::lngTranslate() {
@@ -676,10 +611,7 @@ bool TfSpielfeld::eventFilter(QObject* watched, QEvent* event) {
             MeisterThread->Hurry();
             return true;
         }
-        if (Spielfeld->Busy) {
-            Spielfeld->SkipAnimation = true;
-            return true;
-        }
+        if (Spielfeld->SkipAnimation()) return true;
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -700,7 +632,7 @@ void TfSpielfeld::HoldForDialog() {
 
 void TfSpielfeld::ResumeAfterDialog() {
     // A box opened during a move (the quit question) leaves the rest to the move itself.
-    if (!Spielfeld || Spielfeld->Busy) return;
+    if (!Spielfeld || Spielfeld->Busy()) return;
     ResumeClock();
     ArmComputer();
 }
@@ -710,7 +642,7 @@ void TfSpielfeld::closeEvent(QCloseEvent* event) {
     tKI->stop();
     MeisterThread->Stop();
     const bool quit = LngMessageDlg(Text("msgquit"), mtConfirmation, mbYesNo) == mrYes;
-    if (isVisible()) Spielfeld->Settings.Maximized = isMaximized();
+    if (isVisible()) Spielfeld->SetMaximized(isMaximized());
     if (!quit) {
         event->ignore();
         if (computerArmed) tKI->start();
@@ -720,7 +652,7 @@ void TfSpielfeld::closeEvent(QCloseEvent* event) {
     tKI->stop();
     tZeit->stop();
     // Closed during a move: it must not play on unseen once the window is gone.
-    if (Spielfeld->Busy) Spielfeld->Abandon();
+    if (Spielfeld->Busy()) Spielfeld->Abandon();
 }
 
 } // namespace kelani

@@ -1,7 +1,8 @@
 #pragma once
 // The main window: the board scaled to fill the window, keeping its shape, on the table's dark
-// colour; the menu, the game clock and the computer timer. It owns the game controller for the whole run and
-// turns menu commands, timers, pointer movement, clicks and the Esc key into calls on it.
+// colour; the menu, the game clock and the computer timer. It owns the game controller for the whole run,
+// turns menu commands, timers, pointer movement, clicks and the Esc key into its verbs, and its
+// outputs into the screen, boxes, dialogs and sound.
 #include <QMainWindow>
 #include <QTimer>
 #include <memory>
@@ -57,19 +58,8 @@ public:
     QPoint BoardPoint(QPoint boxPoint) const;
     QPoint BoxPoint(QPoint boardPoint) const;
 
-    // Shared steps of the handlers.
-    void PauseClock();
-    void ResumeClock();
-    void ArmComputer();
-    void PlayPit(int pit);
-    void PlaySkip();
-    // Plays what the computer chose for the player to move (0: he must pass).
-    void PlayComputerChoice(int pit);
-
     void pbSpielfeldMouseMove(int x, int y);
     void pbSpielfeldMouseDown(int x, int y);
-    void tZeitTimer();
-    void tKITimer();
     // Enables the save and history commands while a game runs or the history holds moves, and
     // the hint while a human is to move.
     void UpdateActions();
@@ -93,11 +83,17 @@ private:
     void PaintBoard(QPainter& painter);
     void FitBoard();
     void aFullScreenExecute();
-    void AfterGameEnd();
+    // The window follows the controller's outputs.
+    void ConnectSpielfeld();
+    void PauseClock();
+    void ResumeClock();
+    void ArmComputer();
+    void HoldForMove();
+    void ResumeAfterMove();
+    void tZeitTimer();
+    void tKITimer();
     void HoldForDialog();
     void ResumeAfterDialog();
-    bool PlayerToMoveIsHuman() const;
-    bool HintAllowed() const;
     void ShowHint(int place, int value);
     void EndHint();
     QString HintValue(int value) const;

@@ -73,7 +73,6 @@ protected:
         closer_.stop();
         RecordShellOpens(false);
         if (window_) {
-            window_->Spielfeld->GameRunning = false;
             window_->hide();
             window_.reset();
         }
@@ -93,10 +92,29 @@ protected:
         s.Modus = modus;
         s.FirstPlayer = first;
         s.Level = level_;
-        Game().GameRunning = true;
         Game().NewGame(s);
-        window_->ArmComputer();
-        window_->UpdateActions();
+    }
+
+    // Puts a position on the board of the running game, changed from the present one by `change`.
+    void Arrange(const std::function<void(TFeld&)>& change) {
+        TFeld position = Game().Board();
+        change(position);
+        Game().SetPositionForTests(position);
+    }
+
+    // Ends the running game in a position where player 1 holds `store1` and player 2 `store2`
+    // stones; the result box is answered, the table closed and no other game wanted. Returns the
+    // result box's text.
+    QString FinishWith(int store1, int store2) {
+        QueueMessageAnswer(mrOk);
+        QueueMessageAnswer(mrNo);
+        Arrange([&](TFeld& board) {
+            for (int place = 1; place <= kPlaces; ++place) board.SetMulde(place, 0);
+            board.SetMulde(kStirnmulde1, store1);
+            board.SetMulde(kStirnmulde2, store2);
+        });
+        const std::vector<TShownMessage>& shown = ShownMessages();
+        return shown.size() >= 2 ? shown[shown.size() - 2].Text : QString();
     }
 
     // The pit's centre where the window shows it (the board is scaled to the window).
@@ -127,9 +145,9 @@ protected:
     }
 
     int FirstLegalPlace() {
-        const int player = Game().Feld.AktSpieler();
+        const int player = Game().Board().AktSpieler();
         for (int n = 1; n <= 6; ++n)
-            if (Game().Feld.IsLegalMove(PitIndex(player, n))) return PitIndex(player, n);
+            if (Game().Board().IsLegalMove(PitIndex(player, n))) return PitIndex(player, n);
         return -1;
     }
 
@@ -206,18 +224,18 @@ TEST_F(MainWindow, HumanGameByClicksRunsToTheEndAndEntersTheHighscore) {
     EXPECT_TRUE(window_->aSaveGame->isEnabled());
     AnswerGameEnd();
     int clicks = 0;
-    while (Game().GameRunning && clicks < 500) {
-        const int before = Game().History->Count();
+    while (Game().Running() && clicks < 500) {
+        const int before = Game().History().Count();
         ClickAt(FirstLegalPlace());
-        ASSERT_GT(Game().History->Count(), before) << "a click on a legal pit plays it";
+        ASSERT_GT(Game().History().Count(), before) << "a click on a legal pit plays it";
         ++clicks;
     }
-    EXPECT_FALSE(Game().GameRunning);
+    EXPECT_FALSE(Game().Running());
     EXPECT_FALSE(Game().IsUpdating());
-    EXPECT_EQ(Game().Feld.Store1() + Game().Feld.Store2(), 48);
+    EXPECT_EQ(Game().Board().Store1() + Game().Board().Store2(), 48);
     ASSERT_EQ(ShownMessages().size(), 2u);
     const QString result = ShownMessages()[0].Text;
-    const int leader = Game().Feld.Leader();
+    const int leader = Game().Board().Leader();
     if (leader == 0)
         EXPECT_TRUE(result.startsWith(QStringLiteral("Unentschieden."))) << result.toStdString();
     else
@@ -225,7 +243,8 @@ TEST_F(MainWindow, HumanGameByClicksRunsToTheEndAndEntersTheHighscore) {
             result.startsWith(QStringLiteral("Der Spieler %1 hat gewonnen.")
                                   .arg(leader == 1 ? QStringLiteral("Anna") : QStringLiteral("Bert"))))
             << result.toStdString();
-    EXPECT_TRUE(result.contains(QStringLiteral("Der Spieler Anna hat %1 Steine").arg(Game().Feld.Store1())));
+    EXPECT_TRUE(
+        result.contains(QStringLiteral("Der Spieler Anna hat %1 Steine").arg(Game().Board().Store1())));
     EXPECT_TRUE(result.contains(QStringLiteral("Platz der Highscore-Liste")));
     EXPECT_EQ(ShownMessages()[1].Text, QStringLiteral("M\u00F6chten Sie noch ein weiteres Spiel?"));
     // Both humans entered the empty table: it opened on the played variant with the winner's row.
@@ -233,8 +252,7 @@ TEST_F(MainWindow, HumanGameByClicksRunsToTheEndAndEntersTheHighscore) {
     EXPECT_EQ(recordWindows_[0].Kind, QStringLiteral("highscore"));
     EXPECT_EQ(recordWindows_[0].VariantItem, 0);
     EXPECT_EQ(recordWindows_[0].MarkedRow, 1);
-    EXPECT_EQ(Game().Rank1, -1);
-    EXPECT_EQ(Game().Rank2, -1);
+    EXPECT_EQ(Game().TakeFreshRank(), -1) << "the table took the fresh rank";
 
     THighscore table;
     table.LoadFromFile(FilePath(QStringLiteral("hs4.dat")).toStdString());
@@ -247,8 +265,8 @@ TEST_F(MainWindow, ComputersPlayAGameToTheEndWithoutInput) {
     window_->tKI->setInterval(2);
     AnswerGameEnd();
     Start(2);
-    EXPECT_TRUE(RunUntil([&] { return !Game().GameRunning; }));
-    EXPECT_TRUE(Game().Feld.IsGameOver());
+    EXPECT_TRUE(RunUntil([&] { return !Game().Running(); }));
+    EXPECT_TRUE(Game().Board().IsGameOver());
     EXPECT_FALSE(window_->tKI->isActive());
     EXPECT_FALSE(QFile::exists(FilePath(QStringLiteral("hs4.dat")))) << "computers are never entered";
     ASSERT_FALSE(ShownMessages().empty());
@@ -257,16 +275,16 @@ TEST_F(MainWindow, ComputersPlayAGameToTheEndWithoutInput) {
 
 TEST_F(MainWindow, MasterPlaysAComputerGameToItsEndWithLegalMoves) {
     CreateWithMaster();
-    EXPECT_EQ(Game().KI.MasterTime(), 50) << "the thinking time comes from settings.ini";
+    EXPECT_EQ(Game().MasterTime(), 50) << "the thinking time comes from settings.ini";
     AnswerGameEnd();
     Start(2);
-    EXPECT_EQ(Game().History->Schwierigkeit, kMeisterLevel);
-    ASSERT_TRUE(RunUntil([&] { return !Game().GameRunning; }));
-    EXPECT_TRUE(Game().Feld.IsGameOver());
+    EXPECT_EQ(Game().History().Schwierigkeit, kMeisterLevel);
+    ASSERT_TRUE(RunUntil([&] { return !Game().Running(); }));
+    EXPECT_TRUE(Game().Board().IsGameOver());
     TFeld replayed;
-    Game().History->StartBoard(replayed);
-    EXPECT_EQ(Game().History->Replay(replayed), Game().History->Count()) << "every recorded move was legal";
-    EXPECT_EQ(replayed.Mulden(), Game().Feld.Mulden());
+    Game().History().StartBoard(replayed);
+    EXPECT_EQ(Game().History().Replay(replayed), Game().History().Count()) << "every recorded move was legal";
+    EXPECT_EQ(replayed.Mulden(), Game().Board().Mulden());
 }
 
 TEST_F(MainWindow, SavedMasterGameLoadsAndTheMasterPlaysOn) {
@@ -280,29 +298,29 @@ TEST_F(MainWindow, SavedMasterGameLoadsAndTheMasterPlaysOn) {
     Start(0);
     TFileDialog::SetNextFileForTests(FilePath(QStringLiteral("meister.kel")));
     window_->aLoadGame->trigger();
-    EXPECT_EQ(Game().KI.Level(), kMeisterLevel);
-    EXPECT_EQ(Game().History->Schwierigkeit, kMeisterLevel);
-    window_->PlayPit(FirstLegalPlace());
-    const int afterHuman = Game().History->Count();
-    EXPECT_TRUE(RunUntil([&] { return Game().History->Count() > afterHuman; }, 10000))
+    EXPECT_EQ(Game().Level(), kMeisterLevel);
+    EXPECT_EQ(Game().History().Schwierigkeit, kMeisterLevel);
+    Game().PlayPit(FirstLegalPlace());
+    const int afterHuman = Game().History().Count();
+    EXPECT_TRUE(RunUntil([&] { return Game().History().Count() > afterHuman; }, 10000))
         << "the Master answers";
 }
 
 TEST_F(MainWindow, WhileTheMasterThinksTheClockRunsOnTheScreenAndEscMakesHimPlayAtOnce) {
     ASSERT_TRUE(MasterThinksLong());
     window_->tZeit->setInterval(50);
-    const QRect clock1 = Game().Layers->ZeitLayers[1]->DestRect;
+    const QRect clock1 = Game().Layers().ZeitLayers[1]->DestRect;
     const QImage before = OnScreen(*window_->pbSpielfeld).copy(window_->BoardRect());
-    ASSERT_TRUE(RunUntil([&] { return Game().Layers->ZeitLayers[1]->Value() >= 3; }, 5000));
+    ASSERT_TRUE(RunUntil([&] { return Game().Seconds(1) >= 3; }, 5000));
     EXPECT_FALSE(SameIn(OnScreen(*window_->pbSpielfeld).copy(window_->BoardRect()), before, clock1))
         << "the clock runs on the screen";
     ASSERT_TRUE(window_->MeisterThread->Thinking());
-    EXPECT_EQ(Game().History->Count(), 0);
+    EXPECT_EQ(Game().History().Count(), 0);
 
     QElapsedTimer sinceEsc;
     sinceEsc.start();
     QTest::keyClick(window_.get(), Qt::Key_Escape);
-    EXPECT_TRUE(RunUntil([&] { return Game().History->Count() == 1; }, 1000)) << "he plays what he has";
+    EXPECT_TRUE(RunUntil([&] { return Game().History().Count() == 1; }, 1000)) << "he plays what he has";
     EXPECT_LT(sinceEsc.elapsed(), 1000);
 }
 
@@ -316,17 +334,17 @@ TEST_F(MainWindow, ClosingWhileTheMasterThinksEndsHimAtOnce) {
     EXPECT_FALSE(window_->isVisible());
     EXPECT_FALSE(window_->MeisterThread->Thinking());
     QTest::qWait(100);
-    EXPECT_EQ(Game().History->Count(), 0) << "no move after the close";
+    EXPECT_EQ(Game().History().Count(), 0) << "no move after the close";
 }
 
 TEST_F(MainWindow, HintHighlightsTheMastersPitForAWhileAndLeavesTheGameAlone) {
     CreateWithMaster();
     Start(1, 2); // the human begins
-    window_->PauseClock();
+    window_->tZeit->stop();
     EXPECT_TRUE(window_->aHint->isEnabled());
     EXPECT_EQ(window_->aHint->shortcut(), QKeySequence(QStringLiteral("Ctrl+H")));
-    const TFeld::TMulden board = Game().Feld.Mulden();
-    const int clock2 = Game().Layers->ZeitLayers[2]->Value();
+    const TFeld::TMulden board = Game().Board().Mulden();
+    const int clock2 = Game().Seconds(2);
     const QImage before = OnScreen(*window_->pbSpielfeld).copy(window_->BoardRect());
 
     QApplication::setActiveWindow(window_.get());
@@ -334,8 +352,8 @@ TEST_F(MainWindow, HintHighlightsTheMastersPitForAWhileAndLeavesTheGameAlone) {
     QTest::keyClick(window_.get(), Qt::Key_H, Qt::ControlModifier);
     ASSERT_TRUE(RunUntil([&] { return window_->HintPlace() > 0; }, 5000));
     const int place = window_->HintPlace();
-    EXPECT_TRUE(Game().Feld.IsLegalMove(place));
-    const QString note = Game().Layers->NotesLayer->Text().split(QStringLiteral("\r\n")).last();
+    EXPECT_TRUE(Game().Board().IsLegalMove(place));
+    const QString note = Game().Notes().split(QStringLiteral("\r\n")).last();
     EXPECT_TRUE(QRegularExpression(
                     QStringLiteral("^Tipp: Mulde %1 \\((\\+[1-9]\\d*|0|-[1-9]\\d*|gewinnt|verliert)\\)$")
                         .arg(PitNumber(place)))
@@ -344,15 +362,15 @@ TEST_F(MainWindow, HintHighlightsTheMastersPitForAWhileAndLeavesTheGameAlone) {
         << note.toStdString();
     const QImage shown = OnScreen(*window_->pbSpielfeld).copy(window_->BoardRect());
     EXPECT_FALSE(SameIn(shown, before, PitRect(place))) << "the pit lights up on the screen";
-    EXPECT_TRUE(SameIn(shown, Game().Highlighted(place), PitRect(place)));
-    EXPECT_EQ(Game().Feld.Mulden(), board);
-    EXPECT_EQ(Game().Feld.AktSpieler(), 2);
-    EXPECT_EQ(Game().History->Count(), 0);
-    EXPECT_EQ(Game().Layers->ZeitLayers[2]->Value(), clock2);
+    EXPECT_TRUE(SameIn(shown, Game().Picture(place), PitRect(place)));
+    EXPECT_EQ(Game().Board().Mulden(), board);
+    EXPECT_EQ(Game().Board().AktSpieler(), 2);
+    EXPECT_EQ(Game().History().Count(), 0);
+    EXPECT_EQ(Game().Seconds(2), clock2);
 
     ASSERT_TRUE(RunUntil([&] { return window_->HintPlace() < 0; }, 5000));
     EXPECT_TRUE(
-        SameIn(OnScreen(*window_->pbSpielfeld).copy(window_->BoardRect()), Game().BoardImage, PitRect(place)))
+        SameIn(OnScreen(*window_->pbSpielfeld).copy(window_->BoardRect()), Game().Picture(), PitRect(place)))
         << "and goes out";
 
     Start(2);
@@ -361,7 +379,7 @@ TEST_F(MainWindow, HintHighlightsTheMastersPitForAWhileAndLeavesTheGameAlone) {
 
 TEST_F(MainWindow, EscSkipsTheRestOfAMoveAndTheNextMoveAnimatesAgain) {
     Create();
-    Game().Settings.Animation = kStoneAnimation;
+    window_->miSteinAnimation->trigger();
     Start(0);
     int frames = 0;
     Game().OnChanged = [&] { ++frames; };
@@ -379,7 +397,7 @@ TEST_F(MainWindow, EscSkipsTheRestOfAMoveAndTheNextMoveAnimatesAgain) {
     ClickAt(PitIndex(2, 1));
     EXPECT_TRUE(sent);
     EXPECT_LT(frames, fullMove - 4) << "the skipped steps show no frames";
-    EXPECT_FALSE(Game().SkipAnimation && Game().Busy);
+    EXPECT_FALSE(Game().Busy());
 
     frames = 0;
     Game().OnChanged = [&] { ++frames; };
@@ -396,41 +414,40 @@ TEST_F(MainWindow, BoardIgnoresThePointerWhileTheComputerIsToMove) {
     EXPECT_NE(window_->cursor().shape(), Qt::PointingHandCursor);
     EXPECT_FALSE(window_->pbSpielfeld->ShowHint());
     ClickAt(PitIndex(1, 3));
-    EXPECT_EQ(Game().History->Count(), 0);
-    window_->PlayPit(PitIndex(2, 3));
-    EXPECT_EQ(Game().History->Count(), 0) << "an illegal pit is refused";
+    EXPECT_EQ(Game().History().Count(), 0);
+    Game().PlayPit(PitIndex(2, 3));
+    EXPECT_EQ(Game().History().Count(), 0) << "an illegal pit is refused";
 }
 
 TEST_F(MainWindow, PitHintShowsTheStoneCountWithTheRightWord) {
     Create();
     Start(0);
-    Game().Feld.SetMulde(2, 1);
+    Arrange([](TFeld& board) { board.SetMulde(2, 1); });
     PointAt(2);
     EXPECT_EQ(window_->cursor().shape(), Qt::PointingHandCursor);
     EXPECT_TRUE(window_->pbSpielfeld->ShowHint());
     EXPECT_EQ(window_->pbSpielfeld->Tag, 2);
     EXPECT_TRUE(window_->pbSpielfeld->Hint().endsWith(QStringLiteral("<b>1</b> Stein")));
     EXPECT_TRUE(window_->pbSpielfeld->Hint().contains(QStringLiteral("idx:0")));
-    EXPECT_EQ(Game().Layers->FeldLayers[0]->Value(), 2) << "the preview follows the pointer";
-    Game().Feld.SetMulde(9, 0);
+    EXPECT_EQ(Game().Layers().FeldLayers[0]->Value(), 2) << "the preview follows the pointer";
+    Arrange([](TFeld& board) { board.SetMulde(9, 0); });
     PointAt(9);
     EXPECT_NE(window_->cursor().shape(), Qt::PointingHandCursor) << "the opponent's pit is not playable";
     EXPECT_TRUE(window_->pbSpielfeld->Hint().endsWith(QStringLiteral("<b>0</b> Steine")));
-    EXPECT_EQ(Game().Layers->FeldLayers[0]->Value(), 2) << "the preview stays on the last playable pit";
+    EXPECT_EQ(Game().Layers().FeldLayers[0]->Value(), 2) << "the preview stays on the last playable pit";
 }
 
 TEST_F(MainWindow, SavedGameLoadsBackWithBoardClocksNamesAndVariant) {
     Create();
     Start(0, 2, 6, QStringLiteral("Anna"), QStringLiteral("J\u00F6rg"));
-    for (int i = 0; i < 3 && Game().GameRunning; ++i) {
-        Game().Layers->ZeitLayers[Game().Feld.AktSpieler()]->SetValue(
-            Game().Layers->ZeitLayers[Game().Feld.AktSpieler()]->Value() + 7);
-        window_->PlayPit(FirstLegalPlace());
+    for (int i = 0; i < 3 && Game().Running(); ++i) {
+        for (int second = 0; second < 7; ++second) Game().Tick();
+        Game().PlayPit(FirstLegalPlace());
     }
-    const TFeld::TMulden board = Game().Feld.Mulden();
-    const int player = Game().Feld.AktSpieler();
-    const int clock1 = Game().Layers->ZeitLayers[1]->Value();
-    const int clock2 = Game().Layers->ZeitLayers[2]->Value();
+    const TFeld::TMulden board = Game().Board().Mulden();
+    const int player = Game().Board().AktSpieler();
+    const int clock1 = Game().Seconds(1);
+    const int clock2 = Game().Seconds(2);
 
     QueueMessageAnswer(mrOk);
     TFileDialog::SetNextFileForTests(FilePath(QStringLiteral("partie")));
@@ -441,22 +458,22 @@ TEST_F(MainWindow, SavedGameLoadsBackWithBoardClocksNamesAndVariant) {
     Start(0, 1, 5, QStringLiteral("Carl"), QStringLiteral("Dora"));
     TFileDialog::SetNextFileForTests(FilePath(QStringLiteral("partie.kel")));
     window_->aLoadGame->trigger();
-    EXPECT_EQ(Game().Feld.Mulden(), board);
-    EXPECT_EQ(Game().Feld.AktSpieler(), player);
-    EXPECT_EQ(Game().Feld.Variante(), 6);
-    EXPECT_EQ(Game().Layers->ZeitLayers[1]->Value(), clock1);
-    EXPECT_EQ(Game().Layers->ZeitLayers[2]->Value(), clock2);
-    EXPECT_EQ(Game().Layers->AktSpielerLayer->Names[2], QStringLiteral("J\u00F6rg"));
-    EXPECT_EQ(Game().Layers->VarianteLayer->Value(), 6);
-    EXPECT_EQ(Game().Layers->NotesLayer->Text(), QStringLiteral("Spiel geladen"));
-    EXPECT_TRUE(Game().GameRunning);
+    EXPECT_EQ(Game().Board().Mulden(), board);
+    EXPECT_EQ(Game().Board().AktSpieler(), player);
+    EXPECT_EQ(Game().Board().Variante(), 6);
+    EXPECT_EQ(Game().Seconds(1), clock1);
+    EXPECT_EQ(Game().Seconds(2), clock2);
+    EXPECT_EQ(Game().Layers().AktSpielerLayer->Names[2], QStringLiteral("J\u00F6rg"));
+    EXPECT_EQ(Game().Layers().VarianteLayer->Value(), 6);
+    EXPECT_EQ(Game().Notes(), QStringLiteral("Spiel geladen"));
+    EXPECT_TRUE(Game().Running());
     EXPECT_EQ(TFileDialog::LastInitialDirForTests(), Folder());
 }
 
 TEST_F(MainWindow, SaveNameKeepsAKelExtensionInCapitals) {
     Create();
     Start(0);
-    window_->PlayPit(FirstLegalPlace());
+    Game().PlayPit(FirstLegalPlace());
     QueueMessageAnswer(mrOk);
     QueueMessageAnswer(mrOk);
     TFileDialog::SetNextFileForTests(FilePath(QStringLiteral("A.KEL")));
@@ -499,7 +516,7 @@ void TypeIntoSaveDialog(const QString& name) {
 TEST_F(MainWindow, SavingUnderAnotherExtensionAsksAboutTheFileThatWouldBeReplaced) {
     Create();
     Start(0);
-    window_->PlayPit(FirstLegalPlace());
+    Game().PlayPit(FirstLegalPlace());
     const QString target = FilePath(QStringLiteral("x.txt.kel"));
     QFile precious(target);
     ASSERT_TRUE(precious.open(QIODevice::WriteOnly));
@@ -537,9 +554,9 @@ TEST_F(MainWindow, ACutOffSavedGameIsReportedByNameInTheWindowsLanguage) {
         WriteSettings("[settings]\nlanguage=" + language + "\nsound=0\nnoani=1\n");
         Create();
         Start(0);
-        window_->PlayPit(FirstLegalPlace());
+        Game().PlayPit(FirstLegalPlace());
         const QString file = FilePath(QStringLiteral("cut.kel"));
-        Game().History->SaveToFile(QFile::encodeName(file).toStdString());
+        Game().History().SaveToFile(QFile::encodeName(file).toStdString());
         QFile cut(file);
         ASSERT_TRUE(cut.resize(cut.size() - 20));
         ResetMessageSeam();
@@ -549,8 +566,7 @@ TEST_F(MainWindow, ACutOffSavedGameIsReportedByNameInTheWindowsLanguage) {
         ASSERT_EQ(ShownMessages().size(), 1u) << language.constData();
         EXPECT_EQ(ShownMessages()[0].Text, text.arg(file));
         EXPECT_EQ(ShownMessages()[0].Type, mtError);
-        EXPECT_TRUE(Game().GameRunning) << "the game goes on";
-        window_->Spielfeld->GameRunning = false;
+        EXPECT_TRUE(Game().Running()) << "the game goes on";
         window_.reset();
     }
 }
@@ -558,13 +574,13 @@ TEST_F(MainWindow, ACutOffSavedGameIsReportedByNameInTheWindowsLanguage) {
 TEST_F(MainWindow, FileThatIsNoSavedGameIsReportedAndTheGameGoesOn) {
     Create();
     Start(0);
-    window_->PlayPit(FirstLegalPlace());
-    const TFeld::TMulden board = Game().Feld.Mulden();
+    Game().PlayPit(FirstLegalPlace());
+    const TFeld::TMulden board = Game().Board().Mulden();
     LoadJunkFile();
     EXPECT_TRUE(HasMessage(QStringLiteral("ist keine g\u00FCltige KELANI (R) Freeware 2 Datei.")));
-    EXPECT_EQ(Game().Feld.Mulden(), board);
-    EXPECT_EQ(Game().History->Count(), 1);
-    EXPECT_TRUE(Game().GameRunning);
+    EXPECT_EQ(Game().Board().Mulden(), board);
+    EXPECT_EQ(Game().History().Count(), 1);
+    EXPECT_TRUE(Game().Running());
     EXPECT_FALSE(Game().IsUpdating());
 }
 
@@ -595,7 +611,7 @@ TEST_F(MainWindow, DamagedHighscoreFileIsReportedLeftAloneAndTheGameEndsNormally
     Start(0);
     // Damaged file at the game end, the result, the damaged file again in the table, no new game.
     for (int answer : {mrOk, mrOk, mrOk, mrNo}) QueueMessageAnswer(answer);
-    while (Game().GameRunning) window_->PlayPit(FirstLegalPlace());
+    while (Game().Running()) Game().PlayPit(FirstLegalPlace());
     ASSERT_EQ(ShownMessages().size(), 4u);
     EXPECT_EQ(ShownMessages()[0].Type, mtError);
     EXPECT_EQ(ShownMessages()[2].Type, mtError);
@@ -605,7 +621,6 @@ TEST_F(MainWindow, DamagedHighscoreFileIsReportedLeftAloneAndTheGameEndsNormally
                 ShownMessages()[1].Text.contains(QStringLiteral("Unentschieden")));
     EXPECT_FALSE(ShownMessages()[1].Text.contains(QStringLiteral("Platz"))) << "no entries, no ranks";
     EXPECT_FALSE(Game().IsUpdating()) << "painting resumed";
-    EXPECT_EQ(Game().Rank1, -1);
     QFile file(FilePath(QStringLiteral("hs4.dat")));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), damaged) << "the damaged file is left untouched";
@@ -681,16 +696,16 @@ TEST_F(MainWindow, BoardFillsTheWindowLetterboxedAndKeepsItsPixelsInTheFirstWind
         const QImage shown = window_->pbSpielfeld->grab().toImage().convertToFormat(QImage::Format_RGB32);
         const QRect inner = board.adjusted(2, 2, -2, -2) & shown.rect();
         // Bars on the two sides the board does not reach, in the board's own corner colour.
-        const QRgb bar = Game().BoardImage.pixel(0, 0);
+        const QRgb bar = Game().Picture().pixel(0, 0);
         const bool wide = board.width() < shown.width() - 4;
         const QPoint barProbe = wide ? QPoint(1, shown.height() / 2) : QPoint(shown.width() / 2, 1);
         EXPECT_EQ(shown.pixel(barProbe), bar) << size.width();
         EXPECT_EQ(shown.pixel(shown.width() - 1 - barProbe.x(), shown.height() - 1 - barProbe.y()), bar);
         // Inside, the board itself, scaled to the rectangle.
-        const QImage expected =
-            Game()
-                .BoardImage.scaled(board.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                .convertToFormat(QImage::Format_RGB32);
+        const QImage expected = Game()
+                                    .Picture()
+                                    .scaled(board.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                    .convertToFormat(QImage::Format_RGB32);
         const QImage seen = shown.copy(inner);
         EXPECT_LT(MeanDifference(seen, expected.copy(inner.translated(-board.topLeft()))), 6.0)
             << size.width();
@@ -706,8 +721,8 @@ TEST_F(MainWindow, ClicksOnAScaledBoardPlayThePitUnderThePointer) {
     const QPoint corner = window_->BoxPoint(PitRect(3).topLeft());
     EXPECT_EQ(window_->BoardPoint(corner), PitRect(3).topLeft());
     ClickAt(3);
-    EXPECT_EQ(Game().History->Count(), 1);
-    EXPECT_EQ(Game().Feld.Mulde(3), 0) << "pit 3 was sown";
+    EXPECT_EQ(Game().History().Count(), 1);
+    EXPECT_EQ(Game().Board().Mulde(3), 0) << "pit 3 was sown";
 }
 
 TEST_F(MainWindow, FullScreenByF11AndTheOptionsMenu) {
@@ -725,25 +740,17 @@ TEST_F(MainWindow, FullScreenByF11AndTheOptionsMenu) {
 
 TEST_F(MainWindow, GameClockCountsOnlyThePlayerToMoveWhileAGameRuns) {
     Create();
-    window_->tZeitTimer();
+    Game().Tick();
     Start(0, 2);
-    window_->tZeitTimer();
-    window_->tZeitTimer();
-    EXPECT_EQ(Game().Layers->ZeitLayers[2]->Value(), 2);
-    EXPECT_EQ(Game().Layers->ZeitLayers[1]->Value(), 0);
-    window_->PlayPit(FirstLegalPlace());
-    EXPECT_EQ(Game().History->Moves(0).Zeit, 2) << "the move records the time spent";
+    Game().Tick();
+    Game().Tick();
+    EXPECT_EQ(Game().Seconds(2), 2);
+    EXPECT_EQ(Game().Seconds(1), 0);
+    Game().PlayPit(FirstLegalPlace());
+    EXPECT_EQ(Game().History().Moves(0).Zeit, 2) << "the move records the time spent";
 }
 
 namespace {
-
-// Ends the running game in a position where player 1 holds `store1` and player 2 `store2` stones.
-void FinishWith(TSpielfeld& game, int store1, int store2) {
-    for (int place = 1; place <= kPlaces; ++place) game.Feld.SetMulde(place, 0);
-    game.Feld.SetMulde(kStirnmulde1, store1);
-    game.Feld.SetMulde(kStirnmulde2, store2);
-    game.GameEnd();
-}
 
 // Clicks `button` of the next modal dialog of type T once it is open.
 template <class T> void WhenOpen(const char* button, const std::function<void(T&)>& prepare = {}) {
@@ -758,44 +765,37 @@ template <class T> void WhenOpen(const char* button, const std::function<void(T&
 TEST_F(MainWindow, RanksFollowTheEntriesAndPlayerOneMovesDownBehindABetterPlayerTwo) {
     Create();
     Start(0);
-    QueueMessageAnswer(mrOk);
-    FinishWith(Game(), 30, 18);
-    EXPECT_EQ(Game().Rank1, 1);
-    EXPECT_EQ(Game().Rank2, 2);
-    const QString first = ShownMessages().back().Text;
+    const QString first = FinishWith(30, 18);
     EXPECT_TRUE(first.startsWith(QStringLiteral("Der Spieler Anna hat gewonnen.\n\n")))
         << first.toStdString();
     EXPECT_TRUE(
         first.contains(QStringLiteral("Anna hat 30 Steine erbeutet und eine Punktzahl von 62.50 erreicht.\n"
                                       "Mit 62.50 Punkten ist das der 1 Platz")));
     EXPECT_TRUE(first.contains(QStringLiteral("Bert hat 18 Steine")));
+    EXPECT_TRUE(first.contains(QStringLiteral("das der 2 Platz")));
 
-    Game().Rank1 = Game().Rank2 = -1;
     Start(0);
-    QueueMessageAnswer(mrOk);
-    FinishWith(Game(), 10, 38);
-    EXPECT_EQ(Game().Rank2, 1) << "Bert's 79 % lead the table";
-    EXPECT_EQ(Game().Rank1, 4) << "Anna's entry went in third, then moved down behind Bert's";
-    EXPECT_TRUE(ShownMessages().back().Text.contains(QStringLiteral("das der 4 Platz")));
+    const QString second = FinishWith(10, 38);
+    EXPECT_TRUE(second.contains(QStringLiteral("Punkten ist das der 1 Platz")))
+        << "Bert's 79 % lead the table";
+    EXPECT_TRUE(second.contains(QStringLiteral("das der 4 Platz")))
+        << "Anna's entry went in third, then moved down behind Bert's";
 }
 
 TEST_F(MainWindow, DrawBetweenHumansIsAnnouncedAsDraw) {
     Create();
     Start(0);
-    QueueMessageAnswer(mrOk);
-    FinishWith(Game(), 24, 24);
-    EXPECT_TRUE(ShownMessages().back().Text.startsWith(QStringLiteral("Unentschieden.")));
-    EXPECT_FALSE(Game().GameRunning);
+    EXPECT_TRUE(FinishWith(24, 24).startsWith(QStringLiteral("Unentschieden.")));
+    EXPECT_FALSE(Game().Running());
 }
 
 TEST_F(MainWindow, ComputerOpponentIsNeverEntered) {
     Create();
     Start(1, 2);
     window_->tKI->stop();
-    QueueMessageAnswer(mrOk);
-    FinishWith(Game(), 40, 8);
-    EXPECT_EQ(Game().Rank1, -1);
-    EXPECT_EQ(Game().Rank2, 1);
+    FinishWith(40, 8);
+    ASSERT_EQ(recordWindows_.size(), 1u);
+    EXPECT_EQ(recordWindows_[0].MarkedRow, 1) << "the human's rank";
     THighscore table;
     table.LoadFromFile(FilePath(QStringLiteral("hs4.dat")).toStdString());
     ASSERT_EQ(table.Count(), 1);
@@ -806,27 +806,31 @@ TEST_F(MainWindow, ComputerOpponentIsNeverEntered) {
 TEST_F(MainWindow, CertainWinnerIsNotedOnceAndPassesAreRecordedAsPlaceZero) {
     Create();
     Start(0);
-    for (int place = 1; place <= kPlaces; ++place) Game().Feld.SetMulde(place, 0);
-    Game().Feld.SetMulde(kStirnmulde1, 25);
-    Game().Feld.SetMulde(1, 3);
-    Game().Feld.SetMulde(8, 20);
-    window_->PlayPit(1);
-    const QString notes = Game().Layers->NotesLayer->Text();
+    Arrange([](TFeld& board) {
+        for (int place = 1; place <= kPlaces; ++place) board.SetMulde(place, 0);
+        board.SetMulde(kStirnmulde1, 25);
+        board.SetMulde(1, 3);
+        board.SetMulde(8, 20);
+    });
+    Game().PlayPit(1);
+    const QString notes = Game().Notes();
     EXPECT_TRUE(notes.endsWith(QStringLiteral("Anna wird gewinnen"))) << notes.toStdString();
-    ASSERT_EQ(Game().Feld.AktSpieler(), 2);
-    window_->PlayPit(FirstLegalPlace());
-    EXPECT_EQ(Game().Layers->NotesLayer->Text().count(QStringLiteral("wird gewinnen")), 1);
+    ASSERT_EQ(Game().Board().AktSpieler(), 2);
+    Game().PlayPit(FirstLegalPlace());
+    EXPECT_EQ(Game().Notes().count(QStringLiteral("wird gewinnen")), 1);
 
     // Player 1's row is empty now: he must pass.
-    for (int pit = 1; pit <= 6; ++pit) Game().Feld.SetMulde(pit, 0);
-    Game().Feld.SetMulde(9, Game().Feld.Mulde(9) + 5);
-    Game().Feld.SetAktSpieler(1);
-    const int moves = Game().History->MoveCount();
-    window_->PlaySkip();
-    EXPECT_EQ(Game().History->Moves(Game().History->Count() - 1).Mulde, 0);
-    EXPECT_EQ(Game().History->MoveCount(), moves) << "a pass is not a move";
-    EXPECT_TRUE(Game().Layers->NotesLayer->Text().endsWith(QStringLiteral("Anna mu\u00DF aussetzen")));
-    EXPECT_EQ(Game().Feld.AktSpieler(), 2);
+    Arrange([](TFeld& board) {
+        for (int pit = 1; pit <= 6; ++pit) board.SetMulde(pit, 0);
+        board.SetMulde(9, board.Mulde(9) + 5);
+        board.SetAktSpieler(1);
+    });
+    const int moves = Game().History().MoveCount();
+    Game().PlaySkip();
+    EXPECT_EQ(Game().History().Moves(Game().History().Count() - 1).Mulde, 0);
+    EXPECT_EQ(Game().History().MoveCount(), moves) << "a pass is not a move";
+    EXPECT_TRUE(Game().Notes().endsWith(QStringLiteral("Anna mu\u00DF aussetzen")));
+    EXPECT_EQ(Game().Board().AktSpieler(), 2);
 }
 
 TEST_F(MainWindow, WithoutAnimationOnlyTheHandsReturnFrameByFrame) {
@@ -834,34 +838,35 @@ TEST_F(MainWindow, WithoutAnimationOnlyTheHandsReturnFrameByFrame) {
     Start(0);
     int frames = 0;
     Game().OnChanged = [&] { ++frames; };
-    window_->PlayPit(3);
+    Game().PlayPit(3);
     EXPECT_EQ(frames, 3) << "one frame per hand return and the final refresh";
 }
 
 TEST_F(MainWindow, GameWhoseMovesDoNotReplayLeavesTheRunningGameAlone) {
     Create();
     Start(0);
-    window_->PlayPit(2);
-    const TFeld::TMulden board = Game().Feld.Mulden();
-    const QString notes = Game().Layers->NotesLayer->Text();
-    Game().Layers->ZeitLayers[1]->SetValue(17);
+    Game().PlayPit(2);
+    const TFeld::TMulden board = Game().Board().Mulden();
+    const QString notes = Game().Notes();
+    for (int second = 0; second < 17; ++second) Game().Tick();
+    const int clock = Game().Seconds(Game().Board().AktSpieler());
     THistory broken;
     broken.Init("Carl", "Dora", "", "", "europa", "europa", 5, true, 4, 2, 1, 0);
     broken.AddMove(3, 9, 1); // player 1 cannot play player 2's pit
     broken.SaveToFile(FilePath(QStringLiteral("broken.kel")).toStdString());
-    EXPECT_FALSE(Game().LoadGame(FilePath(QStringLiteral("broken.kel"))));
-    EXPECT_EQ(Game().Feld.Mulden(), board);
-    EXPECT_EQ(Game().History->Name1, "Anna");
-    EXPECT_EQ(Game().History->Count(), 1);
-    EXPECT_EQ(Game().Layers->NotesLayer->Text(), notes);
+    Game().LoadGame(FilePath(QStringLiteral("broken.kel")));
+    EXPECT_EQ(Game().Board().Mulden(), board);
+    EXPECT_EQ(Game().History().Name1, "Anna");
+    EXPECT_EQ(Game().History().Count(), 1);
+    EXPECT_EQ(Game().Notes(), notes);
     ASSERT_EQ(ShownMessages().size(), 1u);
     EXPECT_EQ(ShownMessages()[0].Text,
               QStringLiteral("\"%1\" ist keine g\u00FCltige KELANI (R) Freeware 2 Datei.")
                   .arg(FilePath(QStringLiteral("broken.kel"))));
     // The running game keeps its own names and variant on the board.
-    EXPECT_EQ(Game().Layers->AktSpielerLayer->Names[1], QStringLiteral("Anna"));
-    EXPECT_EQ(Game().Layers->VarianteLayer->Value(), 4);
-    EXPECT_EQ(Game().Layers->ZeitLayers[1]->Value(), 17);
+    EXPECT_EQ(Game().Layers().AktSpielerLayer->Names[1], QStringLiteral("Anna"));
+    EXPECT_EQ(Game().Layers().VarianteLayer->Value(), 4);
+    EXPECT_EQ(Game().Seconds(Game().Board().AktSpieler()), clock);
     EXPECT_FALSE(Game().IsUpdating());
 }
 
@@ -877,13 +882,13 @@ TEST_F(MainWindow, NewGameCommandRunsTheDialogAndTheLot) {
         WhenOpen<TfStreichholz>("bLeft");
     });
     window_->aNewGame->trigger();
-    EXPECT_TRUE(Game().GameRunning);
-    EXPECT_EQ(Game().History->Name1, "Anna");
-    EXPECT_EQ(Game().History->Name2, "Bert");
-    EXPECT_EQ(Game().Feld.Variante(), 5);
-    EXPECT_EQ(Game().Feld.Mulde(1), 4);
-    EXPECT_EQ(Game().History->Land1, "europa");
-    EXPECT_EQ(Game().Layers->NotesLayer->Text(), QStringLiteral("Neues Spiel"));
+    EXPECT_TRUE(Game().Running());
+    EXPECT_EQ(Game().History().Name1, "Anna");
+    EXPECT_EQ(Game().History().Name2, "Bert");
+    EXPECT_EQ(Game().Board().Variante(), 5);
+    EXPECT_EQ(Game().Board().Mulde(1), 4);
+    EXPECT_EQ(Game().History().Land1, "europa");
+    EXPECT_EQ(Game().Notes(), QStringLiteral("Neues Spiel"));
     EXPECT_TRUE(window_->aSaveGame->isEnabled());
     EXPECT_TRUE(window_->tZeit->isActive()) << "the clock resumes after the dialogs";
 }
@@ -896,34 +901,28 @@ TEST_F(MainWindow, HighscoreMarksTheBetterFreshRankOnceOnThePlayedVariant) {
     EXPECT_EQ(recordWindows_[0].VariantItem, 0);
     EXPECT_EQ(recordWindows_[0].MarkedRow, -1);
 
+    // Each game end opens the table by itself.
     Start(0, 1, 6);
-    QueueMessageAnswer(mrOk);
-    FinishWith(Game(), 30, 18);
+    FinishWith(30, 18);
     Start(0, 1, 6);
-    QueueMessageAnswer(mrOk);
-    FinishWith(Game(), 10, 38);
-    ASSERT_EQ(Game().Rank1, 4);
-    ASSERT_EQ(Game().Rank2, 1);
-    window_->aHighscore->trigger();
-    ASSERT_EQ(recordWindows_.size(), 2u);
-    EXPECT_EQ(recordWindows_[1].VariantItem, 2);
-    EXPECT_EQ(recordWindows_[1].MarkedRow, 1) << "player 2's rank 1 beats player 1's rank 4";
-    EXPECT_EQ(Game().Rank1, -1);
-    EXPECT_EQ(Game().Rank2, -1);
-
-    window_->aHighscore->trigger();
+    FinishWith(10, 38);
     ASSERT_EQ(recordWindows_.size(), 3u);
     EXPECT_EQ(recordWindows_[2].VariantItem, 2);
-    EXPECT_EQ(recordWindows_[2].MarkedRow, -1) << "the mark is shown once";
+    EXPECT_EQ(recordWindows_[2].MarkedRow, 1) << "player 2's rank 1 beats player 1's rank 4";
+
+    window_->aHighscore->trigger();
+    ASSERT_EQ(recordWindows_.size(), 4u);
+    EXPECT_EQ(recordWindows_[3].VariantItem, 2);
+    EXPECT_EQ(recordWindows_[3].MarkedRow, -1) << "the mark is shown once";
 }
 
 TEST_F(MainWindow, HistoryShowsOneSketchPerRecordIncludingPasses) {
     Create();
     Start(0);
-    window_->PlayPit(FirstLegalPlace());
-    window_->PlayPit(FirstLegalPlace());
-    window_->PlayPit(FirstLegalPlace());
-    const int records = Game().History->Count();
+    Game().PlayPit(FirstLegalPlace());
+    Game().PlayPit(FirstLegalPlace());
+    Game().PlayPit(FirstLegalPlace());
+    const int records = Game().History().Count();
     ASSERT_GE(records, 3);
     window_->aGameHistory->trigger();
     ASSERT_EQ(recordWindows_.size(), 1u);
@@ -937,14 +936,14 @@ TEST_F(MainWindow, HistoryShowsOneSketchPerRecordIncludingPasses) {
 TEST_F(MainWindow, HistoryWithoutTheGraphicsContainerIsReportedAndTheGameGoesOn) {
     Create();
     Start(0);
-    window_->PlayPit(FirstLegalPlace());
+    Game().PlayPit(FirstLegalPlace());
     ASSERT_TRUE(QFile::remove(FilePath(QStringLiteral("game.gfx"))));
     QueueMessageAnswer(mrOk);
     window_->aGameHistory->trigger();
     EXPECT_TRUE(recordWindows_.empty());
     ASSERT_EQ(ShownMessages().size(), 1u);
     EXPECT_EQ(ShownMessages()[0].Type, mtError);
-    EXPECT_TRUE(Game().GameRunning);
+    EXPECT_TRUE(Game().Running());
     EXPECT_TRUE(window_->tZeit->isActive());
 }
 
@@ -1013,7 +1012,7 @@ QImage Board(TfSpielfeld& window) {
 // The notes are drawn whether or not a game runs: a board showing the bare background there
 // shows no layer at all.
 bool IsBare(const QImage& screen, const TSpielfeld& game) {
-    return SameIn(screen, game.Background, game.Layers->NotesLayer->DestRect);
+    return SameIn(screen, game.Bare(), game.Layers().NotesLayer->DestRect);
 }
 
 } // namespace
@@ -1022,45 +1021,45 @@ TEST_F(MainWindow, ScreenFollowsTheClockEverySecondAndThePreviewOfTheHoveredPit)
     Create();
     Start(0, 2);
     const QImage started = Board(*window_);
-    EXPECT_EQ(started, Game().BoardImage.convertToFormat(QImage::Format_RGB32))
+    EXPECT_EQ(started, Game().Picture().convertToFormat(QImage::Format_RGB32))
         << "both clocks and names shown";
-    const QRect clock2 = Game().Layers->ZeitLayers[2]->DestRect;
-    window_->tZeitTimer();
+    const QRect clock2 = Game().Layers().ZeitLayers[2]->DestRect;
+    Game().Tick();
     const QImage ticked = Board(*window_);
     EXPECT_FALSE(SameIn(ticked, started, clock2)) << "the clock moves on during the turn";
-    EXPECT_TRUE(SameIn(ticked, Game().BoardImage, clock2));
+    EXPECT_TRUE(SameIn(ticked, Game().Picture(), clock2));
 
-    const QRect overview = Game().Layers->OverviewLayer->DestRect;
+    const QRect overview = Game().Layers().OverviewLayer->DestRect;
     PointAt(PitIndex(2, 3));
     const QImage hovered = Board(*window_);
     EXPECT_FALSE(SameIn(hovered, ticked, overview)) << "ring and preview sketch appear";
-    EXPECT_TRUE(SameIn(hovered, Game().BoardImage, overview));
+    EXPECT_TRUE(SameIn(hovered, Game().Picture(), overview));
 }
 
 TEST_F(MainWindow, FinishedGameStaysOnTheScreenThroughALanguageSwitchAndARefusedFile) {
     Create();
     AnswerGameEnd();
     Start(0, 1, 4, QStringLiteral("Anna"), QStringLiteral("Bert"));
-    while (Game().GameRunning) window_->PlayPit(FirstLegalPlace());
+    while (Game().Running()) Game().PlayPit(FirstLegalPlace());
     const QImage final = Board(*window_);
-    const TSpielfeldLayers& layers = *Game().Layers;
+    const TSpielfeldLayers& layers = Game().Layers();
     const std::vector<QRect> kept = {PitRect(kStirnmulde1),
                                      PitRect(kStirnmulde2),
                                      layers.ZeitLayers[1]->DestRect,
                                      layers.ZeitLayers[2]->DestRect,
                                      layers.AktSpielerLayer->DestRect,
                                      layers.OverviewLayer->DestRect};
-    for (const QRect& rect : kept) ASSERT_FALSE(SameIn(final, Game().Background, rect)) << "shown at the end";
+    for (const QRect& rect : kept) ASSERT_FALSE(SameIn(final, Game().Bare(), rect)) << "shown at the end";
 
     window_->miEnglish->trigger();
     const QImage english = Board(*window_);
     for (const QRect& rect : kept) EXPECT_TRUE(SameIn(english, final, rect)) << "after the language switch";
-    EXPECT_FALSE(SameIn(english, Game().Background, layers.VarianteLayer->DestRect)) << "variant recaptioned";
+    EXPECT_FALSE(SameIn(english, Game().Bare(), layers.VarianteLayer->DestRect)) << "variant recaptioned";
 
     LoadJunkFile();
     const QImage refused = Board(*window_);
     for (const QRect& rect : kept) EXPECT_TRUE(SameIn(refused, final, rect)) << "after a refused file";
-    EXPECT_FALSE(Game().GameRunning);
+    EXPECT_FALSE(Game().Running());
     EXPECT_FALSE(window_->tZeit->isActive());
 }
 
@@ -1070,29 +1069,29 @@ TEST_F(MainWindow, ComputersAndClockStandStillWhileADialogIsOpen) {
     window_->tZeit->setInterval(5);
     AnswerGameEnd();
     Start(2);
-    ASSERT_TRUE(RunUntil([&] { return Game().History->Count() >= 2; }));
+    ASSERT_TRUE(RunUntil([&] { return Game().History().Count() >= 2; }));
     int moves = -1, clock1 = -1, clock2 = -1;
     bool dialogEnabled = false;
     WhenOpen<TfNewGame>("bbCancel", [&](TfNewGame& dialog) {
-        moves = Game().History->Count();
-        clock1 = Game().Layers->ZeitLayers[1]->Value();
-        clock2 = Game().Layers->ZeitLayers[2]->Value();
+        moves = Game().History().Count();
+        clock1 = Game().Seconds(1);
+        clock2 = Game().Seconds(2);
         QTest::qWait(300);
         dialogEnabled = dialog.isEnabled();
-        EXPECT_EQ(Game().History->Count(), moves) << "no move under the dialog";
-        EXPECT_EQ(Game().Layers->ZeitLayers[1]->Value(), clock1);
-        EXPECT_EQ(Game().Layers->ZeitLayers[2]->Value(), clock2);
-        EXPECT_TRUE(Game().GameRunning);
+        EXPECT_EQ(Game().History().Count(), moves) << "no move under the dialog";
+        EXPECT_EQ(Game().Seconds(1), clock1);
+        EXPECT_EQ(Game().Seconds(2), clock2);
+        EXPECT_TRUE(Game().Running());
     });
     window_->aNewGame->trigger();
     EXPECT_TRUE(dialogEnabled);
     ASSERT_GE(moves, 2);
-    EXPECT_TRUE(RunUntil([&] { return Game().History->Count() > moves; }, 5000)) << "play resumes";
+    EXPECT_TRUE(RunUntil([&] { return Game().History().Count() > moves; }, 5000)) << "play resumes";
 }
 
 TEST_F(MainWindow, ClosingDuringAHandAnimatedMoveEndsItAtOnce) {
     Create();
-    Game().Settings.Animation = kHandAnimation;
+    window_->miHandanimation->trigger();
     SetWaitSpeedUp(1);
     window_->tKI->setInterval(2);
     Start(2);
@@ -1100,8 +1099,8 @@ TEST_F(MainWindow, ClosingDuringAHandAnimatedMoveEndsItAtOnce) {
     QElapsedTimer sinceClose;
     int movesAtClose = -1;
     QTimer::singleShot(400, [&] {
-        movesAtClose = Game().History->Count();
-        ASSERT_TRUE(Game().Busy) << "the first move is still being shown";
+        movesAtClose = Game().History().Count();
+        ASSERT_TRUE(Game().Busy()) << "the first move is still being shown";
         sinceClose.start();
         window_->close();
     });
@@ -1109,20 +1108,20 @@ TEST_F(MainWindow, ClosingDuringAHandAnimatedMoveEndsItAtOnce) {
     EXPECT_LT(sinceClose.elapsed(), 1000) << "the rest of the move is cut short";
     EXPECT_FALSE(window_->isVisible());
     QTest::qWait(100);
-    EXPECT_EQ(Game().History->Count(), movesAtClose) << "no move after the close";
+    EXPECT_EQ(Game().History().Count(), movesAtClose) << "no move after the close";
     ASSERT_EQ(ShownMessages().size(), 1u) << "nothing after the quit question";
     EXPECT_EQ(ShownMessages()[0].Text, QStringLiteral("Wollen Sie KELANI (R) wirklich beenden?"));
 }
 
 TEST_F(MainWindow, EscAtAnyPointOfAMoveNeverShowsABareBoard) {
-    for (const int animation : {kStoneAnimation, kHandAnimation}) {
+    for (const char* animation : {"miSteinAnimation", "miHandanimation"}) {
         for (int escAt = 1; escAt <= 25; escAt += 4) {
             if (!window_) Create();
-            Game().Settings.Animation = animation;
+            window_->findChild<QAction*>(QLatin1String(animation))->trigger();
             Start(0);
             int frames = 0, bare = 0, seen = 0;
             Game().OnChanged = [&] {
-                if (++frames == escAt && Game().Busy) QTest::keyClick(window_.get(), Qt::Key_Escape);
+                if (++frames == escAt && Game().Busy()) QTest::keyClick(window_.get(), Qt::Key_Escape);
             };
             QTimer watch;
             QObject::connect(&watch, &QTimer::timeout, [&] {
@@ -1130,13 +1129,13 @@ TEST_F(MainWindow, EscAtAnyPointOfAMoveNeverShowsABareBoard) {
                 if (IsBare(BoardNow(*window_), Game())) ++bare;
             });
             watch.start(1);
-            window_->PlayPit(PitIndex(1, 2));
+            Game().PlayPit(PitIndex(1, 2));
             const QImage after = Board(*window_);
             watch.stop();
             Game().OnChanged = nullptr;
             EXPECT_GT(seen, 0);
             EXPECT_EQ(bare, 0) << "animation " << animation << ", Esc at frame " << escAt;
-            EXPECT_EQ(after, Game().BoardImage.convertToFormat(QImage::Format_RGB32))
+            EXPECT_EQ(after, Game().Picture().convertToFormat(QImage::Format_RGB32))
                 << "animation " << animation << ", Esc at frame " << escAt;
         }
     }

@@ -6,6 +6,7 @@
 #include "app/MultiLanguage.h"
 #include "app/lngDialogs.h"
 #include "app/uTSpielfeld.h"
+#include "app/ufHighscore.h"
 #include "app/ufNewGame.h"
 #include "app/ufSpielfeld.h"
 #include "app/ufStreichholz.h"
@@ -79,28 +80,36 @@ TSpielfeld& StartGame(TfSpielfeld& window) {
     s.Name1 = QStringLiteral("Anna");
     s.Name2 = QStringLiteral("Bert");
     s.Variante = 5;
-    game.GameRunning = true;
     game.NewGame(s);
-    window.UpdateActions();
     return game;
+}
+
+// Plays the beginner's choice for whoever is to move.
+void PlayAsComputer(TSpielfeld& game) {
+    const TFeld board = game.Board();
+    TKI ki(board);
+    const int pit = ki.ChooseMove();
+    if (pit == 0)
+        game.PlaySkip();
+    else
+        game.PlayPit(PitIndex(board.AktSpieler(), pit));
 }
 
 void ShootGame(const QString& suffix, int wantedFrame) {
     TfSpielfeld window;
     TSpielfeld& game = StartGame(window);
-    window.PlayPit(3);
-    window.PlayPit(10);
+    game.PlayPit(3);
+    game.PlayPit(10);
     int frame = 0;
     game.OnChanged = [&] {
         window.pbSpielfeld->repaint();
         if (++frame == wantedFrame) Save(window, "move_" + suffix);
     };
     window.pbSpielfeldMouseMove(PitCentre(4).x(), PitCentre(4).y());
-    window.PlayPit(4);
+    game.PlayPit(4);
     game.OnChanged = nullptr;
     ResetMessageSeam();
     QueueMessageAnswer(mrOk);
-    game.GameRunning = false;
 }
 
 void ShootResult(const QString& language, const QString& suffix) {
@@ -149,19 +158,15 @@ void ShootRecords(const QTemporaryDir& folder, const QString& suffix) {
     WriteHighscore(folder);
     TfSpielfeld window;
     TSpielfeld& game = StartGame(window);
-    for (int move = 0; move < 11 && !game.Feld.IsGameOver(); ++move) {
-        const int pit = game.KI.ChooseMove();
-        if (pit == 0)
-            window.PlaySkip();
-        else
-            window.PlayPit(PitIndex(game.Feld.AktSpieler(), pit));
+    for (int move = 0; move < 11 && game.Running(); ++move) PlayAsComputer(game);
+    {
+        TfHighscore table(&window, window.lng->Language());
+        table.ShowGame(1, 3);
+        ShootNextModal("highscore_" + suffix);
+        table.exec();
     }
-    game.Rank1 = 3;
-    ShootNextModal("highscore_" + suffix);
-    window.aHighscore->trigger();
     ShootNextModal("history_" + suffix);
     window.aGameHistory->trigger();
-    game.GameRunning = false;
 }
 
 // On a high-density screen (run with QT_SCALE_FACTOR=2): the maximised window in the middle of a
@@ -172,15 +177,15 @@ void ShootHighDensity(const QString& suffix) {
     window.setGeometry(window.screen()->availableGeometry());
     TSpielfeld& game = StartGame(window);
     QApplication::processEvents();
-    window.PlayPit(3);
+    game.PlayPit(3);
     int frame = 0;
     game.OnChanged = [&] {
         window.pbSpielfeld->repaint();
         if (++frame == 40) Save(window, "move_hands_" + suffix + "@2x");
     };
-    window.PlayPit(10);
+    game.PlayPit(10);
     game.OnChanged = nullptr;
-    game.Settings.Animation = kNoAnimation;
+    game.SetAnimation(kNoAnimation);
     // The highscore table opens by itself at the end: closed at once, like a player would.
     QTimer closer;
     QObject::connect(&closer, &QTimer::timeout, [] {
@@ -190,13 +195,7 @@ void ShootHighDensity(const QString& suffix) {
     ResetMessageSeam();
     QueueMessageAnswer(mrOk); // the result
     QueueMessageAnswer(mrNo); // no other game
-    while (game.GameRunning && !game.Feld.IsGameOver()) {
-        const int pit = game.KI.ChooseMove();
-        if (pit == 0)
-            window.PlaySkip();
-        else
-            window.PlayPit(PitIndex(game.Feld.AktSpieler(), pit));
-    }
+    while (game.Running()) PlayAsComputer(game);
     QApplication::processEvents();
     Save(window, "final_" + suffix + "@2x");
     QueueMessageAnswer(mrYes); // the closing question
