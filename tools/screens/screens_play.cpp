@@ -5,7 +5,6 @@
 // maximised board at twice the pixels instead (mid-move with hands, and the final position).
 #include "app/MultiLanguage.h"
 #include "app/lngDialogs.h"
-#include "app/uTSpielfeld.h"
 #include "app/ufHighscore.h"
 #include "app/ufNewGame.h"
 #include "app/ufSpielfeld.h"
@@ -13,6 +12,7 @@
 #include "components/uFormat.h"
 #include "components/uPaintBox.h"
 #include "components/uPlatform.h"
+#include "control/uTSpielfeld.h"
 #include "records/uTHighscore.h"
 #include "view/uTCanvas.h"
 

@@ -1,4 +1,4 @@
-#include "app/uTSpielfeld.h"
+#include "control/uTSpielfeld.h"
 
 #include "components/uAppSettings.h"
 #include "components/uFormat.h"
