@@ -49,6 +49,11 @@ protected:
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(text);
     }
+    // A quiet game window: no sound, no animation, `language`; `more` adds keys of the section.
+    void WriteQuietSettings(const QByteArray& language = "german", const QByteArray& more = {}) const {
+        WriteSettings("[settings]\nlanguage=" + language + "\nsound=0\nhandani=0\nstoneani=0\nnoani=1\n" +
+                      more);
+    }
     QByteArray ReadSettings() const {
         QFile file(FilePath(QStringLiteral("settings.ini")));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();

@@ -54,7 +54,7 @@ class MainWindow : public GuiTest {
 protected:
     void SetUp() override {
         GuiTest::SetUp();
-        WriteSettings("[settings]\nlanguage=german\nsound=0\nhandani=0\nstoneani=0\nnoani=1\n");
+        WriteQuietSettings();
         // The record windows open modally: note what they show, then close them like a player would.
         closer_.setInterval(5);
         QObject::connect(&closer_, &QTimer::timeout, [this] { CloseRecordWindows(); });
@@ -189,8 +189,7 @@ protected:
 
     // The Master thinks `ms` per move: short, so his games take seconds, or long, to act meanwhile.
     void CreateWithMaster(int ms = 50) {
-        WriteSettings("[settings]\nlanguage=german\nsound=0\nhandani=0\nstoneani=0\nnoani=1\nmastertime=" +
-                      QByteArray::number(ms) + "\n");
+        WriteQuietSettings("german", "mastertime=" + QByteArray::number(ms) + "\n");
         Create();
         window_->tKI->setInterval(2);
         level_ = kMeisterLevel;
@@ -551,7 +550,7 @@ TEST_F(MainWindow, ACutOffSavedGameIsReportedByNameInTheWindowsLanguage) {
     const QString english = QStringLiteral("The file \"%1\" is damaged or incomplete and cannot be read.");
     for (const auto& [language, text] :
          {std::pair{QByteArray("german"), german}, {QByteArray("english"), english}}) {
-        WriteSettings("[settings]\nlanguage=" + language + "\nsound=0\nnoani=1\n");
+        WriteQuietSettings(language);
         Create();
         Start(0);
         Game().PlayPit(FirstLegalPlace());
