@@ -825,6 +825,8 @@ TEST_F(MainWindow, CertainWinnerIsNotedOnceAndPassesAreRecordedAsPlaceZero) {
     const QString notes = Game().Notes();
     EXPECT_TRUE(notes.endsWith(QStringLiteral("Anna wird gewinnen"))) << notes.toStdString();
     ASSERT_EQ(Game().Board().AktSpieler(), 2);
+    Game().PlaySkip();
+    EXPECT_EQ(Game().History().Count(), 1) << "no pass while he has a move: the game would not replay";
     Game().PlayPit(FirstLegalPlace());
     EXPECT_EQ(Game().Notes().count(QStringLiteral("wird gewinnen")), 1);
 
