@@ -568,7 +568,7 @@ void TfSpielfeld::aGameHistoryExecute() {
             history, BuildHistoryPicture(history, LoadGfxBitmap(QStringLiteral("game.gfx"), "smbrett")));
         dialog.exec();
     } catch (const std::exception& error) {
-        LngErrorDlg(error);
+        LngFileErrorDlg(error, GfxErrorFile(error));
     }
 }
 
