@@ -117,6 +117,7 @@ public:
     // Composes the board at `scale` pixels per point (1, or 2 for a board shown at 1.5 device
     // pixels per point or more): reloads every picture for that scale and repaints the board.
     // While a move is shown the window stretches the picture it has; the scale changes after it.
+    // A damaged @2x container is reported once; the board then stays at 1.
     void SetScale(int scale);
     // Puts a position on the board of the running game, as a test sets up a rule's corner case;
     // the history is kept. A position in which the game is over ends it.
@@ -166,6 +167,7 @@ private:
     void BeginUpdate() { Updating_ = true; }
     void EndUpdate() { Updating_ = false; }
     void LoadPictures();
+    void LoadScale(int scale);
     void ShowLanguagePictures();
     void Repaint();
     void ConnectFeld();
@@ -227,6 +229,7 @@ private:
     int Rank2_ = -1;
     int Scale_ = 1;
     int WantedScale_ = 1;
+    int ScaleLimit_ = 2; // 1 once an @2x container failed to load
 
     QImage Background;
     QImage BoardImage;
