@@ -39,6 +39,13 @@ int HttpStatus(const QNetworkReply* reply) {
     return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
 }
 
+// The server's reason as a line of text; a web page (a proxy's error page) is no reason to show.
+QString PlainAnswer(QNetworkReply* reply) {
+    const QString type = reply->header(QNetworkRequest::ContentTypeHeader).toString();
+    const QString text = QString::fromUtf8(reply->readAll()).trimmed();
+    return type.startsWith(QLatin1String("text/plain")) ? text.left(200) : QString();
+}
+
 } // namespace
 
 TWebPost::TWebPost(QObject* parent) : QObject(parent), network_(new QNetworkAccessManager(this)) {}
@@ -77,12 +84,13 @@ bool TWebPost::Post() {
         ReportError(QStringLiteral("The server %1 did not answer in time.").arg(url.authority()),
                     kTimeoutCode);
     } else if (const int status = HttpStatus(reply); status >= 400 && status < 500) {
-        // The server refused this entry (and tells why); the send goes on with the next one.
+        // The server refused this entry (and tells why); the send goes on with the next one, and
+        // the caller reports every refusal of the send at once.
         Refused = true;
-        ReportError(QStringLiteral("The server refused an entry (%1): %2")
-                        .arg(status)
-                        .arg(QString::fromUtf8(reply->readAll()).trimmed()),
-                    status);
+        const QString reason = PlainAnswer(reply);
+        Refusals.push_back({status, reason.toStdString()});
+        if (OnError)
+            OnError(QStringLiteral("The server refused an entry (%1): %2").arg(status).arg(reason), status);
     } else if (reply->error() != QNetworkReply::NoError) {
         ReportError(reply->errorString(), static_cast<int>(reply->error()));
     } else {

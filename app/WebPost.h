@@ -19,14 +19,15 @@ public:
     explicit TWebPost(QObject* parent = nullptr);
     ~TWebPost() override;
 
-    // Receives the error text and code when sending fails; without it an error box is shown.
+    // Receives the error text and code when sending fails; without it an error box is shown, except
+    // for a refused form, which only goes to Refusals.
     std::function<void(const QString& errorStr, int errorCode)> OnError;
     int TimeoutMs = 30000;
 
     // POSTs the Items as "application/x-www-form-urlencoded" to Server + Action (http:// unless
     // Server names https://, whose certificate must then verify) with the agent name "TWebPost".
     // True when the request was answered without an HTTP or network error and the answer was
-    // read; the answer is kept in Response. A 4xx answer sets Refused.
+    // read; the answer is kept in Response. A 4xx answer sets Refused and adds to Refusals.
     bool Post() override;
     QByteArray Response;
 

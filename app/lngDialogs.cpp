@@ -6,6 +6,7 @@
 #include "components/uShellOpen.h"
 #include "settings/uLngScript.h"
 #include "streams/JwStream.h"
+#include "view/uTGFXFile.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -325,11 +326,12 @@ void LngErrorDlg(const std::exception& error) {
 
 void LngFileErrorDlg(const std::exception& error, const QString& fileName) {
     const char* key = nullptr;
-    if (dynamic_cast<const ECorruptFile*>(&error) || dynamic_cast<const EReadError*>(&error))
+    if (dynamic_cast<const ECorruptFile*>(&error) || dynamic_cast<const EReadError*>(&error) ||
+        dynamic_cast<const EInvalidGraphic*>(&error))
         key = "filecorrupt";
     else if (dynamic_cast<const EFOpenError*>(&error))
         key = "filenotopened";
-    if (!key) return LngErrorDlg(error);
+    if (!key || fileName.isEmpty()) return LngErrorDlg(error);
     LngMessageDlg(FormatText(MessageText(key), {fileName}), mtError, mbOK);
 }
 

@@ -57,8 +57,9 @@ QString DialogLanguage();
 int LngMessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons);
 // The error box for a caught exception.
 void LngErrorDlg(const std::exception& error);
-// The error box for a file that could not be read: a damaged, cut-off or unopenable file is named
-// in the dialog language ("filecorrupt", "filenotopened"); other errors as LngErrorDlg shows them.
+// The error box for a file that could not be read: a damaged, cut-off or unopenable file, or a
+// picture in it that cannot be decoded, is named in the dialog language ("filecorrupt",
+// "filenotopened"); other errors, and any error without a file name, as LngErrorDlg shows them.
 void LngFileErrorDlg(const std::exception& error, const QString& fileName);
 
 // Opens a file or address in the user's own program (ShellOpen); when none could, a translated

@@ -7,6 +7,7 @@
 #include "app/uJwHelpPrinting.h"
 #include "components/uAppSettings.h"
 #include "components/uDialogHeader.h"
+#include "components/uFormat.h"
 #include "components/uPlatform.h"
 #include "components/uPrintDialog.h"
 #include "components/uRadioGroup.h"
@@ -23,6 +24,7 @@
 #include <QScrollBar>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <map>
 
 namespace kelani {
 namespace {
@@ -197,11 +199,13 @@ void TfHighscore::bbnetHighscoreClick() {
     THighscore table;
     ApplyWorldwideSettings(table);
     bool sent = false;
+    wp->Refusals.clear();
     try {
         sent = SendAllTables(table);
     } catch (const std::exception& error) {
         LngErrorDlg(error);
     }
+    if (!wp->Refusals.empty()) ShowRefusals();
     if (sent) LngShellOpen(QUrl(QString::fromStdString(table.ViewURL)));
     EnableControls(true);
     bbnetHighscore->setEnabled(!empty_);
@@ -220,6 +224,23 @@ bool TfHighscore::SendAllTables(THighscore& table) {
         }
     }
     return true;
+}
+
+// One box for all entries the server refused in this send: how many, then each reason once (with
+// its count when several entries share it), in the player's words and the server's own.
+void TfHighscore::ShowRefusals() {
+    std::map<QString, int> reasons;
+    for (const TWebPost::TRefusal& refusal : wp->Refusals) {
+        QString why = lng->GetString(QStringLiteral("refused%1").arg(refusal.Status));
+        if (why.isEmpty()) why = lng->GetString(QStringLiteral("refusedother"));
+        const QString server = QString::fromStdString(refusal.Reason);
+        ++reasons[server.isEmpty() ? why : QStringLiteral("%1 (%2)").arg(why, server)];
+    }
+    QString text =
+        FormatText(lng->GetString(QStringLiteral("msgrefused")), {QString::number(wp->Refusals.size())});
+    for (const auto& [why, count] : reasons)
+        text += count > 1 ? QStringLiteral("\n%1 \u00D7 %2").arg(count).arg(why) : QStringLiteral("\n") + why;
+    LngMessageDlg(text, mtWarning, mbOK);
 }
 
 void PrintHighscore(QPrinter& printer, const TSmallGrid& grid, const QStringList& header,

@@ -51,6 +51,7 @@ private:
     int ShownVariant() const;
     void EnableControls(bool enabled);
     bool SendAllTables(THighscore& table);
+    void ShowRefusals();
     QString CellText(int col, int row) const;
     QColor CellColour(int row) const;
 

@@ -2,6 +2,7 @@
 
 #include "app/MultiLanguage.h"
 #include "app/lngDialogs.h"
+#include "app/uKeyboardPlay.h"
 #include "app/uMeisterThread.h"
 #include "app/uSound.h"
 #include "app/uTSpielfeld.h"
@@ -283,7 +284,11 @@ QPoint TfSpielfeld::BoxPoint(QPoint boardPoint) const {
 void TfSpielfeld::PaintBoard(QPainter& painter) {
     if (Spielfeld->IsUpdating()) return;
     // Drawn afresh on every paint, so the running clock shows beneath the hint.
-    const QImage hinted = hintPlace_ > 0 ? Spielfeld->Highlighted(hintPlace_) : QImage();
+    QImage hinted = hintPlace_ > 0 ? Spielfeld->Highlighted(hintPlace_) : QImage();
+    if (KeyFocus() > 0) {
+        if (hinted.isNull()) hinted = Spielfeld->BoardImage.copy();
+        DrawFocusRing(hinted, KeyFocus());
+    }
     const QImage& picture = Spielfeld->Animating ? Spielfeld->FrameImage
                             : hinted.isNull()    ? Spielfeld->BoardImage
                                                  : hinted;
@@ -333,13 +338,21 @@ void TfSpielfeld::pbSpielfeldMouseMove(int x, int y) {
     TSpielfeld& game = *Spielfeld;
     if (game.Busy) return;
     const int pit = game.PitAt(x, y);
-    const bool humanTurn = PlayerToMoveIsHuman() && game.GameRunning;
-    if (humanTurn && pit >= 1 && game.Feld.IsLegalMove(pit)) {
-        game.Layers->FeldLayers[0]->SetValue(pit);
-        SetScreenCursor(Qt::PointingHandCursor);
-    } else {
-        SetScreenCursor(Qt::ArrowCursor);
+    const bool playable = PlayerToMoveIsHuman() && game.GameRunning && game.Feld.IsLegalMove(pit);
+    SetScreenCursor(playable ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    // The pointer on another pit takes over from the keyboard, so the preview and the ring never
+    // show two different pits.
+    if (pit >= 1 && pit != focusPit_ && focusPit_ > 0) {
+        keysUsed_ = false;
+        FocusPit(-1);
     }
+    ShowPit(pit);
+}
+
+void TfSpielfeld::ShowPit(int pit) {
+    TSpielfeld& game = *Spielfeld;
+    const bool humanTurn = PlayerToMoveIsHuman() && game.GameRunning;
+    if (humanTurn && game.Feld.IsLegalMove(pit)) game.Layers->FeldLayers[0]->SetValue(pit);
     if (humanTurn && pit >= 1 && pit != pbSpielfeld->Tag) {
         pbSpielfeld->CancelHint();
         pbSpielfeld->Tag = pit;
@@ -406,6 +419,7 @@ void TfSpielfeld::PlayPit(int pit) {
         return;
     }
     UpdateActions();
+    RefocusKeys();
     ArmComputer();
     if (over) AfterGameEnd();
 }
@@ -418,6 +432,7 @@ void TfSpielfeld::PlaySkip() {
     if (over) aHighscore->trigger();
     ResumeClock();
     UpdateActions();
+    RefocusKeys();
     ArmComputer();
     if (over) AfterGameEnd();
 }
@@ -493,6 +508,9 @@ void TfSpielfeld::ShowHint(int place, int value) {
     Spielfeld->AddNote(FormatText(Text("notehint"), {QString::number(PitNumber(place)), HintValue(value)}));
     hintPlace_ = place;
     tHint->start();
+    // Asked for by keys or not, Enter now plays the hint.
+    keysUsed_ = true;
+    FocusPit(place);
     pbSpielfeld->update();
 }
 
@@ -609,7 +627,7 @@ void TfSpielfeld::aGameHistoryExecute() {
             history, BuildHistoryPicture(history, LoadGfxBitmap(QStringLiteral("game.gfx"), "smbrett")));
         dialog.exec();
     } catch (const std::exception& error) {
-        LngErrorDlg(error);
+        LngFileErrorDlg(error, GfxErrorFile(error));
     }
 }
 
@@ -667,6 +685,41 @@ void TfSpielfeld::lngTranslate() {
 
 // ---- Keys and closing ----
 
+int TfSpielfeld::KeyFocus() const {
+    // The keys work exactly while the hint may be asked for: a human to move, nothing moving.
+    return HintAllowed() && Spielfeld->Feld.IsLegalMove(focusPit_) ? focusPit_ : -1;
+}
+
+void TfSpielfeld::FocusPit(int pit) {
+    if (pit > 0) ShowPit(pit);
+    if (pit == focusPit_) return;
+    focusPit_ = pit;
+    pbSpielfeld->update();
+}
+
+void TfSpielfeld::RefocusKeys() {
+    FocusPit(keysUsed_ && HintAllowed() ? KeepKeyPit(Spielfeld->Feld, focusPit_) : -1);
+}
+
+void TfSpielfeld::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    const TFeld& feld = Spielfeld->Feld;
+    int pit = 0;
+    if (key == Qt::Key_Left || key == Qt::Key_Right)
+        pit = NextKeyPit(feld, KeyFocus(), key == Qt::Key_Right ? 1 : -1);
+    else if (key >= Qt::Key_1 && key <= Qt::Key_6)
+        pit = DigitKeyPit(feld, key - Qt::Key_0);
+    const bool play = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
+    if (play && KeyFocus() > 0) {
+        PlayPit(KeyFocus());
+    } else if (pit != 0 && HintAllowed()) {
+        keysUsed_ = true;
+        if (pit > 0) FocusPit(pit);
+    } else {
+        QMainWindow::keyPressEvent(event);
+    }
+}
+
 bool TfSpielfeld::eventFilter(QObject* watched, QEvent* event) {
     // A box open during the move (the quit question) keeps Esc for itself.
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
@@ -687,6 +740,8 @@ bool TfSpielfeld::eventFilter(QObject* watched, QEvent* event) {
 bool TfSpielfeld::event(QEvent* event) {
     if (event->type() == QEvent::WindowBlocked) HoldForDialog();
     if (event->type() == QEvent::WindowUnblocked) ResumeAfterDialog();
+    // Moved to a screen of another pixel density: the board is composed at the scale it now needs.
+    if (event->type() == QEvent::ScreenChangeInternal) FitBoard();
     return QMainWindow::event(event);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The main window: the board scaled to fill the window, keeping its shape, on the table's dark
 // colour; the menu, the game clock and the computer timer. It owns the game controller for the whole run and
-// turns menu commands, timers, pointer movement, clicks and the Esc key into calls on it.
+// turns menu commands, timers, pointer movement, clicks and keys into calls on it.
 #include <QMainWindow>
 #include <QTimer>
 #include <memory>
@@ -66,6 +66,9 @@ public:
     // Plays what the computer chose for the player to move (0: he must pass).
     void PlayComputerChoice(int pit);
 
+    // What pointing at a pit shows, by pointer or by keyboard: the ring in the overview and the
+    // preview of the move when he may play it, and the stones in the pit as the pointer's hint.
+    void ShowPit(int pit);
     void pbSpielfeldMouseMove(int x, int y);
     void pbSpielfeldMouseDown(int x, int y);
     void tZeitTimer();
@@ -75,6 +78,8 @@ public:
     void UpdateActions();
     // The place the hint highlights, -1 while none is shown.
     int HintPlace() const { return hintPlace_; }
+    // The pit chosen by keyboard while its ring shows on the board, else -1.
+    int KeyFocus() const;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -83,6 +88,7 @@ protected:
     // stand still until it closes, so no move starts and no game ends beneath it.
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void BuildMenu();
@@ -102,6 +108,8 @@ private:
     void EndHint();
     QString HintValue(int value) const;
     void SetScreenCursor(Qt::CursorShape shape);
+    void FocusPit(int pit);
+    void RefocusKeys();
     QString Text(const char* key) const;
 
     void aNewGameExecute();
@@ -122,6 +130,9 @@ private:
 
     Qt::CursorShape screenCursor_ = Qt::ArrowCursor;
     int hintPlace_ = -1;
+    // The pit chosen by keyboard; once a key chose one, the choice comes back after every move.
+    int focusPit_ = -1;
+    bool keysUsed_ = false;
 };
 
 } // namespace kelani

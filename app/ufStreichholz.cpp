@@ -66,7 +66,7 @@ QImage TfStreichholz::LoadMatchstick(bool longOne) {
         return LoadGfxJPEG(QStringLiteral("holz.gfx"), longOne ? "holzw" : "holzl");
     } catch (const std::exception& error) {
         // Without the pictures the draw still decides: the covered picture carries the message.
-        LngErrorDlg(error);
+        LngFileErrorDlg(error, GfxErrorFile(error));
         return covered_.isNull() ? QImage(400, 300, QImage::Format_RGB32) : covered_;
     }
 }

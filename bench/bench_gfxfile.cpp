@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <benchmark/benchmark.h>
 
+#include <string>
+
 namespace kelani {
 namespace {
 
@@ -55,6 +57,31 @@ void BM_LoadBackgroundJpeg(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_LoadBackgroundJpeg)->Unit(benchmark::kMillisecond);
+
+// Every picture of the board and its pit rims at `scale` pixels per point, as the board loads them
+// when it is first shown or changes its scale: from the @2x containers at 2, or enlarged from the
+// plain ones where a theme has none.
+void BM_LoadBoardPictures(benchmark::State& state) {
+    if (!Painted(state, "game.gfx")) return;
+    const int scale = int(state.range(0));
+    for (auto _ : state) {
+        const TGFXFile game = OpenGfxFile(QStringLiteral("game.gfx"), scale);
+        QImage picture;
+        game.LoadJPEG("bg.jpg", picture);
+        benchmark::DoNotOptimize(FitScale(picture, scale));
+        for (const char* name :
+             {"golden.bmp", "de_overview.bmp", "de_preview.bmp", "us_overview.bmp", "us_preview.bmp"}) {
+            game.LoadBitmap(name, picture);
+            benchmark::DoNotOptimize(FitScale(picture, scale));
+        }
+        const TGFXFile rims = OpenGfxFile(QStringLiteral("mulden.gfx"), scale);
+        for (int place : {1, 2, 3, 4, 5, 6, 8, 9, 10, 11, 12, 13}) {
+            rims.LoadBitmap("mst" + std::to_string(place) + ".bmp", picture);
+            benchmark::DoNotOptimize(FitScale(picture, scale));
+        }
+    }
+}
+BENCHMARK(BM_LoadBoardPictures)->ArgName("scale")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace kelani

@@ -25,12 +25,16 @@ public:
     }
 };
 
-// A program folder with settings for a started game without sound and the build's containers.
+// A program folder with settings for a started game without sound and the build's containers,
+// with their @2x siblings where painted (a start at QT_SCALE_FACTOR=2 reads those).
 bool PrepareFolder(const QTemporaryDir& folder) {
-    for (const char* name : {"game.gfx", "steine.gfx", "mulden.gfx", "hands.gfx", "holz.gfx"}) {
-        const QString painted = QStringLiteral(KELANI_PROGRAM_DIR "/") + QLatin1String(name);
-        if (!QFile::link(painted, folder.filePath(QLatin1String(name))) || !QFile::exists(painted))
-            return false;
+    const QString painted = QStringLiteral(KELANI_PROGRAM_DIR "/");
+    const auto link = [&](const QString& name) {
+        return QFile::exists(painted + name) && QFile::link(painted + name, folder.filePath(name));
+    };
+    for (const char* stem : {"game", "steine", "mulden", "hands", "holz"}) {
+        if (!link(QLatin1String(stem) + QStringLiteral(".gfx"))) return false;
+        link(QLatin1String(stem) + QStringLiteral("@2x.gfx"));
     }
     QFile settings(folder.filePath(QStringLiteral("settings.ini")));
     if (!settings.open(QIODevice::WriteOnly)) return false;

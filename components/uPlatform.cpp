@@ -66,12 +66,24 @@ QString DataFolder() {
     if (!gFolderOverride.isEmpty()) return gFolderOverride;
     static const QString folder = [] {
         const QString program = ProgramFolder();
-        if (IsWritableFolder(program)) return program;
+        if (KeepsDataBeside(program)) return program;
         QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
         QDir().mkpath(data);
         return data;
     }();
     return folder;
+}
+
+bool KeepsDataBeside(const QString& programFolder) {
+    // Where package managers and system installs put programs; a copy there belongs to everyone.
+    static const char* const kSystemFolders[] = {"/usr",  "/opt", "/snap",  "/app", "/bin",
+                                                 "/sbin", "/lib", "/lib64", "/nix", "/gnu"};
+    const QString folder = QDir::cleanPath(QDir(programFolder).absolutePath());
+    for (const char* system : kSystemFolders) {
+        const QString prefix = QLatin1String(system);
+        if (folder == prefix || folder.startsWith(prefix + QLatin1Char('/'))) return false;
+    }
+    return IsWritableFolder(folder);
 }
 
 void SetProgramFolderForTests(const QString& folder) {

@@ -31,9 +31,14 @@ int WaitSpeedUp();
 // run-in-place copy settings.ini and the highscore files live here too.
 QString ProgramFolder();
 
-// Where settings.ini and the highscore files are kept: the program folder when it is writable,
-// otherwise the user's application data folder (an installed copy).
+// Where settings.ini, the highscore files and saved games are kept: the program folder for a
+// portable copy (KeepsDataBeside), otherwise the user's application data folder.
 QString DataFolder();
+
+// True when a program in `programFolder` keeps its data beside it: a writable folder outside the
+// system's program folders (/usr, /opt, /snap, ...). An installed copy never writes there, even
+// when run by root.
+bool KeepsDataBeside(const QString& programFolder);
 
 // The application's title, the caption of plain message boxes; the application's display name
 // until set. Qt's display name is not used for it because X11 window titles would carry it as a

@@ -26,6 +26,14 @@ public:
     // After a failed Post: true when the server answered and refused this one form (HTTP 4xx),
     // false when it could not be reached or failed itself.
     bool Refused = false;
+
+    // Every form the server refused since the caller last cleared the list: its HTTP status and
+    // the reason it gave. A send of many entries reports them together at its end.
+    struct TRefusal {
+        int Status = 0;
+        std::string Reason;
+    };
+    std::vector<TRefusal> Refusals;
 };
 
 // The request body: "name=value" pairs joined by "&", blanks in values as "+", names as they are.

@@ -87,10 +87,41 @@ QImage DecodeJpeg(const std::string& name, const TMemoryStream& data) {
     return rgb.convertToFormat(QImage::Format_RGB32);
 }
 
+// The error as it was raised, now also naming the container.
+template <class E> class ENamedGfx : public E, public EGfxFile {
+public:
+    ENamedGfx(const E& error, const QString& fileName) : E(error), EGfxFile(fileName) {}
+};
+
+// Runs `read`; a reading or decoding error comes out naming `fileName`.
+template <class Read> auto Naming(const QString& fileName, Read&& read) {
+    try {
+        return read();
+    } catch (const EGfxFile&) {
+        throw;
+    } catch (const EFOpenError& error) {
+        throw ENamedGfx<EFOpenError>(error, fileName);
+    } catch (const EReadError& error) {
+        throw ENamedGfx<EReadError>(error, fileName);
+    } catch (const EStreamError& error) {
+        throw ENamedGfx<EStreamError>(error, fileName);
+    } catch (const ECorruptFile& error) {
+        throw ENamedGfx<ECorruptFile>(error, fileName);
+    } catch (const EInvalidGraphic& error) {
+        throw ENamedGfx<EInvalidGraphic>(error, fileName);
+    }
+}
+
 } // namespace
 
+QString GfxErrorFile(const std::exception& error) {
+    const auto* named = dynamic_cast<const EGfxFile*>(&error);
+    return named ? named->FileName : QString();
+}
+
 void TGFXFile::LoadFromFile(const std::filesystem::path& FileName) {
-    streams_.LoadFromFile(FileName);
+    fileName_ = QFile::decodeName(QByteArray::fromStdString(FileName.string()));
+    Naming(fileName_, [&] { streams_.LoadFromFile(FileName); });
 }
 
 TMemoryStream TGFXFile::Entry(const std::string& name) const {
@@ -100,21 +131,23 @@ TMemoryStream TGFXFile::Entry(const std::string& name) const {
 }
 
 void TGFXFile::LoadBitmap(const std::string& Name, QImage& Bitmap) const {
-    const TMemoryStream data = Entry(Name);
-    if (data.Span().empty()) {
-        Bitmap = QImage();
-        return;
-    }
-    QImage picture;
-    const auto* bytes = data.Span().data();
-    if (!picture.loadFromData(bytes, static_cast<int>(data.Span().size()), "BMP"))
-        throw EInvalidGraphic("Bitmap image \"" + Name + "\" is not valid");
-    picture.setDevicePixelRatio(Scale);
-    Bitmap = picture;
+    Naming(fileName_, [&] {
+        const TMemoryStream data = Entry(Name);
+        if (data.Span().empty()) {
+            Bitmap = QImage();
+            return;
+        }
+        QImage picture;
+        const auto* bytes = data.Span().data();
+        if (!picture.loadFromData(bytes, static_cast<int>(data.Span().size()), "BMP"))
+            throw EInvalidGraphic("Bitmap image \"" + Name + "\" is not valid");
+        picture.setDevicePixelRatio(Scale);
+        Bitmap = picture;
+    });
 }
 
 void TGFXFile::LoadJPEG(const std::string& Name, QImage& Image) const {
-    Image = DecodeJpeg(Name, Entry(Name));
+    Image = Naming(fileName_, [&] { return DecodeJpeg(Name, Entry(Name)); });
     Image.setDevicePixelRatio(Scale);
 }
 

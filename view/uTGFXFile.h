@@ -26,6 +26,18 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Every error a container's reader raises also carries the container's path, keeping its own type
+// (EFOpenError, EReadError, ECorruptFile, EInvalidGraphic), so the player is told which file failed.
+class EGfxFile {
+public:
+    explicit EGfxFile(QString fileName) : FileName(std::move(fileName)) {}
+    virtual ~EGfxFile() = default;
+    QString FileName;
+};
+
+// The container an error came from ("" when it is no container's error).
+QString GfxErrorFile(const std::exception& error);
+
 class TGFXFile {
 public:
     // An empty container with the defaults (compressed, plain, no key). No key is ever set, so an
@@ -33,7 +45,7 @@ public:
     TGFXFile() = default;
 
     // Reads the container: EFOpenError when the file cannot be opened, ECorruptFile "File is
-    // corrupt." when it fails the container's checks.
+    // corrupt." when it fails the container's checks. This and every later load names the file.
     void LoadFromFile(const std::filesystem::path& FileName);
 
     // Entry Name (compared without letter case) decoded by Qt's BMP reader. An entry the
@@ -55,6 +67,7 @@ private:
     TMemoryStream Entry(const std::string& name) const;
 
     TJwStreams streams_;
+    QString fileName_;
 };
 
 // The container's path: the program folder (never the current directory) plus the file name.

@@ -102,6 +102,18 @@ QRect PitRect(int place) {
     return place >= 1 && place <= 14 ? kPits[place].Rect : QRect();
 }
 
+void DrawFocusRing(QImage& board, int place) {
+    if (!IsPlayingPit(place)) return;
+    TCanvas canvas(board);
+    canvas.Brush.Style = TBrushStyle::Clear;
+    // Light on the dark wood, a dark seam inside it so it also shows over light stones; the pits
+    // lie seven points apart, so the ring stays clear of the neighbours.
+    canvas.Pen = {3, QColor(255, 230, 90)};
+    canvas.Ellipse(PitRect(place).adjusted(-3, -3, 3, 3));
+    canvas.Pen = {1, QColor(60, 30, 0)};
+    canvas.Ellipse(PitRect(place));
+}
+
 // ---- pictures ----
 
 TGFXSteine::TGFXSteine(int scale) {

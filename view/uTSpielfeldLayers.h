@@ -158,6 +158,9 @@ private:
 
 // The rectangle of a board place 1..14 on the board picture (also the controller's hit test).
 QRect PitRect(int place);
+// Rings a playing pit on the board picture: the pit chosen by keyboard, so the player sees his
+// choice where he looks. Drawn at the picture's scale.
+void DrawFocusRing(QImage& board, int place);
 
 class TSpielfeldLayers : public TBitmapLayers {
 public:

@@ -191,6 +191,12 @@ protected:
     QTimer closer_;
 };
 
+// The board picture with the keyboard's ring on `place`, as the window shows it.
+QImage WithRing(QImage board, int place) {
+    DrawFocusRing(board, place);
+    return board;
+}
+
 // The answers of the boxes at a game end: result, "another game?" declined. The highscore table
 // in between is a window of its own, closed by the fixture.
 void AnswerGameEnd() {
@@ -319,7 +325,7 @@ TEST_F(MainWindow, ClosingWhileTheMasterThinksEndsHimAtOnce) {
     EXPECT_EQ(Game().History->Count(), 0) << "no move after the close";
 }
 
-TEST_F(MainWindow, HintHighlightsTheMastersPitForAWhileAndLeavesTheGameAlone) {
+TEST_F(MainWindow, HintHighlightsTheMastersPitForAWhileAndEnterPlaysIt) {
     CreateWithMaster();
     Start(1, 2); // the human begins
     window_->PauseClock();
@@ -344,16 +350,20 @@ TEST_F(MainWindow, HintHighlightsTheMastersPitForAWhileAndLeavesTheGameAlone) {
         << note.toStdString();
     const QImage shown = OnScreen(*window_->pbSpielfeld).copy(window_->BoardRect());
     EXPECT_FALSE(SameIn(shown, before, PitRect(place))) << "the pit lights up on the screen";
-    EXPECT_TRUE(SameIn(shown, Game().Highlighted(place), PitRect(place)));
+    EXPECT_TRUE(SameIn(shown, WithRing(Game().Highlighted(place), place), PitRect(place)));
+    EXPECT_EQ(window_->KeyFocus(), place) << "the keyboard's choice jumps to the hint";
     EXPECT_EQ(Game().Feld.Mulden(), board);
     EXPECT_EQ(Game().Feld.AktSpieler(), 2);
     EXPECT_EQ(Game().History->Count(), 0);
     EXPECT_EQ(Game().Layers->ZeitLayers[2]->Value(), clock2);
 
     ASSERT_TRUE(RunUntil([&] { return window_->HintPlace() < 0; }, 5000));
-    EXPECT_TRUE(
-        SameIn(OnScreen(*window_->pbSpielfeld).copy(window_->BoardRect()), Game().BoardImage, PitRect(place)))
-        << "and goes out";
+    EXPECT_TRUE(SameIn(OnScreen(*window_->pbSpielfeld).copy(window_->BoardRect()),
+                       WithRing(Game().BoardImage, place), PitRect(place)))
+        << "the light goes out, the ring stays";
+    QTest::keyClick(window_.get(), Qt::Key_Enter);
+    ASSERT_EQ(Game().History->Count(), 1);
+    EXPECT_EQ(Game().History->Moves(0).Mulde, place);
 
     Start(2);
     EXPECT_FALSE(window_->aHint->isEnabled()) << "no hint while no human is to move";
@@ -1035,6 +1045,49 @@ TEST_F(MainWindow, ScreenFollowsTheClockEverySecondAndThePreviewOfTheHoveredPit)
     const QImage hovered = Board(*window_);
     EXPECT_FALSE(SameIn(hovered, ticked, overview)) << "ring and preview sketch appear";
     EXPECT_TRUE(SameIn(hovered, Game().BoardImage, overview));
+}
+
+// A whole turn by keys wherever a human plays: Right skips the empty pit, ring and preview show on
+// the screen, Enter plays, and the ring follows to the next human to move.
+TEST_F(MainWindow, HumanTurnByKeyboardInBothModesWithAHuman) {
+    for (const int modus : {0, 1}) {
+        Create();
+        QApplication::setActiveWindow(window_.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+        window_->tKI->setInterval(2);
+        Start(modus, 2); // player 2 is human in both modes
+        window_->PauseClock();
+        Game().Feld.SetMulde(9, 0);
+        Game().Refresh();
+        const QImage before = Board(*window_);
+        QTest::keyClick(window_.get(), Qt::Key_Right);
+        EXPECT_EQ(window_->KeyFocus(), 8) << "Right starts at the row's left end";
+        QTest::keyClick(window_.get(), Qt::Key_Right);
+        ASSERT_EQ(window_->KeyFocus(), 10) << "the empty pit 9 is skipped";
+        const QImage chosen = Board(*window_);
+        const QRect ring = PitRect(10).adjusted(-4, -4, 4, 4);
+        const QRect overview = Game().Layers->OverviewLayer->DestRect;
+        EXPECT_FALSE(SameIn(chosen, before, ring)) << modus;
+        EXPECT_TRUE(SameIn(chosen, WithRing(Game().BoardImage, 10), ring)) << modus;
+        EXPECT_FALSE(SameIn(chosen, before, overview)) << "ring and preview in the overview";
+        EXPECT_EQ(Game().Layers->OverviewLayer->Value(), 10);
+
+        QTest::keyClick(window_.get(), Qt::Key_Return);
+        ASSERT_EQ(Game().History->Count(), 1) << modus;
+        EXPECT_EQ(Game().History->Moves(0).Mulde, 10);
+        if (modus == 1) {
+            ASSERT_EQ(Game().Feld.AktSpieler(), 1);
+            EXPECT_EQ(window_->KeyFocus(), -1) << "no ring while the computer is to move";
+            EXPECT_TRUE(SameIn(Board(*window_), Game().BoardImage, ring));
+            ASSERT_TRUE(RunUntil([&] { return Game().Feld.AktSpieler() == 2 && !Game().Busy; }, 5000));
+        }
+        const int next = window_->KeyFocus();
+        ASSERT_GT(next, 0) << modus;
+        EXPECT_EQ(PitOwner(next), Game().Feld.AktSpieler()) << "the ring is on the side to move";
+        EXPECT_TRUE(SameIn(Board(*window_), WithRing(Game().BoardImage, next), PitRect(next))) << modus;
+        window_->Spielfeld->GameRunning = false;
+        window_.reset();
+    }
 }
 
 TEST_F(MainWindow, FinishedGameStaysOnTheScreenThroughALanguageSwitchAndARefusedFile) {

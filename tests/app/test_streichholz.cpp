@@ -147,5 +147,7 @@ TEST_F(LotDialog, UnreadableMatchstickPicturesStillGiveAResult) {
     EXPECT_TRUE(Draw("bLeft"));
     ASSERT_EQ(ShownMessages().size(), 1u);
     EXPECT_EQ(ShownMessages()[0].Type, mtError);
+    EXPECT_EQ(ShownMessages()[0].Text, QStringLiteral("Die Datei \"%1\" kann nicht ge\u00F6ffnet werden.")
+                                           .arg(FilePath(QStringLiteral("holz.gfx"))));
     EXPECT_TRUE(HasWhitePixelsAtTop(lastPicture_)) << "the message is still shown";
 }

@@ -207,27 +207,39 @@ TEST_F(WorldwideButton, AnythingButOkSendsNothing) {
     EXPECT_TRUE(ShellOpened().isEmpty());
 }
 
-// The server refuses one entry (no game ends before its player moved): that entry is reported and
-// the send goes on with the rest; only an unreachable server stops it (below).
-TEST_F(WorldwideButton, ARefusedEntryIsReportedAndTheSendGoesOn) {
+// The server refuses entries in two tables (no game ends before its players moved; points no board
+// gives): the send goes on with the rest, and one box at its end counts the refused entries and
+// gives each reason once; only an unreachable server stops the send (below).
+TEST_F(WorldwideButton, RefusedEntriesAreSummedUpInOneBoxAndTheSendGoesOn) {
     server::LiveServer server(FilePath(QStringLiteral("world.db")).toStdString());
     PointAt("127.0.0.1:" + std::to_string(server.port()));
     WriteTable(4, 2);
     THighscore refused;
     refused.AddEntry("Nobody", 10, 30, 18, 0, false, "x@example.org", "europa");
+    refused.AddEntry("Noone", 10, 30, 18, 0, false, "y@example.org", "europa");
     refused.SaveToFile(THighscore::FileName(FilePath({}).toStdString(), 5));
     WriteTable(6, 2);
+    THighscore six;
+    six.LoadFromFile(THighscore::FileName(FilePath({}).toStdString(), 6));
+    six.AddEntry("Cheater", 100, 99, 1, 12, false, "z@example.org", "europa");
+    six.SaveToFile(THighscore::FileName(FilePath({}).toStdString(), 6));
     TfHighscore dialog(nullptr, QStringLiteral("german"));
     dialog.ShowGame(0, -1);
-    std::vector<int> reported;
-    dialog.WebPost().OnError = [&reported](const QString&, int code) { reported.push_back(code); };
     QueueMessageAnswer(mrOk);
     dialog.bbnetHighscoreClick();
-    EXPECT_EQ(reported, std::vector<int>{422});
     EXPECT_EQ(server.store().Top(4, 10).size(), 2u);
     EXPECT_EQ(server.store().Top(5, 10).size(), 0u);
     EXPECT_EQ(server.store().Top(6, 10).size(), 2u);
-    EXPECT_EQ(ShownMessages().size(), 1u); // only the confirmation: no "senderror"
+    ASSERT_EQ(ShownMessages().size(), 2u); // the confirmation and the one summary, no "senderror"
+    EXPECT_EQ(ShownMessages()[1].Type, mtWarning);
+    EXPECT_EQ(
+        ShownMessages()[1].Text,
+        QStringLiteral("Die weltweite Highscore hat nicht jeden Eintrag angenommen. Abgelehnt: 3, die "
+                       "\u00FCbrigen wurden gesendet. Gr\u00FCnde:\n"
+                       "2 \u00D7 Das Ergebnis ist nicht glaubw\u00FCrdig (implausible: no game ends "
+                       "before its players moved)\n"
+                       "Das Ergebnis ist nicht glaubw\u00FCrdig (implausible: points and opponent stones "
+                       "fit no board of 3 to 8 stones per pit)"));
     EXPECT_EQ(ShellOpened().size(), 1);
     EXPECT_TRUE(dialog.isEnabled());
 }

@@ -16,9 +16,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 
 namespace kelani {
 namespace {
@@ -83,10 +85,10 @@ TEST_F(Art, ContainersHoldExactlyTheNamedEntries) {
 }
 
 TEST_F(Art, PayloadsAreRealBitmapsAndJpegsOfTheirSizes) {
-    for (const char* container :
-         {"game.gfx", "steine.gfx", "mulden.gfx", "hands.gfx", "holz.gfx", "steine@2x.gfx", "hands@2x.gfx"})
-        for (const auto& [name, bytes] : Entries(container)) {
-            const bool jpeg = name == "bg.jpg" || std::string(container) == "holz.gfx";
+    for (const std::string container : {"game", "steine", "mulden", "hands", "holz", "game@2x", "steine@2x",
+                                        "mulden@2x", "hands@2x", "holz@2x"})
+        for (const auto& [name, bytes] : Entries(container + ".gfx")) {
+            const bool jpeg = name == "bg.jpg" || container.rfind("holz", 0) == 0;
             // The hands' masks ("ml-hand0003.bmp", "tmr-hand0002.bmp") are black and white only.
             const bool mask =
                 name.find("-hand") != std::string::npos && (name[0] == 'm' || name.rfind("tm", 0) == 0);
@@ -104,14 +106,39 @@ TEST_F(Art, PayloadsAreRealBitmapsAndJpegsOfTheirSizes) {
     EXPECT_EQ(Entry("holz.gfx", "holzw").size(), QSize(400, 300));
 }
 
-// The @2x containers hold the same entries painted at twice the size (hot spots scale with them).
+// Mean difference (0..255, over the three colours) of the two same-sized pictures in the block of
+// `side` pixels at (x, y).
+double BlockDifference(const QImage& a, const QImage& b, int x, int y, int side) {
+    double sum = 0;
+    int n = 0;
+    for (int j = y; j < std::min(y + side, a.height()); ++j)
+        for (int i = x; i < std::min(x + side, a.width()); ++i, ++n) {
+            const QRgb p = a.pixel(i, j), q = b.pixel(i, j);
+            sum +=
+                std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+        }
+    return sum / (3.0 * n);
+}
+
+// The @2x containers hold the same entries painted at twice the size (hot spots scale with them);
+// halved, every picture is its plain picture again, only with finer grain and sharper edges: a
+// part drawn at an unscaled place, or the board a point off, shows as a block of clearly
+// different pixels.
 TEST_F(Art, TwiceSizeContainersHoldEveryEntryOfThePlainOneAtTwiceItsSize) {
-    for (const std::string stem : {"steine", "hands"}) {
+    for (const std::string stem : {"game", "steine", "mulden", "hands", "holz"}) {
         const auto plain = Entries(stem + ".gfx");
         const auto twice = Entries(stem + "@2x.gfx");
         ASSERT_EQ(twice.size(), plain.size()) << stem;
-        for (const auto& [name, bytes] : plain)
-            EXPECT_EQ(Entry(stem + "@2x.gfx", name).size(), Decode(bytes).size() * 2) << stem << " " << name;
+        for (const auto& [name, bytes] : plain) {
+            const QImage one = Decode(bytes), two = Decode(twice.at(name));
+            ASSERT_EQ(two.size(), one.size() * 2) << stem << " " << name;
+            const QImage halved = two.scaled(one.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            double worst = 0;
+            for (int y = 0; y < one.height(); y += 8)
+                for (int x = 0; x < one.width(); x += 8)
+                    worst = std::max(worst, BlockDifference(halved, one, x, y, 8));
+            EXPECT_LT(worst, 40) << stem << " " << name;
+        }
     }
 }
 
@@ -161,27 +188,32 @@ TEST_F(Art, EveryPilePictureStaysInsideThePitLayerItIsDrawnIn) {
         }
 }
 
+// At both sizes: a rim that differs from the board by a single pixel shows as a seam.
 TEST_F(Art, PitRimsAreTheBoardsOwnPixelsAroundAnOpenHole) {
-    const QImage board = Entry("game.gfx", "bg.jpg");
-    for (int place = 1; place <= 13; ++place) {
-        if (IsHeadPit(place)) continue;
-        const QImage rim = Entry("mulden.gfx", "mst" + std::to_string(place) + ".bmp");
-        const QPoint q = kRimOrigins[place];
-        const TBox& pit = kPitRects[place];
-        ASSERT_TRUE(QRect(0, 0, kBoardWidth, kBoardHeight).contains(QRect(q, rim.size()))) << place;
-        int mismatches = 0;
-        for (int y = 0; y < rim.height(); ++y)
-            for (int x = 0; x < rim.width(); ++x) {
-                const QRgb c = rim.pixel(x, y);
-                if (c != kWhite && c != board.pixel(q + QPoint(x, y))) ++mismatches;
-            }
-        EXPECT_EQ(mismatches, 0) << "rim " << place << " differs from the board";
-        // The opening shows the stones; the wood in front of it hides the rest of the pile.
-        const QPoint centre(int(pit.Centre().x()) - q.x(), int(pit.Centre().y()) + 6 - q.y());
-        EXPECT_EQ(rim.pixel(centre), kWhite) << place;
-        EXPECT_NE(rim.pixel(centre.x(), rim.height() - 1), kWhite) << place;
-        EXPECT_GE(q.x() + rim.width(), pit.r) << place;
-        EXPECT_GE(q.y() + rim.height(), pit.b) << place;
+    for (const auto& [suffix, k] : {std::pair{"", 1}, std::pair{"@2x", 2}}) {
+        const QImage board = Entry(std::string("game") + suffix + ".gfx", "bg.jpg");
+        for (int place = 1; place <= 13; ++place) {
+            if (IsHeadPit(place)) continue;
+            const QImage rim =
+                Entry(std::string("mulden") + suffix + ".gfx", "mst" + std::to_string(place) + ".bmp");
+            const QPoint q = kRimOrigins[place] * k;
+            const TBox& pit = kPitRects[place];
+            ASSERT_TRUE(QRect(0, 0, kBoardWidth * k, kBoardHeight * k).contains(QRect(q, rim.size())))
+                << place;
+            int mismatches = 0;
+            for (int y = 0; y < rim.height(); ++y)
+                for (int x = 0; x < rim.width(); ++x) {
+                    const QRgb c = rim.pixel(x, y);
+                    if (c != kWhite && c != board.pixel(q + QPoint(x, y))) ++mismatches;
+                }
+            EXPECT_EQ(mismatches, 0) << "rim " << place << suffix << " differs from the board";
+            // The opening shows the stones; the wood in front of it hides the rest of the pile.
+            const QPoint centre = QPoint(int(pit.Centre().x()), int(pit.Centre().y()) + 6) * k - q;
+            EXPECT_EQ(rim.pixel(centre), kWhite) << place << suffix;
+            EXPECT_NE(rim.pixel(centre.x(), rim.height() - 1), kWhite) << place << suffix;
+            EXPECT_GE(q.x() + rim.width(), pit.r * k) << place << suffix;
+            EXPECT_GE(q.y() + rim.height(), pit.b * k) << place << suffix;
+        }
     }
 }
 

@@ -186,3 +186,15 @@ TEST(RadioGroup, KeepsIndexWithinItemsAndAcrossNewTexts) {
     EXPECT_EQ(group.ItemIndex(), 2);
     EXPECT_EQ(clicks, 1);
 }
+
+// A portable copy keeps its data beside it; an installed one never writes into its program folder,
+// even when root, who may write anywhere, runs it.
+TEST(DataFolder, OnlyAWritableFolderOutsideTheSystemsProgramFoldersKeepsTheData) {
+    const QTemporaryDir portable;
+    EXPECT_TRUE(KeepsDataBeside(portable.path()));
+    EXPECT_TRUE(KeepsDataBeside(portable.path() + QStringLiteral("/../") + QDir(portable.path()).dirName()));
+    EXPECT_FALSE(KeepsDataBeside(portable.path() + QStringLiteral("/missing")));
+    for (const char* installed :
+         {"/usr/lib/kelani", "/usr/local/games/kelani", "/opt/kelani", "/usr/../opt/k"})
+        EXPECT_FALSE(KeepsDataBeside(QLatin1String(installed))) << installed;
+}

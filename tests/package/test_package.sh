@@ -66,7 +66,8 @@ program=usr/lib/kelani
 icons=()
 for size in 16 32 48 64 128 256; do icons+=("usr/share/icons/hicolor/${size}x${size}/apps/kelani.png"); done
 expect_files "$game" "$program/kelani" "$program/game.gfx" "$program/steine.gfx" "$program/mulden.gfx" \
-  "$program/hands.gfx" "$program/holz.gfx" "$program/steine@2x.gfx" "$program/hands@2x.gfx" \
+  "$program/hands.gfx" "$program/holz.gfx" "$program/game@2x.gfx" "$program/steine@2x.gfx" \
+  "$program/mulden@2x.gfx" "$program/hands@2x.gfx" "$program/holz@2x.gfx" \
   "$program/hilfe/start.htm" "$program/hilfe/start_e.htm" \
   usr/bin/kelani usr/bin/kelanitool usr/share/applications/kelani.desktop "${icons[@]}" \
   usr/share/metainfo/example.tarvik.kelani.metainfo.xml usr/share/man/man6/kelani.6.gz \

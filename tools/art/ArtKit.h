@@ -56,6 +56,12 @@ inline int Clamp255(double v) {
     return v < 0 ? 0 : v > 255 ? 255 : int(v + 0.5);
 }
 
+// The point under the centre of pixel `pixel` of a picture at `scale` pixels per point; at scale 1
+// exactly the pixel itself, so the plain pictures sample their noise where they always did.
+inline double PointOf(int pixel, int scale) {
+    return (pixel + 0.5) / scale - 0.5;
+}
+
 // Downsamples a picture painted at k times the size (box filter, premultiplied).
 QImage Downsample(const QImage& big, int k);
 

@@ -30,9 +30,15 @@ std::string Name(const char* pattern, int n) {
     return buf;
 }
 
+// "steine.gfx" at scale 1, "steine@2x.gfx" at 2.
+std::string FileName(const char* stem, int scale) {
+    return scale == 1 ? std::string(stem) + ".gfx" : Name((std::string(stem) + "@%dx.gfx").c_str(), scale);
+}
+
 // `seen` is the board as the game decodes its JPEG, so pictures cut from it blend in exactly.
-TContainer GameContainer(const QByteArray& boardJpeg, const QImage& seen) {
-    TContainer c{"game.gfx", {{"bg.jpg", boardJpeg}, {"golden.bmp", BmpBytes(PaintGolden())}}};
+TContainer GameContainer(const QByteArray& boardJpeg, const QImage& seen, int scale) {
+    TContainer c{FileName("game", scale),
+                 {{"bg.jpg", boardJpeg}, {"golden.bmp", BmpBytes(PaintGolden(scale))}}};
     struct TCaption {
         const char* name;
         QPoint pos;
@@ -44,14 +50,9 @@ TContainer GameContainer(const QByteArray& boardJpeg, const QImage& seen) {
                                  {"us_preview.bmp", kPreviewCaption, "Preview after the move"}};
     for (const TCaption& cap : captions)
         c.entries.push_back({cap.name, BmpBytes(PaintCaption(seen, cap.pos, CaptionWidth(cap.pos),
-                                                             QString::fromUtf8(cap.text)))});
-    c.entries.push_back({"smbrett", BmpBytes(PaintSmallBoard())});
+                                                             QString::fromUtf8(cap.text), scale))});
+    c.entries.push_back({"smbrett", BmpBytes(PaintSmallBoard(scale))});
     return c;
-}
-
-// "steine.gfx" at scale 1, "steine@2x.gfx" at 2.
-std::string FileName(const char* stem, int scale) {
-    return scale == 1 ? std::string(stem) + ".gfx" : Name((std::string(stem) + "@%dx.gfx").c_str(), scale);
 }
 
 TContainer StonesContainer(int scale) {
@@ -60,10 +61,10 @@ TContainer StonesContainer(int scale) {
     return c;
 }
 
-TContainer RimsContainer(const QImage& seen) {
-    TContainer c{"mulden.gfx", {}};
+TContainer RimsContainer(const QImage& seen, int scale) {
+    TContainer c{FileName("mulden", scale), {}};
     for (int place = 1; place <= 13; ++place)
-        if (place != 7) c.entries.push_back({Name("mst%d.bmp", place), BmpBytes(CutRim(seen, place))});
+        if (place != 7) c.entries.push_back({Name("mst%d.bmp", place), BmpBytes(CutRim(seen, place, scale))});
     return c;
 }
 
@@ -76,10 +77,10 @@ TContainer HandsContainer(int scale) {
     return c;
 }
 
-TContainer MatchesContainer(const QImage& board) {
-    return {"holz.gfx",
-            {{"holzl", JpegBytes(PaintDrawnMatch(board, false))},
-             {"holzw", JpegBytes(PaintDrawnMatch(board, true))}}};
+TContainer MatchesContainer(const QImage& board, int scale) {
+    return {FileName("holz", scale),
+            {{"holzl", JpegBytes(PaintDrawnMatch(board, false, scale))},
+             {"holzw", JpegBytes(PaintDrawnMatch(board, true, scale))}}};
 }
 
 } // namespace
@@ -98,15 +99,11 @@ QByteArray JpegBytes(const QImage& img) {
     return Encode(img.convertToFormat(QImage::Format_RGB32), "JPEG", 94);
 }
 
-std::vector<TContainer> BuildContainers(const QImage& board) {
+std::vector<TContainer> BuildContainers(const QImage& board, int scale) {
     const QByteArray boardJpeg = JpegBytes(board);
     const QImage seen = QImage::fromData(boardJpeg, "JPEG").convertToFormat(QImage::Format_RGB32);
-    return {GameContainer(boardJpeg, seen), StonesContainer(1), RimsContainer(seen), HandsContainer(1),
-            MatchesContainer(board)};
-}
-
-std::vector<TContainer> BuildScaledContainers() {
-    return {StonesContainer(2), HandsContainer(2)};
+    return {GameContainer(boardJpeg, seen, scale), StonesContainer(scale), RimsContainer(seen, scale),
+            HandsContainer(scale), MatchesContainer(board, scale)};
 }
 
 void WriteContainer(const TContainer& c, const std::filesystem::path& folder) {

@@ -26,14 +26,10 @@ QByteArray JpegBytes(const QImage& img);
 // A black and white mask as a one-bit Windows BMP file.
 QByteArray MaskBytes(const QImage& mask);
 
-// Paints every picture on and around the clean board picture and returns the five containers,
-// game.gfx first.
-std::vector<TContainer> BuildContainers(const QImage& board);
-
-// The containers painted at twice the size for high-density screens, named with "@2x" (same
-// entry names): the stones and the hands, whose drawing scales; the game falls back to enlarging
-// the plain containers' pictures for the others.
-std::vector<TContainer> BuildScaledContainers();
+// Paints every picture on and around the clean board picture (PaintBoard(scale)) and returns the
+// five containers, game.gfx first. At scale 2 they are the containers for high-density screens,
+// named with "@2x" ("game@2x.gfx"), the same entries painted at twice the size.
+std::vector<TContainer> BuildContainers(const QImage& board, int scale = 1);
 
 // Writes one container, compressed and plain, into the folder.
 void WriteContainer(const TContainer& c, const std::filesystem::path& folder);

@@ -19,24 +19,26 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr int kWidth = 400, kHeight = 300;
 
 // The table with a soft pool of light in the middle and a corner of the board lying at the lower
-// left; the top stays dark for the message.
-QImage Backdrop(const QImage& board) {
-    QImage img(kWidth, kHeight, QImage::Format_ARGB32_Premultiplied);
+// left (the board picture at the same scale); the top stays dark for the message.
+QImage Backdrop(const QImage& board, int scale) {
+    QImage img(kWidth * scale, kHeight * scale, QImage::Format_ARGB32_Premultiplied);
     const TWood table{QColor(84, 46, 28), QColor(44, 22, 12), 0.05, 41};
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x) {
-            const double dx = (x - 200) / 260.0, dy = (y - 190) / 200.0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            const double px = PointOf(x, scale), py = PointOf(y, scale);
+            const double dx = (px - 200) / 260.0, dy = (py - 190) / 200.0;
             const double light =
-                std::clamp(1.15 - 0.9 * (dx * dx + dy * dy), 0.35, 1.1) * (y < 50 ? 0.55 + 0.009 * y : 1);
-            img.setPixel(x, y, Scale(WoodColour(table, x * 1.4, y * 1.4), light));
+                std::clamp(1.15 - 0.9 * (dx * dx + dy * dy), 0.35, 1.1) * (py < 50 ? 0.55 + 0.009 * py : 1);
+            img.setPixel(x, y, Scale(WoodColour(table, px * 1.4, py * 1.4), light));
         }
     QPainter p(&img);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(scale, scale);
     p.translate(-40, 176);
     p.rotate(-8);
     p.fillRect(QRectF(8, 12, 260, 150), QColor(0, 0, 0, 90));
-    p.drawImage(QRectF(0, 0, 260, 150), board, QRectF(18, 108, 340, 196));
+    p.drawImage(QRectF(0, 0, 260, 150), board, QRectF(18 * scale, 108 * scale, 340 * scale, 196 * scale));
     return img;
 }
 
@@ -82,9 +84,10 @@ void DrawMatch(QPainter& p, QPointF foot, QPointF head, bool broken) {
 }
 
 // A soft shadow under whatever is painted into `layer`, then the layer itself.
-void DrawWithShadow(QImage& target, const QImage& layer, QPointF offset, float strength) {
+void DrawWithShadow(QImage& target, const QImage& layer, QPointF offset, float strength, int scale) {
+    offset *= scale;
     TField shadow = AlphaOf(layer);
-    Blur(shadow, 10);
+    Blur(shadow, 10 * scale);
     for (int y = 0; y < target.height(); ++y)
         for (int x = 0; x < target.width(); ++x) {
             const float s = shadow.Sample(x - offset.x(), y - offset.y());
@@ -93,50 +96,58 @@ void DrawWithShadow(QImage& target, const QImage& layer, QPointF offset, float s
     QPainter(&target).drawImage(0, 0, layer);
 }
 
-QImage Layer() {
-    QImage img(kWidth, kHeight, QImage::Format_ARGB32_Premultiplied);
+QImage Layer(int scale) {
+    QImage img(kWidth * scale, kHeight * scale, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
     return img;
 }
 
 // The fist from below holding the remaining stick(s); only the heads show above it.
-void PaintFist(QImage& layer, QPointF at, int sticks) {
+// A hand in points on a layer at `scale` pixels per point.
+void PaintHandAt(QImage& layer, QPointF tip, THandPose pose, int scale) {
+    pose.scale *= scale;
+    PaintHand(layer, tip * scale, pose);
+}
+
+void PaintFist(QImage& layer, QPointF at, int sticks, int scale) {
     QPainter p(&layer);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(scale, scale);
     for (int i = 0; i < sticks; ++i) {
         const double dx = (i - (sticks - 1) / 2.0) * 10;
         DrawMatch(p, at + QPointF(dx, 40), at + QPointF(dx * 1.3, -28), false);
     }
     p.end();
-    PaintHand(layer, at + QPointF(0, 22), THandPose{0, kPi + 0.15, 1.45, false, 2});
+    PaintHandAt(layer, at + QPointF(0, 22), THandPose{0, kPi + 0.15, 1.45, false, 2}, scale);
 }
 
 } // namespace
 
-QImage PaintDrawnMatch(const QImage& board, bool longOne) {
-    QImage img = Backdrop(board);
-    QImage layer = Layer();
-    PaintFist(layer, QPointF(150, 190), 1);
+QImage PaintDrawnMatch(const QImage& board, bool longOne, int scale) {
+    QImage img = Backdrop(board, scale);
+    QImage layer = Layer(scale);
+    PaintFist(layer, QPointF(150, 190), 1, scale);
     {
         // The drawn stick, pinched by the other hand's fingertips that cover its foot.
         const QPointF fingers(262, 196);
         const double length = longOne ? 150 : 58;
         QPainter p(&layer);
         p.setRenderHint(QPainter::Antialiasing);
+        p.scale(scale, scale);
         DrawMatch(p, fingers + QPointF(12, 8), fingers + QPointF(12 - length * 0.16, 8 - length), !longOne);
         p.end();
-        PaintHand(layer, fingers, THandPose{0.3, 1.95, 1.35, false, 1});
+        PaintHandAt(layer, fingers, THandPose{0.3, 1.95, 1.35, false, 1}, scale);
     }
-    DrawWithShadow(img, layer, QPointF(8, 10), 0.55f);
+    DrawWithShadow(img, layer, QPointF(8, 10), 0.55f, scale);
     return img.convertToFormat(QImage::Format_RGB32);
 }
 
 QImage PaintHiddenMatches(const QImage& board) {
-    QImage img = Backdrop(board);
-    QImage layer = Layer();
-    PaintFist(layer, QPointF(170, 180), 2);
+    QImage img = Backdrop(board, 1);
+    QImage layer = Layer(1);
+    PaintFist(layer, QPointF(170, 180), 2, 1);
     PaintHand(layer, QPointF(232, 132), THandPose{0.7, 2.0, 1.25, false, 1});
-    DrawWithShadow(img, layer, QPointF(8, 10), 0.55f);
+    DrawWithShadow(img, layer, QPointF(8, 10), 0.55f, 1);
     return img.convertToFormat(QImage::Format_RGB32);
 }
 

@@ -7,27 +7,32 @@
 
 namespace kelani::art {
 
-TSurface::TSurface(int width, int height_)
-    : height(width, height_), albedo(std::size_t(width) * height_, qRgb(0, 0, 0)), sheen(width, height_),
-      ambient(width, height_) {}
+TSurface::TSurface(int width, int height_, int scale_)
+    : scale(scale_), height(width * scale_, height_ * scale_),
+      albedo(std::size_t(height.w) * height.h, qRgb(0, 0, 0)), sheen(height.w, height.h),
+      ambient(height.w, height.h) {}
 
-void TSurface::Paint(const TField& mask, const std::function<QRgb(int x, int y)>& colour) {
+TField TSurface::Mask(const QPainterPath& path) const {
+    return PathMask(ToPixels(path, scale), Width(), Height());
+}
+
+void TSurface::Paint(const TField& mask, const std::function<QRgb(double x, double y)>& colour) {
     for (int y = 0; y < Height(); ++y)
         for (int x = 0; x < Width(); ++x) {
             const float m = mask.at(x, y);
             if (m <= 0) continue;
-            const QRgb c = colour(x, y);
+            const QRgb c = colour(Pt(x), Pt(y));
             QRgb& a = Albedo(x, y);
             a = m >= 1 ? c : Mix(QColor(a), QColor(c), m).rgb();
         }
 }
 
 void TSurface::Raise(const TField& mask, float amount) {
-    for (std::size_t i = 0; i < height.v.size(); ++i) height.v[i] += amount * mask.v[i];
+    for (std::size_t i = 0; i < height.v.size(); ++i) height.v[i] += amount * scale * mask.v[i];
 }
 
 QImage TSurface::Render(float shadowSlope) const {
-    const TField lit = CastShadows(height, shadowSlope, 28);
+    const TField lit = CastShadows(height, shadowSlope, 28 * scale, 3.f * scale);
     QImage out(Width(), Height(), QImage::Format_RGB32);
     for (int y = 0; y < Height(); ++y) {
         QRgb* line = reinterpret_cast<QRgb*>(out.scanLine(y));
@@ -55,6 +60,10 @@ TField PathMask(const QPainterPath& path, int width, int height) {
     return AlphaOf(img);
 }
 
+QPainterPath ToPixels(const QPainterPath& path, int scale) {
+    return QTransform::fromScale(scale, scale).map(path);
+}
+
 QRgb WoodColour(const TWood& wood, double x, double y) {
     // Long, gently wavering grain along x with fine streaks and pores.
     const double warp = Fbm(x * 0.003, y * 0.012, 4, wood.seed) * 5.0;
@@ -69,7 +78,7 @@ QRgb WoodColour(const TWood& wood, double x, double y) {
     return qRgb(Clamp255(c.red() * tone), Clamp255(c.green() * tone), Clamp255(c.blue() * tone));
 }
 
-TField CastShadows(const TField& height, float slope, int maxSteps) {
+TField CastShadows(const TField& height, float slope, int maxSteps, float penumbra) {
     // Step toward the light; a point is shaded by any height that rises above the light ray.
     constexpr float dx = -0.65f, dy = -0.76f;
     TField lit(height.w, height.h, 1.f);
@@ -82,7 +91,7 @@ TField CastShadows(const TField& height, float slope, int maxSteps) {
                 block = std::max(block, rise);
             }
             // A soft penumbra: the deeper below the ray, the darker.
-            lit.at(x, y) = 1.f - std::clamp(block / 3.f, 0.f, 1.f);
+            lit.at(x, y) = 1.f - std::clamp(block / penumbra, 0.f, 1.f);
         }
     return lit;
 }

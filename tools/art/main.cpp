@@ -1,8 +1,8 @@
 // kelani-art: paints every picture of the game at build time.
 //   kelani-art <program folder> <pictures folder>
-// writes game.gfx, steine.gfx, mulden.gfx, hands.gfx and holz.gfx (and steine@2x.gfx, hands@2x.gfx
-// for high-density screens) into the program folder and the
-// pictures compiled into the program as PNG files into the pictures folder.
+// writes game.gfx, steine.gfx, mulden.gfx, hands.gfx and holz.gfx, and their @2x siblings for
+// high-density screens (game@2x.gfx, ...), into the program folder and the pictures compiled into
+// the program as PNG files into the pictures folder.
 #include "tools/art/Board.h"
 #include "tools/art/Containers.h"
 #include "tools/art/Pictures.h"
@@ -28,12 +28,12 @@ int main(int argc, char** argv) {
         const std::filesystem::path programDir(argv[1]), picturesDir(argv[2]);
         std::filesystem::create_directories(programDir);
         std::filesystem::create_directories(picturesDir);
-        const QImage board = kelani::art::PaintBoard();
-        for (const kelani::art::TContainer& c : kelani::art::BuildContainers(board))
-            kelani::art::WriteContainer(c, programDir);
-        for (const kelani::art::TContainer& c : kelani::art::BuildScaledContainers())
-            kelani::art::WriteContainer(c, programDir);
-        kelani::art::WriteCompiledPictures(picturesDir, board);
+        for (int scale : {1, 2}) {
+            const QImage board = kelani::art::PaintBoard(scale);
+            for (const kelani::art::TContainer& c : kelani::art::BuildContainers(board, scale))
+                kelani::art::WriteContainer(c, programDir);
+            if (scale == 1) kelani::art::WriteCompiledPictures(picturesDir, board);
+        }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kelani-art: %s\n", e.what());
         return 1;

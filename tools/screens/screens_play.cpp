@@ -2,7 +2,8 @@
 // drawing, moves with hands and with the stone highlight, a result message, the highscore table
 // with a fresh rank marked and the move history, in German and English. Run by hand: kelani_play_screens
 // <program folder with the containers> <output folder>. With QT_SCALE_FACTOR=2 it shoots the
-// maximised board at twice the pixels instead (mid-move with hands, and the final position).
+// maximised board at twice the pixels instead (mid-move with hands, and the final position). At
+// either density it shoots a pit chosen by keyboard (keyboard_focus.png, keyboard_focus@2x.png).
 #include "app/MultiLanguage.h"
 #include "app/lngDialogs.h"
 #include "app/uTSpielfeld.h"
@@ -19,6 +20,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -101,6 +103,23 @@ void ShootGame(const QString& suffix, int wantedFrame) {
     ResetMessageSeam();
     QueueMessageAnswer(mrOk);
     game.GameRunning = false;
+}
+
+// Two moves in, Right twice: the chosen pit ringed on the board, its move in the preview.
+void ShootKeyboardFocus(const QString& name) {
+    TfSpielfeld window;
+    StartGame(window);
+    window.PlayPit(3);
+    window.PlayPit(10);
+    for (int press = 0; press < 2; ++press) {
+        QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+        QApplication::sendEvent(&window, &right);
+    }
+    QApplication::processEvents();
+    window.grab().save(gOut + QLatin1Char('/') + name + QStringLiteral(".png"));
+    ResetMessageSeam();
+    QueueMessageAnswer(mrYes); // the closing question
+    window.Spielfeld->GameRunning = false;
 }
 
 void ShootResult(const QString& language, const QString& suffix) {
@@ -216,6 +235,7 @@ int main(int argc, char* argv[]) {
         PrepareFolder(folder, QString::fromLocal8Bit(argv[1]), QStringLiteral("german"), 2);
         SetDialogLanguage(QStringLiteral("german"));
         ShootHighDensity(QStringLiteral("de"));
+        ShootKeyboardFocus(QStringLiteral("keyboard_focus@2x"));
         return 0;
     }
     for (const QString& language : {QStringLiteral("german"), QStringLiteral("english")}) {
@@ -231,6 +251,8 @@ int main(int argc, char* argv[]) {
             if (animation == 1) ShootRecords(folder, suffix);
             ShootGame((animation == 2 ? "hands_" : "stone_") + suffix, animation == 2 ? 40 : 7);
             ShootResult(language, suffix);
+            if (animation == 1 && suffix == QLatin1String("de"))
+                ShootKeyboardFocus(QStringLiteral("keyboard_focus"));
             SetProgramFolderForTests(QString());
         }
     }
