@@ -13,6 +13,7 @@
 #include "view/uTSpielfeldLayers.h"
 
 #include <QFile>
+#include <algorithm>
 
 namespace kelani {
 namespace {
@@ -343,7 +344,21 @@ void TSpielfeld::TakeAfter(int place, int player, int count) {
 
 void TSpielfeld::SetScale(int scale) {
     WantedScale_ = scale;
+    scale = std::min(scale, ScaleLimit_);
     if (scale == Scale_ || Busy) return;
+    const int shown = Scale_;
+    try {
+        LoadScale(scale);
+    } catch (const std::exception& error) {
+        // A damaged @2x container costs sharpness, never the running game: the board goes back to
+        // the pictures it had (they loaded before), enlarged by the window, and stays there.
+        ScaleLimit_ = shown;
+        LoadScale(shown);
+        LngFileErrorDlg(error, GfxErrorFile(error));
+    }
+}
+
+void TSpielfeld::LoadScale(int scale) {
     Scale_ = scale;
     BeginUpdate();
     LoadPictures();

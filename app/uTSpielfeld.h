@@ -98,6 +98,7 @@ public:
     // Composes the board at `scale` pixels per point (1, or 2 for a board shown at 1.5 device
     // pixels per point or more): reloads every picture for that scale and repaints the board.
     // While a move is shown the window stretches the picture it has; the scale changes after it.
+    // A damaged @2x container is named in a box once; the board then stays at 1.
     void SetScale(int scale);
     int Scale() const { return Scale_; }
 
@@ -119,6 +120,7 @@ public:
 
 private:
     void LoadPictures();
+    void LoadScale(int scale);
     void ConnectFeld();
     void RecordMove(int index);
     void ReturnHandsHome();
@@ -144,6 +146,7 @@ private:
     bool Updating_ = false;
     int Scale_ = 1;
     int WantedScale_ = 1;
+    int ScaleLimit_ = 2; // 1 once an @2x container failed to load
     bool Abandoned_ = false;
     TCanvas BackgroundCanvas_{Background};
     TCanvas BoardCanvas_{BoardImage};

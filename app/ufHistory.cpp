@@ -36,10 +36,10 @@ int RoundEven(double value) {
 }
 
 void DrawCell(TCanvas& canvas, const TFeld& board, const QImage& smbrett, int index, int mulde) {
-    const int x = (smbrett.width() + kHistoryNumberMargin) * (index % 2);
-    const int y = smbrett.height() * (index / 2);
-    canvas.CopyRect(QRect(x + kHistoryNumberMargin, y, smbrett.width(), smbrett.height()), smbrett,
-                    smbrett.rect());
+    const QSize cell = smbrett.size() / PictureScale(smbrett);
+    const int x = (cell.width() + kHistoryNumberMargin) * (index % 2);
+    const int y = cell.height() * (index / 2);
+    canvas.CopyRect(QRect(QPoint(x + kHistoryNumberMargin, y), cell), smbrett, QRect(QPoint(), cell));
     DrawFeldSketch(canvas, board, x + 28, y + 9, mulde);
     const QString number = QString::number(index + 1) + QLatin1Char('.');
     canvas.Font.Color = Qt::black;
@@ -52,9 +52,12 @@ void DrawCell(TCanvas& canvas, const TFeld& board, const QImage& smbrett, int in
 QImage BuildHistoryPicture(const THistory& history, const QImage& smbrett) {
     const int n = history.Count();
     if (n == 0 || smbrett.isNull()) return {};
-    const int w = smbrett.width(), h = smbrett.height();
-    QImage picture(std::min(2, n) * w + 2 * kHistoryNumberMargin, ((n - 1) / 2 + 1) * h,
+    // Drawn at the small board's scale, so an @2x board keeps its sharpness.
+    const int scale = PictureScale(smbrett);
+    const int w = smbrett.width() / scale, h = smbrett.height() / scale;
+    QImage picture(QSize(std::min(2, n) * w + 2 * kHistoryNumberMargin, ((n - 1) / 2 + 1) * h) * scale,
                    QImage::Format_RGB32);
+    picture.setDevicePixelRatio(scale);
     picture.fill(Qt::white);
     TCanvas canvas(picture);
     TFeld board;
@@ -112,7 +115,7 @@ void TfHistory::ShowHistory(const THistory& history, const QImage& picture) {
     picture_ = picture;
     if (!picture.isNull()) {
         iZug->setPixmap(QPixmap::fromImage(picture));
-        iZug->resize(picture.size());
+        iZug->resize(picture.deviceIndependentSize().toSize());
     }
     lDesc->setText(JoinBrokenSentences(
         FormatText(lDesc->text(), {FromCp1252(history.Name1), FromCp1252(history.Name2)})));
@@ -188,7 +191,9 @@ void TfHistory::PrintPage(QPainter& canvas, const THistoryPrintLayout& layout, i
         const QRect target(layout.Pictures.x() + (t % kPerRow) * (layout.CellWidth + layout.Gap),
                            layout.Pictures.y() + (t / kPerRow) * (layout.CellHeight + layout.Gap),
                            layout.CellWidth, layout.CellHeight);
-        canvas.drawImage(target, picture_.copy(cell).convertToFormat(QImage::Format_RGB888));
+        canvas.drawImage(
+            target,
+            picture_.copy(PixelRect(cell, PictureScale(picture_))).convertToFormat(QImage::Format_RGB888));
     }
     const QString footer =
         lng->GetString(QStringLiteral("c_page")) + QStringLiteral(" %1/%2").arg(page).arg(pages);

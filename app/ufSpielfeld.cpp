@@ -47,10 +47,8 @@ namespace {
 constexpr int kBoardWidth = 720;
 constexpr int kBoardHeight = 520;
 constexpr int kHintShownMs = 2000;
-// Up to this window scale the board keeps its pixels; from 1.5 device pixels per point on it is
-// composed from the @2x pictures.
+// Up to this window scale the board keeps its pixels.
 constexpr qreal kKeepPixelsUpTo = 1.2;
-constexpr qreal kSharpFrom = 1.5;
 const QString kFilter = QStringLiteral("Kelani (*.kel)|*.kel");
 
 bool SamePosition(const TFeld& a, const TFeld& b) {
@@ -296,9 +294,12 @@ void TfSpielfeld::PaintBoard(QPainter& painter) {
     // The bars beside the board in the table's darkest tone, the colour of the picture's corner.
     const QColor bars = picture.pixelColor(0, 0);
     for (const QRect& bar : QRegion(pbSpielfeld->rect()) - board) painter.fillRect(bar, bars);
-    // Smoothing only where the picture's pixels do not land whole on the screen's.
-    const qreal pixels = qreal(board.width()) / kBoardWidth * devicePixelRatioF() / Spielfeld->Scale();
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, pixels != std::floor(pixels));
+    // Smoothing where the picture's pixels do not land whole on the screen's, and where a 1x board
+    // stands in for a sharp one.
+    const qreal shown = qreal(board.width()) / kBoardWidth * devicePixelRatioF();
+    const qreal pixels = shown / Spielfeld->Scale();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform,
+                          pixels != std::floor(pixels) || Spielfeld->Scale() < SharpScale(shown));
     painter.drawImage(board, picture);
 }
 
@@ -307,7 +308,7 @@ void TfSpielfeld::FitBoard() {
     aFullScreen->setChecked(isFullScreen());
     pbSpielfeld->setGeometry(centralWidget()->rect());
     const qreal shown = qreal(BoardRect().width()) / kBoardWidth * devicePixelRatioF();
-    Spielfeld->SetScale(shown >= kSharpFrom ? 2 : 1);
+    Spielfeld->SetScale(SharpScale(shown));
     pbSpielfeld->update();
 }
 
@@ -623,8 +624,9 @@ void TfSpielfeld::aGameHistoryExecute() {
     try {
         TfHistory dialog(this, lng->Language());
         const THistory& history = *Spielfeld->History;
-        dialog.ShowHistory(
-            history, BuildHistoryPicture(history, LoadGfxBitmap(QStringLiteral("game.gfx"), "smbrett")));
+        dialog.ShowHistory(history,
+                           BuildHistoryPicture(history, LoadGfxBitmap(QStringLiteral("game.gfx"), "smbrett",
+                                                                      SharpScale(devicePixelRatioF()))));
         dialog.exec();
     } catch (const std::exception& error) {
         LngFileErrorDlg(error, GfxErrorFile(error));

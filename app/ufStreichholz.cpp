@@ -63,7 +63,8 @@ TfStreichholz::TfStreichholz(QWidget* parent) : QDialog(parent) {
 
 QImage TfStreichholz::LoadMatchstick(bool longOne) {
     try {
-        return LoadGfxJPEG(QStringLiteral("holz.gfx"), longOne ? "holzw" : "holzl");
+        return LoadGfxJPEG(QStringLiteral("holz.gfx"), longOne ? "holzw" : "holzl",
+                           SharpScale(devicePixelRatioF()));
     } catch (const std::exception& error) {
         // Without the pictures the draw still decides: the covered picture carries the message.
         LngFileErrorDlg(error, GfxErrorFile(error));
@@ -78,7 +79,7 @@ void TfStreichholz::DrawMessage(QImage& picture, const QString& winner) {
     }
     QPainter painter(&picture);
     const QString text = FormatText(lng->GetString(QStringLiteral("msgfirstmove")), {winner});
-    const QRect area(10, 5, picture.width() - 20, 45);
+    const QRect area(10, 5, int(picture.deviceIndependentSize().width()) - 20, 45);
     constexpr int flags = Qt::AlignHCenter | Qt::TextWordWrap;
     QFont font(QStringLiteral("Tahoma"));
     font.setBold(true);

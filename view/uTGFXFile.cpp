@@ -163,6 +163,10 @@ QString ScaledGfxName(const QString& containerName, int scale) {
     return dot < 0 ? containerName + suffix : QString(containerName).insert(dot, suffix);
 }
 
+int SharpScale(qreal pixelsPerPoint) {
+    return pixelsPerPoint >= 1.5 ? 2 : 1;
+}
+
 TGFXFile OpenGfxFile(const QString& containerName, int scale) {
     TGFXFile gfx;
     const std::filesystem::path scaled = GfxFilePath(ScaledGfxName(containerName, scale));

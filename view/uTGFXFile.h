@@ -77,6 +77,10 @@ std::filesystem::path GfxFilePath(const QString& containerName);
 // "game.gfx" at 2, the name itself at 1.
 QString ScaledGfxName(const QString& containerName, int scale);
 
+// The scale of the pictures for a picture shown at `pixelsPerPoint` device pixels per point: 2
+// (the @2x pictures) from 1.5 on, where 1x pictures would look blurred, else 1.
+int SharpScale(qreal pixelsPerPoint);
+
 // A reader holding the container of that name from the program folder; at scale 2 its @2x
 // sibling when that exists, else the plain container (check the reader's Scale).
 TGFXFile OpenGfxFile(const QString& containerName, int scale = 1);

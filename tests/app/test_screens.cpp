@@ -3,7 +3,9 @@
 // this runs in a program of its own.
 #include "app/uTSpielfeld.h"
 #include "app/ufSpielfeld.h"
+#include "components/uPaintBox.h"
 #include "tests/app/GuiTestSupport.h"
+#include "tests/app/ScreenGrab.h"
 
 #include <QScreen>
 #include <QTest>
@@ -29,9 +31,39 @@ protected:
     void SetUp() override {
         DeskOfTwoScreens();
         GuiTest::SetUp();
-        WriteSettings("[settings]\nlanguage=german\nsound=0\n");
+        WriteSettings("[settings]\nlanguage=german\nsound=0\nnoani=1\n");
     }
 };
+
+// How far `shown` (the screen's picture of the board) is from the board picture, on average per
+// colour channel.
+double MeanDistance(const QImage& shown, const QImage& board) {
+    const QImage a = shown.scaled(board.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                         .convertToFormat(QImage::Format_RGB32);
+    const QImage b = board.convertToFormat(QImage::Format_RGB32);
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            sum +=
+                std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+        }
+    return sum / (3.0 * a.width() * a.height());
+}
+
+// The board as the screen shows it, in the screen's pixels.
+QImage BoardOnScreen(TfSpielfeld& window) {
+    const QImage box = OnScreen(*window.pbSpielfeld);
+    const int r = box.width() / window.pbSpielfeld->width();
+    const QRect board = window.BoardRect();
+    return box.copy(QRect(board.topLeft() * r, board.size() * r));
+}
+
+int FirstLegalPit(const TFeld& feld) {
+    for (int n = 1; n <= 6; ++n)
+        if (feld.IsLegalMove(PitIndex(feld.AktSpieler(), n))) return PitIndex(feld.AktSpieler(), n);
+    return -1;
+}
 
 } // namespace
 
@@ -49,4 +81,43 @@ TEST_F(TwoScreens, BoardIsComposedAtTheScaleOfTheScreenTheWindowMovesTo) {
         EXPECT_EQ(window.Spielfeld->Scale(), scale);
         EXPECT_EQ(window.Spielfeld->BoardImage.width(), 720 * scale);
     }
+}
+
+TEST_F(TwoScreens, DamagedSharpContainerIsNamedOnceAndTheGameGoesOnAt1x) {
+    const QString damaged = FilePath(QStringLiteral("steine@2x.gfx"));
+    QFile cut(damaged);
+    ASSERT_TRUE(cut.resize(cut.size() / 2));
+    EnableMessageSeam();
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    TfSpielfeld window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    TNewGameSettings game;
+    game.Name1 = QStringLiteral("Anna");
+    game.Name2 = QStringLiteral("Bert");
+    window.Spielfeld->GameRunning = true;
+    window.Spielfeld->NewGame(game);
+    window.PlayPit(FirstLegalPit(window.Spielfeld->Feld));
+
+    // Over to the sharp screen, back and over again: the container is reported the first time only.
+    for (QScreen* screen : {screens[1], screens[0], screens[1]}) {
+        window.setScreen(screen);
+        QTest::qWait(30);
+    }
+    ASSERT_EQ(ShownMessages().size(), 1u);
+    EXPECT_EQ(ShownMessages()[0].Text,
+              QStringLiteral("Die Datei \"%1\" ist besch\u00E4digt oder unvollst\u00E4ndig und kann nicht "
+                             "gelesen werden.")
+                  .arg(damaged));
+    EXPECT_EQ(window.Spielfeld->Scale(), 1);
+    EXPECT_EQ(window.Spielfeld->BoardImage.width(), 720) << "every picture back at 1x, none half switched";
+    ASSERT_TRUE(window.Spielfeld->GameRunning);
+
+    // The game goes on, and the screen shows each new position enlarged.
+    const QImage before = BoardOnScreen(window);
+    window.PlayPit(FirstLegalPit(window.Spielfeld->Feld));
+    const QImage after = BoardOnScreen(window);
+    EXPECT_NE(after, before);
+    EXPECT_LT(MeanDistance(after, window.Spielfeld->BoardImage), 4.0);
+    window.Spielfeld->GameRunning = false;
 }

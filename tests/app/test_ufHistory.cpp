@@ -17,8 +17,9 @@ using kelani::test::PdfTool;
 
 namespace {
 
-QImage SmallBoard() {
-    QImage board(199, 62, QImage::Format_RGB32);
+QImage SmallBoard(int scale = 1) {
+    QImage board(QSize(199, 62) * scale, QImage::Format_RGB32);
+    board.setDevicePixelRatio(scale);
     board.fill(QColor(200, 160, 110));
     return board;
 }
@@ -48,11 +49,15 @@ class HistoryView : public kelani::test::RecordWindowTest {};
 } // namespace
 
 TEST_F(HistoryView, FiveRecordsMakeThreeRowsWithTheLastSketchOnTheLeft) {
-    const QImage picture = BuildHistoryPicture(Game({1, 8, 2, 9, 3}), SmallBoard());
-    EXPECT_EQ(picture.size(), QSize(2 * 199 + 40, 3 * 62));
-    // The right half of the third row stays empty; the left holds the small board.
-    EXPECT_EQ(picture.pixelColor(219 + 20 + 100, 2 * 62 + 30), QColor(Qt::white));
-    EXPECT_EQ(picture.pixelColor(20 + 2, 2 * 62 + 2), QColor(200, 160, 110));
+    // An @2x small board gives the same cells in twice the pixels.
+    for (const int scale : {1, 2}) {
+        const QImage picture = BuildHistoryPicture(Game({1, 8, 2, 9, 3}), SmallBoard(scale));
+        EXPECT_EQ(picture.deviceIndependentSize(), QSizeF(2 * 199 + 40, 3 * 62));
+        EXPECT_EQ(picture.size(), QSize(2 * 199 + 40, 3 * 62) * scale);
+        // The right half of the third row stays empty; the left holds the small board.
+        EXPECT_EQ(picture.pixelColor(QPoint(219 + 20 + 100, 2 * 62 + 30) * scale), QColor(Qt::white));
+        EXPECT_EQ(picture.pixelColor(QPoint(20 + 2, 2 * 62 + 2) * scale), QColor(200, 160, 110));
+    }
     EXPECT_TRUE(BuildHistoryPicture(Game({}), SmallBoard()).isNull());
 }
 
