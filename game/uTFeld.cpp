@@ -159,6 +159,31 @@ int TFeld::SowFromSilently(int start) {
     return sowing.Last;
 }
 
+// What SowOne and CaptureFour do stone by stone, for a silent engine without their branches: the
+// hand is sown on from AktMulde, a place reaching four goes to its owner's store (in rule set 2
+// the last stone wins an opponent's four for the mover); sowing stops early at `stopAt`.
+void TFeld::SowCapturingFoursSilently(bool lastStoneWinsForMover, int stopAt) {
+    const auto& next = kNextPit[s_.UseStirnmulde];
+    int place = s_.AktMulde;
+    while (s_.Hand > 0) {
+        place = next[place];
+        s_.Hand -= 1;
+        if (++s_.Mulden[place] != 4 || IsStirnmulde(place)) {
+            if (place == stopAt) break;
+            continue;
+        }
+        const bool toMover = lastStoneWinsForMover && s_.Hand == 0;
+        s_.Mulden[place] = 0;
+        s_.Mulden[7 * (toMover ? s_.AktSpieler : OwnerOf(place))] += 4;
+    }
+    s_.AktMulde = place;
+}
+
+bool TFeld::IsSilent() const {
+    return !(OnBeforeSow || OnAfterSow || OnBeforeTake || OnAfterTake || OnBeforeStore || OnAfterStore ||
+             OnBeforeCapture || OnAfterCapture || OnBeforePoolToStore || OnAfterPoolToStore);
+}
+
 // Puts `stones` from the hand or the capture pool into a Stirnmulde between one notification pair.
 void TFeld::Deposit(int store, int32_t& from, int stones, const TFeldEvent& before, const TFeldEvent& after) {
     if (stones == 0) return;
@@ -316,10 +341,14 @@ void TFeld::CaptureFour(bool lastStoneWinsForMover) {
 void TFeld::PlayFourCapture(int start) {
     s_.AktMulde = start;
     TakeIntoHand();
-    while (s_.Hand > 0) {
-        SowOne();
-        if (s_.AktMulde == start) break;
-        CaptureFour(true);
+    if (IsSilent()) {
+        SowCapturingFoursSilently(true, start);
+    } else {
+        while (s_.Hand > 0) {
+            SowOne();
+            if (s_.AktMulde == start) break;
+            CaptureFour(true);
+        }
     }
     HandToOpponentStore();
     if (!SweepToMover()) EndTurn();
@@ -371,10 +400,15 @@ void TFeld::PlayFourCaptureRelay(int start) {
     s_.AktMulde = start;
     TakeIntoHand();
     int laps = 1;
+    const bool silent = IsSilent();
     while (s_.Hand > 0) {
-        SowOne();
-        CaptureFour(false);
-        if (s_.Hand > 0) continue;
+        if (silent) {
+            SowCapturingFoursSilently(false, 0);
+        } else {
+            SowOne();
+            CaptureFour(false);
+            if (s_.Hand > 0) continue;
+        }
         const int place = s_.AktMulde;
         if (s_.Mulden[place] == 1 || laps >= 5 || IsStirnmulde(place)) break;
         if (s_.Mulden[place] >= 1) {

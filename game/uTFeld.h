@@ -166,6 +166,8 @@ private:
     void TakeIntoHand();
     void SowOne();
     int SowFromSilently(int start);
+    void SowCapturingFoursSilently(bool lastStoneWinsForMover, int stopAt);
+    bool IsSilent() const;
     int SowFrom(int start);
     void Deposit(int store, int32_t& from, int stones, const TFeldEvent& before, const TFeldEvent& after);
     void HandToStore(int n);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <limits>
 
 namespace kelani {
 namespace {
@@ -13,6 +14,8 @@ constexpr uint8_t kExact = 0, kLower = 1, kUpper = 2;
 constexpr long kCheckEvery = 1024;
 // Nodes this many moves or more above the horizon use the table.
 constexpr int kTableDepth = 2;
+// Move ordering weighs what a move brings above its history, which stays below this.
+constexpr int kHistoryScale = 1 << 16;
 // Counts up to this many stones in a place have their own key; more are mixed from the count.
 constexpr int kKeyedCounts = 64;
 
@@ -100,8 +103,9 @@ int TMeister::Terminal(const TFeld& pos, int ply, bool& decided) const {
     return 0;
 }
 
-bool TMeister::Repeated(uint64_t key, int ply) const {
-    for (int k = ply - 1; k >= 0; --k)
+bool TMeister::Repeated(uint64_t key, int stored, int ply) const {
+    // Stores only grow: no position before the last stone stored can come back.
+    for (int k = ply - 1; k >= 0 && stored_[k] == stored; --k)
         if (path_[k] == key) return true;
     return false;
 }
@@ -113,11 +117,21 @@ bool TMeister::OutOfTime() {
     return deadlineNs_ > 0 && NowNs() >= deadlineNs_;
 }
 
+// A move from `place` refuted the move before it, `depth` moves above the horizon. Counts stay
+// below kHistoryScale: all are halved when one would reach it.
+void TMeister::Reward(int place, int depth) {
+    history_[place] += depth * depth;
+    if (history_[place] < kHistoryScale) return;
+    for (int& count : history_) count /= 2;
+}
+
 // Plays every move (or the pass) of the position at `ply` into children_[ply] and orders them:
-// the table's pit first, then moves that keep the turn, then by what they bring to the store.
-int TMeister::MakeChildren(const TFeld& pos, int ply, int ttPit, std::array<int, 6>& order) {
+// the table's pit first, then by what they bring to the store (a little more for keeping the
+// turn), then by their history.
+int TMeister::MakeChildren(const TFeld& pos, int ply, int depth, int ttPit, std::array<int, 6>& order) {
     auto& kids = children_[ply];
     auto& places = places_[ply];
+    auto& keys = keys_[ply];
     const int mover = pos.AktSpieler();
     int n = 0;
     for (int pit = 1; pit <= 6; ++pit) {
@@ -137,10 +151,16 @@ int TMeister::MakeChildren(const TFeld& pos, int ply, int ttPit, std::array<int,
     std::array<int, 6> score{};
     for (int k = 0; k < n; ++k) {
         const TFeld& kid = kids[k];
-        score[k] = 4 * (kid.Store(mover) - pos.Store(mover)) -
-                   4 * (kid.Store(Opponent(mover)) - pos.Store(Opponent(mover)));
-        if (kid.AktSpieler() == mover) score[k] += 2;
-        if (PitNumber(places[k]) == ttPit) score[k] = kInfinity;
+        // Leaves need no key. A child looks into the table only after all its siblings are
+        // made: fetch its entry now.
+        keys[k] = depth > 1 ? KeyOf(kid) : 0;
+        if (depth - 1 >= kTableDepth) __builtin_prefetch(&table_[keys[k] & mask_]);
+        const int gain = 4 * (kid.Store(mover) - pos.Store(mover)) -
+                         4 * (kid.Store(Opponent(mover)) - pos.Store(Opponent(mover))) +
+                         (kid.AktSpieler() == mover ? 2 : 0);
+        // Between moves that bring the same, the one that refuted most elsewhere first.
+        score[k] = gain * kHistoryScale + history_[places[k]];
+        if (PitNumber(places[k]) == ttPit) score[k] = std::numeric_limits<int>::max();
         order[k] = k;
     }
     // Insertion sort, best first: at most six moves.
@@ -167,7 +187,7 @@ void TMeister::TakePv(int ply, int place) {
 
 // Value of `pos` for its player to move, looking `depth` moves further. The table cuts only with
 // entries of exactly this depth, so it never changes what a search of fixed depth finds.
-int TMeister::Negamax(const TFeld& pos, int depth, int alpha, int beta, int ply) {
+int TMeister::Negamax(const TFeld& pos, uint64_t key, int depth, int alpha, int beta, int ply) {
     pvLength_[ply] = ply;
     if (nodes_ >= nextCheck_ && OutOfTime()) stopped_ = true;
     if (stopped_) return 0;
@@ -178,9 +198,10 @@ int TMeister::Negamax(const TFeld& pos, int depth, int alpha, int beta, int ply)
         horizon_ = true;
         return Evaluate(pos);
     }
-    const uint64_t key = KeyOf(pos);
-    if (ply > 0 && Repeated(key, ply)) return 0;
+    const int stored = pos.Store1() + pos.Store2();
+    if (ply > 0 && Repeated(key, stored, ply)) return 0;
     path_[ply] = key;
+    stored_[ply] = stored;
 
     const int alpha0 = alpha;
     // Just above the horizon the moves cost less than a look into the table.
@@ -202,14 +223,22 @@ int TMeister::Negamax(const TFeld& pos, int depth, int alpha, int beta, int ply)
     }
 
     std::array<int, 6> order{};
-    const int n = MakeChildren(pos, ply, ttPit, order);
+    const int n = MakeChildren(pos, ply, depth, ttPit, order);
     const int mover = pos.AktSpieler();
     int best = -kInfinity;
     int bestPit = -1;
     for (int k = 0; k < n; ++k) {
         const TFeld& kid = children_[ply][order[k]];
-        const int value = kid.AktSpieler() == mover ? Negamax(kid, depth - 1, alpha, beta, ply + 1)
-                                                    : -Negamax(kid, depth - 1, -beta, -alpha, ply + 1);
+        const uint64_t kidKey = keys_[ply][order[k]];
+        const bool same = kid.AktSpieler() == mover;
+        const auto child = [&](int a, int b) {
+            return same ? Negamax(kid, kidKey, depth - 1, a, b, ply + 1)
+                        : -Negamax(kid, kidKey, depth - 1, -b, -a, ply + 1);
+        };
+        // The first move is expected to be best: the others need only be shown worse, with a
+        // null window, and are searched again in full when one is not.
+        int value = k == 0 ? child(alpha, beta) : child(alpha, alpha + 1);
+        if (k > 0 && value > alpha && value < beta && !stopped_) value = child(alpha, beta);
         if (stopped_) return 0;
         if (value <= best) continue;
         best = value;
@@ -218,7 +247,10 @@ int TMeister::Negamax(const TFeld& pos, int depth, int alpha, int beta, int ply)
             alpha = value;
             TakePv(ply, places_[ply][order[k]]);
         }
-        if (alpha >= beta) break;
+        if (alpha >= beta) {
+            Reward(places_[ply][order[k]], depth);
+            break;
+        }
     }
     if (useTable) Remember(key, depth, best, alpha0, beta, std::max(bestPit, 0), ply);
     return best;
@@ -231,14 +263,16 @@ bool TMeister::SearchRoot(const TFeld& root, std::vector<TRootMove>& moves, int 
     const int mover = root.AktSpieler();
     int best = -kInfinity;
     path_[0] = KeyOf(root);
+    stored_[0] = root.Store1() + root.Store2();
     for (TRootMove& move : moves) {
         TFeld& kid = children_[0][0];
         kid.Assign(root);
         kid.DoMove(PitIndex(mover, move.Pit));
         ++nodes_;
         const int alpha = allPits ? -kInfinity : std::max(best - 1, -kInfinity);
-        const int value = kid.AktSpieler() == mover ? Negamax(kid, depth - 1, alpha, kInfinity, 1)
-                                                    : -Negamax(kid, depth - 1, -kInfinity, -alpha, 1);
+        const uint64_t key = KeyOf(kid);
+        const int value = kid.AktSpieler() == mover ? Negamax(kid, key, depth - 1, alpha, kInfinity, 1)
+                                                    : -Negamax(kid, key, depth - 1, -kInfinity, -alpha, 1);
         if (stopped_) return false;
         move.Value = value;
         move.Pv.assign(1, PitIndex(mover, move.Pit));
@@ -258,6 +292,7 @@ TMeisterResult TMeister::Search(const TFeld& feld, const TMeisterLimits& limits)
     deadlineNs_ = timeMs > 0 ? began + int64_t{timeMs} * 1'000'000 : 0;
     const int maxDepth = limits.Depth > 0 ? std::min(limits.Depth, kMeisterMaxPly) : kMeisterMaxPly;
     nodes_ = 0;
+    for (int& count : history_) count /= 2;
     nextCheck_ = 0;
     stopped_ = false;
     total_ = 0;

@@ -65,7 +65,7 @@ int MeisterPliesToEnd(int value);
 class TMeister {
 public:
     // A table of 2^tableBits entries (16 bytes each).
-    explicit TMeister(int tableBits = 18);
+    explicit TMeister(int tableBits = 20);
 
     // Searches the board's player to move (a hint for the other player searches a copy with
     // SetAktSpieler). A position without a legal pit gives Pit 0 and no Best; a position with
@@ -89,23 +89,29 @@ private:
         std::vector<int> Pv;
     };
 
-    int Negamax(const TFeld& pos, int depth, int alpha, int beta, int ply);
+    int Negamax(const TFeld& pos, uint64_t key, int depth, int alpha, int beta, int ply);
     int Terminal(const TFeld& pos, int ply, bool& decided) const;
-    bool Repeated(uint64_t key, int ply) const;
-    int MakeChildren(const TFeld& pos, int ply, int ttPit, std::array<int, 6>& order);
+    bool Repeated(uint64_t key, int stored, int ply) const;
+    int MakeChildren(const TFeld& pos, int ply, int depth, int ttPit, std::array<int, 6>& order);
     void Remember(uint64_t key, int depth, int value, int alpha, int beta, int pit, int ply);
     bool OutOfTime();
     bool SearchRoot(const TFeld& root, std::vector<TRootMove>& moves, int depth, bool allPits);
     void TakePv(int ply, int place);
+    void Reward(int place, int depth);
 
     std::vector<TEntry> table_;
     uint64_t mask_ = 0;
     // Children of the position at each ply, made once so the search never allocates.
     std::vector<std::array<TFeld, 6>> children_;
     std::array<std::array<int, 6>, kMeisterMaxPly + 1> places_{};
+    std::array<std::array<uint64_t, 6>, kMeisterMaxPly + 1> keys_{};
     std::array<uint64_t, kMeisterMaxPly + 1> path_{};
+    std::array<int, kMeisterMaxPly + 1> stored_{}; // stones in both stores along the path
     std::array<std::array<int, kMeisterMaxPly + 1>, kMeisterMaxPly + 1> pv_{};
     std::array<int, kMeisterMaxPly + 1> pvLength_{};
+    // How often a move from each place refuted the move before it, weighted by the depth of the
+    // cut: the tie-break of the ordering. Halved at every search, so old games fade.
+    std::array<int, kPlaces + 1> history_{};
 
     int total_ = 0;
     long nodes_ = 0;

@@ -3,6 +3,8 @@
 # head pits on. Scores the Master: a win 1, a draw 1/2, a game cut off at --max-moves 1/2.
 #   tools/bench/strength.sh [kelanitool] [time-ms per move (20)] [games per colour (40)]
 # Prints one line per rule set and the total; the bar is 90 % over all, 75 % in every rule set.
+# The budget is clock time: on a busy machine the Master searches less, so give the load (uptime)
+# with the figures.
 set -euo pipefail
 tool=${1:-build-bench/bin/kelanitool}
 ms=${2:-20}
