@@ -234,9 +234,19 @@ void PaintSmallBoards(QImage& img, int scale) {
         for (int x = 0; x < img.width(); ++x)
             if (shadow.at(x, y) > 0.004f)
                 img.setPixel(x, y, Scale(img.pixel(x, y), 1 - 0.6 * shadow.at(x, y)));
-    QPainter p(&img);
-    for (QPoint sketch : {kOverviewSketch, kPreviewSketch})
-        p.drawImage((sketch - kSketchOffset) * scale, small);
+    // The small board's picture is a square of wood; only its rounded outline lies on the table,
+    // so the corners keep the table's shadowed wood instead of dark triangles.
+    const TField outline =
+        PathMask(ToPixels(Rounded(QRectF(0, 0, kSmallBoardWidth, kSmallBoardHeight), 6), scale),
+                 small.width(), small.height());
+    for (QPoint sketch : {kOverviewSketch, kPreviewSketch}) {
+        const QPoint origin = (sketch - kSketchOffset) * scale;
+        for (int y = 0; y < small.height(); ++y)
+            for (int x = 0; x < small.width(); ++x) {
+                const QPoint at = origin + QPoint(x, y);
+                img.setPixel(at, Mix(img.pixel(at), small.pixel(x, y), outline.at(x, y)).rgb());
+            }
+    }
 }
 
 // Small printed symbols beside the text areas, so the board needs no words in any language.
