@@ -163,7 +163,7 @@ bool TSpielfeld::MayPlay(int place) const {
 }
 
 bool TSpielfeld::HintAllowed() const {
-    return HumanToMove() && !Busy_ && !Animating_;
+    return HumanToMove() && !Busy_;
 }
 
 bool TSpielfeld::StillAt(const TFeld& asked) const {
@@ -294,7 +294,6 @@ void TSpielfeld::PlayMove(int index) {
     Busy_ = true;
     Layers_->FeldLayers[0]->SetValue(-1);
     RecordMove(index);
-    Animating_ = true;
     Skipping_ = false;
     for (int player : {1, 2}) {
         Hands->PickPos[player] = kPickHome[player];
@@ -306,7 +305,6 @@ void TSpielfeld::PlayMove(int index) {
     Feld.DoMove(index);
     if (Abandoned_) return;
     ReturnHandsHome();
-    Animating_ = false;
     Busy_ = false;
     SetScale(WantedScale_); // the window may have changed its size during the move
     AnnounceWinner();
@@ -377,7 +375,8 @@ void TSpielfeld::Repaint() {
 }
 
 QImage TSpielfeld::Picture(int highlight) const {
-    if (Animating_) return FrameImage;
+    // While a move is shown, its frames are the picture.
+    if (Busy_) return FrameImage;
     return highlight > 0 ? Highlighted(highlight) : BoardImage;
 }
 

@@ -217,8 +217,8 @@ private:
     std::unique_ptr<THistory> History_;
 
     bool Running_ = false;
+    // A move is being shown: input waits, and its frames are the picture.
     bool Busy_ = false;
-    bool Animating_ = false;
     bool Skipping_ = false;
     bool WillWinShown_ = false;
     bool Updating_ = false;
