@@ -36,8 +36,10 @@ int DigitKeyPit(const TFeld& feld, int digit) {
 
 int KeepKeyPit(const TFeld& feld, int from) {
     if (feld.IsLegalMove(from)) return from;
-    for (int digit = 1; digit <= kRow; ++digit)
-        if (DigitKeyPit(feld, digit) > 0) return DigitKeyPit(feld, digit);
+    for (int digit = 1; digit <= kRow; ++digit) {
+        const int place = DigitKeyPit(feld, digit);
+        if (place > 0) return place;
+    }
     return -1;
 }
 

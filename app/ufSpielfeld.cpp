@@ -619,8 +619,8 @@ void TfSpielfeld::lngTranslate() {
 // ---- Keys and closing ----
 
 int TfSpielfeld::KeyFocus() const {
-    // The keys work exactly while the hint may be asked for: a human to move, nothing moving.
-    return Spielfeld->HintAllowed() && Spielfeld->Board().IsLegalMove(focusPit_) ? focusPit_ : -1;
+    // The keys work while a human is to move and nothing moves, on a pit he may play.
+    return Spielfeld->MayPlay(focusPit_) ? focusPit_ : -1;
 }
 
 void TfSpielfeld::FocusPit(int pit) {
