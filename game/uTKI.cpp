@@ -1,6 +1,7 @@
 #include "game/uTKI.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace kelani {
 namespace {
@@ -79,7 +80,56 @@ private:
     long simulated_ = 0;
 };
 
+// Profi's value of `feld` (Store1 - Store2 at the ends of his tree, `depth` further moves), found
+// with alpha-beta: exact inside (alpha, beta), a bound outside. A player who must pass ends the
+// line, as in the tree.
+int ProfiValue(const TFeld& feld, int depth, int alpha, int beta) {
+    if (depth < 0 || feld.HasNoLegalMove()) return feld.Store1() - feld.Store2();
+    const int mover = feld.AktSpieler();
+    int best = mover == 1 ? INT_MIN : INT_MAX;
+    TFeld scratch;
+    for (int pit = 1; pit <= 6 && alpha < beta; ++pit) {
+        const int index = PitIndex(mover, pit);
+        if (!feld.IsLegalMove(index)) continue;
+        scratch.Assign(feld);
+        scratch.DoMove(index);
+        const int value = ProfiValue(scratch, depth - 1, alpha, beta);
+        if (mover == 1) {
+            best = std::max(best, value);
+            alpha = std::max(alpha, value);
+        } else {
+            best = std::min(best, value);
+            beta = std::min(beta, value);
+        }
+    }
+    return best;
+}
+
 } // namespace
+
+unsigned TKI::ProfiReplies(const TFeld& feld) {
+    const int mover = feld.AktSpieler();
+    const int depth = DepthForLevel(3) - 1;
+    int best = INT_MIN; // for the mover
+    unsigned tied = 0;
+    TFeld scratch;
+    for (int pit = 1; pit <= 6; ++pit) {
+        const int index = PitIndex(mover, pit);
+        if (!feld.IsLegalMove(index)) continue;
+        scratch.Assign(feld);
+        scratch.DoMove(index);
+        // Only whether the pit reaches the best so far matters: a window just below it.
+        const int floor = best == INT_MIN ? INT_MIN + 1 : best - 1;
+        const int value = mover == 1 ? ProfiValue(scratch, depth, floor, INT_MAX)
+                                     : -ProfiValue(scratch, depth, INT_MIN, -floor);
+        if (value > best) {
+            best = value;
+            tied = 0;
+        }
+        if (value == best) tied |= 1u << (pit - 1);
+    }
+    return tied;
+}
 
 TKI::TKI(const TFeld& feld, TRandom& random) : feld_(&feld), random_(&random) {}
 
@@ -119,6 +169,8 @@ TKIChoice TKI::ChooseMaster() {
     TMeisterLimits limits;
     limits.TimeMs = masterTime_;
     limits.Stop = stop_;
+    // The opponent is taken to look as far as "Profi": the game's strongest fixed level.
+    limits.Expected = ProfiReplies;
     const TMeisterResult result = meister_->Search(*feld_, limits);
     TKIChoice choice;
     choice.Best = result.Best;

@@ -56,6 +56,10 @@ public:
     // player likes best (player 1 the largest Store1 - Store2, player 2 the smallest).
     static TKIChoice SearchTree(const TFeld& feld, int depth, TRandom& random);
 
+    // The pits level 3 ranks best for the board's player to move (bit p-1 for pit p), without its
+    // random draws: what the Master expects of an opponent who looks as far as "Profi".
+    static unsigned ProfiReplies(const TFeld& feld);
+
 private:
     TKIChoice ChooseMaster();
 

@@ -16,6 +16,8 @@ constexpr long kCheckEvery = 1024;
 constexpr int kTableDepth = 2;
 // Move ordering weighs what a move brings above its history, which stays below this.
 constexpr int kHistoryScale = 1 << 16;
+// Positions whose expected replies a swindle keeps (a power of two).
+constexpr size_t kExpectedEntries = 4096;
 // Counts up to this many stones in a place have their own key; more are mixed from the count.
 constexpr int kKeyedCounts = 64;
 
@@ -84,7 +86,8 @@ int MeisterPliesToEnd(int value) {
 }
 
 TMeister::TMeister(int tableBits)
-    : table_(size_t{1} << tableBits), mask_((uint64_t{1} << tableBits) - 1), children_(kMeisterMaxPly + 1) {}
+    : table_(size_t{1} << tableBits), mask_((uint64_t{1} << tableBits) - 1), children_(kMeisterMaxPly + 1),
+      expected_(kExpectedEntries) {}
 
 int TMeister::Evaluate(const TFeld& feld) {
     return feld.Store(feld.AktSpieler()) - feld.Store(Opponent(feld.AktSpieler()));
@@ -256,6 +259,63 @@ int TMeister::Negamax(const TFeld& pos, uint64_t key, int depth, int alpha, int 
     return best;
 }
 
+unsigned TMeister::ExpectedReplies(const TFeld& pos, uint64_t key) {
+    // Iterative deepening meets the same positions again and again: their answers are kept.
+    auto& [known, pits] = expected_[key & (expected_.size() - 1)];
+    if (known == key && pits != 0) return pits;
+    unsigned legal = 0;
+    for (int pit = 1; pit <= 6; ++pit)
+        if (pos.IsLegalMove(PitIndex(pos.AktSpieler(), pit))) legal |= 1u << (pit - 1);
+    // An expectation without a legal pit says nothing: then any reply may come.
+    const unsigned expected = limits_.Expected(pos) & legal;
+    known = key;
+    pits = expected != 0 ? expected : legal;
+    return pits;
+}
+
+// Value of `pos` for the root's player when the opponent plays only the pits he is expected to
+// and the root's player plays best. These values stay out of the table, which holds exact ones.
+int TMeister::Swindle(const TFeld& pos, int depth, int alpha, int beta, int ply) {
+    const bool own = pos.AktSpieler() == rootMover_;
+    const uint64_t key = KeyOf(pos);
+    pvLength_[ply] = ply;
+    if (nodes_ >= nextCheck_ && OutOfTime()) stopped_ = true;
+    if (stopped_) return 0;
+    const int sign = own ? 1 : -1;
+    bool decided = false;
+    const int end = Terminal(pos, ply, decided);
+    if (decided) return sign * end;
+    if (depth <= 0 || ply >= kMeisterMaxPly) {
+        horizon_ = true;
+        return sign * Evaluate(pos);
+    }
+    const int stored = pos.Store1() + pos.Store2();
+    if (Repeated(key, stored, ply)) return 0;
+    path_[ply] = key;
+    stored_[ply] = stored;
+
+    const unsigned allowed = own ? 0x3F : ExpectedReplies(pos, key);
+    std::array<int, 6> order{};
+    const int n = MakeChildren(pos, ply, depth, -1, order);
+    int best = own ? -kInfinity : kInfinity;
+    for (int k = 0; k < n; ++k) {
+        const int place = places_[ply][order[k]];
+        if (place != 0 && ((allowed >> (PitNumber(place) - 1)) & 1) == 0) continue;
+        const int value = Swindle(children_[ply][order[k]], depth - 1, alpha, beta, ply + 1);
+        if (stopped_) return 0;
+        if (own ? value > best : value < best) {
+            best = value;
+            TakePv(ply, place);
+        }
+        if (own)
+            alpha = std::max(alpha, value);
+        else
+            beta = std::min(beta, value);
+        if (alpha >= beta) break;
+    }
+    return best;
+}
+
 // One iteration over the root's moves, best of the last iteration first. The best moves come
 // back exact (each is searched with alpha one below the best so far), the others as bounds;
 // with allPits every move is exact. False when the search was ended before it finished.
@@ -271,8 +331,13 @@ bool TMeister::SearchRoot(const TFeld& root, std::vector<TRootMove>& moves, int 
         ++nodes_;
         const int alpha = allPits ? -kInfinity : std::max(best - 1, -kInfinity);
         const uint64_t key = KeyOf(kid);
-        const int value = kid.AktSpieler() == mover ? Negamax(kid, key, depth - 1, alpha, kInfinity, 1)
-                                                    : -Negamax(kid, key, depth - 1, -kInfinity, -alpha, 1);
+        int value = 0;
+        if (swindle_)
+            value = Swindle(kid, depth - 1, alpha, kInfinity, 1);
+        else if (kid.AktSpieler() == mover)
+            value = Negamax(kid, key, depth - 1, alpha, kInfinity, 1);
+        else
+            value = -Negamax(kid, key, depth - 1, -kInfinity, -alpha, 1);
         if (stopped_) return false;
         move.Value = value;
         move.Pv.assign(1, PitIndex(mover, move.Pit));
@@ -282,6 +347,36 @@ bool TMeister::SearchRoot(const TFeld& root, std::vector<TRootMove>& moves, int 
     std::stable_sort(moves.begin(), moves.end(),
                      [](const TRootMove& a, const TRootMove& b) { return a.Value > b.Value; });
     return true;
+}
+
+// Iterative deepening until the budget ends; `done` keeps the moves of the last finished
+// iteration. Returns its depth, 0 when none finished.
+int TMeister::Deepen(const TFeld& root, std::vector<TRootMove>& moves, std::vector<TRootMove>& done,
+                     int maxDepth, bool allPits) {
+    int finished = 0;
+    for (int depth = 1; depth <= maxDepth; ++depth) {
+        horizon_ = false;
+        if (!SearchRoot(root, moves, depth, allPits)) break;
+        done = moves;
+        finished = depth;
+        if (!horizon_ || (!allPits && IsDecided(moves.front().Value))) break;
+        if (deadlineNs_ > 0 && NowNs() >= deadlineNs_) break;
+    }
+    return finished;
+}
+
+// The swindle of a lost root: its moves ordered by what they bring against the expected replies,
+// searched in the rest of the budget; the proven order when not even one iteration finishes.
+std::vector<TMeister::TRootMove> TMeister::SwindleFor(const TFeld& root, const std::vector<TRootMove>& proven,
+                                                      int maxDepth) {
+    stopped_ = false;
+    nextCheck_ = 0;
+    std::fill(expected_.begin(), expected_.end(), std::pair<uint64_t, unsigned>{});
+    swindle_ = true;
+    std::vector<TRootMove> moves = proven, done = proven;
+    const bool finished = Deepen(root, moves, done, maxDepth, false) > 0;
+    swindle_ = false;
+    return finished ? done : proven;
 }
 
 TMeisterResult TMeister::Search(const TFeld& feld, const TMeisterLimits& limits) {
@@ -306,24 +401,20 @@ TMeisterResult TMeister::Search(const TFeld& feld, const TMeisterLimits& limits)
     TMeisterResult result;
     if (moves.empty()) return result;
 
+    rootMover_ = root.AktSpieler();
     // Until the first iteration is done, the first legal pit is the answer.
     std::vector<TRootMove> done = moves;
-    for (int depth = 1; depth <= maxDepth; ++depth) {
-        horizon_ = false;
-        if (!SearchRoot(root, moves, depth, limits.AllPits)) break;
-        done = moves;
-        result.Depth = depth;
-        if (!horizon_ || (!limits.AllPits && IsDecided(moves.front().Value))) break;
-        if (deadlineNs_ > 0 && NowNs() >= deadlineNs_) break;
-    }
-
+    result.Depth = Deepen(root, moves, done, maxDepth, limits.AllPits);
     if (result.Depth == 0) done.resize(1);
     result.Value = done.front().Value;
-    result.Pv = done.front().Pv;
-    for (const TRootMove& move : done)
-        if (move.Value == result.Value) result.Best.push_back(move.Pit);
+    const bool lost = IsDecided(result.Value) && result.Value < 0;
+    const std::vector<TRootMove> chosen = limits.Expected && lost ? SwindleFor(root, done, maxDepth) : done;
+    const int best = chosen.front().Value;
+    for (const TRootMove& move : chosen)
+        if (move.Value == best) result.Best.push_back(move.Pit);
     std::sort(result.Best.begin(), result.Best.end());
     result.Pit = result.Best.front();
+    result.Pv = chosen.front().Pv;
     std::sort(done.begin(), done.end(), [](const TRootMove& a, const TRootMove& b) { return a.Pit < b.Pit; });
     for (const TRootMove& move : done) result.Lines.push_back({move.Pit, move.Value, move.Pv});
     result.Nodes = nodes_;

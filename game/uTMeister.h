@@ -5,6 +5,8 @@
 // Stirnmulden to the player to move; a player holding more than half of all stones has won (his
 // store can only grow), a board with every stone in a store is a draw, and a position that comes
 // back on the line searched is scored as a draw (rule sets 2 and 3 can go round for ever).
+// A lost position is not given up: against perfect play every move loses, so the Master plays for
+// the opponent's mistakes, given what the opponent is expected to play (TMeisterLimits::Expected).
 //
 // Thread use: one TMeister searches on one thread at a time. Search copies the board it is given
 // and never touches the caller's; another thread may end a search at once through the flag in
@@ -15,6 +17,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace kelani {
@@ -38,6 +41,10 @@ struct TMeisterLimits {
     const std::atomic<bool>* Stop = nullptr;
     // Value every legal pit exactly (analysis and hints); otherwise only the best are exact.
     bool AllPits = false;
+    // The pits (bit p-1 for pit p) the opponent is expected to choose among in a position. Once
+    // the player to move is proven lost, the rest of the budget goes to a swindle: a search in
+    // which the opponent plays only these pits.
+    std::function<unsigned(const TFeld&)> Expected;
 };
 
 // One pit of the player to move: its value for him and the line of play expected after it
@@ -49,13 +56,15 @@ struct TMeisterLine {
 };
 
 struct TMeisterResult {
-    int Pit = 0;           // the lowest of the best pits; 0 when the player to move must pass
-    std::vector<int> Best; // every pit with the best value, ascending
-    int Value = 0;         // the best value for the player to move
-    int Depth = 0;         // moves deep the last finished iteration looked
-    long Nodes = 0;        // positions made by a move or a pass
+    int Pit = 0; // the lowest of the best pits; 0 when the player to move must pass
+    // Every pit with the best value, ascending; after a swindle, the pits that do best against
+    // the expected replies.
+    std::vector<int> Best;
+    int Value = 0;  // the best value for the player to move (a swindle leaves the proven loss)
+    int Depth = 0;  // moves deep the last finished iteration looked
+    long Nodes = 0; // positions made by a move or a pass
     double Seconds = 0;
-    std::vector<int> Pv;             // the expected line after the best pit
+    std::vector<int> Pv;             // the expected line after the first of Best
     std::vector<TMeisterLine> Lines; // every legal pit, ascending (values exact with AllPits)
 };
 
@@ -90,11 +99,16 @@ private:
     };
 
     int Negamax(const TFeld& pos, uint64_t key, int depth, int alpha, int beta, int ply);
+    int Swindle(const TFeld& pos, int depth, int alpha, int beta, int ply);
+    unsigned ExpectedReplies(const TFeld& pos, uint64_t key);
     int Terminal(const TFeld& pos, int ply, bool& decided) const;
     bool Repeated(uint64_t key, int stored, int ply) const;
     int MakeChildren(const TFeld& pos, int ply, int depth, int ttPit, std::array<int, 6>& order);
     void Remember(uint64_t key, int depth, int value, int alpha, int beta, int pit, int ply);
     bool OutOfTime();
+    int Deepen(const TFeld& root, std::vector<TRootMove>& moves, std::vector<TRootMove>& done, int maxDepth,
+               bool allPits);
+    std::vector<TRootMove> SwindleFor(const TFeld& root, const std::vector<TRootMove>& proven, int maxDepth);
     bool SearchRoot(const TFeld& root, std::vector<TRootMove>& moves, int depth, bool allPits);
     void TakePv(int ply, int place);
     void Reward(int place, int depth);
@@ -114,6 +128,9 @@ private:
     std::array<int, kPlaces + 1> history_{};
 
     int total_ = 0;
+    int rootMover_ = 0;
+    bool swindle_ = false;                                // the root's moves are searched by Swindle
+    std::vector<std::pair<uint64_t, unsigned>> expected_; // the opponent's pits, by position key
     long nodes_ = 0;
     long nextCheck_ = 0;
     bool stopped_ = false;

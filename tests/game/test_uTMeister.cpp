@@ -1,5 +1,5 @@
 // The Master: always a legal pit, the same values as a plain search of the same depth, forced
-// wins found, and a search that ends when it is told to.
+// wins found, a swindle only where the game is lost, and a search that ends when it is told to.
 #include "game/uTKI.h"
 #include "game/uTMeister.h"
 #include "tests/game/GameTestSupport.h"
@@ -172,6 +172,46 @@ TEST(Meister, FindsTheForcedWinsAFixedDepthProves) {
     }
     for (int variante = 1; variante <= 6; ++variante)
         EXPECT_GE(found[variante], 3) << "rule set " << variante;
+}
+
+unsigned PitsOf(const std::vector<int>& pits) {
+    unsigned mask = 0;
+    for (int pit : pits) mask |= 1u << (pit - 1);
+    return mask;
+}
+
+// The swindle's picture of "Profi" is level 3's own ranking, found with pruning.
+TEST(Meister, ExpectsOfProfiThePitsLevelThreeRanksBest) {
+    for (const TFeld& feld : RandomPositions(10, 60, 21)) {
+        TRandom random([] { return 7u; });
+        const TKIChoice profi = TKI::SearchTree(feld, TKI::DepthForLevel(3), random);
+        EXPECT_EQ(TKI::ProfiReplies(feld), PitsOf(profi.Best)) << "rule set " << feld.Variante();
+    }
+}
+
+// Whatever the opponent is expected to play, a position that is not lost is played as without
+// the expectation, and a lost one keeps its proven value.
+TEST(Meister, ASwindleOnlyPlaysLostPositionsAndKeepsTheirValue) {
+    TMeister meister(14);
+    TMeisterLimits expecting = DepthLimit(6);
+    expecting.Expected = [](const TFeld&) { return 1u; };
+    int lost = 0, changed = 0;
+    for (const TFeld& feld : RandomPositions(30, 80, 31, 3)) {
+        if (feld.HasNoLegalMove()) continue;
+        const TMeisterResult plain = meister.Search(feld, DepthLimit(6));
+        const TMeisterResult swindle = meister.Search(feld, expecting);
+        SCOPED_TRACE(::testing::Message() << "rule set " << feld.Variante());
+        EXPECT_EQ(swindle.Value, plain.Value);
+        if (MeisterPliesToEnd(plain.Value) == 0 || plain.Value > 0) {
+            EXPECT_EQ(swindle.Best, plain.Best);
+            continue;
+        }
+        ++lost;
+        changed += swindle.Best != plain.Best;
+        for (int pit : swindle.Best) EXPECT_TRUE(feld.IsLegalMove(PitIndex(feld.AktSpieler(), pit)));
+    }
+    EXPECT_GT(lost, 10);
+    EXPECT_GT(changed, 0);
 }
 
 TEST(Meister, EndsWhenToldToAndWithinItsLimits) {
