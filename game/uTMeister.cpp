@@ -361,12 +361,14 @@ int TMeister::Deepen(const TFeld& root, std::vector<TRootMove>& moves, std::vect
         finished = depth;
         if (!horizon_ || (!allPits && IsDecided(moves.front().Value))) break;
         if (deadlineNs_ > 0 && NowNs() >= deadlineNs_) break;
+        // Far behind after half the budget: looking deeper rarely finds the way back.
+        if (yieldNs_ > 0 && moves.front().Value <= -kMeisterSwindleBehind && NowNs() >= yieldNs_) break;
     }
     return finished;
 }
 
-// The swindle of a lost root: its moves ordered by what they bring against the expected replies,
-// searched in the rest of the budget; the proven order when not even one iteration finishes.
+// The swindle of a root far behind: its moves ordered by what they bring against the expected replies,
+// searched in the rest of the budget; the order found before when not even one iteration finishes.
 std::vector<TMeister::TRootMove> TMeister::SwindleFor(const TFeld& root, const std::vector<TRootMove>& proven,
                                                       int maxDepth) {
     stopped_ = false;
@@ -404,11 +406,13 @@ TMeisterResult TMeister::Search(const TFeld& feld, const TMeisterLimits& limits)
     rootMover_ = root.AktSpieler();
     // Until the first iteration is done, the first legal pit is the answer.
     std::vector<TRootMove> done = moves;
+    yieldNs_ = limits.Expected && deadlineNs_ > 0 ? began + (deadlineNs_ - began) / 2 : 0;
     result.Depth = Deepen(root, moves, done, maxDepth, limits.AllPits);
+    yieldNs_ = 0;
     if (result.Depth == 0) done.resize(1);
     result.Value = done.front().Value;
-    const bool lost = IsDecided(result.Value) && result.Value < 0;
-    const std::vector<TRootMove> chosen = limits.Expected && lost ? SwindleFor(root, done, maxDepth) : done;
+    const bool behind = result.Value <= -kMeisterSwindleBehind;
+    const std::vector<TRootMove> chosen = limits.Expected && behind ? SwindleFor(root, done, maxDepth) : done;
     const int best = chosen.front().Value;
     for (const TRootMove& move : chosen)
         if (move.Value == best) result.Best.push_back(move.Pit);

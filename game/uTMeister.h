@@ -6,7 +6,8 @@
 // store can only grow), a board with every stone in a store is a draw, and a position that comes
 // back on the line searched is scored as a draw (rule sets 2 and 3 can go round for ever).
 // A lost position is not given up: against perfect play every move loses, so the Master plays for
-// the opponent's mistakes, given what the opponent is expected to play (TMeisterLimits::Expected).
+// the opponent's mistakes, given what the opponent is expected to play; so does a position far
+// behind, where a deeper look rarely finds the way back (TMeisterLimits::Expected).
 //
 // Thread use: one TMeister searches on one thread at a time. Search copies the board it is given
 // and never touches the caller's; another thread may end a search at once through the flag in
@@ -30,6 +31,9 @@ inline constexpr int kMeisterMaxPly = 64;
 // A won position is worth kMeisterWin less the moves to the win; a lost one the negative.
 // Store differences stay far below (at most 1188 stones are in a game).
 inline constexpr int kMeisterWin = 10000;
+// A player this many stones behind (or lost) is played for the opponent's mistakes, given what
+// the opponent is expected to play: see TMeisterLimits::Expected.
+inline constexpr int kMeisterSwindleBehind = 5;
 
 // How long to search. Zero means no limit of that kind; without any limit the search runs for
 // kMeisterDefaultMs.
@@ -41,9 +45,10 @@ struct TMeisterLimits {
     const std::atomic<bool>* Stop = nullptr;
     // Value every legal pit exactly (analysis and hints); otherwise only the best are exact.
     bool AllPits = false;
-    // The pits (bit p-1 for pit p) the opponent is expected to choose among in a position. Once
-    // the player to move is proven lost, the rest of the budget goes to a swindle: a search in
-    // which the opponent plays only these pits.
+    // The pits (bit p-1 for pit p) the opponent is expected to choose among in a position. When
+    // the player to move is found kMeisterSwindleBehind stones behind or lost (the search then
+    // stops at half its budget), the rest of the budget goes to a swindle: a search in which the
+    // opponent plays only these pits.
     std::function<unsigned(const TFeld&)> Expected;
 };
 
@@ -137,6 +142,7 @@ private:
     bool horizon_ = false; // a line of this iteration was cut off at the depth limit
     TMeisterLimits limits_;
     int64_t deadlineNs_ = 0;
+    int64_t yieldNs_ = 0; // when a search far behind hands the rest of its budget to a swindle
 };
 
 } // namespace kelani
