@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <limits>
+#include <optional>
 
 namespace kelani {
 namespace {
@@ -188,9 +189,10 @@ void TMeister::TakePv(int ply, int place) {
     pvLength_[ply] = std::max(pvLength_[ply + 1], ply + 1);
 }
 
-// Value of `pos` for its player to move, looking `depth` moves further. The table cuts only with
-// entries of exactly this depth, so it never changes what a search of fixed depth finds.
-int TMeister::Negamax(const TFeld& pos, uint64_t key, int depth, int alpha, int beta, int ply) {
+// What `pos` is worth to its player to move without a look at its moves: the search was ended,
+// the game is decided, the horizon is reached or the position came before on the line. Otherwise
+// nothing, and `pos` joins the line.
+std::optional<int> TMeister::Settled(const TFeld& pos, uint64_t key, int depth, int ply) {
     pvLength_[ply] = ply;
     if (nodes_ >= nextCheck_ && OutOfTime()) stopped_ = true;
     if (stopped_) return 0;
@@ -205,7 +207,13 @@ int TMeister::Negamax(const TFeld& pos, uint64_t key, int depth, int alpha, int 
     if (ply > 0 && Repeated(key, stored, ply)) return 0;
     path_[ply] = key;
     stored_[ply] = stored;
+    return std::nullopt;
+}
 
+// Value of `pos` for its player to move, looking `depth` moves further. The table cuts only with
+// entries of exactly this depth, so it never changes what a search of fixed depth finds.
+int TMeister::Negamax(const TFeld& pos, uint64_t key, int depth, int alpha, int beta, int ply) {
+    if (const std::optional<int> settled = Settled(pos, key, depth, ply)) return *settled;
     const int alpha0 = alpha;
     // Just above the horizon the moves cost less than a look into the table.
     const bool useTable = depth >= kTableDepth;
@@ -278,22 +286,7 @@ unsigned TMeister::ExpectedReplies(const TFeld& pos, uint64_t key) {
 int TMeister::Swindle(const TFeld& pos, int depth, int alpha, int beta, int ply) {
     const bool own = pos.AktSpieler() == rootMover_;
     const uint64_t key = KeyOf(pos);
-    pvLength_[ply] = ply;
-    if (nodes_ >= nextCheck_ && OutOfTime()) stopped_ = true;
-    if (stopped_) return 0;
-    const int sign = own ? 1 : -1;
-    bool decided = false;
-    const int end = Terminal(pos, ply, decided);
-    if (decided) return sign * end;
-    if (depth <= 0 || ply >= kMeisterMaxPly) {
-        horizon_ = true;
-        return sign * Evaluate(pos);
-    }
-    const int stored = pos.Store1() + pos.Store2();
-    if (Repeated(key, stored, ply)) return 0;
-    path_[ply] = key;
-    stored_[ply] = stored;
-
+    if (const std::optional<int> settled = Settled(pos, key, depth, ply)) return own ? *settled : -*settled;
     const unsigned allowed = own ? 0x3F : ExpectedReplies(pos, key);
     std::array<int, 6> order{};
     const int n = MakeChildren(pos, ply, depth, -1, order);
@@ -369,16 +362,16 @@ int TMeister::Deepen(const TFeld& root, std::vector<TRootMove>& moves, std::vect
 
 // The swindle of a root far behind: its moves ordered by what they bring against the expected replies,
 // searched in the rest of the budget; the order found before when not even one iteration finishes.
-std::vector<TMeister::TRootMove> TMeister::SwindleFor(const TFeld& root, const std::vector<TRootMove>& proven,
+std::vector<TMeister::TRootMove> TMeister::SwindleFor(const TFeld& root, const std::vector<TRootMove>& found,
                                                       int maxDepth) {
     stopped_ = false;
     nextCheck_ = 0;
     std::fill(expected_.begin(), expected_.end(), std::pair<uint64_t, unsigned>{});
     swindle_ = true;
-    std::vector<TRootMove> moves = proven, done = proven;
+    std::vector<TRootMove> moves = found, done = found;
     const bool finished = Deepen(root, moves, done, maxDepth, false) > 0;
     swindle_ = false;
-    return finished ? done : proven;
+    return finished ? done : found;
 }
 
 TMeisterResult TMeister::Search(const TFeld& feld, const TMeisterLimits& limits) {

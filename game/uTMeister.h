@@ -19,6 +19,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace kelani {
@@ -65,7 +66,7 @@ struct TMeisterResult {
     // Every pit with the best value, ascending; after a swindle, the pits that do best against
     // the expected replies.
     std::vector<int> Best;
-    int Value = 0;  // the best value for the player to move (a swindle leaves the proven loss)
+    int Value = 0;  // the best value for the player to move (a swindle leaves the one found)
     int Depth = 0;  // moves deep the last finished iteration looked
     long Nodes = 0; // positions made by a move or a pass
     double Seconds = 0;
@@ -103,6 +104,7 @@ private:
         std::vector<int> Pv;
     };
 
+    std::optional<int> Settled(const TFeld& pos, uint64_t key, int depth, int ply);
     int Negamax(const TFeld& pos, uint64_t key, int depth, int alpha, int beta, int ply);
     int Swindle(const TFeld& pos, int depth, int alpha, int beta, int ply);
     unsigned ExpectedReplies(const TFeld& pos, uint64_t key);
@@ -113,7 +115,7 @@ private:
     bool OutOfTime();
     int Deepen(const TFeld& root, std::vector<TRootMove>& moves, std::vector<TRootMove>& done, int maxDepth,
                bool allPits);
-    std::vector<TRootMove> SwindleFor(const TFeld& root, const std::vector<TRootMove>& proven, int maxDepth);
+    std::vector<TRootMove> SwindleFor(const TFeld& root, const std::vector<TRootMove>& found, int maxDepth);
     bool SearchRoot(const TFeld& root, std::vector<TRootMove>& moves, int depth, bool allPits);
     void TakePv(int ply, int place);
     void Reward(int place, int depth);
