@@ -358,9 +358,9 @@ void TSpielfeld::UpdateLayers() {
 }
 
 void TSpielfeld::Refresh() {
-    Updating_ = true;
+    BeginUpdate();
     UpdateLayers();
-    Updating_ = false;
+    EndUpdate();
     Layers_->NotifyPainted();
     if (OnChanged) OnChanged();
 }

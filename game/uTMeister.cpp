@@ -343,9 +343,10 @@ bool TMeister::SearchRoot(const TFeld& root, std::vector<TRootMove>& moves, int 
 }
 
 // Iterative deepening until the budget ends; `done` keeps the moves of the last finished
-// iteration. Returns its depth, 0 when none finished.
+// iteration. A search found far behind stops already at `yieldNs` (0: never). Returns the depth of
+// that iteration, 0 when none finished.
 int TMeister::Deepen(const TFeld& root, std::vector<TRootMove>& moves, std::vector<TRootMove>& done,
-                     int maxDepth, bool allPits) {
+                     int maxDepth, bool allPits, int64_t yieldNs) {
     int finished = 0;
     for (int depth = 1; depth <= maxDepth; ++depth) {
         horizon_ = false;
@@ -355,7 +356,7 @@ int TMeister::Deepen(const TFeld& root, std::vector<TRootMove>& moves, std::vect
         if (!horizon_ || (!allPits && IsDecided(moves.front().Value))) break;
         if (deadlineNs_ > 0 && NowNs() >= deadlineNs_) break;
         // Far behind after half the budget: looking deeper rarely finds the way back.
-        if (yieldNs_ > 0 && moves.front().Value <= -kMeisterSwindleBehind && NowNs() >= yieldNs_) break;
+        if (yieldNs > 0 && moves.front().Value <= -kMeisterSwindleBehind && NowNs() >= yieldNs) break;
     }
     return finished;
 }
@@ -369,7 +370,7 @@ std::vector<TMeister::TRootMove> TMeister::SwindleFor(const TFeld& root, const s
     std::fill(expected_.begin(), expected_.end(), std::pair<uint64_t, unsigned>{});
     swindle_ = true;
     std::vector<TRootMove> moves = found, done = found;
-    const bool finished = Deepen(root, moves, done, maxDepth, false) > 0;
+    const bool finished = Deepen(root, moves, done, maxDepth, false, 0) > 0;
     swindle_ = false;
     return finished ? done : found;
 }
@@ -399,9 +400,9 @@ TMeisterResult TMeister::Search(const TFeld& feld, const TMeisterLimits& limits)
     rootMover_ = root.AktSpieler();
     // Until the first iteration is done, the first legal pit is the answer.
     std::vector<TRootMove> done = moves;
-    yieldNs_ = limits.Expected && deadlineNs_ > 0 ? began + (deadlineNs_ - began) / 2 : 0;
-    result.Depth = Deepen(root, moves, done, maxDepth, limits.AllPits);
-    yieldNs_ = 0;
+    // Far behind, half the budget is kept for the swindle.
+    const int64_t yieldNs = limits.Expected && deadlineNs_ > 0 ? began + (deadlineNs_ - began) / 2 : 0;
+    result.Depth = Deepen(root, moves, done, maxDepth, limits.AllPits, yieldNs);
     if (result.Depth == 0) done.resize(1);
     result.Value = done.front().Value;
     const bool behind = result.Value <= -kMeisterSwindleBehind;

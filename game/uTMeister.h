@@ -114,7 +114,7 @@ private:
     void Remember(uint64_t key, int depth, int value, int alpha, int beta, int pit, int ply);
     bool OutOfTime();
     int Deepen(const TFeld& root, std::vector<TRootMove>& moves, std::vector<TRootMove>& done, int maxDepth,
-               bool allPits);
+               bool allPits, int64_t yieldNs);
     std::vector<TRootMove> SwindleFor(const TFeld& root, const std::vector<TRootMove>& found, int maxDepth);
     bool SearchRoot(const TFeld& root, std::vector<TRootMove>& moves, int depth, bool allPits);
     void TakePv(int ply, int place);
@@ -144,7 +144,6 @@ private:
     bool horizon_ = false; // a line of this iteration was cut off at the depth limit
     TMeisterLimits limits_;
     int64_t deadlineNs_ = 0;
-    int64_t yieldNs_ = 0; // when a search far behind hands the rest of its budget to a swindle
 };
 
 } // namespace kelani
