@@ -41,33 +41,24 @@ void TSmallGrid::SetColCount(int cols) {
     UpdateSize();
 }
 
-void TSmallGrid::SetDefaultRowHeight(int height) {
-    defaultRowHeight_ = height;
-    UpdateSize();
-}
-
-void TSmallGrid::SetDefaultColWidth(int width) {
-    defaultColWidth_ = width;
-    UpdateSize();
-}
-
 void TSmallGrid::SelectRow(int row) {
-    Selection = row < 0 ? TGridSelection{} : TGridSelection{0, row, colCount_, row + 1};
+    selection_ = row < 0 ? TGridSelection{} : TGridSelection{0, row, colCount_, row + 1};
     update();
 }
 
 bool TSmallGrid::IsSelected(int col, int row) const {
-    return col >= Selection.Left && col < Selection.Right && row >= Selection.Top && row < Selection.Bottom;
+    return col >= selection_.Left && col < selection_.Right && row >= selection_.Top &&
+           row < selection_.Bottom;
 }
 
 int TSmallGrid::ColWidth(int col) const {
-    int width = defaultColWidth_;
+    int width = kDefaultColWidth;
     if (OnGetColWidth) OnGetColWidth(*this, col, width);
     return width;
 }
 
 int TSmallGrid::RowHeight(int row) const {
-    int height = defaultRowHeight_;
+    int height = kDefaultRowHeight;
     if (OnGetRowHeight) OnGetRowHeight(*this, row, height);
     return height;
 }
@@ -104,8 +95,8 @@ void TSmallGrid::PaintTo(QPainter& painter, QPoint origin, int scale) const {
             if (OnGetCellAlignment) OnGetCellAlignment(*this, c, r, h, v);
             if (OnGetCellColorBG) OnGetCellColorBG(*this, c, r, background);
             painter.fillRect(cell, background);
-            const QRect inner = cell.adjusted(scale * CellPaddingHori, scale * CellPaddingVert,
-                                              -scale * CellPaddingHori, -scale * CellPaddingVert);
+            const QRect inner = cell.adjusted(scale * kCellPaddingHori, scale * kCellPaddingVert,
+                                              -scale * kCellPaddingHori, -scale * kCellPaddingVert);
             const QString shown = painter.fontMetrics().elidedText(text, Qt::ElideRight, inner.width());
             painter.drawText(inner, QtAlignment(h, v) | Qt::TextSingleLine, shown);
         }

@@ -28,17 +28,10 @@ public:
     // Setting any of these resizes the control at once to its total size plus one pixel.
     int RowCount() const { return rowCount_; }
     void SetRowCount(int rows);
-    int ColCount() const { return colCount_; }
     void SetColCount(int cols);
-    int DefaultRowHeight() const { return defaultRowHeight_; }
-    void SetDefaultRowHeight(int height);
-    int DefaultColWidth() const { return defaultColWidth_; }
-    void SetDefaultColWidth(int width);
 
     int GridLineHori = 1; // width of the horizontal lines; 0 draws none
     int GridLineVert = 1;
-    int CellPaddingHori = 3;
-    int CellPaddingVert = 0;
 
     std::function<void(const TSmallGrid&, int col, int row, QString& cell)> OnGetCellStr;
     std::function<void(const TSmallGrid&, int col, int row, TGridAlignment& hAlign, TGridAlignment& vAlign)>
@@ -48,7 +41,6 @@ public:
     std::function<void(const TSmallGrid&, int col, int row, QColor& color)> OnGetCellColorBG;
     std::function<void(const TSmallGrid&, int col, int row)> OnCellClick;
 
-    TGridSelection Selection;
     // Selects every column of row r (none for -1) and repaints.
     void SelectRow(int row);
     bool IsSelected(int col, int row) const;
@@ -73,8 +65,12 @@ private:
     int CellAt(int position, int count, int (TSmallGrid::*extent)(int) const) const;
     int rowCount_ = 5;
     int colCount_ = 4;
-    int defaultRowHeight_ = 18;
-    int defaultColWidth_ = 64;
+    // Cells whose owner answers no width or height.
+    static constexpr int kDefaultRowHeight = 18;
+    static constexpr int kDefaultColWidth = 64;
+    static constexpr int kCellPaddingHori = 3;
+    static constexpr int kCellPaddingVert = 0;
+    TGridSelection selection_;
 };
 
 } // namespace kelani

@@ -301,10 +301,6 @@ void SetDialogLanguage(const QString& language) {
     SwitchToolkitLanguage(language);
 }
 
-QString DialogLanguage() {
-    return gDialogLanguage;
-}
-
 std::unique_ptr<QDialog> CreateMessageDialog(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons) {
     if (!LoadTexts()) return nullptr;
     return BuildForm(text, type, buttons);

@@ -50,7 +50,6 @@ enum TModalResult {
 
 // The language of the message boxes ("german", "english", or "" for the standard box).
 void SetDialogLanguage(const QString& language);
-QString DialogLanguage();
 
 // Shows a modal box and returns the result of the button pressed; the window's close button and
 // Esc give the result of the cancel button (Cancel, else No, else OK; mrCancel when none).

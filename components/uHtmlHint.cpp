@@ -25,10 +25,6 @@ void THtmlLabel::SetImages(const QList<QImage>& images) {
     Rebuild();
 }
 
-QTextDocument& THtmlLabel::Document() const {
-    return *document_;
-}
-
 void THtmlLabel::Rebuild() {
     document_->clear();
     document_->setDefaultFont(font());

@@ -26,8 +26,6 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    // The document the text is laid out in, already filled with text and pictures.
-    QTextDocument& Document() const;
     static constexpr int kPadding = 4;
 
 private:

@@ -21,22 +21,27 @@ complain() {
     status=1
 }
 
+# Our own folders are reached as "folder/unit.h" or <folder/unit.h>: both forms count.
+OWN_INCLUDE='^\s*#\s*include\s*["<]([^">/]+)/'
+# Every Qt header: <QWidget>, <QtCore/qglobal.h>, <qglobal.h>.
+QT_INCLUDE='^\s*#\s*include\s*[<"](Q[A-Za-z0-9_]*|Qt[A-Za-z]*/[^>"]*|q[a-z0-9_]*\.h)[>"]'
+
 for folder in "${LAYERS[@]}" "${TOP[@]}"; do
     [ -d "$folder" ] || continue
     own=${rank[$folder]}
     while IFS= read -r hit; do
-        file=${hit%%:*}
-        target=$(sed -E 's/.*#include *"([^"/]+)\/.*/\1/' <<<"$hit")
+        [[ ${hit#*:*:} =~ $OWN_INCLUDE ]] && target=${BASH_REMATCH[1]}
         if [ -z "${rank[$target]+set}" ]; then
-            complain "$hit: $target/ is no layer"
+            # A system header below a folder of its own (<sys/socket.h>, <QtCore/...>) is no layer of ours.
+            [ -e "$target" ] && complain "$hit: $target/ is no layer"
         elif [ "${rank[$target]}" -gt "$own" ]; then
             complain "$hit: $folder/ may not include the higher layer $target/"
         fi
-    done < <(grep -rnE --include='*.h' --include='*.cpp' '^\s*#\s*include\s*"[^"/]+/' "$folder" || true)
+    done < <(grep -rnE --include='*.h' --include='*.cpp' "$OWN_INCLUDE" "$folder" || true)
     if [ "$own" -lt "$QT_FREE" ]; then
         while IFS= read -r hit; do
             complain "$hit: $folder/ is Qt-free"
-        done < <(grep -rnE --include='*.h' --include='*.cpp' '^\s*#\s*include\s*<Q' "$folder" || true)
+        done < <(grep -rnE --include='*.h' --include='*.cpp' "$QT_INCLUDE" "$folder" || true)
     fi
 done
 exit $status

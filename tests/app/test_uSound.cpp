@@ -30,7 +30,7 @@ TEST(Sound, MissingRecordingIsSilent) {
 // Offscreen there is no audio device: playing and stopping must neither fail nor wait.
 TEST(Sound, RecordingsPlayAndStopWithoutAnAudioDevice) {
     test::App();
-    if (!HasWaveResource("start")) GTEST_SKIP() << "recordings are not built into this test";
+    ASSERT_TRUE(HasWaveResource("start")) << "the recordings are not built into this test";
     EXPECT_TRUE(HasWaveResource("START"));
     EXPECT_TRUE(HasWaveResource("VielesteineinStirnmulde"));
     PlayWaveResource("START");
@@ -46,7 +46,7 @@ TEST(Sound, RecordingsPlayAndStopWithoutAnAudioDevice) {
 // decoding is left running when the test program ends.
 TEST(Sound, EveryRecordingDecodesFromItsResourceAddress) {
     test::App();
-    if (!HasWaveResource("start")) GTEST_SKIP() << "recordings are not built into this test";
+    ASSERT_TRUE(HasWaveResource("start")) << "the recordings are not built into this test";
     for (const char* name : {"start", "gewonnen", "verloren", "unentschieden", "1steininmulde",
                              "4steininmulde", "4steinausmulde", "wenigsteineinstirnmulde",
                              "vielesteineinstirnmulde", "wenigsteineinderhand", "vielesteineinderhand"}) {

@@ -53,8 +53,8 @@ protected:
     void SetUp() override {
         SetProgramFolderForTests(QStringLiteral(KELANI_PROGRAM_DIR));
         for (const Wanted& w : GameContainers())
-            if (!QFileInfo::exists(QStringLiteral(KELANI_PROGRAM_DIR "/") + w.container))
-                GTEST_SKIP() << w.container << " has not been painted in this build";
+            ASSERT_TRUE(QFileInfo::exists(QStringLiteral(KELANI_PROGRAM_DIR "/") + w.container))
+                << w.container << " has not been painted in this build";
     }
     void TearDown() override { SetProgramFolderForTests({}); }
 };
