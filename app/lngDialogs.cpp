@@ -1,9 +1,9 @@
 #include "app/lngDialogs.h"
 
-#include "app/MultiLanguage.h"
+#include "components/MultiLanguage.h"
 #include "components/uFormat.h"
-#include "components/uPlatform.h"
 #include "components/uShellOpen.h"
+#include "components/uTextConversion.h"
 #include "settings/uLngScript.h"
 #include "streams/JwStream.h"
 #include "view/uTGFXFile.h"
@@ -72,6 +72,7 @@ struct TDlgMultiLangRec {
 };
 
 QString gDialogLanguage;
+QString gApplicationTitle;
 QString gLoadedLanguage;
 bool gLoadAttempted = false;
 bool gLoadedOk = false;
@@ -295,6 +296,14 @@ std::unique_ptr<QDialog> BuildForm(const QString& text, TMsgDlgType type, TMsgDl
 }
 
 } // namespace
+
+void SetApplicationTitle(const QString& title) {
+    gApplicationTitle = title;
+}
+
+QString ApplicationTitle() {
+    return gApplicationTitle.isEmpty() ? QGuiApplication::applicationDisplayName() : gApplicationTitle;
+}
 
 void SetDialogLanguage(const QString& language) {
     gDialogLanguage = language;

@@ -48,6 +48,12 @@ enum TModalResult {
     mrYesToAll = 10,
 };
 
+// The application's title, the caption of plain message boxes; the application's display name
+// until set. Qt's display name is not used for it because X11 window titles would carry it as a
+// suffix.
+void SetApplicationTitle(const QString& title);
+QString ApplicationTitle();
+
 // The language of the message boxes ("german", "english", or "" for the standard box).
 void SetDialogLanguage(const QString& language);
 

@@ -3,8 +3,7 @@
 #include "app/lngDialogs.h"
 #include "app/ufLanguage.h"
 #include "app/ufSpielfeld.h"
-#include "components/uAppSettings.h"
-#include "components/uPlatform.h"
+#include "components/uFolders.h"
 #include "settings/uTSettings.h"
 #include "view/uTGFXFile.h"
 

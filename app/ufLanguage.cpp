@@ -1,8 +1,8 @@
 #include "app/ufLanguage.h"
 
-#include "app/MultiLanguage.h"
 #include "app/lngDialogs.h"
-#include "components/uPlatform.h"
+#include "components/MultiLanguage.h"
+#include "components/uTextConversion.h"
 #include "settings/uIniFile.h"
 #include "settings/uTSettings.h"
 

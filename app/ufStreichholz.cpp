@@ -1,10 +1,10 @@
 #include "app/ufStreichholz.h"
 
-#include "app/MultiLanguage.h"
 #include "app/lngDialogs.h"
+#include "components/MultiLanguage.h"
 #include "components/uDialogHeader.h"
 #include "components/uFormat.h"
-#include "components/uPlatform.h"
+#include "components/uWait.h"
 #include "game/uRandom.h"
 #include "view/uTGFXFile.h"
 

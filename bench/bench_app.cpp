@@ -1,7 +1,7 @@
 // What the game does between two animation frames (start a sound, look up a text) and at start-up
 // (read settings, translate a window).
-#include "app/MultiLanguage.h"
-#include "app/uSound.h"
+#include "components/MultiLanguage.h"
+#include "components/uSound.h"
 #include "settings/uIniFile.h"
 #include "settings/uTSettings.h"
 

@@ -1,6 +1,6 @@
 // Start-up cost of the pictures: opening a painted container and decoding its entries, as the
 // board view, the hands and the controller do once when the game starts.
-#include "components/uPlatform.h"
+#include "components/uFolders.h"
 #include "view/uTGFXFile.h"
 
 #include <QFileInfo>

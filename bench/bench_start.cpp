@@ -2,8 +2,8 @@
 // window (settings, pictures, the hands container, layers) to the first paint of the board.
 // Runs offscreen in a scratch program folder that links the painted containers of this build.
 #include "app/ufSpielfeld.h"
+#include "components/uFolders.h"
 #include "components/uPaintBox.h"
-#include "components/uPlatform.h"
 
 #include <QApplication>
 #include <QDir>

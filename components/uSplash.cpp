@@ -1,6 +1,6 @@
 #include "components/uSplash.h"
 
-#include "components/uPlatform.h"
+#include "components/uWait.h"
 
 #include <QKeyEvent>
 #include <QPainter>

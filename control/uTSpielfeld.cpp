@@ -1,8 +1,9 @@
 #include "control/uTSpielfeld.h"
 
-#include "components/uAppSettings.h"
+#include "components/uFolders.h"
 #include "components/uFormat.h"
-#include "components/uPlatform.h"
+#include "components/uTextConversion.h"
+#include "components/uWait.h"
 #include "records/uTHighscore.h"
 #include "records/uTHistory.h"
 #include "view/uTGFXFile.h"

@@ -1,6 +1,6 @@
 #include "view/uTGFXFile.h"
 
-#include "components/uPlatform.h"
+#include "components/uFolders.h"
 
 #include <QFile>
 #include <csetjmp>

@@ -1,6 +1,6 @@
 #include "view/uTHands.h"
 
-#include "components/uPlatform.h"
+#include "components/uWait.h"
 #include "game/uTFeld.h"
 #include "view/uTCanvas.h"
 #include "view/uTGFXFile.h"

@@ -2,7 +2,8 @@
 // Shared set-up of the window tests: one QApplication, a temporary program folder holding copies of
 // the real graphics containers, sped-up waits and pre-answered message boxes.
 #include "app/lngDialogs.h"
-#include "components/uPlatform.h"
+#include "components/uFolders.h"
+#include "components/uWait.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,7 +2,7 @@
 // Set-up of the record window tests: a temporary program folder for settings.ini and the
 // highscore files, pre-answered message boxes, recorded shell opens.
 #include "app/lngDialogs.h"
-#include "components/uPlatform.h"
+#include "components/uFolders.h"
 #include "components/uPrintDialog.h"
 #include "components/uShellOpen.h"
 #include "tests/support/TestApp.h"

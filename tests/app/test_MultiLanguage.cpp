@@ -1,4 +1,4 @@
-#include "app/MultiLanguage.h"
+#include "components/MultiLanguage.h"
 
 #include "app/lngDialogs.h"
 

@@ -1,7 +1,6 @@
 #include "app/lngDialogs.h"
 
-#include "app/MultiLanguage.h"
-#include "components/uPlatform.h"
+#include "components/MultiLanguage.h"
 
 #include "tests/support/TestApp.h"
 

@@ -1,5 +1,5 @@
-#include "app/MultiLanguage.h"
 #include "app/ufNewGame.h"
+#include "components/MultiLanguage.h"
 #include "components/uRadioGroup.h"
 #include "tests/app/GuiTestSupport.h"
 

@@ -1,6 +1,6 @@
-#include "app/MultiLanguage.h"
+#include "components/MultiLanguage.h"
 
-#include "components/uPlatform.h"
+#include "components/uTextConversion.h"
 
 #include "tests/support/TestApp.h"
 

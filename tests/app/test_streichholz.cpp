@@ -1,5 +1,5 @@
-#include "app/MultiLanguage.h"
 #include "app/ufStreichholz.h"
+#include "components/MultiLanguage.h"
 #include "components/uFormat.h"
 #include "game/uRandom.h"
 #include "tests/app/GuiTestSupport.h"

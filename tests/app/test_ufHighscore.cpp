@@ -1,6 +1,6 @@
-#include "app/SmallGrid.h"
 #include "app/WebPost.h"
 #include "app/ufHighscore.h"
+#include "components/SmallGrid.h"
 #include "tests/app/RecordWindowTest.h"
 #include "tests/server/LiveServer.h"
 

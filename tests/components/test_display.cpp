@@ -1,11 +1,13 @@
 #include "components/uAboutBox.h"
 #include "components/uDialogHeader.h"
 #include "components/uFileDialog.h"
+#include "components/uFolders.h"
 #include "components/uFormat.h"
 #include "components/uHtmlHint.h"
-#include "components/uPlatform.h"
 #include "components/uRadioGroup.h"
 #include "components/uSplash.h"
+#include "components/uTextConversion.h"
+#include "components/uWait.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 // libFuzzer target: any bytes stored as a container entry and read as a bitmap or a JPEG either
 // give a picture or raise EInvalidGraphic; libjpeg's error path must never end the process.
-#include "components/uPlatform.h"
+#include "components/uFolders.h"
 #include "view/uTGFXFile.h"
 
 #include <QDir>

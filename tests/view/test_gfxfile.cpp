@@ -1,7 +1,7 @@
 // The graphics-container reader: pictures come out of stored and compressed containers alike,
 // damaged data is an error (never the end of the process), and the containers are found in the
 // program folder whatever the current directory.
-#include "components/uPlatform.h"
+#include "components/uFolders.h"
 #include "view/uTGFXFile.h"
 
 #include <QBuffer>

@@ -1,6 +1,6 @@
 // The game's own five containers, as the build paints them into the program folder: every entry
 // the game asks for is there and decodes.
-#include "components/uPlatform.h"
+#include "components/uFolders.h"
 #include "view/uTGFXFile.h"
 
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "components/uPlatform.h"
+#include "components/uWait.h"
 #include "tests/view/test_canvas_support.h"
 #include "view/uTHands.h"
 #include "view/uTSpielfeldLayers.h"

@@ -1,6 +1,6 @@
 // The board as a player sees it in the middle of a move, drawn with the real pictures from the
 // graphics containers: compared to a stored rendering, and written out for review.
-#include "components/uPlatform.h"
+#include "components/uFolders.h"
 #include "game/uTFeld.h"
 #include "tests/view/test_canvas_support.h"
 #include "view/uTGFXFile.h"

@@ -4,15 +4,16 @@
 // <program folder with the containers> <output folder>. With QT_SCALE_FACTOR=2 it shoots the
 // maximised board at twice the pixels instead (mid-move with hands, and the final position). At
 // either density it shoots a pit chosen by keyboard (keyboard_focus.png, keyboard_focus@2x.png).
-#include "app/MultiLanguage.h"
 #include "app/lngDialogs.h"
 #include "app/ufHighscore.h"
 #include "app/ufNewGame.h"
 #include "app/ufSpielfeld.h"
 #include "app/ufStreichholz.h"
+#include "components/MultiLanguage.h"
+#include "components/uFolders.h"
 #include "components/uFormat.h"
 #include "components/uPaintBox.h"
-#include "components/uPlatform.h"
+#include "components/uWait.h"
 #include "control/uTSpielfeld.h"
 #include "records/uTHighscore.h"
 #include "view/uTCanvas.h"

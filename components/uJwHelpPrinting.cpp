@@ -1,4 +1,4 @@
-#include "app/uJwHelpPrinting.h"
+#include "components/uJwHelpPrinting.h"
 
 #include <QFontMetrics>
 #include <QPrinter>

@@ -1,4 +1,4 @@
-#include "app/uKeyboardPlay.h"
+#include "control/uKeyboardPlay.h"
 
 namespace kelani {
 namespace {

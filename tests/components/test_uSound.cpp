@@ -1,8 +1,8 @@
-#include "app/uSound.h"
+#include "components/uSound.h"
 
 #include "tests/support/TestApp.h"
 
-#include "components/uPlatform.h"
+#include "components/uWait.h"
 
 #include <QCoreApplication>
 #include <QSoundEffect>

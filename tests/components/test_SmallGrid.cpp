@@ -1,4 +1,4 @@
-#include "app/SmallGrid.h"
+#include "components/SmallGrid.h"
 
 #include "tests/support/TestApp.h"
 #include <QImage>

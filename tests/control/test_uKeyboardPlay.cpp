@@ -1,4 +1,4 @@
-#include "app/uKeyboardPlay.h"
+#include "control/uKeyboardPlay.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "app/MultiLanguage.h"
+#include "components/MultiLanguage.h"
 
-#include "components/uPlatform.h"
+#include "components/uTextConversion.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -15,11 +15,6 @@
 #include <QVBoxLayout>
 #include <QWidget>
 #include <array>
-
-// The scripts are compiled into this library; a static library must register them itself.
-static void InitLanguageResources() {
-    Q_INIT_RESOURCE(lng);
-}
 
 namespace kelani {
 namespace {
@@ -385,7 +380,6 @@ QString TMultiLanguage::GetString(const QString& key) const {
 }
 
 QStringList LanguageScript(const QString& formName) {
-    InitLanguageResources();
     QFile file(QStringLiteral(":/lng/%1.lng").arg(formName.toLower()));
     if (formName.isEmpty() || !file.open(QIODevice::ReadOnly)) return {};
     QStringList lines;

@@ -1,4 +1,4 @@
-#include "app/uSound.h"
+#include "components/uSound.h"
 
 #include <QAudioDevice>
 #include <QCoreApplication>

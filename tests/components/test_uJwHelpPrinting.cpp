@@ -1,4 +1,4 @@
-#include "app/uJwHelpPrinting.h"
+#include "components/uJwHelpPrinting.h"
 #include "components/uPrintDialog.h"
 
 #include "tests/support/TestApp.h"
