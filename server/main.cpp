@@ -40,6 +40,7 @@ constexpr const char* kUsage =
     "  --db DB                SQLite file (highscores.db) or postgresql://user@host/dbname\n"
     "  --workers N            requests served at once (8)\n"
     "  --backlog N            connections waiting to be accepted (128)\n"
+    "  --connections N        connections open at once; more are turned away (1000)\n"
     "  --request-timeout MS   time a client has to send one whole request (10000)\n"
     "  --behind-proxy         take the player's address from X-Real-IP of a loopback proxy\n"
     "  --countries FILE       country names from this new-game script instead of the built-in one\n"
@@ -87,6 +88,8 @@ void Value(const std::string& flag, const char* value, Options& o) {
         o.limits.workers = Number(flag, value, 1, 1024);
     else if (flag == "--backlog")
         o.limits.backlog = Number(flag, value, 1, 65535);
+    else if (flag == "--connections")
+        o.limits.connections = Number(flag, value, 1, 100000);
     else if (flag == "--request-timeout")
         o.limits.requestTime = std::chrono::milliseconds(Number(flag, value, 100, 600000));
     else if (flag == "--check-modulus")
