@@ -106,7 +106,7 @@ Options Parse(int argc, char** argv) {
         const std::string flag = argv[i];
         if (flag == "admin") {
             o.admin.assign(argv + i + 1, argv + argc);
-            if (o.admin.empty()) Usage("admin needs list, delete or ban");
+            if (o.admin.empty()) Usage("admin needs list, delete, ban, unban or bans");
             break;
         }
         if (Switch(flag, o)) continue;
@@ -116,18 +116,21 @@ Options Parse(int argc, char** argv) {
     return o;
 }
 
-// The country names come from the game's own new-game script: the one built in, or a newer one.
-kelani::server::CountryNames LoadCountries(const std::string& path) {
-    if (path.empty()) return kelani::server::CountriesFromScript(kelani::server::BuiltInCountryScript());
+// The game's own new-game script, which names the countries: the one built in, or a newer one.
+std::string CountryScript(const std::string& path) {
+    if (path.empty()) return kelani::server::BuiltInCountryScript();
     std::ifstream in(path);
     if (!in) Usage("cannot read " + path);
     std::stringstream text;
     text << in.rdbuf();
-    return kelani::server::CountriesFromScript(text.str());
+    return text.str();
 }
 
 int Serve(const Options& options, kelani::server::HighscoreStore& store) {
-    kelani::server::ServerConfig config{options.check, LoadCountries(options.countries), options.behindProxy};
+    const std::string script = CountryScript(options.countries);
+    kelani::server::ServerConfig config{options.check, kelani::server::CountriesFromScript(script, "english"),
+                                        kelani::server::CountriesFromScript(script, "german"),
+                                        options.behindProxy};
     kelani::server::BoundedServer http(options.limits);
     kelani::server::RegisterRoutes(http, store, config);
     const int port = http.Bind(options.listen, options.port);

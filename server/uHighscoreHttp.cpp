@@ -75,8 +75,13 @@ void RegisterRoutes(httplib::Server& http, HighscoreStore& store, const ServerCo
                   else
                       Answer(res, 413, "form too large");
               });
-    http.Get("/", [&store, &config](const httplib::Request&, httplib::Response& res) {
-        res.set_content(RenderPage(store, config.countries), "text/html; charset=utf-8");
+    http.Get("/", [&store, &config](const httplib::Request& req, httplib::Response& res) {
+        const PageLanguage language = PreferredLanguage(req.get_header_value("Accept-Language"));
+        const bool german = language == PageLanguage::German;
+        res.set_content(RenderPage(store, german ? config.germanCountries : config.countries, language),
+                        "text/html; charset=utf-8");
+        res.set_header("Content-Language", german ? "de" : "en");
+        res.set_header("Vary", "Accept-Language");
     });
     http.Get("/api/highscores", [&store, &config](const httplib::Request& req, httplib::Response& res) {
         HandleJson(req, res, store, config);

@@ -1,7 +1,7 @@
 // The shipped nginx site in front of the real server, as deployed: rendered for test ports with a
 // certificate of a test authority made by openssl, nginx and the server started by the test.
-#include "app/lngDialogs.h"
 #include "app/WebPost.h"
+#include "app/lngDialogs.h"
 #include "server/uHighscoreStore.h"
 #include "tests/server/ServerProcess.h"
 #include "tests/support/TestApp.h"
