@@ -73,9 +73,9 @@ public:
     // Stores the entry, then trims the player's and the variant's entries to their limits.
     AddOutcome Add(const Submission& s, const std::string& address = {});
 
-    // The table of one variant, best first: higher points, then less time; at most `limit`. With
-    // `textChars`, names and e-mail addresses come cut to that many characters: a page of long
-    // names then reads kilobytes from the database, not megabytes.
+    // The table of one variant, best first: higher points, then less time; at most `limit`; the
+    // e-mail addresses left out. With `textChars`, names come cut to that many characters: a page
+    // of long names then stays small.
     std::vector<RankedEntry> Top(int variant, int limit, int textChars = 0) const;
     int Count() const;
 

@@ -179,4 +179,27 @@ private:
     int port_ = 0;
 };
 
+// A server process on a database of its own in a scratch folder, which goes with it.
+class ScratchServer {
+public:
+    explicit ScratchServer(const std::string& name, const std::vector<std::string>& options = {})
+        : folder_(FreshFolder(name)), db_((folder_ / "hs.db").string()), process_(Arguments(options)) {}
+    ~ScratchServer() {
+        process_.Stop(SIGTERM);
+        std::filesystem::remove_all(folder_);
+    }
+    int port() const { return process_.port(); }
+    const std::string& db() const { return db_; }
+
+private:
+    std::vector<std::string> Arguments(const std::vector<std::string>& options) const {
+        std::vector<std::string> args{"--port", "0", "--db", db_};
+        args.insert(args.end(), options.begin(), options.end());
+        return args;
+    }
+    std::filesystem::path folder_;
+    std::string db_;
+    ServerProcess process_;
+};
+
 } // namespace kelani::server

@@ -380,10 +380,9 @@ TEST(ServerExecutable, AnswersHelpAndVersionAndRefusesATakenPort) {
 }
 
 TEST(ServerExecutable, AdminCommandsWorkWhileTheServerRuns) {
-    const fs::path folder = FreshFolder("admin");
-    const std::string db = (folder / "hs.db").string();
-    ServerProcess server({"--port", "0", "--db", db});
+    ScratchServer server("admin");
     ASSERT_GT(server.port(), 0);
+    const std::string& db = server.db();
     Entry ann, bob;
     ann.name = "Ann", ann.email = "ann@example.org";
     bob.name = "Bob", bob.email = "bob@example.org", bob.variant = "4";
@@ -415,14 +414,12 @@ TEST(ServerExecutable, AdminCommandsWorkWhileTheServerRuns) {
     RunCommand(admin + "delete 2>/dev/null", &code); // deleting everything needs no command of ours
     EXPECT_EQ(code, 2);
     EXPECT_EQ(HighscoreStore(db).Count(), 0);
-    fs::remove_all(folder);
 }
 
 // With the one-machine command's own options, 200 clients that trickle their headers hold no
 // worker: fresh requests are answered while they hang on.
 TEST(ServerExecutable, SlowClientsHoldNoWorker) {
-    const fs::path folder = FreshFolder("slow");
-    ServerProcess server({"--port", "0", "--db", (folder / "hs.db").string()});
+    ScratchServer server("slow");
     ASSERT_GT(server.port(), 0);
     std::vector<int> slow;
     for (int i = 0; i < 200; ++i) {
@@ -439,13 +436,11 @@ TEST(ServerExecutable, SlowClientsHoldNoWorker) {
         EXPECT_EQ(res->status, 200);
     }
     for (int fd : slow) close(fd);
-    fs::remove_all(folder);
 }
 
 // A request whose header or body is not in by the request time is answered 408 and closed.
 TEST(ServerExecutable, AnswersARequestLateInHeaderOrBodyWith408) {
-    const fs::path folder = FreshFolder("late");
-    ServerProcess server({"--port", "0", "--db", (folder / "hs.db").string(), "--request-timeout", "600"});
+    ScratchServer server("late", {"--request-timeout", "600"});
     ASSERT_GT(server.port(), 0);
     for (const std::string& late :
          {std::string("GET / HTTP/1.1\r\nHost: x\r\n"), PostRequest(std::string(100, 'x')).substr(0, 150)}) {
@@ -453,15 +448,12 @@ TEST(ServerExecutable, AnswersARequestLateInHeaderOrBodyWith408) {
         EXPECT_EQ(got.Statuses(), std::vector<int>{408}) << late;
         EXPECT_TRUE(got.closed);
     }
-    fs::remove_all(folder);
 }
 
 // A request smuggled inside another (the way a proxy keeping its connection would forward it)
 // is neither answered nor stored, whatever shape the outer request has.
 TEST(ServerExecutable, NoRequestHiddenInAnotherIsAnsweredOrStored) {
-    const fs::path folder = FreshFolder("smuggle");
-    const std::string db = (folder / "hs.db").string();
-    ServerProcess server({"--port", "0", "--db", db, "--behind-proxy"});
+    ScratchServer server("smuggle", {"--behind-proxy"});
     ASSERT_GT(server.port(), 0);
     Entry forged;
     forged.name = "Forged";
@@ -490,14 +482,12 @@ TEST(ServerExecutable, NoRequestHiddenInAnotherIsAnsweredOrStored) {
         // Behind the GET came the request for variant 6, and that is what was answered second.
         EXPECT_EQ(got.bytes.find("{\"variant\":6,") != std::string::npos, statuses.size() == 2);
     }
-    EXPECT_EQ(HighscoreStore(db).Count(), 0);
-    fs::remove_all(folder);
+    EXPECT_EQ(HighscoreStore(server.db()).Count(), 0);
 }
 
 // A malformed request is answered once and its connection closed; well-formed ones in a row are all answered.
 TEST(ServerExecutable, MalformedRequestsCloseTheConnection) {
-    const fs::path folder = FreshFolder("malformed");
-    ServerProcess server({"--port", "0", "--db", (folder / "hs.db").string()});
+    ScratchServer server("malformed");
     ASSERT_GT(server.port(), 0);
     const std::string get = "GET /api/highscores?variant=4 HTTP/1.1\r\nHost: x\r\n";
     const std::vector<std::pair<std::string, int>> cases{
@@ -529,15 +519,12 @@ TEST(ServerExecutable, MalformedRequestsCloseTheConnection) {
     const RawAnswers pipelined = SendRaw(server.port(), get + "\r\n" + get + "Connection: close\r\n\r\n");
     EXPECT_EQ(pipelined.Statuses(), (std::vector<int>{200, 200}));
     EXPECT_TRUE(pipelined.closed);
-    fs::remove_all(folder);
 }
 
 // Behind the proxy the player's address is its "X-Real-IP", checked and kept canonical; one
 // address keeps at most ten entries per variant.
 TEST(ServerExecutable, ChecksTheProxysAddressAndCapsEntriesPerAddress) {
-    const fs::path folder = FreshFolder("address");
-    const std::string db = (folder / "hs.db").string();
-    ServerProcess server({"--port", "0", "--db", db, "--behind-proxy"});
+    ScratchServer server("address", {"--behind-proxy"});
     ASSERT_GT(server.port(), 0);
     auto post = [&](const std::string& address, const std::string& name) {
         Entry e;
@@ -547,18 +534,18 @@ TEST(ServerExecutable, ChecksTheProxysAddressAndCapsEntriesPerAddress) {
             .Statuses();
     };
     EXPECT_EQ(post("not-an-address", "A"), std::vector<int>{400});
-    EXPECT_EQ(
-        SendRaw(server.port(), PostRequest(Body({}), "X-Real-IP: 192.0.2.1\r\nX-Real-IP: 192.0.2.2\r\nConnection: close\r\n"))
-            .Statuses(),
-        std::vector<int>{400});
+    EXPECT_EQ(SendRaw(server.port(),
+                      PostRequest(Body({}),
+                                  "X-Real-IP: 192.0.2.1\r\nX-Real-IP: 192.0.2.2\r\nConnection: close\r\n"))
+                  .Statuses(),
+              std::vector<int>{400});
     EXPECT_EQ(post("2001:DB8:0:0:0:0:0:1", "B"), std::vector<int>{200});
     for (int i = 0; i < 12; ++i)
         EXPECT_EQ(post("203.0.113.9", "P" + std::to_string(i)), std::vector<int>{200});
-    HighscoreStore store(db);
+    HighscoreStore store(server.db());
     EXPECT_EQ(store.List({0, 0, "B", "", ""}).at(0).address, "2001:db8::1");
     EXPECT_EQ(store.List({0, 0, "", "", "203.0.113.9"}).size(), 10u);
     EXPECT_EQ(store.Count(), 11);
-    fs::remove_all(folder);
 }
 
 namespace {

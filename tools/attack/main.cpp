@@ -2,8 +2,9 @@
 // way a hostile client would and prints what got through and how long fresh requests waited.
 //   kelani-highscore-attack [--server EXE] [--posts N] [--slow N,N,...]
 // Everything goes to loopback ports of this machine; every loop is bounded in count and time.
+#include "records/uSendToWeb.h"
+#include "records/uTHighscore.h"
 #include "records/uWebForm.h"
-#include "records/uWorldwide.h"
 #include "server/uHighscoreService.h"
 #include "server/uHighscoreStore.h"
 
@@ -138,17 +139,24 @@ std::string Statuses(const std::string& text) {
     return codes.empty() ? "none" : codes;
 }
 
+// Keeps the forms the game posts instead of sending them.
+class FormCollector : public kelani::TCustomWebPost {
+public:
+    std::vector<std::string> bodies;
+    bool Post() override {
+        bodies.push_back(kelani::FormBody(Items));
+        return true;
+    }
+};
+
+// The form the game itself posts for one table entry: 66.67 % of 48 stones in 12 moves.
 std::string Form(const std::string& name, const std::string& email, int variant) {
-    return kelani::FormBody(kelani::HighscoreFormItems({{"name", name},
-                                                        {"punkte", "66.67"},
-                                                        {"punktegegner", "16"},
-                                                        {"runden", "12"},
-                                                        {"ki", "0"},
-                                                        {"zeit", "01:02:05"},
-                                                        {"land", "deutschland"},
-                                                        {"email", email}},
-                                                       "kelani", std::to_string(variant),
-                                                       kelani::kCheckModulus, kelani::kCheckBase));
+    kelani::THighscore table;
+    table.GameIndex = std::to_string(variant);
+    table.AddEntry(name, 3725, 32, 16, 12, false, email, "deutschland");
+    FormCollector post;
+    kelani::SendToWeb(table, post);
+    return post.bodies.at(0);
 }
 
 std::string PostRequest(const std::string& body, const std::string& extraHeaders) {
