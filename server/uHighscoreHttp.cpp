@@ -36,7 +36,8 @@ void HandlePost(const httplib::Request& req, const std::string& body, httplib::R
     case AddOutcome::Known:
         return Answer(res, 200, "known");
     case AddOutcome::Outranked:
-        return Answer(res, 200, "not kept: the player's better entries fill his places");
+        return Answer(res, 200,
+                      "not kept: better entries of the same name, e-mail address or network fill its places");
     case AddOutcome::Banned:
         return Answer(res, 403, "banned");
     }

@@ -47,6 +47,7 @@ int LeastSeconds(int moves) {
 std::string Implausibility(const Submission& s) {
     const int total = BoardStones(s.pointsHundredths, s.opponentStones);
     if (total == 0) return "points and opponent stones fit no board of 3 to 8 stones per pit";
+    if (s.moves == 0) return "no game ends before its players moved";
     if (s.moves < LeastMoves(s.variant)) return "no game of this variant ends after so few moves";
     const int lead = total - 2 * s.opponentStones;
     if (lead * kMovesPerBoardOfLead > total * s.moves) return "too large a lead for that few moves";

@@ -571,18 +571,20 @@ int JsonInt(const std::string& line, const std::string& key) {
 } // namespace
 
 // Never refuse a real game: every finished game of computer-against-computer runs over all board
-// sizes and rule sets, entered and sent exactly as the game does (the quickest clock allowed).
+// sizes, rule sets and pairs of levels, entered and sent exactly as the game does (the quickest
+// clock allowed).
 TEST(ServerPlausibility, AcceptsEveryFinishedGameOfASelfplayRun) {
     CheckingPost post;
     int games = 0;
     for (int variant = 4; variant <= 6; ++variant)
         for (int head = 0; head <= 1; ++head)
             for (int stones = 3; stones <= 8; ++stones) {
-                std::istringstream lines(
-                    RunCommand(std::string(KELANITOOL) + " selfplay --variant " + std::to_string(variant) +
-                               " --stones " + std::to_string(stones) + " --head " + std::to_string(head) +
-                               " --level1 1 --level2 2 --games 30 --max-moves 400 --first " +
-                               std::to_string(1 + stones % 2) + " --seed " + std::to_string(stones)));
+                std::istringstream lines(RunCommand(
+                    std::string(KELANITOOL) + " selfplay --variant " + std::to_string(variant) +
+                    " --stones " + std::to_string(stones) + " --head " + std::to_string(head) + " --level1 " +
+                    std::to_string(1 + stones % 3) + " --level2 " +
+                    std::to_string(1 + (stones + head + 1) % 3) + " --games 30 --max-moves 400 --first " +
+                    std::to_string(1 + stones % 2) + " --seed " + std::to_string(stones)));
                 for (std::string line; std::getline(lines, line);) {
                     if (line.find("\"finished\":true") == std::string::npos) continue;
                     ++games;
