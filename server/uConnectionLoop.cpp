@@ -266,7 +266,10 @@ void ConnectionLoop::Drain(Connection& c) {
 void ConnectionLoop::Advance(Connection& c) {
     if (!c.frame) {
         // Blank lines between requests are skipped, as clients may send one after a body.
-        while (c.headEnd == npos && c.in.starts_with("\r\n")) c.in.erase(0, 2);
+        while (c.in.starts_with("\r\n")) {
+            c.in.erase(0, 2);
+            c.scanned = 0;
+        }
         c.headEnd = FindHeadEnd(c.in, c.scanned < 2 ? 0 : c.scanned - 2);
         c.scanned = c.in.size();
         const RequestFrame frame = FrameRequest(c.in, c.headEnd, limits_.maxBody);

@@ -155,11 +155,11 @@ std::vector<RankedEntry> HighscoreStore::Top(int variant, int limit, int textCha
     const long long chars = textChars > 0 ? textChars : kMaxTextChars;
     // The tables never show e-mail addresses: not reading them keeps a page of long ones fast.
     db_->Transaction(false, [&](SqlSession& s) {
-        const auto rows =
-            s.Query("SELECT id, variant, substr(name, 1, $1), '', land, points, opponent, moves, seconds, '', '' "
-                    "FROM entries WHERE variant = $2" +
-                        kRankOrder + " LIMIT $3",
-                    {chars, static_cast<long long>(variant), static_cast<long long>(limit)});
+        const auto rows = s.Query(
+            "SELECT id, variant, substr(name, 1, $1), '', land, points, opponent, moves, seconds, '', '' "
+            "FROM entries WHERE variant = $2" +
+                kRankOrder + " LIMIT $3",
+            {chars, static_cast<long long>(variant), static_cast<long long>(limit)});
         for (const auto& row : rows)
             ranked.push_back({static_cast<int>(ranked.size()) + 1, ToEntry(row).entry});
     });
