@@ -40,6 +40,7 @@ constexpr const char* kUsage =
     "  --db DB                SQLite file (highscores.db) or postgresql://user@host/dbname\n"
     "  --workers N            requests served at once (8)\n"
     "  --backlog N            connections waiting to be accepted (128)\n"
+    "  --connections N        connections open at once; more are turned away (1000)\n"
     "  --request-timeout MS   time a client has to send one whole request (10000)\n"
     "  --behind-proxy         take the player's address from X-Real-IP of a loopback proxy\n"
     "  --countries FILE       country names from this new-game script instead of the built-in one\n"
@@ -87,6 +88,8 @@ void Value(const std::string& flag, const char* value, Options& o) {
         o.limits.workers = Number(flag, value, 1, 1024);
     else if (flag == "--backlog")
         o.limits.backlog = Number(flag, value, 1, 65535);
+    else if (flag == "--connections")
+        o.limits.connections = Number(flag, value, 1, 100000);
     else if (flag == "--request-timeout")
         o.limits.requestTime = std::chrono::milliseconds(Number(flag, value, 100, 600000));
     else if (flag == "--check-modulus")
@@ -103,7 +106,7 @@ Options Parse(int argc, char** argv) {
         const std::string flag = argv[i];
         if (flag == "admin") {
             o.admin.assign(argv + i + 1, argv + argc);
-            if (o.admin.empty()) Usage("admin needs list, delete or ban");
+            if (o.admin.empty()) Usage("admin needs list, delete, ban, unban or bans");
             break;
         }
         if (Switch(flag, o)) continue;
@@ -113,18 +116,21 @@ Options Parse(int argc, char** argv) {
     return o;
 }
 
-// The country names come from the game's own new-game script: the one built in, or a newer one.
-kelani::server::CountryNames LoadCountries(const std::string& path) {
-    if (path.empty()) return kelani::server::CountriesFromScript(kelani::server::BuiltInCountryScript());
+// The game's own new-game script, which names the countries: the one built in, or a newer one.
+std::string CountryScript(const std::string& path) {
+    if (path.empty()) return kelani::server::BuiltInCountryScript();
     std::ifstream in(path);
     if (!in) Usage("cannot read " + path);
     std::stringstream text;
     text << in.rdbuf();
-    return kelani::server::CountriesFromScript(text.str());
+    return text.str();
 }
 
 int Serve(const Options& options, kelani::server::HighscoreStore& store) {
-    kelani::server::ServerConfig config{options.check, LoadCountries(options.countries), options.behindProxy};
+    const std::string script = CountryScript(options.countries);
+    kelani::server::ServerConfig config{options.check, kelani::server::CountriesFromScript(script, "english"),
+                                        kelani::server::CountriesFromScript(script, "german"),
+                                        options.behindProxy};
     kelani::server::BoundedServer http(options.limits);
     kelani::server::RegisterRoutes(http, store, config);
     const int port = http.Bind(options.listen, options.port);

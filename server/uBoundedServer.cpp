@@ -1,92 +1,58 @@
 #include "server/uBoundedServer.h"
 
-#include <netdb.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
-#include <unistd.h>
+
+#include <cstring>
 
 namespace kelani::server {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-int MillisecondsLeft(Clock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return left > 0 ? static_cast<int>(left) : 0;
-}
-
-bool WaitFor(int fd, short events, int milliseconds) {
-    pollfd p{fd, events, 0};
-    int rc;
-    while ((rc = poll(&p, 1, milliseconds)) < 0 && errno == EINTR) {
-    }
-    return rc > 0;
-}
-
-using NameOf = int (*)(int, sockaddr*, socklen_t*);
-
-// The numeric address and port of one end of a connection (getpeername or getsockname).
-void Endpoint(NameOf nameOf, int fd, std::string& ip, int& port) {
-    sockaddr_storage address{};
-    socklen_t length = sizeof address;
-    char host[NI_MAXHOST] = "", service[NI_MAXSERV] = "";
-    if (nameOf(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-        getnameinfo(reinterpret_cast<sockaddr*>(&address), length, host, sizeof host, service, sizeof service,
-                    NI_NUMERICHOST | NI_NUMERICSERV);
-    ip = host;
-    port = std::atoi(service);
-}
-
-// A connection whose reads fail once the current request's deadline has passed.
-class DeadlineStream : public httplib::Stream {
+// One whole request, read by the connection loop, as cpp-httplib's stream; the answer is kept
+// for the loop to write.
+class ExchangeStream : public httplib::Stream {
 public:
-    DeadlineStream(socket_t sock, std::chrono::milliseconds requestTime)
-        : sock_(sock), requestTime_(requestTime) {}
+    explicit ExchangeStream(const Exchange& exchange) : exchange_(exchange) {}
 
-    void StartRequest() { deadline_ = Clock::now() + requestTime_; }
-
-    bool is_readable() const override {
-        return begin_ < end_ || WaitFor(sock_, POLLIN, MillisecondsLeft(deadline_));
-    }
-    bool is_writable() const override { return WaitFor(sock_, POLLOUT, kWriteMs); }
-
+    bool is_readable() const override { return at_ < exchange_.request.size(); }
+    bool is_writable() const override { return true; }
     ssize_t read(char* ptr, size_t size) override {
-        if (begin_ == end_) {
-            if (!WaitFor(sock_, POLLIN, MillisecondsLeft(deadline_))) return -1;
-            const ssize_t got = recv(sock_, buffer_, sizeof buffer_, 0);
-            if (got <= 0) return got;
-            begin_ = 0;
-            end_ = static_cast<size_t>(got);
-        }
-        const size_t n = std::min(size, end_ - begin_);
-        std::copy(buffer_ + begin_, buffer_ + begin_ + n, ptr);
-        begin_ += n;
+        const size_t n = std::min(size, exchange_.request.size() - at_);
+        std::memcpy(ptr, exchange_.request.data() + at_, n);
+        at_ += n;
         return static_cast<ssize_t>(n);
     }
-
     ssize_t write(const char* ptr, size_t size) override {
-        if (!is_writable()) return -1;
-        return send(sock_, ptr, size, MSG_NOSIGNAL);
+        answer_.append(ptr, size);
+        return static_cast<ssize_t>(size);
     }
-
     void get_remote_ip_and_port(std::string& ip, int& port) const override {
-        Endpoint(getpeername, sock_, ip, port);
+        ip = exchange_.peerAddress;
+        port = exchange_.peerPort;
     }
     void get_local_ip_and_port(std::string& ip, int& port) const override {
-        Endpoint(getsockname, sock_, ip, port);
+        ip = exchange_.localAddress;
+        port = exchange_.localPort;
     }
-    socket_t socket() const override { return sock_; }
+    // The request is read already: nothing may wait on the socket itself.
+    socket_t socket() const override { return INVALID_SOCKET; }
 
-    bool HasBufferedBytes() const { return begin_ < end_; }
+    std::string TakeAnswer() { return std::move(answer_); }
 
 private:
-    static constexpr int kWriteMs = 5000;
-    socket_t sock_;
-    std::chrono::milliseconds requestTime_;
-    Clock::time_point deadline_ = Clock::now();
-    char buffer_[4096];
-    size_t begin_ = 0, end_ = 0;
+    const Exchange& exchange_;
+    size_t at_ = 0;
+    std::string answer_;
+};
+
+// Runs each task at once: the accepting thread only hands its socket to the connection loop.
+class HandOver : public httplib::TaskQueue {
+public:
+    explicit HandOver(std::function<void()> stop) : stop_(std::move(stop)) {}
+    void enqueue(std::function<void()> fn) override { fn(); }
+    void shutdown() override { stop_(); }
+
+private:
+    std::function<void()> stop_;
 };
 
 // SO_REUSEADDR lets a restarted server bind while old connections linger; SO_REUSEPORT (which
@@ -96,14 +62,28 @@ void ExclusiveSocketOptions(socket_t sock) {
     setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
 }
 
+// cpp-httplib answers "Expect: 100-continue" itself; the loop has already done so when it mattered.
+constexpr std::string_view kContinue = "HTTP/1.1 100 Continue\r\n\r\n";
+
 } // namespace
 
 BoundedServer::BoundedServer(const ServerLimits& limits) : limits_(limits) {
-    const size_t workers = static_cast<size_t>(limits.workers);
-    new_task_queue = [workers] { return new httplib::ThreadPool(workers); };
+    new_task_queue = [this] {
+        LoopLimits loop;
+        loop.workers = limits_.workers;
+        loop.connections = limits_.connections;
+        loop.requestTime = loop.answerTime = limits_.requestTime;
+        loop.idleTime = std::chrono::seconds(keep_alive_timeout_sec_);
+        loop.requestsPerConnection = keep_alive_max_count_;
+        loop.maxBody = payload_max_length_;
+        loop_ = std::make_unique<ConnectionLoop>(loop, [this](const Exchange& e) { return Respond(e); });
+        return new HandOver([this] { loop_.reset(); });
+    };
     set_socket_options(ExclusiveSocketOptions);
     set_keep_alive_timeout(5);
 }
+
+BoundedServer::~BoundedServer() = default;
 
 int BoundedServer::Bind(const std::string& host, int port) {
     const int bound = port == 0 ? bind_to_any_port(host) : (bind_to_port(host, port) ? port : -1);
@@ -113,22 +93,17 @@ int BoundedServer::Bind(const std::string& host, int port) {
 }
 
 bool BoundedServer::process_and_close_socket(socket_t sock) {
-    DeadlineStream stream(sock, limits_.requestTime);
-    bool ok = false;
-    const size_t maxRequests = keep_alive_max_count_;
-    for (size_t served = 0; served < maxRequests && is_running(); ++served) {
-        // Between requests a kept-alive connection may idle for the keep-alive timeout.
-        if (served > 0 && !stream.HasBufferedBytes() &&
-            !WaitFor(sock, POLLIN, static_cast<int>(keep_alive_timeout_sec_ * 1000)))
-            break;
-        stream.StartRequest();
-        bool closed = false;
-        ok = process_request(stream, served + 1 == maxRequests, closed, nullptr);
-        if (!ok || closed) break;
-    }
-    shutdown(sock, SHUT_RDWR);
-    close(sock);
-    return ok;
+    loop_->Adopt(sock);
+    return true;
+}
+
+Reply BoundedServer::Respond(const Exchange& exchange) {
+    ExchangeStream stream(exchange);
+    bool closed = false;
+    const bool ok = process_request(stream, exchange.last, closed, nullptr);
+    std::string answer = stream.TakeAnswer();
+    if (answer.starts_with(kContinue)) answer.erase(0, kContinue.size());
+    return {std::move(answer), ok && !closed && !exchange.last};
 }
 
 } // namespace kelani::server

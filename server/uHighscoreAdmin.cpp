@@ -1,8 +1,10 @@
 #include "server/uHighscoreAdmin.h"
 
+#include "server/uAddress.h"
 #include "server/uHighscoreService.h"
 
 #include <charconv>
+#include <cstdio>
 
 namespace kelani::server {
 namespace {
@@ -34,34 +36,82 @@ EntryFilter ParseFilter(const std::vector<std::string>& words) {
         else if (flag == "--email")
             f.email = value;
         else if (flag == "--address")
-            f.address = value;
+            f.address = CanonicalAddress(value).value_or(value);
         else
             throw Usage{"unknown option " + flag};
     }
     return f;
 }
 
-// One tab-separated line per entry, long texts as they are.
+// The length of the UTF-8 character starting at `at`; 0 when it is not one, or one of the C1
+// controls (U+0080..U+009F) a terminal may obey.
+size_t PrintableCharLength(const std::string& text, size_t at) {
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(i < text.size() ? text[i] : 0); };
+    const unsigned char lead = byte(at);
+    if (lead >= 0x20 && lead < 0x7F) return 1;
+    const size_t length = lead >= 0xF0 && lead < 0xF5 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+    if (length == 0 || lead >= 0xF5 || (lead == 0xC2 && byte(at + 1) < 0xA0)) return 0;
+    for (size_t i = 1; i < length; ++i)
+        if ((byte(at + i) & 0xC0) != 0x80) return 0;
+    return length;
+}
+
+// Stored text as the operator's terminal may show it: control characters (and the tab and line
+// ends that would break the columns) and bytes that are no UTF-8 become "\xNN".
+std::string Printable(const std::string& text) {
+    std::string out;
+    for (size_t at = 0; at < text.size();) {
+        if (const size_t length = PrintableCharLength(text, at); length > 0) {
+            out.append(text, at, length);
+            at += length;
+            continue;
+        }
+        char escape[8];
+        std::snprintf(escape, sizeof escape, "\\x%02x", static_cast<unsigned char>(text[at++]));
+        out += escape;
+    }
+    return out;
+}
+
+// One tab-separated line per entry, long texts whole.
 void PrintEntries(const std::vector<StoredEntry>& entries, std::ostream& out) {
     out << "id\tvariant\tpoints\topponent\tmoves\ttime\tname\temail\tland\taddress\treceived\n";
     for (const auto& stored : entries) {
         const Submission& e = stored.entry;
         out << stored.id << '\t' << e.variant << '\t' << PercentText(e.pointsHundredths) << '\t'
-            << e.opponentStones << '\t' << e.moves << '\t' << TimeText(e.seconds) << '\t' << e.name << '\t'
-            << e.email << '\t' << e.land << '\t' << stored.address << '\t' << stored.received << '\n';
+            << e.opponentStones << '\t' << e.moves << '\t' << TimeText(e.seconds) << '\t' << Printable(e.name)
+            << '\t' << Printable(e.email) << '\t' << Printable(e.land) << '\t' << Printable(stored.address)
+            << '\t' << Printable(stored.received) << '\n';
     }
 }
 
-int Ban(HighscoreStore& store, const EntryFilter& f, std::ostream& out) {
+// The one name, e-mail address or address a ban or unban names.
+std::pair<BanKind, std::string> BanTarget(const std::string& command, const EntryFilter& f) {
     const int given = !f.name.empty() + !f.email.empty() + !f.address.empty();
     if (given != 1 || f.id != 0 || f.variant != 0)
-        throw Usage{"ban needs exactly one of --name, --email, --address"};
+        throw Usage{command + " needs exactly one of --name, --email, --address"};
     const BanKind kind = !f.name.empty()    ? BanKind::Name
                          : !f.email.empty() ? BanKind::Email
                                             : BanKind::Address;
-    const int deleted = store.Ban(kind, f.name + f.email + f.address);
-    out << "banned; " << deleted << " entries deleted\n";
+    return {kind, f.name + f.email + f.address};
+}
+
+int Ban(HighscoreStore& store, const EntryFilter& f, std::ostream& out) {
+    const auto [kind, value] = BanTarget("ban", f);
+    out << "banned; " << store.Ban(kind, value) << " entries deleted\n";
     return 0;
+}
+
+int Unban(HighscoreStore& store, const EntryFilter& f, std::ostream& out) {
+    const auto [kind, value] = BanTarget("unban", f);
+    const bool lifted = store.Unban(kind, value);
+    out << (lifted ? "ban lifted\n" : "no such ban\n");
+    return lifted ? 0 : 1;
+}
+
+void PrintBans(const HighscoreStore& store, std::ostream& out) {
+    out << "kind\tvalue\n";
+    for (const auto& [kind, value] : store.Bans()) out << kind << '\t' << Printable(value) << '\n';
 }
 
 } // namespace
@@ -82,7 +132,12 @@ int RunAdmin(HighscoreStore& store, const std::vector<std::string>& words, std::
             return 0;
         }
         if (command == "ban") return Ban(store, filter, out);
-        throw Usage{"admin needs list, delete or ban"};
+        if (command == "unban") return Unban(store, filter, out);
+        if (command == "bans" && words.size() == 1) {
+            PrintBans(store, out);
+            return 0;
+        }
+        throw Usage{"admin needs list, delete, ban, unban or bans"};
     } catch (const Usage& usage) {
         err << "kelani-highscore-server: " << usage.problem << "\nusage:\n" << kAdminUsage;
         return 2;

@@ -13,9 +13,12 @@ namespace kelani::server {
 inline constexpr const char* kAdminUsage =
     "  admin list   [--id N] [--variant V] [--name NAME] [--email ADDR] [--address IP]\n"
     "  admin delete  --id N | --name NAME | --email ADDR | --address IP  [--variant V]\n"
-    "  admin ban     --name NAME | --email ADDR | --address IP\n";
+    "  admin ban     --name NAME | --email ADDR | --address IP\n"
+    "  admin unban   --name NAME | --email ADDR | --address IP\n"
+    "  admin bans\n";
 
-// Runs one admin command (its words after "admin"). Returns the exit code: 0 done, 2 bad usage.
+// Runs one admin command (its words after "admin"). Returns the exit code: 0 done, 1 no such ban to
+// lift, 2 bad usage.
 int RunAdmin(HighscoreStore& store, const std::vector<std::string>& words, std::ostream& out,
              std::ostream& err);
 

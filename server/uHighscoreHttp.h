@@ -11,7 +11,8 @@ namespace kelani::server {
 
 struct ServerConfig {
     CheckParameters check;
-    CountryNames countries;
+    CountryNames countries;       // English names: the English page and the JSON
+    CountryNames germanCountries; // the German page
     // Behind our nginx front every connection comes from the proxy: the player's address is then
     // taken from its "X-Real-IP" header (only from a loopback peer).
     bool behindProxy = false;

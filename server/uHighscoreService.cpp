@@ -5,8 +5,10 @@
 #include "server/uPlausibility.h"
 #include "settings/uLngScript.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 #include <vector>
 
@@ -83,7 +85,8 @@ std::variant<std::vector<Field>, Refusal> SplitForm(const std::string& body) {
         const size_t eq = pair.find('=');
         if (eq == std::string::npos) return Refusal{"malformed form"};
         auto value = URLDecode(pair.substr(eq + 1));
-        if (!value) return Refusal{"malformed escape in " + pair.substr(0, eq)};
+        if (!value)
+            return Refusal{"malformed escape in " + pair.substr(0, std::min<size_t>(eq, kMaxLandBytes))};
         fields.push_back({pair.substr(0, eq), *value});
         if (fields.size() > kFieldCount) return Refusal{"too many fields"};
         start = end + 1;
@@ -169,14 +172,35 @@ std::string CountryName(const CountryNames& countries, const std::string& key) {
     return it == countries.end() ? key : it->second;
 }
 
+// The words of the page, as the game's highscore window says them.
+struct PageTexts {
+    const char* lang;
+    const char* title;
+    const char* variant;
+    const char* empty;
+    const char* rank;
+    const char* country;
+    const char* points;
+    const char* time;
+    const char* moves;
+};
+
+const PageTexts& Texts(PageLanguage language) {
+    static const PageTexts kGerman{
+        "de", "weltweite Highscore", "Variante", "- leer -", "Rang", "Land", "Punkte", "Zeit", "Z\u00fcge"};
+    static const PageTexts kEnglish{
+        "en", "worldwide highscore", "Variant", "- empty -", "Rank", "Country", "Points", "Time", "Moves"};
+    return language == PageLanguage::German ? kGerman : kEnglish;
+}
+
 std::string VariantJson(const HighscoreStore& store, const CountryNames& countries, int variant) {
     std::string json = "{\"variant\":" + std::to_string(variant) + ",\"entries\":[";
     bool first = true;
-    for (const auto& row : store.Top(variant, kTableLength)) {
+    for (const auto& row : store.Top(variant, kTableLength, kShownNameChars + 1)) {
         const auto& e = row.entry;
         if (!first) json += ',';
         first = false;
-        json += "{\"rank\":" + std::to_string(row.rank) + ",\"name\":\"" + JsonEscape(e.name) +
+        json += "{\"rank\":" + std::to_string(row.rank) + ",\"name\":\"" + JsonEscape(ShownName(e.name)) +
                 "\",\"country\":\"" + JsonEscape(CountryName(countries, e.land)) + "\",\"countryKey\":\"" +
                 JsonEscape(e.land) + "\",\"points\":" + PercentText(e.pointsHundredths) + ",\"time\":\"" +
                 TimeText(e.seconds) + "\",\"seconds\":" + std::to_string(e.seconds) +
@@ -222,14 +246,46 @@ CountryNames ParseCountryList(const std::string& list) {
     return names;
 }
 
-CountryNames CountriesFromScript(const std::string& scriptText) {
-    const TStrings english = ExtractScriptSection(SplitScriptLines(scriptText), "english");
-    return ParseCountryList(ScriptString(english, "lands"));
+CountryNames CountriesFromScript(const std::string& scriptText, const std::string& section) {
+    return ParseCountryList(
+        ScriptString(ExtractScriptSection(SplitScriptLines(scriptText), section), "lands"));
 }
 
-std::string RenderPage(const HighscoreStore& store, const CountryNames& countries) {
-    std::string html = R"(<!DOCTYPE html>
-<html lang="en"><head><meta charset="utf-8"><title>Kelani worldwide highscore</title>
+PageLanguage PreferredLanguage(const std::string& acceptLanguage) {
+    double german = 0, english = 0;
+    bool germanFirst = false;
+    std::istringstream ranges(acceptLanguage);
+    for (std::string range; std::getline(ranges, range, ',');) {
+        range.erase(std::remove(range.begin(), range.end(), ' '), range.end());
+        const size_t semicolon = range.find(';');
+        const std::string tag = LowerCp1252(range.substr(0, semicolon));
+        const double q = semicolon != std::string::npos && range.compare(semicolon, 3, ";q=") == 0
+                             ? std::atof(range.c_str() + semicolon + 3)
+                             : 1.0;
+        auto is = [&tag](const char* language) {
+            return tag == language || tag.rfind(std::string(language) + "-", 0) == 0;
+        };
+        if (is("de") && q > german) german = q, germanFirst = english < q;
+        if (is("en") && q > english) english = q;
+    }
+    return german > english || (german > 0 && german == english && germanFirst) ? PageLanguage::German
+                                                                                : PageLanguage::English;
+}
+
+std::string ShownName(const std::string& utf8) {
+    size_t chars = 0, cut = 0;
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        if ((static_cast<unsigned char>(utf8[i]) & 0xC0) == 0x80) continue; // inside a character
+        if (chars == kShownNameChars - 1) cut = i;
+        if (++chars > kShownNameChars) return utf8.substr(0, cut) + "\u2026";
+    }
+    return utf8;
+}
+
+std::string RenderPage(const HighscoreStore& store, const CountryNames& countries, PageLanguage language) {
+    const PageTexts& t = Texts(language);
+    std::string html = std::string("<!DOCTYPE html>\n<html lang=\"") + t.lang +
+                       "\"><head><meta charset=\"utf-8\"><title>" + t.title + R"(</title>
 <meta name="viewport" content="width=device-width, initial-scale=1">
 <style>
 body{font-family:"Liberation Sans",Arial,sans-serif;background:#2b1a0e;color:#f3e6d0;margin:1em auto;max-width:60em;padding:0 .5em}
@@ -241,26 +297,31 @@ th,td{padding:.3em .5em;text-align:left}th{background:#5a3a20}
 td.name{overflow-wrap:anywhere;max-width:16em}
 tr:nth-child(even) td{background:#452d1a}td.n{text-align:right}
 @media (max-width:36em){body{font-size:90%}th,td{padding:.25em .3em}.wide{display:none}}
-</style></head><body><h1>Kelani &mdash; worldwide highscore</h1>
-<nav><a href="#v4">Variante 4</a><a href="#v5">Variante 5</a><a href="#v6">Variante 6</a></nav>
-)";
+</style></head><body><h1>Kelani &mdash; )" +
+                       t.title + "</h1>\n<nav>";
+    for (int variant = 4; variant <= 6; ++variant)
+        html += "<a href=\"#v" + std::to_string(variant) + "\">" + t.variant + " " + std::to_string(variant) +
+                "</a>";
+    html += "</nav>\n";
     for (int variant = 4; variant <= 6; ++variant) {
-        html += "<h2 id=\"v" + std::to_string(variant) + "\">Variante " + std::to_string(variant) + "</h2>\n";
-        const auto rows = store.Top(variant, kTableLength);
+        html += "<h2 id=\"v" + std::to_string(variant) + "\">" + t.variant + " " + std::to_string(variant) +
+                "</h2>\n";
+        const auto rows = store.Top(variant, kTableLength, kShownNameChars + 1);
         if (rows.empty()) {
-            html += "<p>- empty -</p>\n";
+            html += std::string("<p>") + t.empty + "</p>\n";
             continue;
         }
         // A phone shows rank, name, points and time; country and moves from a wider screen on.
-        html += "<table><tr><th>Rank</th><th>Name</th><th class=wide>Country</th><th>Points</th><th>Time</th>"
-                "<th class=wide>Moves</th></tr>\n";
+        html += std::string("<table><tr><th>") + t.rank + "</th><th>Name</th><th class=wide>" + t.country +
+                "</th><th>" + t.points + "</th><th>" + t.time + "</th><th class=wide>" + t.moves +
+                "</th></tr>\n";
         for (const auto& row : rows) {
             const auto& e = row.entry;
             html += "<tr><td class=n>" + std::to_string(row.rank) + "</td><td class=name>" +
-                    HtmlEscape(e.name) + "</td><td class=wide>" + HtmlEscape(CountryName(countries, e.land)) +
-                    "</td><td class=n>" + PercentText(e.pointsHundredths) + "</td><td class=n>" +
-                    TimeText(e.seconds) + "</td><td class=\"n wide\">" + std::to_string(e.moves) +
-                    "</td></tr>\n";
+                    HtmlEscape(ShownName(e.name)) + "</td><td class=wide>" +
+                    HtmlEscape(CountryName(countries, e.land)) + "</td><td class=n>" +
+                    PercentText(e.pointsHundredths) + "</td><td class=n>" + TimeText(e.seconds) +
+                    "</td><td class=\"n wide\">" + std::to_string(e.moves) + "</td></tr>\n";
         }
         html += "</table>\n";
     }

@@ -37,17 +37,32 @@ using CountryNames = std::map<std::string, std::string>;
 // Reads "key=Name" lines separated by "\n" escapes or line breaks (the game's "lands" list).
 CountryNames ParseCountryList(const std::string& list);
 
-// The English country names of the game's new-game language script (its "lands" entry).
-CountryNames CountriesFromScript(const std::string& scriptText);
+// The country names of one language section ("english", "german") of the game's new-game script
+// (its "lands" entry).
+CountryNames CountriesFromScript(const std::string& scriptText, const std::string& section = "english");
 // The game's new-game script as it was when the server was built.
 std::string BuiltInCountryScript();
 
-// The worldwide page: one table per variant 4..6, best first.
-std::string RenderPage(const HighscoreStore& store, const CountryNames& countries);
+// The page speaks one language throughout, the one the browser prefers of the two.
+enum class PageLanguage { English, German };
 
-// The same tables as JSON: one variant's {"variant":5,"entries":[...]}, or with variant 0 all
-// three as {"variants":[...]}.
+// The language an "Accept-Language" header prefers: German when it ranks German above English,
+// else English.
+PageLanguage PreferredLanguage(const std::string& acceptLanguage);
+
+// The worldwide page in one language: one table per variant 4..6, best first; `countries` names
+// the countries in that language.
+std::string RenderPage(const HighscoreStore& store, const CountryNames& countries, PageLanguage language);
+
+// The same tables as JSON (English country names): one variant's {"variant":5,"entries":[...]},
+// or with variant 0 all three as {"variants":[...]}.
 std::string RenderJson(const HighscoreStore& store, const CountryNames& countries, int variant = 0);
+
+// Names are stored whole but shown up to this many characters, the last of a longer one an
+// ellipsis: no post can widen the page or swell its answers.
+inline constexpr int kShownNameChars = 32;
+// A shown name: `utf8` itself, or cut to kShownNameChars characters ending in "…".
+std::string ShownName(const std::string& utf8);
 
 // "66.67" for 6667 hundredths; "01:02:05" for 3725 seconds.
 std::string PercentText(int hundredths);

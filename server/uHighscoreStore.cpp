@@ -1,5 +1,7 @@
 #include "server/uHighscoreStore.h"
 
+#include "server/uAddress.h"
+
 #include <openssl/evp.h>
 
 namespace kelani::server {
@@ -40,9 +42,12 @@ constexpr const char* kIndexes[] = {
     "CREATE INDEX IF NOT EXISTS ranking ON entries (variant, points DESC, seconds ASC, id ASC)",
     "CREATE INDEX IF NOT EXISTS by_name ON entries (variant, name_key)",
     "CREATE INDEX IF NOT EXISTS by_email ON entries (variant, email_key)",
+    "CREATE INDEX IF NOT EXISTS by_origin ON entries (variant, origin)",
 };
 
 const std::string kRankOrder = " ORDER BY points DESC, seconds ASC, id ASC";
+// More characters than any stored text has.
+constexpr long long kMaxTextChars = 1 << 30;
 
 // Entries past the best `keep` of those matching `where` ($1 is the variant, $2 the key).
 std::string TrimStatement(const std::string& where) {
@@ -99,6 +104,9 @@ void HighscoreStore::Setup() {
         for (const auto& row : s.Query("SELECT id, name, email FROM entries WHERE name_key = ''"))
             s.Query("UPDATE entries SET name_key = $1, email_key = $2 WHERE id = $3",
                     {Key(row[1]), Key(row[2]), SqlInt(row[0])});
+        // Nor have those of the previous release their address groups.
+        for (const auto& row : s.Query("SELECT id, address FROM entries WHERE origin = '' AND address <> ''"))
+            s.Query("UPDATE entries SET origin = $1 WHERE id = $2", {AddressGroup(row[1]), SqlInt(row[0])});
         for (const char* sql : kIndexes) s.Query(sql);
     });
 }
@@ -117,11 +125,11 @@ AddOutcome HighscoreStore::Add(const Submission& e, const std::string& address) 
         }
         const auto inserted = s.Query(
             "INSERT INTO entries (variant, name, email, land, points, opponent, moves, seconds, address, "
-            "name_key, email_key) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11) "
+            "name_key, email_key, origin) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12) "
             "ON CONFLICT DO NOTHING RETURNING id",
             {variant, e.name, e.email, e.land, static_cast<long long>(e.pointsHundredths),
              static_cast<long long>(e.opponentStones), static_cast<long long>(e.moves),
-             static_cast<long long>(e.seconds), address, nameKey, emailKey});
+             static_cast<long long>(e.seconds), address, nameKey, emailKey, AddressGroup(address)});
         if (inserted.empty()) {
             outcome = AddOutcome::Known;
             return;
@@ -130,6 +138,9 @@ AddOutcome HighscoreStore::Add(const Submission& e, const std::string& address) 
                 {variant, nameKey, static_cast<long long>(limits_.keepPerPlayer)});
         s.Query(TrimStatement("email_key = $2"),
                 {variant, emailKey, static_cast<long long>(limits_.keepPerPlayer)});
+        if (!address.empty() && !IsLoopback(address))
+            s.Query(TrimStatement("origin = $2"),
+                    {variant, AddressGroup(address), static_cast<long long>(limits_.keepPerAddress)});
         const auto count = s.Query("SELECT COUNT(*) FROM entries WHERE variant = $1", {variant});
         if (SqlInt(count.at(0).at(0)) > limits_.variantCap)
             s.Query(TrimStatement("1 = $2"), {variant, 1LL, static_cast<long long>(limits_.variantCap)});
@@ -139,11 +150,16 @@ AddOutcome HighscoreStore::Add(const Submission& e, const std::string& address) 
     return outcome;
 }
 
-std::vector<RankedEntry> HighscoreStore::Top(int variant, int limit) const {
+std::vector<RankedEntry> HighscoreStore::Top(int variant, int limit, int textChars) const {
     std::vector<RankedEntry> ranked;
+    const long long chars = textChars > 0 ? textChars : kMaxTextChars;
+    // The tables never show e-mail addresses: not reading them keeps a page of long ones fast.
     db_->Transaction(false, [&](SqlSession& s) {
-        const auto rows = s.Query(std::string(kColumns) + " WHERE variant = $1" + kRankOrder + " LIMIT $2",
-                                  {static_cast<long long>(variant), static_cast<long long>(limit)});
+        const auto rows = s.Query(
+            "SELECT id, variant, substr(name, 1, $1), '', land, points, opponent, moves, seconds, '', '' "
+            "FROM entries WHERE variant = $2" +
+                kRankOrder + " LIMIT $3",
+            {chars, static_cast<long long>(variant), static_cast<long long>(limit)});
         for (const auto& row : rows)
             ranked.push_back({static_cast<int>(ranked.size()) + 1, ToEntry(row).entry});
     });
@@ -190,6 +206,25 @@ int HighscoreStore::Ban(BanKind kind, const std::string& value) {
     EntryFilter filter;
     (kind == BanKind::Name ? filter.name : kind == BanKind::Email ? filter.email : filter.address) = value;
     return Delete(filter);
+}
+
+bool HighscoreStore::Unban(BanKind kind, const std::string& value) {
+    bool lifted = false;
+    db_->Transaction(true, [&](SqlSession& s) {
+        lifted = !s.Query("DELETE FROM bans WHERE kind = $1 AND key = $2 RETURNING kind",
+                          {std::string(KindName(kind)), Key(value)})
+                      .empty();
+    });
+    return lifted;
+}
+
+std::vector<std::pair<std::string, std::string>> HighscoreStore::Bans() const {
+    std::vector<std::pair<std::string, std::string>> bans;
+    db_->Transaction(false, [&](SqlSession& s) {
+        for (const auto& row : s.Query("SELECT kind, value FROM bans ORDER BY kind, value"))
+            bans.emplace_back(row[0], row[1]);
+    });
+    return bans;
 }
 
 } // namespace kelani::server

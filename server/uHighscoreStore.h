@@ -48,7 +48,7 @@ struct EntryFilter {
 enum class AddOutcome {
     Stored,    // new and kept
     Known,     // the same result of the same player is already there (every send repeats all)
-    Outranked, // not among the best few of its name or e-mail, or below the variant's cap
+    Outranked, // not among the best few of its name, e-mail or address, or below the variant's cap
     Banned,    // its name, e-mail or address is banned
 };
 
@@ -59,6 +59,10 @@ struct StoreLimits {
     int keepPerPlayer = 3;
     // Per variant, the table keeps at most this many entries (the best).
     int variantCap = 10000;
+    // Per variant, one address (an IPv6 address's /64) keeps at most this many: room for a
+    // household's players, not for one player under ever new names. Posts from this machine
+    // itself (loopback) are not counted: without the proxy that is every local player.
+    int keepPerAddress = 10;
 };
 
 class HighscoreStore {
@@ -69,8 +73,10 @@ public:
     // Stores the entry, then trims the player's and the variant's entries to their limits.
     AddOutcome Add(const Submission& s, const std::string& address = {});
 
-    // The table of one variant, best first: higher points, then less time; at most `limit`.
-    std::vector<RankedEntry> Top(int variant, int limit) const;
+    // The table of one variant, best first: higher points, then less time; at most `limit`; the
+    // e-mail addresses left out. With `textChars`, names come cut to that many characters: a page
+    // of long names then stays small.
+    std::vector<RankedEntry> Top(int variant, int limit, int textChars = 0) const;
     int Count() const;
 
     // The admin commands: entries matching the filter (best first within each variant), deleting
@@ -78,6 +84,10 @@ public:
     std::vector<StoredEntry> List(const EntryFilter& filter) const;
     int Delete(const EntryFilter& filter);
     int Ban(BanKind kind, const std::string& value);
+    // Lifts a ban; false when there was none.
+    bool Unban(BanKind kind, const std::string& value);
+    // Every ban as kind ("name", "email", "address") and value.
+    std::vector<std::pair<std::string, std::string>> Bans() const;
 
 private:
     void Setup();

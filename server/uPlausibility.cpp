@@ -16,26 +16,41 @@ int PointsHundredths(int own, int total) {
     return whole * 100 + fraction;
 }
 
-// A board size whose stones split into these points and these opponent stones.
-bool ScoreFitsABoard(int pointsHundredths, int opponentStones) {
+// The stones of the smallest board whose stones split into these points and these opponent
+// stones; 0 when none does.
+int BoardStones(int pointsHundredths, int opponentStones) {
     for (int perPit = kLeastStonesPerPit; perPit <= kMostStonesPerPit; ++perPit) {
         const int total = kPits * perPit;
         if (opponentStones <= total && PointsHundredths(total - opponentStones, total) == pointsHundredths)
-            return true;
+            return total;
     }
-    return false;
+    return 0;
 }
 
 } // namespace
 
+int LeastMoves(int variant) {
+    switch (variant) {
+    case 4:
+        return 4;
+    case 6:
+        return 3;
+    default:
+        return 1;
+    }
+}
+
 int LeastSeconds(int moves) {
-    return moves / 60;
+    return moves / 10;
 }
 
 std::string Implausibility(const Submission& s) {
-    if (!ScoreFitsABoard(s.pointsHundredths, s.opponentStones))
-        return "points and opponent stones fit no board of 3 to 8 stones per pit";
-    if (s.moves < kLeastMoves) return "no game ends before its players moved";
+    const int total = BoardStones(s.pointsHundredths, s.opponentStones);
+    if (total == 0) return "points and opponent stones fit no board of 3 to 8 stones per pit";
+    if (s.moves == 0) return "no game ends before its players moved";
+    if (s.moves < LeastMoves(s.variant)) return "no game of this variant ends after so few moves";
+    const int lead = total - 2 * s.opponentStones;
+    if (lead * kMovesPerBoardOfLead > total * s.moves) return "too large a lead for that few moves";
     if (s.seconds < LeastSeconds(s.moves)) return "too little time for that many moves";
     return {};
 }

@@ -94,6 +94,8 @@ void PostgresDatabase::Transaction(bool write, const std::function<void(SqlSessi
 
 void PostgresDatabase::CreateEntriesTable(SqlSession& session) {
     session.Query(EntriesTableSql("BIGSERIAL PRIMARY KEY", "TIMESTAMPTZ NOT NULL DEFAULT now()"));
+    // Tables of the previous release lack the address group.
+    session.Query("ALTER TABLE entries ADD COLUMN IF NOT EXISTS origin TEXT NOT NULL DEFAULT ''");
 }
 
 } // namespace kelani::server

@@ -93,9 +93,9 @@ void SqliteDatabase::Transaction(bool write, const std::function<void(SqlSession
 
 void SqliteDatabase::CreateEntriesTable(SqlSession& session) {
     session.Query(EntriesTableSql("INTEGER PRIMARY KEY", "TEXT NOT NULL DEFAULT (datetime('now'))"));
-    // Tables of the first release lack the last three columns.
+    // Tables of earlier releases lack some of the last four columns.
     const auto columns = session.Query("SELECT name FROM pragma_table_info('entries')");
-    for (const char* column : {"address", "name_key", "email_key"}) {
+    for (const char* column : {"address", "name_key", "email_key", "origin"}) {
         bool present = false;
         for (const auto& row : columns) present = present || row[0] == column;
         if (!present)

@@ -16,7 +16,9 @@ namespace kelani::server {
 class LiveServer {
 public:
     explicit LiveServer(const std::filesystem::path& db, const StoreLimits& limits = {})
-        : store_(db.string(), limits), config_{{kCheckModulus, kCheckBase}, {{"deutschland", "Germany"}}} {
+        : store_(db.string(), limits), config_{{kCheckModulus, kCheckBase},
+                                               {{"deutschland", "Germany"}},
+                                               {{"deutschland", "Deutschland"}}} {
         RegisterRoutes(http_, store_, config_);
         port_ = http_.Bind("127.0.0.1", 0);
         thread_ = std::thread([this] { http_.listen_after_bind(); });

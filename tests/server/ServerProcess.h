@@ -7,15 +7,18 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <netinet/in.h>
+#include <poll.h>
 #include <string>
 #include <sys/socket.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -68,6 +71,55 @@ inline int Connect(const char* from, int port) {
     if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) return fd;
     close(fd);
     return -1;
+}
+
+// What a connection got back: every byte, and whether the server closed it.
+struct RawAnswers {
+    std::string bytes;
+    bool closed = false;
+
+    // The status codes of the answers, in order.
+    std::vector<int> Statuses() const {
+        std::vector<int> codes;
+        for (size_t at = 0; (at = bytes.find("HTTP/1.1 ", at)) != std::string::npos; at += 9)
+            codes.push_back(std::atoi(bytes.c_str() + at + 9));
+        return codes;
+    }
+};
+
+// Sends `request` (as much as the server takes) on a fresh connection from 127.0.0.1 and collects
+// the answers until the server closes the connection or `seconds` pass.
+inline RawAnswers SendRaw(int port, const std::string& request, double seconds = 5) {
+    RawAnswers got;
+    const int fd = Connect("127.0.0.1", port);
+    if (fd < 0) return got;
+    std::thread sender([fd, &request] {
+        for (size_t sent = 0; sent < request.size();) {
+            const ssize_t n = send(fd, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
+            if (n <= 0) return;
+            sent += static_cast<size_t>(n);
+        }
+    });
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!got.closed && std::chrono::steady_clock::now() < end) {
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, 20) <= 0) continue;
+        char buffer[65536];
+        const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
+        got.closed = n <= 0;
+        if (n > 0) got.bytes.append(buffer, static_cast<size_t>(n));
+    }
+    shutdown(fd, SHUT_RDWR);
+    sender.join();
+    close(fd);
+    return got;
+}
+
+// A request for the highscore form with these extra header lines.
+inline std::string PostRequest(const std::string& body, const std::string& headers = "") {
+    return "POST /software/highscore.add.php4 HTTP/1.1\r\nHost: highscore\r\n" + headers +
+           "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+           std::to_string(body.size()) + "\r\n\r\n" + body;
 }
 
 // Runs a command line through the shell; its standard output, and its exit code in `code`.
@@ -125,6 +177,29 @@ public:
 private:
     pid_t pid_ = 0;
     int port_ = 0;
+};
+
+// A server process on a database of its own in a scratch folder, which goes with it.
+class ScratchServer {
+public:
+    explicit ScratchServer(const std::string& name, const std::vector<std::string>& options = {})
+        : folder_(FreshFolder(name)), db_((folder_ / "hs.db").string()), process_(Arguments(options)) {}
+    ~ScratchServer() {
+        process_.Stop(SIGTERM);
+        std::filesystem::remove_all(folder_);
+    }
+    int port() const { return process_.port(); }
+    const std::string& db() const { return db_; }
+
+private:
+    std::vector<std::string> Arguments(const std::vector<std::string>& options) const {
+        std::vector<std::string> args{"--port", "0", "--db", db_};
+        args.insert(args.end(), options.begin(), options.end());
+        return args;
+    }
+    std::filesystem::path folder_;
+    std::string db_;
+    ServerProcess process_;
 };
 
 } // namespace kelani::server

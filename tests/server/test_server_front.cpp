@@ -1,7 +1,8 @@
 // The shipped nginx site in front of the real server, as deployed: rendered for test ports with a
 // certificate of a test authority made by openssl, nginx and the server started by the test.
-#include "app/lngDialogs.h"
 #include "app/WebPost.h"
+#include "app/lngDialogs.h"
+#include "server/uHighscoreService.h"
 #include "server/uHighscoreStore.h"
 #include "tests/server/ServerProcess.h"
 #include "tests/support/TestApp.h"
@@ -174,6 +175,59 @@ TEST_F(FrontTest, PostsPastTheBurstAreRefusedAndNotStored) {
     EXPECT_EQ(HighscoreStore(db_.string()).Count(), accepted);
 }
 
+// A request hidden in another's body reaches the server neither through a body over the limit
+// (nginx's limit is the server's own, so nginx refuses it) nor behind a GET (the server reads
+// every body whole): nothing is stored under the forged address, and the next client through the
+// same kept-alive upstream connection gets its own answer.
+TEST_F(FrontTest, NoRequestHiddenInAnotherGetsThrough) {
+    const std::string hidden = PostRequest(FormBody(GenuineItems("Forged")), "X-Real-IP: 198.51.100.66\r\n") +
+                               "GET /api/highscores?variant=5 HTTP/1.1\r\nHost: highscore\r\n\r\n";
+    const std::string padded = hidden + std::string(kMaxBody + 1 - hidden.size(), 'x');
+    const RawAnswers overLimit = SendRaw(httpPort_, PostRequest(padded));
+    ASSERT_FALSE(overLimit.Statuses().empty());
+    EXPECT_EQ(overLimit.Statuses().front(), 413);
+    // A body of exactly the limit passes nginx and is judged by the server: a malformed form.
+    const RawAnswers atLimit =
+        SendRaw(httpPort_, PostRequest(std::string(kMaxBody, 'x'), "Connection: close\r\n"), 20);
+    EXPECT_EQ(atLimit.Statuses(), std::vector<int>{400});
+    httplib::Request behindGet;
+    behindGet.method = "GET";
+    behindGet.path = "/api/highscores?variant=4";
+    behindGet.body = hidden;
+    auto attacker = Tls();
+    auto answered = attacker->send(behindGet);
+    ASSERT_TRUE(answered);
+    EXPECT_EQ(answered->body.rfind("{\"variant\":4,", 0), 0u) << answered->body;
+    for (int i = 0; i < 3; ++i) {
+        auto res = Tls()->Get("/api/highscores?variant=6");
+        ASSERT_TRUE(res);
+        EXPECT_EQ(res->body.rfind("{\"variant\":6,", 0), 0u) << res->body;
+    }
+    EXPECT_EQ(HighscoreStore(db_.string()).Count(), 0);
+}
+
+// However long the names posted, the page stays small; it speaks the browser's language.
+TEST_F(FrontTest, PageIsSmallAndSpeaksTheBrowsersLanguage) {
+    auto client = Tls();
+    for (int i = 0; i < 10; ++i) {
+        const std::string tag = "n" + std::to_string(i) + "-";
+        auto res = client->Post("/software/highscore.add.php4",
+                                FormBody(GenuineItems(tag + std::string(kMaxTextBytes - 20, '"'), 4 + i % 3)),
+                                "application/x-www-form-urlencoded");
+        ASSERT_TRUE(res);
+        EXPECT_EQ(res->status, 200) << res->body;
+    }
+    auto german = client->Get("/", {{"Accept-Language", "de-DE,de;q=0.9,en;q=0.5"}});
+    ASSERT_TRUE(german);
+    EXPECT_LT(german->body.size(), 100000u);
+    EXPECT_NE(german->body.find("<html lang=\"de\">"), std::string::npos);
+    EXPECT_NE(german->body.find("Rang"), std::string::npos);
+    EXPECT_EQ(german->body.find("Rank"), std::string::npos);
+    auto english = client->Get("/", {{"Accept-Language", "en-US,en;q=0.9"}});
+    ASSERT_TRUE(english);
+    EXPECT_NE(english->body.find("<html lang=\"en\">"), std::string::npos);
+}
+
 // The game's own post, over TLS with the certificate verified against the test authority.
 TEST_F(FrontTest, TheGamesPostOverTlsIsStored) {
     test::App();
@@ -186,6 +240,25 @@ TEST_F(FrontTest, TheGamesPostOverTlsIsStored) {
     post.Items = GenuineItems("J\xF6rg");
     EXPECT_TRUE(post.Post()) << error.toStdString();
     EXPECT_EQ(post.Response, "stored\n");
+    // A score no real game ends with (all stones in one move, no second) is refused, and the game
+    // is told why.
+    TWebPost implausible;
+    implausible.OnError = post.OnError;
+    implausible.Server = post.Server;
+    implausible.Action = post.Action;
+    implausible.Items = HighscoreFormItems({{"name", "Fake"},
+                                            {"punkte", "100.00"},
+                                            {"punktegegner", "0"},
+                                            {"runden", "1"},
+                                            {"ki", "0"},
+                                            {"zeit", "00:00:00"},
+                                            {"land", "deutschland"},
+                                            {"email", "fake@example.org"}},
+                                           "kelani", "5", kCheckModulus, kCheckBase);
+    EXPECT_FALSE(implausible.Post());
+    EXPECT_TRUE(implausible.Refused);
+    ASSERT_EQ(implausible.Refusals.size(), 1u);
+    EXPECT_EQ(implausible.Refusals[0].Status, 422);
     const auto entries = HighscoreStore(db_.string()).List({});
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].entry.name, "J\xC3\xB6rg");

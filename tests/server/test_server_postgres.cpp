@@ -129,6 +129,11 @@ TEST(ServerPostgres, TwoInstancesLoseAndDoubleNothingThroughAKill) {
     std::set<std::string> names;
     for (const auto& e : store.List({})) names.insert(e.entry.name);
     EXPECT_EQ(names.size(), static_cast<size_t>(kClients * kPerClient));
+    // The page reads PostgreSQL's tables as it reads SQLite's.
+    auto page = httplib::Client("127.0.0.1", second.port()).Get("/");
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->status, 200);
+    EXPECT_NE(page->body.find("<td class=name>c"), std::string::npos);
     // The same admin commands work on PostgreSQL.
     EXPECT_EQ(store.Ban(BanKind::Name, "c1-1"), 1);
     EXPECT_EQ(store.Add({4, "c1-1", "x@y", "", 6667, 16, 12, 3725}), AddOutcome::Banned);
