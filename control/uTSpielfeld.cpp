@@ -277,12 +277,9 @@ void TSpielfeld::PlayPit(int place) {
     if (!Running_ || Busy_ || !Feld.IsLegalMove(place)) return;
     // A hint asked for or shown is for the position before this move.
     CancelThinking();
-    Busy_ = true;
-    if (OnBusy) OnBusy(true);
     PlayMove(place);
     // Closed during the move: the window is gone and nothing more is shown.
     if (Abandoned_) return;
-    if (OnBusy) OnBusy(false);
     NextTurn(Feld.IsGameOver());
 }
 
@@ -385,6 +382,8 @@ void TSpielfeld::PlayChoice(int pit) {
 }
 
 void TSpielfeld::PlayMove(int index) {
+    Busy_ = true;
+    if (OnBusy) OnBusy(true);
     Layers_->FeldLayers[0]->SetValue(-1);
     RecordMove(index);
     Skipping_ = false;
@@ -399,6 +398,8 @@ void TSpielfeld::PlayMove(int index) {
     if (Abandoned_) return;
     ReturnHandsHome();
     Busy_ = false;
+    // Before the game end's boxes: they are answered with the window's own input and pointer.
+    if (OnBusy) OnBusy(false);
     SetScale(WantedScale_); // the window may have changed its size during the move
     AnnounceWinner();
     AfterMove();

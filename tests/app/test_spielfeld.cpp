@@ -234,6 +234,13 @@ TEST_F(MainWindow, HumanGameByClicksRunsToTheEndAndEntersTheHighscore) {
     Start(0);
     EXPECT_TRUE(window_->aSaveGame->isEnabled());
     AnswerGameEnd();
+    // The result box is answered with the window's own pointer, not the move's hourglass.
+    int cursorAtResult = 0;
+    const auto showResult = Game().OnMessage;
+    Game().OnMessage = [&](const QString& text, TMessageKind kind) {
+        cursorAtResult = OverrideCursor();
+        showResult(text, kind);
+    };
     int clicks = 0;
     while (Game().Running() && clicks < 500) {
         const int before = Game().History().Count();
@@ -244,6 +251,7 @@ TEST_F(MainWindow, HumanGameByClicksRunsToTheEndAndEntersTheHighscore) {
     EXPECT_FALSE(Game().Running());
     EXPECT_FALSE(Game().IsUpdating());
     EXPECT_EQ(Game().Board().Store1() + Game().Board().Store2(), 48);
+    EXPECT_EQ(cursorAtResult, -1);
     ASSERT_EQ(ShownMessages().size(), 2u);
     const QString result = ShownMessages()[0].Text;
     const int leader = Game().Board().Leader();
