@@ -327,8 +327,8 @@ void TSpielfeld::StartHint() {
     Think([this](const TKIChoice& choice) {
         if (choice.Pit > 0) ShowHint(PitIndex(Feld.AktSpieler(), choice.Pit), choice.Score);
     });
-    AddNote(Text("notethinking"));
-    HintAsked_ = true;
+    ThinkingNote_ = Text("notethinking");
+    AddNote(ThinkingNote_);
 }
 
 bool TSpielfeld::HurryThinking() {
@@ -346,12 +346,12 @@ void TSpielfeld::CancelThinking() {
 }
 
 void TSpielfeld::DropThinkingNote() {
-    if (!HintAsked_) return;
-    HintAsked_ = false;
     QStringList lines = Notes().split(QStringLiteral("\r\n"));
-    if (lines.last() != Text("notethinking")) return;
-    lines.removeLast();
-    Layers_->NotesLayer->SetText(lines.join(QStringLiteral("\r\n")));
+    if (!ThinkingNote_.isEmpty() && lines.last() == ThinkingNote_) {
+        lines.removeLast();
+        Layers_->NotesLayer->SetText(lines.join(QStringLiteral("\r\n")));
+    }
+    ThinkingNote_.clear();
 }
 
 QString TSpielfeld::HintValue(int value) const {

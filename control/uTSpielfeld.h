@@ -277,8 +277,9 @@ private:
     // Ends the hint's light.
     std::unique_ptr<QTimer> HintTimer_;
     int HintPlace_ = -1;
-    // The Master thinks about a hint, and the notes say so.
-    bool HintAsked_ = false;
+    // The note that the Master thinks about a hint, while it stands in the notes; it keeps the
+    // language it was written in.
+    QString ThinkingNote_;
 };
 
 // The centre of a board place's rectangle.
