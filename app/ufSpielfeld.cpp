@@ -1,7 +1,6 @@
 #include "app/ufSpielfeld.h"
 
 #include "app/lngDialogs.h"
-#include "app/uMeisterThread.h"
 #include "app/ufHighscore.h"
 #include "app/ufHistory.h"
 #include "app/ufNewGame.h"
@@ -45,7 +44,6 @@ namespace {
 
 constexpr int kBoardWidth = 720;
 constexpr int kBoardHeight = 520;
-constexpr int kHintShownMs = 2000;
 // Up to this window scale the board keeps its pixels.
 constexpr qreal kKeepPixelsUpTo = 1.2;
 const QString kFilter = QStringLiteral("Kelani (*.kel)|*.kel");
@@ -99,12 +97,6 @@ TfSpielfeld::TfSpielfeld(QWidget* parent) : QMainWindow(parent) {
     tKI->setObjectName(QStringLiteral("tKI"));
     tKI->setInterval(250);
     connect(tKI, &QTimer::timeout, this, &TfSpielfeld::tKITimer);
-    MeisterThread = new TMeisterThread(this);
-    tHint = new QTimer(this);
-    tHint->setObjectName(QStringLiteral("tHint"));
-    tHint->setSingleShot(true);
-    tHint->setInterval(kHintShownMs);
-    connect(tHint, &QTimer::timeout, this, &TfSpielfeld::EndHint);
     BuildMenu();
 
     // FormCreate: language, controller, menu marks, pictures, geometry.
@@ -134,7 +126,8 @@ TfSpielfeld::TfSpielfeld(QWidget* parent) : QMainWindow(parent) {
 
 TfSpielfeld::~TfSpielfeld() {
     qApp->removeEventFilter(this);
-    MeisterThread->Stop();
+    // Closed during a move, whose end is never shown: the hourglass goes with the window.
+    if (waitCursor_) QApplication::restoreOverrideCursor();
     Spielfeld.reset();
 }
 
@@ -163,6 +156,13 @@ void TfSpielfeld::ConnectSpielfeld() {
             HoldForMove();
         else
             ResumeAfterMove();
+        FollowWaitCursor();
+    };
+    game.OnThinking = [this](bool) { FollowWaitCursor(); };
+    game.OnHint = [this](int place) {
+        // Asked for by keys or not, Enter now plays the hint.
+        keysUsed_ = true;
+        FocusPit(place);
     };
     game.OnTurn = [this] {
         ResumeClock();
@@ -312,12 +312,13 @@ QPoint TfSpielfeld::BoxPoint(QPoint boardPoint) const {
 void TfSpielfeld::PaintBoard(QPainter& painter) {
     if (Spielfeld->IsUpdating()) return;
     // Drawn afresh on every paint, so the running clock shows beneath the hint.
-    QImage picture = Spielfeld->Picture(hintPlace_);
+    QImage picture = Spielfeld->Picture();
     // The keyboard's choice is ringed; it is never shown during a move.
     if (KeyFocus() > 0) DrawFocusRing(picture, KeyFocus());
     const QRect board = BoardRect();
-    // The bars beside the board in the table's darkest tone, the colour of the picture's corner.
-    const QColor bars = picture.pixelColor(0, 0);
+    // The bars beside the board in the table's darkest tone, the colour of the bare board's corner
+    // (a frame's corner may show a hand's sleeve).
+    const QColor bars = Spielfeld->Bare().pixelColor(0, 0);
     for (const QRect& bar : QRegion(pbSpielfeld->rect()) - board) painter.fillRect(bar, bars);
     // Smoothing where the picture's pixels do not land whole on the screen's, and where a 1x board
     // stands in for a sharp one.
@@ -416,20 +417,28 @@ void TfSpielfeld::ArmComputer() {
 }
 
 void TfSpielfeld::HoldForMove() {
-    // A hint asked for or shown is for the position before this move.
-    MeisterThread->Stop();
-    EndHint();
     pbSpielfeld->Tag = -1;
     pbSpielfeld->SetShowHint(false);
     PauseClock();
-    SetScreenCursor(Qt::WaitCursor);
+    // After the move, a click counts again only once the pointer moved and showed the hand.
+    SetScreenCursor(Qt::ArrowCursor);
     setEnabled(false);
 }
 
 void TfSpielfeld::ResumeAfterMove() {
     // Enabled before the highscore table opens: a window's dialogs share its disabled state.
     setEnabled(true);
-    SetScreenCursor(Qt::ArrowCursor);
+}
+
+void TfSpielfeld::FollowWaitCursor() {
+    // A disabled window shows no cursor of its own: the hourglass is the application's.
+    const bool wait = Spielfeld->Busy() || Spielfeld->Thinking();
+    if (wait == waitCursor_) return;
+    waitCursor_ = wait;
+    if (wait)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
 }
 
 void TfSpielfeld::tZeitTimer() {
@@ -438,16 +447,7 @@ void TfSpielfeld::tZeitTimer() {
 
 void TfSpielfeld::tKITimer() {
     tKI->stop();
-    TSpielfeld& game = *Spielfeld;
-    if (!game.MasterToMove()) {
-        game.ComputerTurn();
-        return;
-    }
-    // The choice is for this position only: a game loaded or started meanwhile drops it.
-    const TFeld asked = game.Board();
-    MeisterThread->Start(asked, game.MasterTime(), [this, asked](const TKIChoice& choice) {
-        Spielfeld->PlayMasterChoice(choice.Pit, asked);
-    });
+    Spielfeld->ComputerTurn();
 }
 
 void TfSpielfeld::UpdateActions() {
@@ -460,36 +460,7 @@ void TfSpielfeld::UpdateActions() {
 // ---- Hint ----
 
 void TfSpielfeld::aHintExecute() {
-    if (!Spielfeld->HintAllowed()) return;
-    // The Master thinks about a copy for the human; the game goes on meanwhile, and a move
-    // played before he is done drops his answer.
-    const TFeld asked = Spielfeld->Board();
-    MeisterThread->Start(asked, Spielfeld->MasterTime(), [this, asked](const TKIChoice& choice) {
-        if (choice.Pit > 0 && Spielfeld->HintAllowed() && Spielfeld->StillAt(asked))
-            ShowHint(PitIndex(asked.AktSpieler(), choice.Pit), choice.Score);
-    });
-}
-
-QString TfSpielfeld::HintValue(int value) const {
-    if (MeisterPliesToEnd(value) != 0) return Text(value > 0 ? "hintwins" : "hintloses");
-    return value > 0 ? QStringLiteral("+%1").arg(value) : QString::number(value);
-}
-
-void TfSpielfeld::ShowHint(int place, int value) {
-    Spielfeld->AddNote(FormatText(Text("notehint"), {QString::number(PitNumber(place)), HintValue(value)}));
-    hintPlace_ = place;
-    tHint->start();
-    // Asked for by keys or not, Enter now plays the hint.
-    keysUsed_ = true;
-    FocusPit(place);
-    pbSpielfeld->update();
-}
-
-void TfSpielfeld::EndHint() {
-    tHint->stop();
-    if (hintPlace_ < 0) return;
-    hintPlace_ = -1;
-    pbSpielfeld->update();
+    Spielfeld->StartHint();
 }
 
 // ---- Game commands ----
@@ -658,11 +629,7 @@ bool TfSpielfeld::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
         Spielfeld && !QApplication::activeModalWidget()) {
         // Esc also ends the Master's thinking: he gives the best pit found so far.
-        if (MeisterThread->Thinking()) {
-            MeisterThread->Hurry();
-            return true;
-        }
-        if (Spielfeld->SkipAnimation()) return true;
+        if (Spielfeld->HurryThinking() || Spielfeld->SkipAnimation()) return true;
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -679,8 +646,7 @@ void TfSpielfeld::HoldForDialog() {
     PauseClock();
     tKI->stop();
     // He thinks again from the start once the dialog is closed; a hint is over.
-    MeisterThread->Stop();
-    EndHint();
+    if (Spielfeld) Spielfeld->CancelThinking();
 }
 
 void TfSpielfeld::ResumeAfterDialog() {
@@ -691,9 +657,9 @@ void TfSpielfeld::ResumeAfterDialog() {
 }
 
 void TfSpielfeld::closeEvent(QCloseEvent* event) {
-    const bool computerArmed = tKI->isActive() || MeisterThread->Thinking();
+    const bool computerArmed = tKI->isActive() || Spielfeld->Thinking();
     tKI->stop();
-    MeisterThread->Stop();
+    Spielfeld->CancelThinking();
     const bool quit = LngMessageDlg(Text("msgquit"), mtConfirmation, mbYesNo) == mrYes;
     if (isVisible()) Spielfeld->SetMaximized(isMaximized());
     if (!quit) {

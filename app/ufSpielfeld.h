@@ -17,7 +17,6 @@ namespace kelani {
 class TFileDialog;
 class THtmlHintWindow;
 class TInfoDialogTarvik;
-class TMeisterThread;
 class TMultiLanguage;
 class TPaintBox;
 class TSpielfeld;
@@ -42,10 +41,6 @@ public:
     TInfoDialogTarvik* id;
     QTimer* tZeit;
     QTimer* tKI;
-    // Ends the hint's highlight.
-    QTimer* tHint;
-    // Where the Master thinks; levels 1-3 decide on the window's own thread.
-    TMeisterThread* MeisterThread;
 
     QAction *aNewGame, *aLoadGame, *aSaveGame, *aHighscore, *aGameHistory, *aHint, *aEnd;
     QAction *aSound, *aUpdate, *aEmail, *aHomepage, *aSponsor, *aContent, *aAbout;
@@ -66,8 +61,6 @@ public:
     // Enables the save and history commands while a game runs or the history holds moves, and
     // the hint while a human is to move.
     void UpdateActions();
-    // The place the hint highlights, -1 while none is shown.
-    int HintPlace() const { return hintPlace_; }
     // The pit chosen by keyboard while its ring shows on the board, else -1.
     int KeyFocus() const;
 
@@ -100,9 +93,8 @@ private:
     void tKITimer();
     void HoldForDialog();
     void ResumeAfterDialog();
-    void ShowHint(int place, int value);
-    void EndHint();
-    QString HintValue(int value) const;
+    // The hourglass over every window while a move is shown or the Master thinks.
+    void FollowWaitCursor();
     void SetScreenCursor(Qt::CursorShape shape);
     void FocusPit(int pit);
     void RefocusKeys();
@@ -125,7 +117,7 @@ private:
     void lngTranslate();
 
     Qt::CursorShape screenCursor_ = Qt::ArrowCursor;
-    int hintPlace_ = -1;
+    bool waitCursor_ = false;
     // The pit chosen by keyboard; once a key chose one, the choice comes back after every move.
     int focusPit_ = -1;
     bool keysUsed_ = false;

@@ -4,12 +4,15 @@
 #include "components/uFormat.h"
 #include "components/uTextConversion.h"
 #include "components/uWait.h"
+#include "control/uTMeisterThread.h"
+#include "game/uTMeister.h"
 #include "records/uTHighscore.h"
 #include "records/uTHistory.h"
 #include "view/uTGFXFile.h"
 #include "view/uTHands.h"
 
 #include <QFile>
+#include <QTimer>
 #include <algorithm>
 
 namespace kelani {
@@ -18,6 +21,9 @@ namespace {
 constexpr int kHighlightDelay = 500;
 constexpr int kStepDelay = 200;
 constexpr int kHighscorePlaces = 20;
+// The highscore window shows the tables of the variants the new-game dialog offers.
+constexpr int kFirstRankedVariante = 4;
+constexpr int kHintShownMs = 2000;
 constexpr QRgb kGoldenKey = qRgb(255, 255, 255);
 
 // Hand geometry: player 1 plays from the top edge, player 2 from the bottom edge (index = player).
@@ -76,8 +82,19 @@ TSpielfeld::TSpielfeld(TTranslate text, const QString& language)
     Hands->SteinBilder = Layers_->GFXSteine.get();
     Hands->FrameImage = &FrameImage;
     Hands->BoardImage = &BoardImage;
-    Hands->OnFrame = [this](TKelaniHands&) { Refresh(); };
+    // Once the rest of a move is skipped, its frames are neither waited for nor shown.
+    Hands->OnFrame = [this](TKelaniHands&) {
+        if (!Skipping_) Refresh();
+    };
+    Hands->WaitUntilTick = [this](int64_t tick) {
+        if (!Skipping_) WaitUntil(tick);
+    };
     ShowLanguagePictures();
+    Meister_ = std::make_unique<TMeisterThread>();
+    HintTimer_ = std::make_unique<QTimer>();
+    HintTimer_->setSingleShot(true);
+    HintTimer_->setInterval(kHintShownMs);
+    HintTimer_->callOnTimeout([this] { EndHint(); });
     EndUpdate();
 }
 
@@ -98,13 +115,21 @@ void TSpielfeld::Error(const std::exception& error, const QString& fileName) con
 }
 
 void TSpielfeld::ConnectFeld() {
-    using namespace std::placeholders;
-    Feld.OnBeforeSow = std::bind(&TSpielfeld::SowBefore, this, _1, _2, _3);
-    Feld.OnAfterSow = std::bind(&TSpielfeld::SowAfter, this, _1, _2, _3);
-    Feld.OnBeforeTake = std::bind(&TSpielfeld::TakeBefore, this, _1, _2, _3);
-    Feld.OnAfterTake = std::bind(&TSpielfeld::TakeAfter, this, _1, _2, _3);
-    Feld.OnBeforeStore = std::bind(&TSpielfeld::StoreBefore, this, _1, _2, _3);
-    Feld.OnAfterStore = std::bind(&TSpielfeld::StoreAfter, this, _1, _2, _3);
+    const auto step = [this](void (TSpielfeld::*handler)(int, int, int)) {
+        return [this, handler](int place, int player, int count) {
+            if (!AnimationOn()) return;
+            // Every frame starts from the board as it is now: a pit shows its stones the moment
+            // they arrive, not one step later.
+            UpdateLayers();
+            (this->*handler)(place, player, count);
+        };
+    };
+    Feld.OnBeforeSow = step(&TSpielfeld::SowBefore);
+    Feld.OnAfterSow = step(&TSpielfeld::SowAfter);
+    Feld.OnBeforeTake = step(&TSpielfeld::TakeBefore);
+    Feld.OnAfterTake = step(&TSpielfeld::TakeAfter);
+    Feld.OnBeforeStore = step(&TSpielfeld::StoreBefore);
+    Feld.OnAfterStore = step(&TSpielfeld::StoreAfter);
 }
 
 void TSpielfeld::LoadPictures() {
@@ -167,10 +192,8 @@ bool TSpielfeld::HintAllowed() const {
     return HumanToMove() && !Busy_;
 }
 
-bool TSpielfeld::StillAt(const TFeld& asked) const {
-    return Feld.Mulden() == asked.Mulden() && Feld.AktSpieler() == asked.AktSpieler() &&
-           Feld.Variante() == asked.Variante() && Feld.UseStirnmulde() == asked.UseStirnmulde() &&
-           Feld.ZuegeInRunde() == asked.ZuegeInRunde();
+bool TSpielfeld::Thinking() const {
+    return Meister_->Thinking();
 }
 
 int TSpielfeld::TakeFreshRank() {
@@ -219,6 +242,7 @@ bool TSpielfeld::SkipAnimation() {
 }
 
 void TSpielfeld::NewGame(const TNewGameSettings& s) {
+    CancelThinking();
     Running_ = true;
     BeginUpdate();
     WillWinShown_ = false;
@@ -252,23 +276,26 @@ void TSpielfeld::RecordMove(int index) {
 
 void TSpielfeld::PlayPit(int place) {
     if (!Running_ || Busy_ || !Feld.IsLegalMove(place)) return;
-    if (OnBusy) OnBusy(true);
+    // A hint asked for or shown is for the position before this move.
+    CancelThinking();
     PlayMove(place);
     // Closed during the move: the window is gone and nothing more is shown.
     if (Abandoned_) return;
-    if (OnBusy) OnBusy(false);
-    const bool over = Feld.IsGameOver();
-    if (!over && Feld.HasNoLegalMove()) {
-        PlaySkip();
-        return;
-    }
-    TurnChanged(over);
+    NextTurn(Feld.IsGameOver());
 }
 
 void TSpielfeld::PlaySkip() {
     if (!Running_ || Busy_ || !Feld.HasNoLegalMove()) return;
+    CancelThinking();
     MustSkip();
     TurnChanged(Feld.IsGameOver());
+}
+
+void TSpielfeld::NextTurn(bool over) {
+    if (Running_ && !over && Feld.HasNoLegalMove())
+        PlaySkip();
+    else
+        TurnChanged(over);
 }
 
 void TSpielfeld::TurnChanged(bool over) {
@@ -277,11 +304,75 @@ void TSpielfeld::TurnChanged(bool over) {
 }
 
 void TSpielfeld::ComputerTurn() {
-    if (ComputerToMove() && !MasterToMove()) PlayChoice(KI.ChooseMove());
+    if (!ComputerToMove() || Thinking()) return;
+    if (MasterToMove())
+        Think([this](const TKIChoice& choice) { PlayChoice(choice.Pit); });
+    else
+        PlayChoice(KI.ChooseMove());
 }
 
-void TSpielfeld::PlayMasterChoice(int pit, const TFeld& asked) {
-    if (MasterToMove() && StillAt(asked)) PlayChoice(pit);
+// ---- The Master's thinking: his move and the hint ----
+
+void TSpielfeld::Think(std::function<void(const TKIChoice&)> done) {
+    CancelThinking();
+    Meister_->Start(Feld, KI.MasterTime(), [this, done = std::move(done)](const TKIChoice& choice) {
+        DropThinkingNote();
+        if (OnThinking) OnThinking(false);
+        done(choice);
+    });
+    if (OnThinking) OnThinking(true);
+}
+
+void TSpielfeld::StartHint() {
+    if (!HintAllowed()) return;
+    Think([this](const TKIChoice& choice) {
+        if (choice.Pit > 0) ShowHint(PitIndex(Feld.AktSpieler(), choice.Pit), choice.Score);
+    });
+    ThinkingNote_ = Text("notethinking");
+    AddNote(ThinkingNote_);
+}
+
+bool TSpielfeld::HurryThinking() {
+    if (!Thinking()) return false;
+    Meister_->Hurry();
+    return true;
+}
+
+void TSpielfeld::CancelThinking() {
+    EndHint();
+    if (!Thinking()) return;
+    Meister_->Stop();
+    DropThinkingNote();
+    if (OnThinking) OnThinking(false);
+}
+
+void TSpielfeld::DropThinkingNote() {
+    QStringList lines = Notes().split(QStringLiteral("\r\n"));
+    if (!ThinkingNote_.isEmpty() && lines.last() == ThinkingNote_) {
+        lines.removeLast();
+        Layers_->NotesLayer->SetText(lines.join(QStringLiteral("\r\n")));
+    }
+    ThinkingNote_.clear();
+}
+
+QString TSpielfeld::HintValue(int value) const {
+    if (MeisterPliesToEnd(value) != 0) return Text(value > 0 ? "hintwins" : "hintloses");
+    return value > 0 ? QStringLiteral("+%1").arg(value) : QString::number(value);
+}
+
+void TSpielfeld::ShowHint(int place, int value) {
+    AddNote(FormatText(Text("notehint"), {QString::number(PitNumber(place)), HintValue(value)}));
+    HintPlace_ = place;
+    HintTimer_->start();
+    Refresh();
+    if (OnHint) OnHint(place);
+}
+
+void TSpielfeld::EndHint() {
+    HintTimer_->stop();
+    if (HintPlace_ < 0) return;
+    HintPlace_ = -1;
+    Refresh();
 }
 
 void TSpielfeld::PlayChoice(int pit) {
@@ -293,6 +384,7 @@ void TSpielfeld::PlayChoice(int pit) {
 
 void TSpielfeld::PlayMove(int index) {
     Busy_ = true;
+    if (OnBusy) OnBusy(true);
     Layers_->FeldLayers[0]->SetValue(-1);
     RecordMove(index);
     Skipping_ = false;
@@ -307,6 +399,8 @@ void TSpielfeld::PlayMove(int index) {
     if (Abandoned_) return;
     ReturnHandsHome();
     Busy_ = false;
+    // Before the game end's boxes: they are answered with the window's own input and pointer.
+    if (OnBusy) OnBusy(false);
     SetScale(WantedScale_); // the window may have changed its size during the move
     AnnounceWinner();
     AfterMove();
@@ -413,7 +507,6 @@ void TSpielfeld::PlayPitSound(int place, int count) const {
 }
 
 void TSpielfeld::SowBefore(int place, int player, int count) {
-    if (!AnimationOn()) return;
     if (Settings_.Animation == kStoneAnimation)
         HighlightPit(place, kHighlightDelay);
     else
@@ -422,11 +515,10 @@ void TSpielfeld::SowBefore(int place, int player, int count) {
 }
 
 void TSpielfeld::SowAfter(int, int, int) {
-    if (AnimationOn() && Settings_.Animation == kStoneAnimation) HighlightPit(-1, kStepDelay);
+    if (Settings_.Animation == kStoneAnimation) HighlightPit(-1, kStepDelay);
 }
 
 void TSpielfeld::StoreBefore(int place, int player, int count) {
-    if (!AnimationOn()) return;
     if (Settings_.Animation == kStoneAnimation)
         HighlightPit(place, kHighlightDelay);
     else
@@ -435,11 +527,10 @@ void TSpielfeld::StoreBefore(int place, int player, int count) {
 }
 
 void TSpielfeld::StoreAfter(int, int, int) {
-    if (AnimationOn() && Settings_.Animation == kStoneAnimation) HighlightPit(-1, kStepDelay);
+    if (Settings_.Animation == kStoneAnimation) HighlightPit(-1, kStepDelay);
 }
 
 void TSpielfeld::TakeBefore(int place, int player, int) {
-    if (!AnimationOn()) return;
     const char* sound = IsStirnmulde(place) ? nullptr : "4steinausmulde";
     if (Settings_.Animation == kStoneAnimation) {
         PlaySound(sound);
@@ -452,7 +543,6 @@ void TSpielfeld::TakeBefore(int place, int player, int) {
 }
 
 void TSpielfeld::TakeAfter(int place, int player, int count) {
-    if (!AnimationOn()) return;
     if (Settings_.Animation == kStoneAnimation) {
         HighlightPit(-1, kStepDelay);
         return;
@@ -554,7 +644,11 @@ void TSpielfeld::EnterHighscores(int& r1, int& r2) {
     try {
         table.SaveToFile(file);
     } catch (const std::exception& error) {
+        // The table on disk holds other players at these ranks: nothing is announced or marked.
         Error(error);
+        r1 = -1;
+        r2 = -1;
+        return;
     }
     // Player 2's entry went in at or above player 1's: player 1's entry moved down by one.
     if (r2 >= 0 && r1 >= r2) ++r1;
@@ -578,7 +672,9 @@ void TSpielfeld::GameEnd() {
     Running_ = false;
     int r1 = -1;
     int r2 = -1;
-    if (History_->Modus != kModeComputers) EnterHighscores(r1, r2);
+    // The older rule sets of a loaded game have no table the highscore window could show.
+    if (History_->Modus != kModeComputers && History_->Variante >= kFirstRankedVariante)
+        EnterHighscores(r1, r2);
     const int winner = Feld.Leader();
     const char* sound = "gewonnen";
     if (History_->Modus != 0 && winner == 0) sound = "unentschieden";
@@ -593,6 +689,7 @@ void TSpielfeld::GameEnd() {
 // ---- Loading and saving ----
 
 void TSpielfeld::LoadGame(const QString& fileName) {
+    CancelThinking();
     BeginUpdate();
     bool replayed = false;
     try {
@@ -615,7 +712,8 @@ void TSpielfeld::LoadGame(const QString& fileName) {
     // wondering why nothing loaded. The box comes after the board is painted again, so the
     // board stays on show beneath it.
     if (!replayed) Message(FormatText(Text("msgnokelfile"), {fileName}), TMessageKind::Error);
-    TurnChanged(false);
+    // A game saved just before a pass goes on with it, as after any move.
+    NextTurn(false);
 }
 
 bool TSpielfeld::ReplayLoaded(std::unique_ptr<THistory> loaded) {
@@ -647,6 +745,7 @@ void TSpielfeld::SaveGame(const QString& fileName) {
 
 void TSpielfeld::SetPositionForTests(const TFeld& position) {
     if (!Running_ || Busy_) return;
+    CancelThinking();
     Feld.Assign(position);
     AfterMove();
     TurnChanged(Feld.IsGameOver());

@@ -5,11 +5,12 @@
 //
 // It runs the turn cycle: starts games, plays each move with stone-by-stone animation and sound,
 // records every move with the time it took, lets a player sit out, announces the certain winner,
-// decides the end of the game, scores it and rebuilds a loaded game by replaying it. The window
-// calls its verbs (a click plays a pit, a timer ticks the clock or lets the computer move) and
-// reads a few queries; what is to be shown or heard comes back through the outputs below, which
-// the window sets: the board changed, a box to show, a sound to play, the turn changed, the game
-// ended.
+// decides the end of the game, scores it and rebuilds a loaded game by replaying it. It owns the
+// computer's thinking too: the Master searches on a thread of his own, for his move or for the
+// human's hint. The window calls its verbs (a click plays a pit, a timer ticks the clock or lets
+// the computer move, Esc hurries) and reads a few queries; what is to be shown or heard comes back
+// through the outputs below, which the window sets: the board changed, a box to show, a sound to
+// play, the turn changed, the Master thinks, a hint lights up, the game ended.
 #include "game/uTFeld.h"
 #include "game/uTKI.h"
 #include "records/uTHistory.h"
@@ -24,9 +25,12 @@
 #include <functional>
 #include <memory>
 
+class QTimer;
+
 namespace kelani {
 
 class TKelaniHands;
+class TMeisterThread;
 
 // What a new game is started with (the new-game dialog's choices and the lot).
 struct TNewGameSettings {
@@ -74,6 +78,10 @@ public:
     std::function<void()> OnTurn;
     // The game has ended and its result was shown; the fresh ranks wait in TakeFreshRank.
     std::function<void()> OnGameEnded;
+    // The Master starts (true) or has stopped (false) thinking, about his move or about a hint.
+    std::function<void(bool thinking)> OnThinking;
+    // The hint's pit `place` lights up on the board for two seconds; its note is written already.
+    std::function<void(int place)> OnHint;
 
     // ---- Verbs ----
     // Starts a game on a fresh board.
@@ -85,12 +93,20 @@ public:
     // The player to move has no legal move: note it, record a pass and hand over the turn.
     // Ignored unless a game runs and the player to move really has no move.
     void PlaySkip();
-    // The computer at levels 1 to 3 chooses and plays at once. Nothing happens unless the computer
-    // is to move; the Master thinks elsewhere (MasterToMove) and plays by PlayMasterChoice.
+    // The computer to move chooses and plays: levels 1 to 3 at once, the Master once he has
+    // thought on his thread. Nothing happens unless the computer is to move and the Master is not
+    // thinking already.
     void ComputerTurn();
-    // Plays the Master's choice (pit 1..6, or 0 to pass) for the position `asked`, unless the
-    // game left that position meanwhile (a move, a new or loaded game), which drops it.
-    void PlayMasterChoice(int pit, const TFeld& asked);
+    // Asks the Master which pit the human to move should play. A note says that he thinks; his
+    // answer lights the pit for two seconds with a note naming it and its value ("Tipp: Mulde 3
+    // (-1)"). The game is not touched and goes on meanwhile. Ignored unless HintAllowed.
+    void StartHint();
+    // Esc while the Master thinks: he stops at once and gives the best pit found so far, which is
+    // played or shown as the hint. False when he is not thinking.
+    bool HurryThinking();
+    // Drops the Master's thinking and puts out a hint's light: a dialog opens over the board, or
+    // the program closes. Every change of the position does the same by itself.
+    void CancelThinking();
     // One second of the player to move's thinking time, while a game runs and no move is shown.
     void Tick();
     // Esc during a move: the rest of it is played at once, without frames or sounds. False when
@@ -136,6 +152,10 @@ public:
     bool MayPlay(int place) const;
     // The Master may be asked for a hint: a human is to move and no move is shown.
     bool HintAllowed() const;
+    // The Master thinks, or his answer is on its way.
+    bool Thinking() const;
+    // The place the hint lights, -1 while none is shown.
+    int HintPlace() const { return HintPlace_; }
     bool ClockRuns() const { return Running_ && !Busy_; }
     // Seconds player 1 or 2 has thought in this game.
     int Seconds(int player) const { return Seconds_[player]; }
@@ -147,13 +167,13 @@ public:
     const TKelaniSettings& Settings() const { return Settings_; }
     int Level() const { return KI.Level(); }
     int MasterTime() const { return KI.MasterTime(); }
-    // The board still shows the position `asked` with the same player to move and rules.
-    bool StillAt(const TFeld& asked) const;
     // The place 1..14 whose rectangle holds the point of the board picture, else -1.
     int PitAt(int x, int y) const;
     // The picture the window shows: the frame of a move while one is shown, else the board with
-    // `highlight` ringed (none for -1).
-    QImage Picture(int highlight = -1) const;
+    // the hint's pit lit while a hint shows.
+    QImage Picture() const { return Picture(HintPlace_); }
+    // The same with the place `highlight` lit instead (none for -1).
+    QImage Picture(int highlight) const;
     // The board without any layer on it.
     const QImage& Bare() const { return Background; }
     // The board's layers, for where each one lies on the picture.
@@ -175,9 +195,19 @@ private:
     void PlayMove(int index);
     void MustSkip();
     void AfterMove();
+    // After a move or a load: the player now to move passes when he has no move, else his turn
+    // begins (or the game has ended).
+    void NextTurn(bool over);
     void TurnChanged(bool over);
     // Plays a computer's choice: pit 1..6 of the player to move, or 0 to pass.
     void PlayChoice(int pit);
+    // The Master thinks about the board for the player to move; `done` gets his choice.
+    void Think(std::function<void(const TKIChoice&)> done);
+    void ShowHint(int place, int value);
+    QString HintValue(int value) const;
+    void EndHint();
+    // The note that the Master thinks goes once his thinking ends.
+    void DropThinkingNote();
     void ReturnHandsHome();
     void AnnounceWinner();
     bool AnimationOn() const;
@@ -202,6 +232,8 @@ private:
     // sound and shows the result message.
     void GameEnd();
     bool ReplayLoaded(std::unique_ptr<THistory> loaded);
+    // Enters the human players into the variant's table; a rank the table does not keep, or that
+    // could not be stored, stays -1.
     void EnterHighscores(int& r1, int& r2);
     QString ResultText(int winner, int r1, int r2) const;
     QString Text(const char* key) const;
@@ -240,6 +272,14 @@ private:
     QImage OverviewUs_, PreviewUs_, OverviewDe_, PreviewDe_;
     std::unique_ptr<TSpielfeldLayers> Layers_;
     std::unique_ptr<TKelaniHands> Hands;
+
+    std::unique_ptr<TMeisterThread> Meister_;
+    // Ends the hint's light.
+    std::unique_ptr<QTimer> HintTimer_;
+    int HintPlace_ = -1;
+    // The note that the Master thinks about a hint, while it stands in the notes; it keeps the
+    // language it was written in.
+    QString ThinkingNote_;
 };
 
 // The centre of a board place's rectangle.

@@ -1,4 +1,5 @@
-#include "app/uMeisterThread.h"
+#include "components/MultiLanguage.h"
+#include "components/SmallGrid.h"
 #include "app/ufHighscore.h"
 #include "app/ufHistory.h"
 #include "app/ufNewGame.h"
@@ -18,6 +19,7 @@
 #include "tests/app/GuiTestSupport.h"
 #include "tests/app/ScreenGrab.h"
 #include "tests/view/test_canvas_support.h"
+#include "view/uTCanvas.h"
 #include "view/uTSpielfeldLayers.h"
 
 #include <QAction>
@@ -199,7 +201,7 @@ protected:
     bool MasterThinksLong() {
         CreateWithMaster(10000);
         Start(1, 1);
-        return RunUntil([&] { return window_->MeisterThread->Thinking(); }, 5000);
+        return RunUntil([&] { return Game().Thinking(); }, 5000);
     }
 
     std::unique_ptr<TfSpielfeld> window_;
@@ -212,6 +214,12 @@ protected:
 QImage WithRing(QImage board, int place) {
     DrawFocusRing(board, place);
     return board;
+}
+
+// The application's cursor over every window, -1 for none.
+int OverrideCursor() {
+    const QCursor* cursor = QApplication::overrideCursor();
+    return cursor ? cursor->shape() : -1;
 }
 
 // The answers of the boxes at a game end: result, "another game?" declined. The highscore table
@@ -228,6 +236,13 @@ TEST_F(MainWindow, HumanGameByClicksRunsToTheEndAndEntersTheHighscore) {
     Start(0);
     EXPECT_TRUE(window_->aSaveGame->isEnabled());
     AnswerGameEnd();
+    // The result box is answered with the window's own pointer, not the move's hourglass.
+    int cursorAtResult = 0;
+    const auto showResult = Game().OnMessage;
+    Game().OnMessage = [&](const QString& text, TMessageKind kind) {
+        cursorAtResult = OverrideCursor();
+        showResult(text, kind);
+    };
     int clicks = 0;
     while (Game().Running() && clicks < 500) {
         const int before = Game().History().Count();
@@ -238,6 +253,7 @@ TEST_F(MainWindow, HumanGameByClicksRunsToTheEndAndEntersTheHighscore) {
     EXPECT_FALSE(Game().Running());
     EXPECT_FALSE(Game().IsUpdating());
     EXPECT_EQ(Game().Board().Store1() + Game().Board().Store2(), 48);
+    EXPECT_EQ(cursorAtResult, -1);
     ASSERT_EQ(ShownMessages().size(), 2u);
     const QString result = ShownMessages()[0].Text;
     const int leader = Game().Board().Leader();
@@ -319,8 +335,9 @@ TEST_F(MainWindow, WhileTheMasterThinksTheClockRunsOnTheScreenAndEscMakesHimPlay
     ASSERT_TRUE(RunUntil([&] { return Game().Seconds(1) >= 3; }, 5000));
     EXPECT_FALSE(SameIn(OnScreen(*window_->pbSpielfeld).copy(window_->BoardRect()), before, clock1))
         << "the clock runs on the screen";
-    ASSERT_TRUE(window_->MeisterThread->Thinking());
+    ASSERT_TRUE(Game().Thinking());
     EXPECT_EQ(Game().History().Count(), 0);
+    EXPECT_EQ(OverrideCursor(), Qt::WaitCursor);
 
     QElapsedTimer sinceEsc;
     sinceEsc.start();
@@ -337,7 +354,7 @@ TEST_F(MainWindow, ClosingWhileTheMasterThinksEndsHimAtOnce) {
     window_->close();
     EXPECT_LT(sinceClose.elapsed(), 1000);
     EXPECT_FALSE(window_->isVisible());
-    EXPECT_FALSE(window_->MeisterThread->Thinking());
+    EXPECT_FALSE(Game().Thinking());
     QTest::qWait(100);
     EXPECT_EQ(Game().History().Count(), 0) << "no move after the close";
 }
@@ -355,8 +372,8 @@ TEST_F(MainWindow, HintHighlightsTheMastersPitForAWhileAndEnterPlaysIt) {
     QApplication::setActiveWindow(window_.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
     QTest::keyClick(window_.get(), Qt::Key_H, Qt::ControlModifier);
-    ASSERT_TRUE(RunUntil([&] { return window_->HintPlace() > 0; }, 5000));
-    const int place = window_->HintPlace();
+    ASSERT_TRUE(RunUntil([&] { return Game().HintPlace() > 0; }, 5000));
+    const int place = Game().HintPlace();
     EXPECT_TRUE(Game().Board().IsLegalMove(place));
     const QString note = Game().Notes().split(QStringLiteral("\r\n")).last();
     EXPECT_TRUE(QRegularExpression(
@@ -374,7 +391,7 @@ TEST_F(MainWindow, HintHighlightsTheMastersPitForAWhileAndEnterPlaysIt) {
     EXPECT_EQ(Game().History().Count(), 0);
     EXPECT_EQ(Game().Seconds(2), clock2);
 
-    ASSERT_TRUE(RunUntil([&] { return window_->HintPlace() < 0; }, 5000));
+    ASSERT_TRUE(RunUntil([&] { return Game().HintPlace() < 0; }, 5000));
     EXPECT_TRUE(SameIn(OnScreen(*window_->pbSpielfeld).copy(window_->BoardRect()),
                        WithRing(Game().Picture(), place), PitRect(place)))
         << "the light goes out, the ring stays";
@@ -1118,6 +1135,104 @@ TEST_F(MainWindow, FinishedGameStaysOnTheScreenThroughALanguageSwitchAndARefused
     EXPECT_FALSE(window_->tZeit->isActive());
 }
 
+// The Master asked for a hint shows that he thinks: the note on the board, the hourglass as during a
+// move; Esc has him show the best pit found so far.
+TEST_F(MainWindow, HourglassAndNoteWhileTheHintThinksAndEscShowsItAtOnce) {
+    CreateWithMaster(10000);
+    Start(0);
+    window_->tZeit->stop();
+    const QRect notes = Game().Layers().NotesLayer->DestRect;
+    int moveCursor = -1;
+    Game().OnChanged = [&] {
+        if (Game().Busy()) moveCursor = OverrideCursor();
+    };
+    ClickAt(FirstLegalPlace());
+    EXPECT_EQ(moveCursor, Qt::WaitCursor) << "during the move";
+    EXPECT_EQ(OverrideCursor(), -1) << "after the move";
+    Game().OnChanged = nullptr;
+
+    const QImage asked = Board(*window_);
+    QApplication::setActiveWindow(window_.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    QTest::keyClick(window_.get(), Qt::Key_H, Qt::ControlModifier);
+    ASSERT_TRUE(Game().Thinking());
+    EXPECT_EQ(OverrideCursor(), Qt::WaitCursor);
+    const QImage thinking = Board(*window_);
+    EXPECT_FALSE(SameIn(thinking, asked, notes)) << "the note appears on the board";
+    EXPECT_TRUE(Game().Notes().endsWith(QStringLiteral("Der Meister denkt nach \u2026")));
+
+    QElapsedTimer sinceEsc;
+    sinceEsc.start();
+    QTest::keyClick(window_.get(), Qt::Key_Escape);
+    ASSERT_TRUE(RunUntil([&] { return Game().HintPlace() > 0; }, 5000));
+    EXPECT_LT(sinceEsc.elapsed(), 2000);
+    EXPECT_EQ(OverrideCursor(), -1);
+    const QImage hinted = Board(*window_);
+    EXPECT_FALSE(SameIn(hinted, thinking, notes)) << "the hint's note replaces it";
+    EXPECT_FALSE(SameIn(hinted, thinking, PitRect(Game().HintPlace()))) << "the pit lights up";
+    EXPECT_FALSE(Game().Notes().contains(QStringLiteral("denkt nach")));
+}
+
+// Every frame of a stone-animated move shows a place's stones from the frame they arrive in: each
+// place that changed since the frame before looks as the board's own layer draws its new count.
+TEST_F(MainWindow, StoneAnimationShowsEveryPitAsItIsInEachFrame) {
+    Create();
+    window_->miSteinAnimation->trigger();
+    Start(0);
+    QImage bare = Game().Bare();
+    QImage drawn = bare.copy();
+    TCanvas source(bare);
+    TCanvas dest(drawn);
+    TSpielfeldLayers reference(source, dest, [] { return true; });
+    const auto looks = [&](int place, int stones) {
+        reference.FeldLayers[place]->SetValue(stones);
+        return drawn.copy(PitRect(place)).convertToFormat(QImage::Format_RGB32);
+    };
+    const QImage start = Board(*window_);
+    for (int place = 1; place <= kPlaces; ++place)
+        ASSERT_EQ(start.copy(PitRect(place)), looks(place, Game().Board().Mulde(place))) << place;
+
+    TFeld::TMulden before = Game().Board().Mulden();
+    int changes = 0;
+    std::vector<int> late;
+    Game().OnChanged = [&] {
+        window_->pbSpielfeld->repaint();
+        const QImage screen = BoardNow(*window_);
+        const TFeld::TMulden now = Game().Board().Mulden();
+        for (int place = 1; place <= kPlaces; ++place) {
+            if (now[place] == before[place]) continue;
+            ++changes;
+            if (screen.copy(PitRect(place)) != looks(place, now[place])) late.push_back(place);
+        }
+        before = now;
+    };
+    Game().PlayPit(PitIndex(1, 3));
+    EXPECT_GE(changes, 5) << "the pit emptied and four stones sown";
+    EXPECT_TRUE(late.empty()) << late.size() << " places showed their stones a frame late";
+}
+
+// The bars beside the board keep the table's colour while a hand's sleeve lies on the board's corner.
+TEST_F(MainWindow, BarsKeepTheTablesColourWhileASleeveCoversTheBoardsCorner) {
+    Create();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    window_->miHandanimation->trigger();
+    Start(0);
+    int leftmost = PitIndex(1, 1);
+    for (int n = 2; n <= 6; ++n)
+        if (PitRect(PitIndex(1, n)).left() < PitRect(leftmost).left()) leftmost = PitIndex(1, n);
+    const QRgb table = Game().Bare().pixel(0, 0);
+    int covered = 0, otherBars = 0;
+    Game().OnChanged = [&] {
+        covered += Game().Picture().pixel(0, 0) != table ? 1 : 0;
+        window_->pbSpielfeld->repaint();
+        const QImage box = ScreenNow(*window_->pbSpielfeld);
+        otherBars += box.pixel(0, box.height() / 2) != table ? 1 : 0;
+    };
+    Game().PlayPit(leftmost);
+    EXPECT_GT(covered, 0) << "a sleeve lay on the corner";
+    EXPECT_EQ(otherBars, 0);
+}
+
 TEST_F(MainWindow, ComputersAndClockStandStillWhileADialogIsOpen) {
     Create();
     window_->tKI->setInterval(2);
@@ -1144,7 +1259,9 @@ TEST_F(MainWindow, ComputersAndClockStandStillWhileADialogIsOpen) {
     EXPECT_TRUE(RunUntil([&] { return Game().History().Count() > moves; }, 5000)) << "play resumes";
 }
 
-TEST_F(MainWindow, ClosingDuringAHandAnimatedMoveEndsItAtOnce) {
+// The program's event loop ends right after the close: the rest of the move is played unseen,
+// without another frame.
+TEST_F(MainWindow, ClosingDuringAHandAnimatedMoveEndsTheProgramAtOnce) {
     Create();
     window_->miHandanimation->trigger();
     SetWaitSpeedUp(1);
@@ -1153,19 +1270,29 @@ TEST_F(MainWindow, ClosingDuringAHandAnimatedMoveEndsItAtOnce) {
     QueueMessageAnswer(mrYes);
     QElapsedTimer sinceClose;
     int movesAtClose = -1;
+    int framesAfterClose = 0;
+    Game().OnChanged = [&] { framesAfterClose += sinceClose.isValid() ? 1 : 0; };
     QTimer::singleShot(400, [&] {
         movesAtClose = Game().History().Count();
         ASSERT_TRUE(Game().Busy()) << "the first move is still being shown";
+        EXPECT_EQ(OverrideCursor(), Qt::WaitCursor);
         sinceClose.start();
         window_->close();
     });
-    ASSERT_TRUE(RunUntil([&] { return sinceClose.isValid(); }, 10000));
-    EXPECT_LT(sinceClose.elapsed(), 1000) << "the rest of the move is cut short";
+    QTimer stuck;
+    QObject::connect(&stuck, &QTimer::timeout, [] { QApplication::exit(1); });
+    stuck.start(10000);
+    ASSERT_EQ(QApplication::exec(), 0) << "the event loop ends with the last window";
+    const qint64 ms = sinceClose.elapsed();
+    RecordProperty("close_to_loop_end_ms", QString::number(ms).toStdString());
+    EXPECT_LT(ms, 1000);
+    EXPECT_EQ(framesAfterClose, 0) << "the rest of the move is unseen";
     EXPECT_FALSE(window_->isVisible());
-    QTest::qWait(100);
     EXPECT_EQ(Game().History().Count(), movesAtClose) << "no move after the close";
     ASSERT_EQ(ShownMessages().size(), 1u) << "nothing after the quit question";
     EXPECT_EQ(ShownMessages()[0].Text, QStringLiteral("Wollen Sie KELANI (R) wirklich beenden?"));
+    window_.reset();
+    EXPECT_EQ(OverrideCursor(), -1) << "the hourglass goes with the window";
 }
 
 TEST_F(MainWindow, EscAtAnyPointOfAMoveNeverShowsABareBoard) {

@@ -1,8 +1,8 @@
 #pragma once
-// The Master thinks on a thread of his own, so the window keeps painting and the clock keeps
-// running meanwhile. He searches a copy of the board; his choice comes back to the window's
+// The Master thinks on a thread of his own, so the board keeps painting and the clock keeps
+// running meanwhile. He searches a copy of the board; his choice comes back to the controller's
 // thread as a queued call, and a choice that is no longer wanted (the board was left, a dialog
-// opened, the window closes) is dropped there.
+// opened, the program closes) is dropped there.
 #include "game/uRandom.h"
 #include "game/uTFeld.h"
 #include "game/uTKI.h"

@@ -1,4 +1,4 @@
-#include "app/uMeisterThread.h"
+#include "control/uTMeisterThread.h"
 
 #include <QMetaObject>
 

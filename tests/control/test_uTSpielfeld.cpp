@@ -1,0 +1,325 @@
+// The game controller on its own: no window, only a QGuiApplication. What a window would show
+// or do comes through the controller's outputs, which the fixture notes.
+#include "control/uTSpielfeld.h"
+#include "game/uTKI.h"
+#include "records/uTHistory.h"
+#include "settings/uLngScript.h"
+#include "tests/support/GameFolder.h"
+#include "view/uTSpielfeldLayers.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QTest>
+
+#include <thread>
+
+using namespace kelani;
+using namespace kelani::testing;
+
+namespace {
+
+QGuiApplication& GuiApp() {
+    static int argc = 1;
+    static char arg0[] = "kelani_control_test";
+    static char* argv[] = {arg0, nullptr};
+    // Never destroyed: Qt's input devices must not be torn down after the test runner's exit.
+    static auto* app = new QGuiApplication(argc, argv);
+    return *app;
+}
+
+// The main window's German texts, straight from its language script.
+QString German(const QString& key) {
+    static const TStrings lines = [] {
+        QFile script(QStringLiteral(KELANI_SOURCE_DIR "/app/lng/tfspielfeld.lng"));
+        EXPECT_TRUE(script.open(QIODevice::ReadOnly));
+        return ExtractScriptSection(SplitScriptLines(script.readAll().toStdString()), "german");
+    }();
+    return QString::fromUtf8(ScriptString(lines, key.toStdString()));
+}
+
+const QString kThinkingNote = QStringLiteral("Der Meister denkt nach \u2026");
+
+class Controller : public ::testing::Test, public TGameFolder {
+protected:
+    void SetUp() override { GuiApp(); }
+
+    // A controller for a quiet game; `mastertime` is the Master's thinking time in ms.
+    void Create(int mastertime = 50) {
+        WriteQuietSettings("german", "mastertime=" + QByteArray::number(mastertime) + "\n");
+        game_ = std::make_unique<TSpielfeld>(German, QStringLiteral("german"));
+        TSpielfeld& game = *game_;
+        game.OnMessage = [this](const QString& text, TMessageKind) { messages_.push_back(text); };
+        game.OnError = [this](const std::exception& error, const QString&) {
+            errors_.push_back(error.what());
+        };
+        game.OnBusy = [this](bool busy) { busy_.push_back(busy); };
+        game.OnTurn = [this] { ++turns_; };
+        game.OnGameEnded = [this] { ++ended_; };
+        game.OnThinking = [this](bool thinking) { thinking_.push_back(thinking); };
+        game.OnHint = [this](int place) { hints_.push_back(place); };
+    }
+
+    void Start(int modus, int level = 1, int variante = 4) {
+        TNewGameSettings s;
+        s.Name1 = QStringLiteral("Anna");
+        s.Name2 = QStringLiteral("Bert");
+        s.Modus = modus;
+        s.Level = level;
+        s.Variante = variante;
+        s.FirstPlayer = 1;
+        game_->NewGame(s);
+    }
+
+    // Ends the running game with player 1 holding `store1` stones and player 2 the rest.
+    void Finish(int store1, int store2) {
+        TFeld position = game_->Board();
+        for (int place = 1; place <= kPlaces; ++place) position.SetMulde(place, 0);
+        position.SetMulde(kStirnmulde1, store1);
+        position.SetMulde(kStirnmulde2, store2);
+        game_->SetPositionForTests(position);
+    }
+
+    int FirstLegalPlace() const {
+        const TFeld& board = game_->Board();
+        for (int n = 1; n <= 6; ++n)
+            if (board.IsLegalMove(PitIndex(board.AktSpieler(), n))) return PitIndex(board.AktSpieler(), n);
+        return -1;
+    }
+
+    QString LastNote() const { return game_->Notes().split(QStringLiteral("\r\n")).last(); }
+
+    // Runs the event loop until `done` or the time is up.
+    static bool RunUntil(const std::function<bool()>& done, int ms) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done() && clock.elapsed() < ms) QTest::qWait(5);
+        return done();
+    }
+
+    void TearDown() override { game_.reset(); }
+
+    std::unique_ptr<TSpielfeld> game_;
+    std::vector<QString> messages_;
+    std::vector<std::string> errors_;
+    std::vector<bool> busy_;
+    std::vector<bool> thinking_;
+    std::vector<int> hints_;
+    int turns_ = 0;
+    int ended_ = 0;
+};
+
+// ---- Turn cycle ----
+
+TEST_F(Controller, EachMoveHoldsInputWhileItIsShownThenHandsTheTurnOver) {
+    Create();
+    Start(kModeHumans);
+    const int turns = turns_;
+    bool clockStoodStill = false;
+    game_->OnBusy = [&](bool busy) {
+        busy_.push_back(busy);
+        if (busy) clockStoodStill = game_->Busy() && !game_->ClockRuns() && !game_->HintAllowed();
+    };
+    game_->PlayPit(PitIndex(2, 3));
+    EXPECT_TRUE(busy_.empty()) << "the opponent's pit is refused";
+    game_->PlayPit(PitIndex(1, 3));
+    EXPECT_EQ(busy_, (std::vector<bool>{true, false}));
+    EXPECT_TRUE(clockStoodStill) << "while the move is shown";
+    EXPECT_EQ(turns_, turns + 1);
+    EXPECT_EQ(game_->Board().AktSpieler(), 2);
+    EXPECT_TRUE(game_->HintAllowed());
+
+    // The computer at level 1 plays at once when asked, and only when it is his turn.
+    Start(kModeComputerHuman);
+    game_->ComputerTurn();
+    ASSERT_EQ(game_->History().Count(), 1);
+    EXPECT_EQ(game_->History().Moves(0).Spieler, 1);
+    game_->ComputerTurn();
+    EXPECT_EQ(game_->History().Count(), 1) << "the human is to move";
+    EXPECT_TRUE(thinking_.empty()) << "only the Master thinks on his thread";
+}
+
+// ---- The Master's thinking ----
+
+TEST_F(Controller, MasterThinksOnHisThreadAndHurriedPlaysTheBestMoveSoFar) {
+    Create(10000);
+    Start(kModeComputerHuman, kMeisterLevel);
+    game_->ComputerTurn();
+    ASSERT_TRUE(game_->Thinking());
+    EXPECT_EQ(thinking_, std::vector<bool>{true});
+    game_->ComputerTurn();
+    EXPECT_EQ(thinking_, std::vector<bool>{true}) << "asked again, he goes on thinking";
+    QTest::qWait(100);
+    EXPECT_EQ(game_->History().Count(), 0);
+    EXPECT_TRUE(game_->ClockRuns()) << "the clock runs while he thinks";
+
+    QElapsedTimer sinceEsc;
+    sinceEsc.start();
+    ASSERT_TRUE(game_->HurryThinking());
+    ASSERT_TRUE(RunUntil([&] { return game_->History().Count() == 1; }, 5000));
+    EXPECT_LT(sinceEsc.elapsed(), 2000);
+    EXPECT_EQ(thinking_, (std::vector<bool>{true, false}));
+    EXPECT_FALSE(game_->Thinking());
+    EXPECT_FALSE(game_->HurryThinking()) << "nothing to hurry";
+    EXPECT_EQ(game_->Board().AktSpieler(), 2);
+}
+
+TEST_F(Controller, HintSaysTheMasterThinksThenLightsHisPitAndLeavesTheGameAlone) {
+    Create();
+    Start(kModeHumans);
+    const TFeld::TMulden board = game_->Board().Mulden();
+    game_->StartHint();
+    ASSERT_TRUE(game_->Thinking());
+    EXPECT_EQ(thinking_, std::vector<bool>{true});
+    EXPECT_EQ(LastNote(), kThinkingNote);
+
+    ASSERT_TRUE(RunUntil([&] { return !hints_.empty(); }, 5000));
+    const int place = hints_[0];
+    EXPECT_EQ(game_->HintPlace(), place);
+    EXPECT_TRUE(game_->Board().IsLegalMove(place));
+    EXPECT_EQ(thinking_, (std::vector<bool>{true, false}));
+    EXPECT_EQ(LastNote().left(15), QStringLiteral("Tipp: Mulde %1 (").arg(PitNumber(place)));
+    EXPECT_FALSE(game_->Notes().contains(kThinkingNote)) << "the answer replaces the note";
+    EXPECT_NE(game_->Picture().copy(PitRect(place)), game_->Picture(-1).copy(PitRect(place)))
+        << "the pit is lit";
+    EXPECT_EQ(game_->Board().Mulden(), board);
+    EXPECT_EQ(game_->History().Count(), 0);
+
+    game_->PlayPit(place);
+    EXPECT_EQ(game_->HintPlace(), -1) << "the light goes out with the move";
+    Start(kModeComputerHuman);
+    game_->StartHint();
+    EXPECT_FALSE(game_->Thinking()) << "no hint while the computer is to move";
+}
+
+TEST_F(Controller, EscCutsALongHintShortWithTheBestPitSoFar) {
+    Create(10000);
+    Start(kModeHumans);
+    game_->StartHint();
+    QTest::qWait(200);
+    ASSERT_TRUE(hints_.empty());
+    QElapsedTimer sinceEsc;
+    sinceEsc.start();
+    ASSERT_TRUE(game_->HurryThinking());
+    ASSERT_TRUE(RunUntil([&] { return !hints_.empty(); }, 5000));
+    EXPECT_LT(sinceEsc.elapsed(), 2000);
+    EXPECT_TRUE(game_->Board().IsLegalMove(hints_[0]));
+    EXPECT_TRUE(LastNote().startsWith(QStringLiteral("Tipp: Mulde ")));
+}
+
+// An answer already on its way is dropped when the position it is for was left: by a move, a
+// dialog, or a new game that starts in the very same position.
+TEST_F(Controller, AnAnswerForAPositionLeftMeanwhileIsDropped) {
+    Create(10000);
+    const auto answerOnItsWay = [&] {
+        ASSERT_TRUE(game_->HurryThinking());
+        // No events meanwhile: the answer waits in the queue.
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    };
+    Start(kModeHumans);
+    game_->StartHint();
+    answerOnItsWay();
+    game_->PlayPit(FirstLegalPlace());
+    game_->StartHint();
+    answerOnItsWay();
+    game_->CancelThinking();
+    QTest::qWait(200);
+    EXPECT_TRUE(hints_.empty());
+    EXPECT_FALSE(game_->Notes().contains(kThinkingNote));
+    EXPECT_EQ(thinking_, (std::vector<bool>{true, false, true, false}));
+
+    Start(kModeComputerHuman, kMeisterLevel);
+    game_->ComputerTurn();
+    answerOnItsWay();
+    Start(kModeComputerHuman, kMeisterLevel);
+    QTest::qWait(200);
+    EXPECT_EQ(game_->History().Count(), 0) << "the old game's answer is not played in the new one";
+    EXPECT_FALSE(game_->Thinking());
+}
+
+// ---- Loading and the game end ----
+
+// A game whose last move leaves the player to move without a stone in his row, found by playing
+// each rule set with the first or the last legal pit.
+THistory GameBeforeAPass() {
+    for (int variante : {4, 5, 6}) {
+        for (bool last : {false, true}) {
+            THistory history;
+            history.Init("Anna", "Bert", "", "", "", "", variante, true, 4, 1, 1, kModeHumans);
+            TFeld board;
+            history.StartBoard(board);
+            while (!board.IsGameOver()) {
+                if (board.HasNoLegalMove()) return history;
+                const int player = board.AktSpieler();
+                int place = -1;
+                for (int n = 1; n <= 6; ++n)
+                    if (board.IsLegalMove(PitIndex(player, n)) && (place < 0 || last))
+                        place = PitIndex(player, n);
+                history.AddMove(1, static_cast<uint8_t>(place), player);
+                THistory::PlayRecord(board, static_cast<uint8_t>(place));
+            }
+        }
+    }
+    ADD_FAILURE() << "no game found that leads to a pass";
+    return {};
+}
+
+TEST_F(Controller, LoadedGameWhosePlayerToMoveHasNoStonePassesAtOnce) {
+    Create();
+    const THistory saved = GameBeforeAPass();
+    const QString file = FilePath(QStringLiteral("pass.kel"));
+    saved.SaveToFile(QFile::encodeName(file).toStdString());
+    TFeld before;
+    saved.Replay(before);
+    const int stuck = before.AktSpieler();
+
+    game_->LoadGame(file);
+    ASSERT_EQ(game_->History().Count(), saved.Count() + 1);
+    EXPECT_EQ(game_->History().Moves(saved.Count()).Mulde, 0) << "the pass is recorded";
+    EXPECT_EQ(game_->Board().AktSpieler(), Opponent(stuck));
+    EXPECT_TRUE(game_->Notes().endsWith(QStringLiteral(" mu\u00DF aussetzen")));
+    EXPECT_TRUE(game_->Running());
+    EXPECT_GE(turns_, 1);
+    EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(Controller, ARankThatCouldNotBeStoredIsNeitherAnnouncedNorMarked) {
+    Create();
+    Start(kModeHumans);
+    Finish(30, 18);
+    const QString hs4 = FilePath(QStringLiteral("hs4.dat"));
+    ASSERT_TRUE(messages_.back().contains(QStringLiteral("Platz"))) << "the first game is entered";
+    game_->TakeFreshRank();
+    ASSERT_TRUE(QFile::setPermissions(hs4, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+
+    Start(kModeHumans);
+    Finish(40, 8);
+    EXPECT_EQ(errors_.size(), 1u) << "the refused save is reported";
+    ASSERT_EQ(messages_.size(), 2u);
+    EXPECT_TRUE(messages_[1].startsWith(QStringLiteral("Der Spieler Anna hat gewonnen.")));
+    EXPECT_FALSE(messages_[1].contains(QStringLiteral("Platz"))) << messages_[1].toStdString();
+    EXPECT_EQ(game_->TakeFreshRank(), -1) << "the table would mark someone else's row";
+    EXPECT_EQ(ended_, 2);
+}
+
+TEST_F(Controller, OlderRuleSetsOfALoadedGameEnterNoTable) {
+    Create();
+    for (int variante : {1, 2, 3}) {
+        THistory saved;
+        saved.Init("Anna", "Bert", "", "", "", "", variante, true, 4, 1, 1, kModeHumans);
+        const QString file = FilePath(QStringLiteral("old.kel"));
+        saved.SaveToFile(QFile::encodeName(file).toStdString());
+        game_->LoadGame(file);
+        ASSERT_TRUE(game_->Running()) << variante;
+        ASSERT_EQ(game_->Board().Variante(), variante);
+        Finish(30, 18);
+        ASSERT_FALSE(messages_.empty());
+        EXPECT_TRUE(messages_.back().startsWith(QStringLiteral("Der Spieler Anna hat gewonnen.")));
+        EXPECT_FALSE(messages_.back().contains(QStringLiteral("Platz"))) << variante;
+        EXPECT_EQ(game_->TakeFreshRank(), -1) << variante;
+        EXPECT_FALSE(QFile::exists(FilePath(QStringLiteral("hs%1.dat").arg(variante))));
+    }
+    EXPECT_TRUE(errors_.empty());
+}
+
+} // namespace
