@@ -84,6 +84,7 @@ private:
     void BuildMenu();
     QMenu* AddMenu(const char* name, const QString& title);
     QAction* AddAction(QMenu* menu, const char* name, const QString& text, void (TfSpielfeld::*handler)());
+    QAction* AddLink(QMenu* menu, const char* name, const QString& text, const QString& address);
     QAction* AddRadioItem(QMenu* menu, QActionGroup* group, const char* name, const QString& text);
     void SelectMenuMarks();
     void PaintBoard(QPainter& painter);
@@ -102,7 +103,6 @@ private:
     void ResumeAfterDialog();
     void ShowHint(int place, int value);
     void EndHint();
-    QString HintValue(int value) const;
     void SetScreenCursor(Qt::CursorShape shape);
     void FocusPit(int pit);
     void RefocusKeys();
@@ -117,7 +117,6 @@ private:
     void aSoundExecute();
     void aContentExecute();
     void aAboutExecute();
-    void OpenAddress(const char* address);
     // Opens a file or address in the desktop's program for it; says so when there is none.
     void OpenWithShell(const QUrl& url);
     void miAnimationClick(QAction* item);

@@ -193,9 +193,21 @@ QString TSpielfeld::Notes() const {
     return Layers_->NotesLayer->Text();
 }
 
-void TSpielfeld::AddNote(const QString& note) {
-    const QString old = Notes();
-    Layers_->NotesLayer->SetText(old.isEmpty() ? note : old + QStringLiteral("\r\n") + note);
+void TSpielfeld::AddNote(const QString& key, const QStringList& args) {
+    Notes_.push_back({key, args});
+    ShowNotes();
+}
+
+// A new or loaded game's notes begin with the one of `key`.
+void TSpielfeld::StartNotes(const char* key) {
+    Notes_ = {{QLatin1String(key), {}}};
+    ShowNotes();
+}
+
+void TSpielfeld::ShowNotes() {
+    QStringList lines;
+    for (const TNote& note : Notes_) lines << FormatText(Text_(note.Key), note.Args);
+    Layers_->NotesLayer->SetText(lines.join(QStringLiteral("\r\n")));
 }
 
 void TSpielfeld::ShowPreview(int place) {
@@ -235,7 +247,7 @@ void TSpielfeld::NewGame(const TNewGameSettings& s) {
     SetSeconds(1, 0);
     SetSeconds(2, 0);
     Layers_->VarianteLayer->SetValue(s.Variante);
-    Layers_->NotesLayer->SetText(Text("notestart"));
+    StartNotes("notestart");
     Layers_->Paint();
     PlaySound("vielesteineinstirnmulde");
     EndUpdate();
@@ -329,12 +341,12 @@ void TSpielfeld::ReturnHandsHome() {
 void TSpielfeld::AnnounceWinner() {
     const int winner = Feld.WillWin();
     if (WillWinShown_ || winner == 0) return;
-    AddNote(FormatText(Text("notewillwin"), {PlayerName(winner)}));
+    AddNote(QStringLiteral("notewillwin"), {PlayerName(winner)});
     WillWinShown_ = true;
 }
 
 void TSpielfeld::MustSkip() {
-    AddNote(FormatText(Text("notemustskip"), {PlayerName(Feld.AktSpieler())}));
+    AddNote(QStringLiteral("notemustskip"), {PlayerName(Feld.AktSpieler())});
     RecordMove(0);
     Feld.Skip();
     AfterMove();
@@ -344,7 +356,7 @@ void TSpielfeld::AfterMove() {
     Layers_->FeldLayers[0]->Paint();
     Refresh();
     if (!Feld.IsGameOver()) return;
-    AddNote(Text("noteend"));
+    AddNote(QStringLiteral("noteend"));
     GameEnd();
 }
 
@@ -504,6 +516,7 @@ void TSpielfeld::SetLanguage(const QString& language) {
         Error(error);
     }
     Language_ = language;
+    ShowNotes();
     Repaint();
 }
 
@@ -631,7 +644,7 @@ bool TSpielfeld::ReplayLoaded(std::unique_ptr<THistory> loaded) {
     Feld.Assign(board);
     History_ = std::move(loaded);
     WillWinShown_ = false;
-    Layers_->NotesLayer->SetText(Text("noteload"));
+    StartNotes("noteload");
     return true;
 }
 

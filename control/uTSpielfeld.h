@@ -20,9 +20,11 @@
 #include <QImage>
 #include <QPoint>
 #include <QString>
+#include <QStringList>
 #include <exception>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace kelani {
 
@@ -106,8 +108,9 @@ public:
     void Abandon();
     // The preview sketch and ring show the board after playing `place`.
     void ShowPreview(int place);
-    // Adds a line to the notes; the newest note is the last line.
-    void AddNote(const QString& note);
+    // Adds a line to the notes, the newest last: the script's text of `key` with `args` filled in.
+    // Notes are kept as key and arguments, so a language switch writes them all anew.
+    void AddNote(const QString& key, const QStringList& args = {});
     // Stores the language in settings.ini and draws the board's captions in it; the text lookup
     // given at construction already speaks it.
     void SetLanguage(const QString& language);
@@ -206,6 +209,8 @@ private:
     QString ResultText(int winner, int r1, int r2) const;
     QString Text(const char* key) const;
     QString PlayerName(int player) const;
+    void StartNotes(const char* key);
+    void ShowNotes();
     void Message(const QString& text, TMessageKind kind) const;
     void Error(const std::exception& error, const QString& fileName = QString()) const;
 
@@ -215,6 +220,11 @@ private:
     TFeld Feld;
     TKI KI;
     std::unique_ptr<THistory> History_;
+    struct TNote {
+        QString Key;
+        QStringList Args;
+    };
+    std::vector<TNote> Notes_;
 
     bool Running_ = false;
     // A move is being shown: input waits, and its frames are the picture.
