@@ -102,6 +102,17 @@ protected:
         Game().SetPositionForTests(position);
     }
 
+    // Player 1 (Anna) plays pit 1 into a position where he holds more than half of the stones.
+    void PlayIntoCertainWinForPlayerOne() {
+        Arrange([](TFeld& board) {
+            for (int place = 1; place <= kPlaces; ++place) board.SetMulde(place, 0);
+            board.SetMulde(kStirnmulde1, 25);
+            board.SetMulde(1, 3);
+            board.SetMulde(8, 20);
+        });
+        Game().PlayPit(1);
+    }
+
     // Ends the running game in a position where player 1 holds `store1` and player 2 `store2`
     // stones; the result box is answered, the table closed and no other game wanted. Returns the
     // result box's text.
@@ -815,13 +826,7 @@ TEST_F(MainWindow, ComputerOpponentIsNeverEntered) {
 TEST_F(MainWindow, CertainWinnerIsNotedOnceAndPassesAreRecordedAsPlaceZero) {
     Create();
     Start(0);
-    Arrange([](TFeld& board) {
-        for (int place = 1; place <= kPlaces; ++place) board.SetMulde(place, 0);
-        board.SetMulde(kStirnmulde1, 25);
-        board.SetMulde(1, 3);
-        board.SetMulde(8, 20);
-    });
-    Game().PlayPit(1);
+    PlayIntoCertainWinForPlayerOne();
     const QString notes = Game().Notes();
     EXPECT_TRUE(notes.endsWith(QStringLiteral("Anna wird gewinnen"))) << notes.toStdString();
     ASSERT_EQ(Game().Board().AktSpieler(), 2);
@@ -1166,13 +1171,7 @@ TEST_F(MainWindow, NotesOnTheBoardAreWrittenAgainInTheNewLanguage) {
         WriteQuietSettings(language);
         Create();
         Start(0);
-        Arrange([](TFeld& board) {
-            for (int place = 1; place <= kPlaces; ++place) board.SetMulde(place, 0);
-            board.SetMulde(kStirnmulde1, 25);
-            board.SetMulde(1, 3);
-            board.SetMulde(8, 20);
-        });
-        Game().PlayPit(1);
+        PlayIntoCertainWinForPlayerOne();
         Game().AddNote(QStringLiteral("notehintloses"), {QStringLiteral("4")});
         notes = Game().Layers().NotesLayer->DestRect;
         if (language == "german") {

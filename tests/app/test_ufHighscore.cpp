@@ -155,7 +155,13 @@ protected:
         QFile settings(FilePath(QStringLiteral("settings.ini")));
         ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
         settings.write(("[worldwide]\nserver=" + server + "\n").c_str());
-        server_ = QString::fromStdString(server);
+        address_ = QString::fromStdString(server);
+    }
+    // A live highscore server in the test's folder, the game pointed at it.
+    server::LiveServer& Serve() {
+        server_ = std::make_unique<server::LiveServer>(FilePath(QStringLiteral("world.db")).toStdString());
+        PointAt("127.0.0.1:" + std::to_string(server_->port()));
+        return *server_;
     }
     void Send(const QString& language = QStringLiteral("german")) {
         TfHighscore dialog(nullptr, language);
@@ -165,7 +171,8 @@ protected:
         EXPECT_TRUE(dialog.isEnabled());
         EXPECT_TRUE(Button(dialog, "bbOK")->isEnabled());
     }
-    QString server_;
+    QString address_;
+    std::unique_ptr<server::LiveServer> server_;
 };
 
 } // namespace
@@ -201,8 +208,7 @@ TEST_F(WorldwideButton, WithoutAConfiguredServerItSaysHowToSetOne) {
 // A send says what the server made of it: every entry with an e-mail address of the three tables,
 // newly entered the first time, known the second; then the server's page opens.
 TEST_F(WorldwideButton, SendsAllThreeTablesSumsUpAndOpensTheServersPage) {
-    server::LiveServer server(FilePath(QStringLiteral("world.db")).toStdString());
-    PointAt("127.0.0.1:" + std::to_string(server.port()));
+    server::LiveServer& server = Serve();
     WriteTable(4, 2);
     WriteTable(5, 3);
     WriteTable(6, 1, ""); // no e-mail: never sent
@@ -213,9 +219,9 @@ TEST_F(WorldwideButton, SendsAllThreeTablesSumsUpAndOpensTheServersPage) {
     EXPECT_EQ(ShownMessages()[1].Type, mtInformation);
     EXPECT_EQ(ShownMessages()[1].Text,
               QStringLiteral("Die weltweite Highscore %1 hat 5 Eintr\u00E4ge erhalten.\nNeu aufgenommen: 5")
-                  .arg(server_));
+                  .arg(address_));
     ASSERT_EQ(ShellOpened().size(), 1);
-    EXPECT_EQ(ShellOpened()[0], QUrl(QStringLiteral("http://%1/").arg(server_)));
+    EXPECT_EQ(ShellOpened()[0], QUrl(QStringLiteral("http://%1/").arg(address_)));
 
     ResetMessageSeam();
     SetDialogLanguage(QStringLiteral("english"));
@@ -223,12 +229,11 @@ TEST_F(WorldwideButton, SendsAllThreeTablesSumsUpAndOpensTheServersPage) {
     ASSERT_EQ(ShownMessages().size(), 2u);
     EXPECT_EQ(
         ShownMessages()[1].Text,
-        QStringLiteral("The worldwide highscore %1 has received 5 entries.\nSent before: 5").arg(server_));
+        QStringLiteral("The worldwide highscore %1 has received 5 entries.\nSent before: 5").arg(address_));
 }
 
 TEST_F(WorldwideButton, TablesWithoutEMailAddressesSendNothingAndSaySo) {
-    server::LiveServer server(FilePath(QStringLiteral("world.db")).toStdString());
-    PointAt("127.0.0.1:" + std::to_string(server.port()));
+    server::LiveServer& server = Serve();
     WriteTable(5, 2, "");
     Send();
     EXPECT_EQ(server.store().Count(), 0);
@@ -237,13 +242,12 @@ TEST_F(WorldwideButton, TablesWithoutEMailAddressesSendNothingAndSaySo) {
         ShownMessages()[1].Text,
         QStringLiteral("Kein Eintrag der drei Listen hat eine E-Mail-Adresse, darum wurde nichts an die "
                        "weltweite Highscore %1 gesendet.")
-            .arg(server_));
+            .arg(address_));
     EXPECT_EQ(ShellOpened().size(), 1);
 }
 
 TEST_F(WorldwideButton, AWorldwidePageNoBrowserCanOpenIsReported) {
-    server::LiveServer server(FilePath(QStringLiteral("world.db")).toStdString());
-    PointAt("127.0.0.1:" + std::to_string(server.port()));
+    server::LiveServer& server = Serve();
     WriteTable(4, 1);
     RecordShellOpens(true, false);
     QueueMessageAnswer(mrOk);
@@ -255,12 +259,11 @@ TEST_F(WorldwideButton, AWorldwidePageNoBrowserCanOpenIsReported) {
     EXPECT_EQ(ShownMessages()[2].Type, mtWarning);
     EXPECT_EQ(
         ShownMessages()[2].Text,
-        QStringLiteral("Der Browser konnte nicht gestartet werden, um http://%1/ zu zeigen.").arg(server_));
+        QStringLiteral("Der Browser konnte nicht gestartet werden, um http://%1/ zu zeigen.").arg(address_));
 }
 
 TEST_F(WorldwideButton, AnythingButOkSendsNothing) {
-    server::LiveServer server(FilePath(QStringLiteral("world.db")).toStdString());
-    PointAt("127.0.0.1:" + std::to_string(server.port()));
+    server::LiveServer& server = Serve();
     WriteTable(4, 2);
     TfHighscore dialog(nullptr, QStringLiteral("german"));
     dialog.ShowGame(0, -1);
@@ -274,8 +277,7 @@ TEST_F(WorldwideButton, AnythingButOkSendsNothing) {
 // gives): the send goes on with the rest, and the one box at its end counts the refused entries and
 // gives each reason once; only an unreachable server stops the send (below).
 TEST_F(WorldwideButton, RefusedEntriesAreSummedUpInOneBoxAndTheSendGoesOn) {
-    server::LiveServer server(FilePath(QStringLiteral("world.db")).toStdString());
-    PointAt("127.0.0.1:" + std::to_string(server.port()));
+    server::LiveServer& server = Serve();
     WriteTable(4, 2);
     THighscore refused;
     refused.AddEntry("Nobody", 10, 30, 18, 0, false, "x@example.org", "europa");
@@ -301,7 +303,7 @@ TEST_F(WorldwideButton, RefusedEntriesAreSummedUpInOneBoxAndTheSendGoesOn) {
                        "before its players moved)\n"
                        "Das Ergebnis ist nicht glaubw\u00FCrdig (implausible: points and opponent stones "
                        "fit no board of 3 to 8 stones per pit)")
-            .arg(server_));
+            .arg(address_));
     EXPECT_EQ(ShellOpened().size(), 1);
 }
 
