@@ -1,6 +1,7 @@
 #include "app/WebPost.h"
 
 #include "app/lngDialogs.h"
+#include "components/uFormat.h"
 
 #include <QEventLoop>
 #include <QNetworkAccessManager>
@@ -14,15 +15,10 @@
 namespace kelani {
 namespace {
 
-// Our own code for a post that got no answer in time (QNetworkReply's codes are all below it).
-constexpr int kTimeoutCode = 12002; // the classic "operation timed out" of internet libraries
-
-QUrl PostUrl(const std::string& server, const std::string& action) {
-    QString address = QString::fromStdString(server);
-    if (!address.startsWith(QLatin1String("https://")) && !address.startsWith(QLatin1String("http://")))
-        address.prepend(QLatin1String("http://"));
-    return QUrl(address + QString::fromStdString(action));
-}
+// Our own codes for a post that got no answer in time and for an address that names no server
+// (QNetworkReply's codes are all below them): the classic codes of internet libraries.
+constexpr int kTimeoutCode = 12002;
+constexpr int kInvalidAddressCode = 12005;
 
 // The system's certificate authorities, plus those of the file KELANI_TEST_CA names: tests
 // run their own servers with a certificate of their own authority.
@@ -48,6 +44,13 @@ QString PlainAnswer(QNetworkReply* reply) {
 
 } // namespace
 
+QUrl ServerUrl(const std::string& server, const std::string& path) {
+    QString address = QString::fromStdString(server);
+    if (!address.startsWith(QLatin1String("https://")) && !address.startsWith(QLatin1String("http://")))
+        address.prepend(QLatin1String("http://"));
+    return QUrl(address + QString::fromStdString(path));
+}
+
 TWebPost::TWebPost(QObject* parent) : QObject(parent), network_(new QNetworkAccessManager(this)) {}
 
 TWebPost::~TWebPost() = default;
@@ -55,9 +58,9 @@ TWebPost::~TWebPost() = default;
 bool TWebPost::Post() {
     Response.clear();
     Refused = false;
-    const QUrl url = PostUrl(Server, Action);
+    const QUrl url = ServerUrl(Server, Action);
     if (!url.isValid() || url.host().isEmpty()) {
-        ReportError(QStringLiteral("Invalid server address: %1").arg(QString::fromStdString(Server)), 12005);
+        ReportError(Text("netaddress"), kInvalidAddressCode);
         return false;
     }
     QNetworkRequest request(url);
@@ -81,24 +84,46 @@ bool TWebPost::Post() {
 
     bool ok = false;
     if (timedOut) {
-        ReportError(QStringLiteral("The server %1 did not answer in time.").arg(url.authority()),
-                    kTimeoutCode);
+        ReportError(Text("nettimeout"), kTimeoutCode);
     } else if (const int status = HttpStatus(reply); status >= 400 && status < 500) {
         // The server refused this entry (and tells why); the send goes on with the next one, and
         // the caller reports every refusal of the send at once.
         Refused = true;
         const QString reason = PlainAnswer(reply);
         Refusals.push_back({status, reason.toStdString()});
-        if (OnError)
-            OnError(QStringLiteral("The server refused an entry (%1): %2").arg(status).arg(reason), status);
+        if (OnError) OnError(Text("netrefusedentry", {QString::number(status), reason}), status);
     } else if (reply->error() != QNetworkReply::NoError) {
-        ReportError(reply->errorString(), static_cast<int>(reply->error()));
+        ReportError(FailureText(reply), static_cast<int>(reply->error()));
     } else {
         Response = reply->readAll();
+        Answers.push_back(Response.trimmed().toStdString());
         ok = true;
     }
     reply->deleteLater();
     return ok;
+}
+
+// The message's text in the language of the boxes, the server (as the player set it) first.
+QString TWebPost::Text(const char* key, const QStringList& more) const {
+    return FormatText(LngMessageText(key), QStringList{QString::fromStdString(Server)} + more);
+}
+
+// Why a post the server did not take failed, in the player's words.
+QString TWebPost::FailureText(QNetworkReply* reply) const {
+    if (const int status = HttpStatus(reply); status >= 500)
+        return Text("netservererror", {QString::number(status)});
+    switch (reply->error()) {
+    case QNetworkReply::HostNotFoundError:
+        return Text("nethostnotfound");
+    case QNetworkReply::ConnectionRefusedError:
+        return Text("netconnectionrefused");
+    case QNetworkReply::TimeoutError:
+        return Text("nettimeout");
+    case QNetworkReply::SslHandshakeFailedError:
+        return Text("nettls");
+    default:
+        return Text("netfailed", {reply->errorString()});
+    }
 }
 
 void TWebPost::ReportError(const QString& text, int code) {

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -93,9 +94,14 @@ const TStrings& MessageLines() {
 }
 
 // Qt's own dialogs (file open and save, print) and their buttons follow the dialog language;
-// English is Qt's own. Without the translations installed they stay English.
+// English is Qt's own. Without the translations installed they stay English. Dates, months and
+// numbers follow it too, whatever the desktop's own locale.
 void SwitchToolkitLanguage(const QString& language) {
     static QPointer<QTranslator> german;
+    QLocale::setDefault(language == QLatin1String("german") ? QLocale(QLocale::German, QLocale::Germany)
+                        : language == QLatin1String("english")
+                            ? QLocale(QLocale::English, QLocale::UnitedKingdom)
+                            : QLocale::system());
     if (!QCoreApplication::instance()) return;
     if (!german) {
         german = new QTranslator(QCoreApplication::instance());
@@ -121,12 +127,6 @@ bool LoadTexts() {
     for (size_t i = 0; i < kTypes.size(); ++i) gTexts.Captions[i] = Lookup(section, kTypes[i].Key);
     for (size_t i = 0; i < kButtons.size(); ++i) gTexts.Buttons[i] = Lookup(section, kButtons[i].Key);
     return true;
-}
-
-// A message of the script in the dialog language, in English without one.
-QString MessageText(const char* key) {
-    const QString language = gDialogLanguage.isEmpty() ? QStringLiteral("english") : gDialogLanguage;
-    return Lookup(ExtractScriptSection(MessageLines(), ToCp1252(language)), key);
 }
 
 QString Caption(TMsgDlgType type, bool translated) {
@@ -295,6 +295,16 @@ std::unique_ptr<QDialog> BuildForm(const QString& text, TMsgDlgType type, TMsgDl
     return form;
 }
 
+// Why a file or address was not opened, naming it: the file is missing or has no program, or the
+// browser or the mail program did not start.
+QString NotOpenedText(const QUrl& url) {
+    if (url.isLocalFile())
+        return FormatText(LngMessageText("msgnoopen"), {QDir::toNativeSeparators(url.toLocalFile())});
+    if (url.scheme() == QLatin1String("mailto"))
+        return FormatText(LngMessageText("msgnomailer"), {url.path()});
+    return FormatText(LngMessageText("msgnobrowser"), {url.toString()});
+}
+
 } // namespace
 
 void SetApplicationTitle(const QString& title) {
@@ -303,6 +313,11 @@ void SetApplicationTitle(const QString& title) {
 
 QString ApplicationTitle() {
     return gApplicationTitle.isEmpty() ? QGuiApplication::applicationDisplayName() : gApplicationTitle;
+}
+
+QString LngMessageText(const char* key) {
+    const QString language = gDialogLanguage.isEmpty() ? QStringLiteral("english") : gDialogLanguage;
+    return Lookup(ExtractScriptSection(MessageLines(), ToCp1252(language)), key);
 }
 
 void SetDialogLanguage(const QString& language) {
@@ -337,13 +352,15 @@ void LngFileErrorDlg(const std::exception& error, const QString& fileName) {
     else if (dynamic_cast<const EFOpenError*>(&error))
         key = "filenotopened";
     if (!key || fileName.isEmpty()) return LngErrorDlg(error);
-    LngMessageDlg(FormatText(MessageText(key), {fileName}), mtError, mbOK);
+    LngMessageDlg(FormatText(LngMessageText(key), {fileName}), mtError, mbOK);
 }
 
 bool LngShellOpen(const QUrl& url) {
     if (ShellOpen(url)) return true;
-    const QString shown = url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString();
-    LngMessageDlg(FormatText(MessageText("msgnoopen"), {shown}), mtWarning, mbOK);
+    if (IsPlaceholderAddress(url))
+        LngMessageDlg(FormatText(LngMessageText("msgnoaddress"), {url.toString()}), mtInformation, mbOK);
+    else
+        LngMessageDlg(NotOpenedText(url), mtWarning, mbOK);
     return false;
 }
 

@@ -56,6 +56,8 @@ QString ApplicationTitle();
 
 // The language of the message boxes ("german", "english", or "" for the standard box).
 void SetDialogLanguage(const QString& language);
+// A message every window shares ("MESSAGE_LNG"), in the dialog language; English without one.
+QString LngMessageText(const char* key);
 
 // Shows a modal box and returns the result of the button pressed; the window's close button and
 // Esc give the result of the cancel button (Cancel, else No, else OK; mrCancel when none).

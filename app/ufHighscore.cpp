@@ -80,6 +80,8 @@ void TfHighscore::BuildWindow() {
     bbPrint = Named(new QPushButton(this), "bbPrint");
     bbnetHighscore = Named(new QPushButton(this), "bbnetHighscore");
     wp = Named(new TWebPost(this), "wp");
+    // A failure is told in the one box that says the send stopped; refusals are summed up at its end.
+    wp->OnError = [this](const QString& text, int) { sendFailure_ = text; };
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(bbnetHighscore);
@@ -193,20 +195,29 @@ void TfHighscore::EnableControls(bool enabled) {
 }
 
 void TfHighscore::bbnetHighscoreClick() {
+    THighscore table;
+    ApplyWorldwideSettings(table);
+    if (table.Server.empty()) {
+        const QString settings = QString::fromStdString(TKelaniSettings(SettingsFolder()).FileName());
+        LngMessageDlg(FormatText(lng->GetString(QStringLiteral("msgnoserver")), {settings}), mtInformation,
+                      mbOK);
+        return;
+    }
     if (LngMessageDlg(lng->GetString(QStringLiteral("msgsendtonet")), mtConfirmation, mbOKCancel) != mrOk)
         return;
     EnableControls(false);
-    THighscore table;
-    ApplyWorldwideSettings(table);
     bool sent = false;
     wp->Refusals.clear();
+    wp->Answers.clear();
     try {
         sent = SendAllTables(table);
     } catch (const std::exception& error) {
         LngErrorDlg(error);
     }
-    if (!wp->Refusals.empty()) ShowRefusals();
-    if (sent) LngShellOpen(QUrl(QString::fromStdString(table.ViewURL)));
+    if (sent) {
+        ShowSendSummary(QString::fromStdString(table.Server));
+        LngShellOpen(QUrl(QString::fromStdString(table.ViewURL)));
+    }
     EnableControls(true);
     bbnetHighscore->setEnabled(!empty_);
     bbPrint->setEnabled(!empty_);
@@ -219,16 +230,37 @@ bool TfHighscore::SendAllTables(THighscore& table) {
         table.GameIndex = std::to_string(variant);
         if (!LoadTable(table, variant)) return false;
         if (SendToWeb(table, *wp) != 0) {
-            LngMessageDlg(lng->GetString(QStringLiteral("senderror")), mtError, mbOK);
+            LngMessageDlg(lng->GetString(QStringLiteral("senderror")) + QLatin1Char('\n') + sendFailure_,
+                          mtError, mbOK);
             return false;
         }
     }
     return true;
 }
 
-// One box for all entries the server refused in this send: how many, then each reason once (with
-// its count when several entries share it), in the player's words and the server's own.
-void TfHighscore::ShowRefusals() {
+// One box at the end of a send: what the server made of the entries it received, then the ones it
+// refused, each reason once (with its count when several entries share it), in the player's words
+// and the server's own.
+void TfHighscore::ShowSendSummary(const QString& server) {
+    const int received = static_cast<int>(wp->Answers.size() + wp->Refusals.size());
+    if (received == 0) {
+        LngMessageDlg(FormatText(lng->GetString(QStringLiteral("msgnothingsent")), {server}), mtInformation,
+                      mbOK);
+        return;
+    }
+    QString text = FormatText(lng->GetString(QStringLiteral("msgsent")), {server, QString::number(received)});
+    const TSendCounts counts = CountAnswers(wp->Answers);
+    for (const auto& [key, count] :
+         {std::pair{"sentstored", counts.Stored}, std::pair{"sentknown", counts.Known},
+          std::pair{"sentnotkept", counts.NotKept}})
+        if (count > 0)
+            text +=
+                QLatin1Char('\n') + FormatText(lng->GetString(QLatin1String(key)), {QString::number(count)});
+    if (!wp->Refusals.empty()) text += QStringLiteral("\n\n") + RefusalText();
+    LngMessageDlg(text, wp->Refusals.empty() ? mtInformation : mtWarning, mbOK);
+}
+
+QString TfHighscore::RefusalText() const {
     std::map<QString, int> reasons;
     for (const TWebPost::TRefusal& refusal : wp->Refusals) {
         QString why = lng->GetString(QStringLiteral("refused%1").arg(refusal.Status));
@@ -240,7 +272,7 @@ void TfHighscore::ShowRefusals() {
         FormatText(lng->GetString(QStringLiteral("msgrefused")), {QString::number(wp->Refusals.size())});
     for (const auto& [why, count] : reasons)
         text += count > 1 ? QStringLiteral("\n%1 \u00D7 %2").arg(count).arg(why) : QStringLiteral("\n") + why;
-    LngMessageDlg(text, mtWarning, mbOK);
+    return text;
 }
 
 void PrintHighscore(QPrinter& printer, const TSmallGrid& grid, const QStringList& header,
@@ -272,6 +304,9 @@ void PrintHighscore(QPrinter& printer, const TSmallGrid& grid, const QStringList
 
 void ApplyWorldwideSettings(TCustomINetHighscore& table) {
     TKelaniSettings(SettingsFolder()).ReadWorldwide(table.Server, table.ViewURL);
+    // A server without a page of its own named shows its tables on its first page.
+    if (table.ViewURL.empty() && !table.Server.empty())
+        table.ViewURL = ServerUrl(table.Server, "/").toString().toStdString();
 }
 
 } // namespace kelani

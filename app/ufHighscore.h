@@ -34,7 +34,8 @@ public:
     void rgVarianteClick();
     // Prints the shown table after the print dialog was confirmed.
     void bbPrintClick();
-    // Sends all three tables to the worldwide highscore after a confirmation.
+    // Sends all three tables to the worldwide highscore after a confirmation and sums up what the
+    // server made of them; without a configured server it says how to set one.
     void bbnetHighscoreClick();
 
     TSmallGrid& Grid() { return *sgHighscore; }
@@ -51,7 +52,8 @@ private:
     int ShownVariant() const;
     void EnableControls(bool enabled);
     bool SendAllTables(THighscore& table);
-    void ShowRefusals();
+    void ShowSendSummary(const QString& server);
+    QString RefusalText() const;
     QString CellText(int col, int row) const;
     QColor CellColour(int row) const;
 
@@ -68,6 +70,7 @@ private:
     QStringList captions_; // the five column heads, read once when the dialog is made
     int gameVariantIndex_ = -1;
     int markRow_ = -1;
+    QString sendFailure_; // why the last post failed, in the player's words
     bool empty_ = true;
 };
 
@@ -77,7 +80,8 @@ void PrintHighscore(QPrinter& printer, const TSmallGrid& grid, const QStringList
                     const QStringList& footer, const QString& title);
 
 // Points the table at the worldwide server, taking "server" and "viewurl" of the section
-// "worldwide" of settings.ini when they are set.
+// "worldwide" of settings.ini when they are set; without "viewurl" the page shown is the server's
+// first page. Without "server" none is configured: Server stays empty.
 void ApplyWorldwideSettings(TCustomINetHighscore& table);
 
 } // namespace kelani

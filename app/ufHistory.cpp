@@ -75,12 +75,13 @@ QImage BuildHistoryPicture(const THistory& history, const QImage& smbrett) {
 
 TfHistory::TfHistory(QWidget* parent, const QString& language) : QDialog(parent) {
     setObjectName(QStringLiteral("TfHistory"));
-    setFixedSize(468, 355);
     const TDialogHeader header = MakeDialogHeader(this, QStringLiteral(":/pictures/header_history.png"), {});
     lDesc = header.Text;
     sbzug = Named(new QScrollArea(this), "sbzug");
-    sbzug->verticalScrollBar()->setSingleStep(62);
+    sbzug->verticalScrollBar()->setSingleStep(kCellHeight);
     sbzug->verticalScrollBar()->setTracking(true);
+    // A wider window shows the two columns in its middle, a taller one more rows.
+    sbzug->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     iZug = Named(new QLabel, "iZug");
     sbzug->setWidget(iZug);
     bbOK = Named(new QPushButton(QStringLiteral("OK"), this), "bbOK");
@@ -91,8 +92,6 @@ TfHistory::TfHistory(QWidget* parent, const QString& language) : QDialog(parent)
     buttons->addWidget(bbPrint);
     buttons->addWidget(bbOK);
     auto* body = new QVBoxLayout;
-    // Narrow side margins: two sketches a row fit beside the vertical scroll bar without a
-    // horizontal one.
     body->setContentsMargins(4, 8, 4, 8);
     body->addWidget(sbzug, 1);
     body->addLayout(buttons);
@@ -107,6 +106,16 @@ TfHistory::TfHistory(QWidget* parent, const QString& language) : QDialog(parent)
     lng->setObjectName(QStringLiteral("lng"));
     lng->SetScript(LanguageScript(QStringLiteral("TfHistory")));
     lng->SetLanguage(language);
+    FitSketches(QSize(2 * kCellWidth, kCellHeight));
+}
+
+// A row of sketches (`row`: the picture's width, one sketch's height) always fits whole beside
+// the vertical scroll bar, however wide the style draws it; the window may grow beyond that.
+void TfHistory::FitSketches(QSize row) {
+    const int frame = 2 * sbzug->frameWidth();
+    sbzug->setMinimumSize(row.width() + frame + sbzug->verticalScrollBar()->sizeHint().width(),
+                          row.height() + frame);
+    resize(minimumSizeHint().expandedTo(QSize(468, 355)));
 }
 
 void TfHistory::ShowHistory(const THistory& history, const QImage& picture) {
@@ -116,6 +125,7 @@ void TfHistory::ShowHistory(const THistory& history, const QImage& picture) {
     if (!picture.isNull()) {
         iZug->setPixmap(QPixmap::fromImage(picture));
         iZug->resize(picture.deviceIndependentSize().toSize());
+        FitSketches(QSize(iZug->width(), std::min(iZug->height(), kCellHeight)));
     }
     lDesc->setText(JoinBrokenSentences(
         FormatText(lDesc->text(), {FromCp1252(history.Name1), FromCp1252(history.Name2)})));

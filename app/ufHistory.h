@@ -41,6 +41,7 @@ public:
     const QImage& Picture() const { return picture_; }
 
 private:
+    void FitSketches(QSize row);
     void PrintPage(QPainter& canvas, const THistoryPrintLayout& layout, int page, int pages);
 
     TMultiLanguage* lng;

@@ -13,6 +13,7 @@
 #include "components/uHtmlHint.h"
 #include "components/uPaintBox.h"
 #include "components/uRadioGroup.h"
+#include "components/uShellOpen.h"
 #include "components/uSound.h"
 #include "components/uSplash.h"
 #include "components/uTextConversion.h"
@@ -197,6 +198,15 @@ QAction* TfSpielfeld::AddAction(QMenu* menu, const char* name, const QString& te
     return action;
 }
 
+QAction* TfSpielfeld::AddLink(QMenu* menu, const char* name, const QString& text, const QString& address) {
+    const QUrl url(address);
+    QAction* action = menu->addAction(text, this, [this, url] { OpenWithShell(url); });
+    action->setObjectName(QLatin1String(name));
+    // An address that is not on the internet yet is not offered.
+    action->setEnabled(!IsPlaceholderAddress(url));
+    return action;
+}
+
 QAction* TfSpielfeld::AddRadioItem(QMenu* menu, QActionGroup* group, const char* name, const QString& text) {
     QAction* item = menu->addAction(text);
     item->setObjectName(QLatin1String(name));
@@ -244,19 +254,14 @@ void TfSpielfeld::BuildMenu() {
     aFullScreen->setShortcut(QKeySequence(Qt::Key_F11));
 
     QMenu* internet = AddMenu("miInternet", QStringLiteral("&Internet"));
-    aUpdate = internet->addAction(QStringLiteral("&Update"), this, [this] { OpenAddress(maker::kDownload); });
-    aUpdate->setObjectName(QStringLiteral("aUpdate"));
-    aEmail = internet->addAction(QStringLiteral("&E-Mail"), this, [this] {
-        OpenAddress(QByteArray("mailto:").append(maker::kEMail).constData());
-    });
-    aEmail->setObjectName(QStringLiteral("aEmail"));
-    aHomepage =
-        internet->addAction(QStringLiteral("&Homepage"), this, [this] { OpenAddress(maker::kHomepage); });
-    aHomepage->setObjectName(QStringLiteral("aHomepage"));
+    // A greyed address says why in its tool tip (lngTranslate).
+    internet->setToolTipsVisible(true);
+    aUpdate = AddLink(internet, "aUpdate", QStringLiteral("&Update"), QLatin1String(maker::kDownload));
+    aEmail = AddLink(internet, "aEmail", QStringLiteral("&E-Mail"),
+                     QStringLiteral("mailto:") + QLatin1String(maker::kEMail));
+    aHomepage = AddLink(internet, "aHomepage", QStringLiteral("&Homepage"), QLatin1String(maker::kHomepage));
     internet->addSeparator();
-    aSponsor =
-        internet->addAction(QStringLiteral("&Sponsor"), this, [this] { OpenAddress(maker::kSponsor); });
-    aSponsor->setObjectName(QStringLiteral("aSponsor"));
+    aSponsor = AddLink(internet, "aSponsor", QStringLiteral("&Sponsor"), QLatin1String(maker::kSponsor));
 
     QMenu* help = AddMenu("miHelp", QStringLiteral("&Hilfe"));
     aContent = AddAction(help, "aContent", QStringLiteral("&Inhalt"), &TfSpielfeld::aContentExecute);
@@ -554,10 +559,6 @@ void TfSpielfeld::aContentExecute() {
     OpenWithShell(QUrl::fromLocalFile(ProgramFolder() + QLatin1Char('/') + file));
 }
 
-void TfSpielfeld::OpenAddress(const char* address) {
-    OpenWithShell(QUrl(QString::fromLatin1(address)));
-}
-
 void TfSpielfeld::aAboutExecute() {
     id->Execute();
 }
@@ -585,6 +586,8 @@ void TfSpielfeld::miGermanClick(QAction* item) {
 
 void TfSpielfeld::lngTranslate() {
     SetDialogLanguage(lng->Language());
+    for (QAction* link : {aUpdate, aEmail, aHomepage, aSponsor})
+        link->setToolTip(link->isEnabled() ? QString() : Text("nolink"));
 }
 
 // ---- Keys and closing ----

@@ -77,6 +77,7 @@ private:
     void BuildMenu();
     QMenu* AddMenu(const char* name, const QString& title);
     QAction* AddAction(QMenu* menu, const char* name, const QString& text, void (TfSpielfeld::*handler)());
+    QAction* AddLink(QMenu* menu, const char* name, const QString& text, const QString& address);
     QAction* AddRadioItem(QMenu* menu, QActionGroup* group, const char* name, const QString& text);
     void SelectMenuMarks();
     void PaintBoard(QPainter& painter);
@@ -109,7 +110,6 @@ private:
     void aSoundExecute();
     void aContentExecute();
     void aAboutExecute();
-    void OpenAddress(const char* address);
     // Opens a file or address in the desktop's program for it; says so when there is none.
     void OpenWithShell(const QUrl& url);
     void miAnimationClick(QAction* item);

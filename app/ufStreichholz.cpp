@@ -34,10 +34,8 @@ TfStreichholz::TfStreichholz(QWidget* parent) : QDialog(parent) {
     header.Panel->setMinimumHeight(80);
     lDesc = header.Text;
 
-    covered_.load(QStringLiteral(":/pictures/lot_hidden.png"));
     iStreichholz = Named(new QLabel(this), "iStreichholz");
     iStreichholz->setFixedSize(400, 300);
-    iStreichholz->setPixmap(QPixmap::fromImage(covered_));
 
     bLeft = Named(new QPushButton(QStringLiteral("Links"), this), "bLeft");
     bRight = Named(new QPushButton(QStringLiteral("Rechts"), this), "bRight");
@@ -59,6 +57,16 @@ TfStreichholz::TfStreichholz(QWidget* parent) : QDialog(parent) {
     lng = new TMultiLanguage(this);
     lng->setObjectName(QStringLiteral("lng"));
     lng->LoadScript(objectName());
+}
+
+// The matchsticks still hidden, as sharp as the screen shows them. A picture theme without them,
+// or a container that cannot be read (reported once the draw needs it), shows the built-in ones.
+QImage TfStreichholz::LoadCovered() const {
+    try {
+        return LoadGfxJPEG(QStringLiteral("holz.gfx"), "holzv", SharpScale(devicePixelRatioF()));
+    } catch (const std::exception&) {
+        return QImage(QStringLiteral(":/pictures/lot_hidden.png"));
+    }
 }
 
 QImage TfStreichholz::LoadMatchstick(bool longOne) {
@@ -112,6 +120,11 @@ void TfStreichholz::bRightClick() {
 }
 
 void TfStreichholz::showEvent(QShowEvent* event) {
+    // Only now is the screen known, and with it the sharpness of its pictures.
+    if (!DrawDone) {
+        covered_ = LoadCovered();
+        iStreichholz->setPixmap(QPixmap::fromImage(covered_));
+    }
     // The caller fills in the names after construction: the header grows to the lines they need.
     const int width = std::max(403, sizeHint().width());
     setFixedSize(width, std::max(431, layout()->heightForWidth(width)));

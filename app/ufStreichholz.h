@@ -42,6 +42,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    QImage LoadCovered() const;
     QImage LoadMatchstick(bool longOne);
     void DrawMessage(QImage& picture, const QString& winner);
 

@@ -2,7 +2,14 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QIdentityProxyModel>
+#include <QLocale>
 #include <QQueue>
+#include <QScreen>
+#include <QTreeView>
+#include <algorithm>
 
 namespace kelani {
 namespace {
@@ -10,6 +17,53 @@ namespace {
 QQueue<QString> gAnswers;
 int gAnswered = 0;
 QString gLastInitialDir;
+
+// The columns of the file list.
+constexpr int kSizeColumn = 1;
+constexpr int kDateColumn = 3;
+
+// The file list writes sizes and dates in the desktop's locale; in the game they follow its
+// language, the default locale.
+class TLocalFiles : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex& index, int role) const override {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (!files || role != Qt::DisplayRole) return QIdentityProxyModel::data(index, role);
+        const QModelIndex source = mapToSource(index);
+        if (index.column() == kDateColumn)
+            return QLocale().toString(files->lastModified(source), QLocale::ShortFormat);
+        if (index.column() == kSizeColumn && !files->isDir(source))
+            return QLocale().formattedDataSize(files->size(source));
+        return QIdentityProxyModel::data(index, role);
+    }
+};
+
+// Every column as wide as its head and contents (a name up to forty characters), and the dialog
+// wide enough to show them all as far as the screen allows, so that no date or size is cut off.
+void FitColumns(QFileDialog& dialog, QTreeView& list) {
+    QHeaderView& head = *list.header();
+    for (int column = 0; column < head.count(); ++column) list.resizeColumnToContents(column);
+    head.resizeSection(0, std::min(head.sectionSize(0), 40 * list.fontMetrics().averageCharWidth()));
+    const int missing = head.length() - list.viewport()->width();
+    const int grow = std::min(missing, dialog.screen()->availableGeometry().width() - dialog.width());
+    // It grows to both sides, staying centred over the window.
+    if (grow > 0) dialog.setGeometry(dialog.geometry().adjusted(-grow / 2, 0, grow - grow / 2, 0));
+}
+
+// Qt's own dialog, so that it speaks the game's language (a desktop's dialog speaks the
+// desktop's), with dates and sizes in that language and every column shown whole.
+void InGameLanguage(QFileDialog& dialog) {
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setProxyModel(new TLocalFiles(&dialog));
+    auto* files = dialog.findChild<QFileSystemModel*>(QStringLiteral("qt_filesystem_model"));
+    auto* list = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    if (!files || !list) return;
+    // Queued: the list has its width once the dialog is shown.
+    QObject::connect(
+        files, &QFileSystemModel::directoryLoaded, list, [&dialog, list] { FitColumns(dialog, *list); },
+        Qt::QueuedConnection);
+}
 
 } // namespace
 
@@ -23,12 +77,17 @@ QString TFileDialog::QtFilter() const {
     return filters.join(QStringLiteral(";;"));
 }
 
-QString TFileDialog::AskSaveName(QWidget* owner) const {
+QString TFileDialog::AskFileName(QWidget* owner) const {
     QFileDialog dialog(owner, Title, InitialDir, QtFilter());
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    // The dialog would ask about the name as typed; the question belongs to the final name, which
-    // may differ by the extension, so it is asked once the name is final.
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    InGameLanguage(dialog);
+    if (kind_ == TKind::Open) {
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        // The dialog would ask about the name as typed; the question belongs to the final name,
+        // which may differ by the extension, so it is asked once the name is final.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    }
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
@@ -44,10 +103,8 @@ bool TFileDialog::Execute(QWidget* owner) {
     if (!gAnswers.isEmpty()) {
         chosen = gAnswers.dequeue();
         ++gAnswered;
-    } else if (kind_ == TKind::Open) {
-        chosen = QFileDialog::getOpenFileName(owner, Title, InitialDir, QtFilter());
     } else {
-        chosen = AskSaveName(owner);
+        chosen = AskFileName(owner);
     }
     if (chosen.isEmpty()) return false;
     if (kind_ == TKind::Save) {

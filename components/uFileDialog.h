@@ -43,7 +43,7 @@ public:
 
 private:
     QString QtFilter() const;
-    QString AskSaveName(QWidget* owner) const;
+    QString AskFileName(QWidget* owner) const;
     QString WithDefaultExt(const QString& fileName) const;
 
     TKind kind_;

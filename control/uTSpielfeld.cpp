@@ -18,6 +18,9 @@
 namespace kelani {
 namespace {
 
+// The note shown while the Master thinks about a hint; it goes when his answer comes.
+constexpr const char* kThinkingNote = "notethinking";
+
 constexpr int kHighlightDelay = 500;
 constexpr int kStepDelay = 200;
 constexpr int kHighscorePlaces = 20;
@@ -217,9 +220,21 @@ QString TSpielfeld::Notes() const {
     return Layers_->NotesLayer->Text();
 }
 
-void TSpielfeld::AddNote(const QString& note) {
-    const QString old = Notes();
-    Layers_->NotesLayer->SetText(old.isEmpty() ? note : old + QStringLiteral("\r\n") + note);
+void TSpielfeld::AddNote(const QString& key, const QStringList& args) {
+    Notes_.push_back({key, args});
+    ShowNotes();
+}
+
+// A new or loaded game's notes begin with the one of `key`.
+void TSpielfeld::StartNotes(const char* key) {
+    Notes_ = {{QLatin1String(key), {}}};
+    ShowNotes();
+}
+
+void TSpielfeld::ShowNotes() {
+    QStringList lines;
+    for (const TNote& note : Notes_) lines << FormatText(Text_(note.Key), note.Args);
+    Layers_->NotesLayer->SetText(lines.join(QStringLiteral("\r\n")));
 }
 
 void TSpielfeld::ShowPreview(int place) {
@@ -260,7 +275,7 @@ void TSpielfeld::NewGame(const TNewGameSettings& s) {
     SetSeconds(1, 0);
     SetSeconds(2, 0);
     Layers_->VarianteLayer->SetValue(s.Variante);
-    Layers_->NotesLayer->SetText(Text("notestart"));
+    StartNotes("notestart");
     Layers_->Paint();
     PlaySound("vielesteineinstirnmulde");
     EndUpdate();
@@ -328,8 +343,7 @@ void TSpielfeld::StartHint() {
     Think([this](const TKIChoice& choice) {
         if (choice.Pit > 0) ShowHint(PitIndex(Feld.AktSpieler(), choice.Pit), choice.Score);
     });
-    ThinkingNote_ = Text("notethinking");
-    AddNote(ThinkingNote_);
+    AddNote(QLatin1String(kThinkingNote));
 }
 
 bool TSpielfeld::HurryThinking() {
@@ -347,21 +361,19 @@ void TSpielfeld::CancelThinking() {
 }
 
 void TSpielfeld::DropThinkingNote() {
-    QStringList lines = Notes().split(QStringLiteral("\r\n"));
-    if (!ThinkingNote_.isEmpty() && lines.last() == ThinkingNote_) {
-        lines.removeLast();
-        Layers_->NotesLayer->SetText(lines.join(QStringLiteral("\r\n")));
-    }
-    ThinkingNote_.clear();
-}
-
-QString TSpielfeld::HintValue(int value) const {
-    if (MeisterPliesToEnd(value) != 0) return Text(value > 0 ? "hintwins" : "hintloses");
-    return value > 0 ? QStringLiteral("+%1").arg(value) : QString::number(value);
+    if (Notes_.empty() || Notes_.back().Key != QLatin1String(kThinkingNote)) return;
+    Notes_.pop_back();
+    ShowNotes();
 }
 
 void TSpielfeld::ShowHint(int place, int value) {
-    AddNote(FormatText(Text("notehint"), {QString::number(PitNumber(place)), HintValue(value)}));
+    // A decided line is named in words of the note's own key, so it follows a language switch.
+    const QString pit = QString::number(PitNumber(place));
+    if (MeisterPliesToEnd(value) != 0)
+        AddNote(QLatin1String(value > 0 ? "notehintwins" : "notehintloses"), {pit});
+    else
+        AddNote(QStringLiteral("notehint"),
+                {pit, value > 0 ? QStringLiteral("+%1").arg(value) : QString::number(value)});
     HintPlace_ = place;
     HintTimer_->start();
     Refresh();
@@ -424,12 +436,12 @@ void TSpielfeld::ReturnHandsHome() {
 void TSpielfeld::AnnounceWinner() {
     const int winner = Feld.WillWin();
     if (WillWinShown_ || winner == 0) return;
-    AddNote(FormatText(Text("notewillwin"), {PlayerName(winner)}));
+    AddNote(QStringLiteral("notewillwin"), {PlayerName(winner)});
     WillWinShown_ = true;
 }
 
 void TSpielfeld::MustSkip() {
-    AddNote(FormatText(Text("notemustskip"), {PlayerName(Feld.AktSpieler())}));
+    AddNote(QStringLiteral("notemustskip"), {PlayerName(Feld.AktSpieler())});
     RecordMove(0);
     Feld.Skip();
     AfterMove();
@@ -439,7 +451,7 @@ void TSpielfeld::AfterMove() {
     Layers_->FeldLayers[0]->Paint();
     Refresh();
     if (!Feld.IsGameOver()) return;
-    AddNote(Text("noteend"));
+    AddNote(QStringLiteral("noteend"));
     GameEnd();
 }
 
@@ -595,6 +607,7 @@ void TSpielfeld::SetLanguage(const QString& language) {
         Error(error);
     }
     Language_ = language;
+    ShowNotes();
     Repaint();
 }
 
@@ -730,7 +743,7 @@ bool TSpielfeld::ReplayLoaded(std::unique_ptr<THistory> loaded) {
     Feld.Assign(board);
     History_ = std::move(loaded);
     WillWinShown_ = false;
-    Layers_->NotesLayer->SetText(Text("noteload"));
+    StartNotes("noteload");
     return true;
 }
 

@@ -21,9 +21,11 @@
 #include <QImage>
 #include <QPoint>
 #include <QString>
+#include <QStringList>
 #include <exception>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QTimer;
 
@@ -122,8 +124,9 @@ public:
     void Abandon();
     // The preview sketch and ring show the board after playing `place`.
     void ShowPreview(int place);
-    // Adds a line to the notes; the newest note is the last line.
-    void AddNote(const QString& note);
+    // Adds a line to the notes, the newest last: the script's text of `key` with `args` filled in.
+    // Notes are kept as key and arguments, so a language switch writes them all anew.
+    void AddNote(const QString& key, const QStringList& args = {});
     // Stores the language in settings.ini and draws the board's captions in it; the text lookup
     // given at construction already speaks it.
     void SetLanguage(const QString& language);
@@ -204,7 +207,6 @@ private:
     // The Master thinks about the board for the player to move; `done` gets his choice.
     void Think(std::function<void(const TKIChoice&)> done);
     void ShowHint(int place, int value);
-    QString HintValue(int value) const;
     void EndHint();
     // The note that the Master thinks goes once his thinking ends.
     void DropThinkingNote();
@@ -238,6 +240,8 @@ private:
     QString ResultText(int winner, int r1, int r2) const;
     QString Text(const char* key) const;
     QString PlayerName(int player) const;
+    void StartNotes(const char* key);
+    void ShowNotes();
     void Message(const QString& text, TMessageKind kind) const;
     void Error(const std::exception& error, const QString& fileName = QString()) const;
 
@@ -247,6 +251,11 @@ private:
     TFeld Feld;
     TKI KI;
     std::unique_ptr<THistory> History_;
+    struct TNote {
+        QString Key;
+        QStringList Args;
+    };
+    std::vector<TNote> Notes_;
 
     bool Running_ = false;
     // A move is being shown: input waits, and its frames are the picture.
@@ -279,7 +288,6 @@ private:
     int HintPlace_ = -1;
     // The note that the Master thinks about a hint, while it stands in the notes; it keeps the
     // language it was written in.
-    QString ThinkingNote_;
 };
 
 // The centre of a board place's rectangle.

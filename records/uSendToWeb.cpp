@@ -18,4 +18,19 @@ int SendToWeb(const TCustomINetHighscore& table, TCustomWebPost& post) {
     return 0;
 }
 
+TSendCounts CountAnswers(const std::vector<std::string>& answers) {
+    TSendCounts counts;
+    for (const std::string& answer : answers) {
+        if (answer == "stored")
+            ++counts.Stored;
+        else if (answer == "known")
+            ++counts.Known;
+        else if (answer.starts_with("not kept"))
+            ++counts.NotKept;
+        else
+            ++counts.Other;
+    }
+    return counts;
+}
+
 } // namespace kelani

@@ -11,4 +11,15 @@ namespace kelani {
 // reached or failed; the remaining entries are then not sent.
 int SendToWeb(const TCustomINetHighscore& table, TCustomWebPost& post);
 
+// What the server made of the forms it took, counted from its answers: "stored" (a new entry),
+// "known" (sent before), "not kept..." (the player's better entries fill his places); an answer
+// in none of these words (a server of another make) counts as Other.
+struct TSendCounts {
+    int Stored = 0;
+    int Known = 0;
+    int NotKept = 0;
+    int Other = 0;
+};
+TSendCounts CountAnswers(const std::vector<std::string>& answers);
+
 } // namespace kelani

@@ -34,6 +34,8 @@ public:
         std::string Reason;
     };
     std::vector<TRefusal> Refusals;
+    // The server's answer to every form it took since the caller last cleared the list.
+    std::vector<std::string> Answers;
 };
 
 // The request body: "name=value" pairs joined by "&", blanks in values as "+", names as they are.

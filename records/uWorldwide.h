@@ -1,13 +1,16 @@
 #pragma once
 // Where the worldwide highscore lives and the check parameters it shares with its server.
-// Players (and tests) point the game at another server with the keys "server" and "viewurl" of
-// the section "worldwide" in settings.ini: "https://host[:port]" posts over TLS and verifies the
+// Players (and tests) point the game at a server with the keys "server" and "viewurl" of the
+// section "worldwide" in settings.ini: "https://host[:port]" posts over TLS and verifies the
 // server's certificate; a plain "host[:port]" (or "http://...") posts unencrypted.
 
 namespace kelani {
 
-inline constexpr const char* kWorldwideServer = "https://highscore.kelani.example";
-inline constexpr const char* kWorldwideViewURL = "https://highscore.kelani.example/";
+// No worldwide server runs for the game yet: out of the box none is configured, and the game says
+// how to set one rather than posting to an address that leads nowhere. Without "viewurl" the
+// server's own first page shows the tables.
+inline constexpr const char* kWorldwideServer = "";
+inline constexpr const char* kWorldwideViewURL = "";
 inline constexpr const char* kWorldwideAction = "/software/highscore.add.php4";
 inline constexpr int kCheckModulus = 65521; // five digits, shared with the server
 inline constexpr int kCheckBase = 733;      // three digits, shared with the server

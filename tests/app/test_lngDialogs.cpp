@@ -1,6 +1,9 @@
 #include "app/lngDialogs.h"
 
 #include "components/MultiLanguage.h"
+#include "components/uFileDialog.h"
+#include "components/uFolders.h"
+#include "components/uWait.h"
 
 #include "tests/support/TestApp.h"
 
@@ -9,9 +12,14 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
 #include <algorithm>
 #include <gtest/gtest.h>
 
@@ -181,6 +189,62 @@ TEST_F(MessageDialogTest, QtsOwnDialogsSpeakTheDialogLanguage) {
     SetDialogLanguage("german");
     SetDialogLanguage("german"); // twice in a row changes nothing
     EXPECT_EQ(fileDialogTexts(), (QStringList{"Abbrechen", "Suchen in:"}));
+}
+
+// The game's file dialog writes a saved game's date and size in the game's language, whatever the
+// desktop's, and shows every column whole, the date included. Set KELANI_SCREENS to a folder to
+// keep a picture of each for review.
+TEST_F(MessageDialogTest, TheFileDialogWritesDatesInTheGameLanguageAndCutsNoColumn) {
+    QTemporaryDir folder;
+    QFile game(folder.filePath(QStringLiteral("partie mit anna.kel")));
+    ASSERT_TRUE(game.open(QIODevice::WriteOnly));
+    game.write(QByteArray(1500, 'k'));
+    game.close();
+    ASSERT_TRUE(game.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(
+        game.setFileTime(QDateTime(QDate(2023, 12, 24), QTime(9, 5)), QFileDevice::FileModificationTime));
+    game.close();
+    const struct {
+        const char* language;
+        const char* size;
+        const char* date;
+        const char* png;
+    } languages[] = {{"german", "1,46 KiB", "24.12.23 09:05", "filedialog_de.png"},
+                     {"english", "1.46 KiB", "24/12/2023 09:05", "filedialog_en.png"}};
+    for (const auto& l : languages) {
+        SetDialogLanguage(QLatin1String(l.language));
+        TFileDialog dialog(TFileDialog::TKind::Open);
+        dialog.Filter = QStringLiteral("Kelani (*.kel)|*.kel");
+        dialog.InitialDir = folder.path();
+        QStringList row;
+        bool whole = false;
+        QTimer::singleShot(0, [&] {
+            auto* shown = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(shown, nullptr);
+            auto* list = shown->findChild<QTreeView*>(QStringLiteral("treeView"));
+            ASSERT_NE(list, nullptr);
+            QAbstractItemModel& files = *list->model();
+            // The folder is read on a thread of its own; the columns fit once it is in.
+            EXPECT_TRUE(QTest::qWaitFor([&] { return files.rowCount(list->rootIndex()) == 1; }));
+            QTest::qWait(50);
+            for (int column = 0; column < files.columnCount(list->rootIndex()); ++column)
+                row << files.index(0, column, list->rootIndex()).data().toString();
+            const QHeaderView& head = *list->header();
+            whole = head.length() <= list->viewport()->width();
+            for (int column = 0; column < head.count(); ++column)
+                whole &= head.sectionSize(column) >= head.sectionSizeHint(column) &&
+                         head.sectionSize(column) > list->fontMetrics().horizontalAdvance(row[column]);
+            const QString screens = qEnvironmentVariable("KELANI_SCREENS");
+            if (!screens.isEmpty()) shown->grab().save(QDir(screens).filePath(QLatin1String(l.png)));
+            shown->reject();
+        });
+        EXPECT_FALSE(dialog.Execute(nullptr));
+        ASSERT_EQ(row.size(), 4) << l.language;
+        EXPECT_EQ(row[0], QStringLiteral("partie mit anna.kel"));
+        EXPECT_EQ(row[1], QLatin1String(l.size));
+        EXPECT_EQ(row[3], QLatin1String(l.date));
+        EXPECT_TRUE(whole) << l.language << ": a column is cut";
+    }
 }
 
 TEST_F(MessageDialogTest, SeamAnswersInOrderThenWithTheDefaultButton) {

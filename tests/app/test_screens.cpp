@@ -2,13 +2,19 @@
 // 4K monitor): the offscreen platform builds them from a configuration file read at start-up, so
 // this runs in a program of its own.
 #include "app/ufSpielfeld.h"
+#include "app/ufStreichholz.h"
 #include "components/uPaintBox.h"
 #include "control/uTSpielfeld.h"
+#include "game/uRandom.h"
 #include "tests/app/GuiTestSupport.h"
 #include "tests/app/ScreenGrab.h"
+#include "view/uTGFXFile.h"
 
+#include <QLabel>
+#include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 using namespace kelani;
 using namespace kelani::testing;
@@ -57,6 +63,13 @@ QImage BoardOnScreen(TfSpielfeld& window) {
     const int r = box.width() / window.pbSpielfeld->width();
     const QRect board = window.BoardRect();
     return box.copy(QRect(board.topLeft() * r, board.size() * r));
+}
+
+// What `widget` paints, in the screen's pixels. The offscreen platform keeps every window's
+// picture at one pixel per point whatever its screen, so the widget paints itself afresh here at
+// its device pixel ratio, as it does into a real sharp screen's window.
+QImage Painted(QWidget& widget) {
+    return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
 int FirstLegalPit(const TFeld& feld) {
@@ -118,4 +131,36 @@ TEST_F(TwoScreens, DamagedSharpContainerIsNamedOnceAndTheGameGoesOnAt1x) {
     const QImage after = BoardOnScreen(window);
     EXPECT_NE(after, before);
     EXPECT_LT(MeanDistance(after, window.Spielfeld->Picture()), 4.0);
+}
+
+// On the sharp screen the lot dialog shows the pictures of holz@2x pixel for pixel: the hidden
+// matchsticks before the draw and the drawn one after it (below the message written on it), never
+// a 1x picture enlarged beside the sharp board.
+TEST_F(TwoScreens, TheLotDialogOnTheSharpScreenShowsTheSharpPictures) {
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    ASSERT_EQ(screens.size(), 2);
+    SetWaitSpeedUp(20);                         // the result stays 250 ms
+    SharedRandom().SetClock([] { return 0u; }); // the long matchstick
+    TfStreichholz dialog;
+    dialog.setScreen(screens[1]);
+    dialog.move(screens[1]->geometry().topLeft() + QPoint(40, 40));
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    ASSERT_EQ(dialog.devicePixelRatio(), 2);
+    const auto sharp = [](const char* name) {
+        return LoadGfxJPEG(QStringLiteral("holz.gfx"), name, 2).convertToFormat(QImage::Format_RGB32);
+    };
+    const QImage covered = Painted(*dialog.iStreichholz);
+    ASSERT_EQ(covered.size(), QSize(800, 600));
+    EXPECT_EQ(covered, sharp("holzv"));
+
+    QImage drawn;
+    QTimer::singleShot(0, [&] { dialog.bLeft->click(); });
+    QTimer::singleShot(120, [&] { drawn = Painted(*dialog.iStreichholz); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.DrawDone; }, 5000));
+    SharedRandom().SetClock(TimeOfDayMs);
+    ASSERT_TRUE(dialog.GuessedRight);
+    ASSERT_EQ(drawn.size(), QSize(800, 600));
+    const QRect belowMessage(0, 120, 800, 480);
+    EXPECT_TRUE(SameIn(drawn, sharp("holzw"), belowMessage));
 }

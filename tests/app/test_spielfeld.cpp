@@ -1,5 +1,3 @@
-#include "components/MultiLanguage.h"
-#include "components/SmallGrid.h"
 #include "app/ufHighscore.h"
 #include "app/ufHistory.h"
 #include "app/ufNewGame.h"
@@ -102,6 +100,17 @@ protected:
         TFeld position = Game().Board();
         change(position);
         Game().SetPositionForTests(position);
+    }
+
+    // Player 1 (Anna) plays pit 1 into a position where he holds more than half of the stones.
+    void PlayIntoCertainWinForPlayerOne() {
+        Arrange([](TFeld& board) {
+            for (int place = 1; place <= kPlaces; ++place) board.SetMulde(place, 0);
+            board.SetMulde(kStirnmulde1, 25);
+            board.SetMulde(1, 3);
+            board.SetMulde(8, 20);
+        });
+        Game().PlayPit(1);
     }
 
     // Ends the running game in a position where player 1 holds `store1` and player 2 `store2`
@@ -832,13 +841,7 @@ TEST_F(MainWindow, ComputerOpponentIsNeverEntered) {
 TEST_F(MainWindow, CertainWinnerIsNotedOnceAndPassesAreRecordedAsPlaceZero) {
     Create();
     Start(0);
-    Arrange([](TFeld& board) {
-        for (int place = 1; place <= kPlaces; ++place) board.SetMulde(place, 0);
-        board.SetMulde(kStirnmulde1, 25);
-        board.SetMulde(1, 3);
-        board.SetMulde(8, 20);
-    });
-    Game().PlayPit(1);
+    PlayIntoCertainWinForPlayerOne();
     const QString notes = Game().Notes();
     EXPECT_TRUE(notes.endsWith(QStringLiteral("Anna wird gewinnen"))) << notes.toStdString();
     ASSERT_EQ(Game().Board().AktSpieler(), 2);
@@ -975,7 +978,7 @@ TEST_F(MainWindow, HistoryWithoutTheGraphicsContainerIsReportedAndTheGameGoesOn)
     EXPECT_TRUE(window_->tZeit->isActive());
 }
 
-TEST_F(MainWindow, HelpOpensThePageOfTheChosenLanguageAndTheAddressesGoToTheShell) {
+TEST_F(MainWindow, HelpOpensThePageOfTheChosenLanguage) {
     QDir(Folder()).mkdir(QStringLiteral("hilfe"));
     for (const char* page : {"hilfe/start.htm", "hilfe/start_e.htm"}) {
         QFile file(FilePath(QLatin1String(page)));
@@ -985,31 +988,69 @@ TEST_F(MainWindow, HelpOpensThePageOfTheChosenLanguageAndTheAddressesGoToTheShel
     window_->aContent->trigger();
     window_->miEnglish->trigger();
     window_->aContent->trigger();
-    window_->aEmail->trigger();
-    ASSERT_EQ(ShellOpened().size(), 3);
+    ASSERT_EQ(ShellOpened().size(), 2);
     EXPECT_EQ(ShellOpened()[0], QUrl::fromLocalFile(Folder() + QStringLiteral("/hilfe/start.htm")));
     EXPECT_EQ(ShellOpened()[1], QUrl::fromLocalFile(Folder() + QStringLiteral("/hilfe/start_e.htm")));
-    EXPECT_EQ(ShellOpened()[2].scheme(), QStringLiteral("mailto"));
     EXPECT_TRUE(ShownMessages().empty());
 }
 
-TEST_F(MainWindow, AnAboutBoxLinkNoBrowserCanOpenIsReportedLikeTheMenuAddresses) {
+// The maker's addresses are placeholders until his pages are online: the Internet menu greys them
+// out and its tool tips say why, in the player's language; an about box link to one explains
+// itself instead of opening a page that does not exist.
+TEST_F(MainWindow, AddressesNotOnTheInternetYetAreGreyedOutWithTheReasonAndNeverOpened) {
     Create();
+    QMenu* internet = window_->findChild<QMenu*>(QStringLiteral("miInternet"));
+    ASSERT_NE(internet, nullptr);
+    EXPECT_TRUE(internet->toolTipsVisible());
+    const std::pair<const char*, QString> languages[] = {
+        {"german", QStringLiteral("Diese Adresse gibt es noch nicht: sie wird freigeschaltet, sobald sie im "
+                                  "Internet steht.")},
+        {"english",
+         QStringLiteral("This address does not exist yet: it is offered once it is on the internet.")}};
+    for (const auto& [language, tip] : languages) {
+        (QLatin1String(language) == QLatin1String("german") ? window_->miGerman : window_->miEnglish)
+            ->trigger();
+        for (QAction* link : {window_->aUpdate, window_->aEmail, window_->aHomepage, window_->aSponsor}) {
+            EXPECT_FALSE(link->isEnabled()) << link->objectName().toStdString();
+            EXPECT_EQ(link->toolTip(), tip) << language;
+            link->trigger();
+        }
+    }
+    EXPECT_TRUE(ShellOpened().empty());
+    EXPECT_TRUE(ShownMessages().empty());
+
     QLabel* links = window_->id->findChild<QLabel*>(QStringLiteral("lAddresses"));
     ASSERT_NE(links, nullptr);
     emit links->linkActivated(QStringLiteral("https://www.tarvik.example/"));
-    ASSERT_EQ(ShellOpened().size(), 1);
-    EXPECT_TRUE(ShownMessages().empty());
+    EXPECT_TRUE(ShellOpened().empty());
+    ASSERT_EQ(ShownMessages().size(), 1u);
+    EXPECT_EQ(ShownMessages()[0].Type, mtInformation);
+    EXPECT_EQ(ShownMessages()[0].Text,
+              QStringLiteral("https://www.tarvik.example/ does not exist yet: the address is "
+                             "a placeholder until the page is on the internet."));
+}
+
+// A browser or mail program that does not start is named with the address it was to show.
+TEST_F(MainWindow, AnAddressNoProgramCanOpenIsReportedWithTheProgramAndTheAddress) {
+    Create();
     RecordShellOpens(true, false);
+    QLabel* links = window_->id->findChild<QLabel*>(QStringLiteral("lAddresses"));
+    ASSERT_NE(links, nullptr);
+    emit links->linkActivated(QStringLiteral("https://www.debian.org/"));
+    emit links->linkActivated(QStringLiteral("mailto:someone@debian.org"));
     window_->miEnglish->trigger();
-    emit links->linkActivated(QStringLiteral("https://www.tarvik.example/"));
-    window_->aHomepage->trigger();
-    ASSERT_EQ(ShownMessages().size(), 2u);
-    for (const TShownMessage& shown : ShownMessages()) {
-        EXPECT_EQ(shown.Type, mtWarning);
-        EXPECT_EQ(shown.Text, QStringLiteral("https://www.tarvik.example/ could not be opened: the file is "
-                                             "missing, or there is no program for it."));
-    }
+    emit links->linkActivated(QStringLiteral("https://www.debian.org/"));
+    ASSERT_EQ(ShellOpened().size(), 3);
+    ASSERT_EQ(ShownMessages().size(), 3u);
+    for (const TShownMessage& shown : ShownMessages()) EXPECT_EQ(shown.Type, mtWarning);
+    EXPECT_EQ(
+        ShownMessages()[0].Text,
+        QStringLiteral("Der Browser konnte nicht gestartet werden, um https://www.debian.org/ zu zeigen."));
+    EXPECT_EQ(ShownMessages()[1].Text,
+              QStringLiteral("Das E-Mail-Programm konnte nicht gestartet werden, um an "
+                             "someone@debian.org zu schreiben."));
+    EXPECT_EQ(ShownMessages()[2].Text,
+              QStringLiteral("The web browser could not be started to show https://www.debian.org/."));
 }
 
 TEST_F(MainWindow, MissingHelpPageIsReportedAndTheClockGoesOn) {
@@ -1231,6 +1272,33 @@ TEST_F(MainWindow, BarsKeepTheTablesColourWhileASleeveCoversTheBoardsCorner) {
     Game().PlayPit(leftmost);
     EXPECT_GT(covered, 0) << "a sleeve lay on the corner";
     EXPECT_EQ(otherBars, 0);
+}
+
+// Notes already on the board are written again in the new language, on the screen as well: they
+// look exactly like the notes of a window that played in English from the start.
+TEST_F(MainWindow, NotesOnTheBoardAreWrittenAgainInTheNewLanguage) {
+    QImage switched;
+    QRect notes;
+    for (const QByteArray language : {"german", "english"}) {
+        window_.reset();
+        WriteQuietSettings(language);
+        Create();
+        Start(0);
+        PlayIntoCertainWinForPlayerOne();
+        Game().AddNote(QStringLiteral("notehintloses"), {QStringLiteral("4")});
+        notes = Game().Layers().NotesLayer->DestRect;
+        if (language == "german") {
+            ASSERT_EQ(Game().Notes(),
+                      QStringLiteral("Neues Spiel\r\nAnna wird gewinnen\r\nTipp: Mulde 4 (verliert)"));
+            const QImage before = Board(*window_);
+            window_->miEnglish->trigger();
+            switched = Board(*window_);
+            EXPECT_FALSE(SameIn(switched, before, notes));
+        }
+        EXPECT_EQ(Game().Notes(), QStringLiteral("new game\r\nAnna will win\r\nHint: pit 4 (loses)"))
+            << language.data();
+    }
+    EXPECT_TRUE(SameIn(Board(*window_), switched, notes));
 }
 
 TEST_F(MainWindow, ComputersAndClockStandStillWhileADialogIsOpen) {

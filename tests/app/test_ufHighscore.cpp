@@ -150,54 +150,120 @@ namespace {
 
 class WorldwideButton : public HighscoreDialog {
 protected:
+    // Points the game at `server`; the page shown afterwards is the server's first page.
     void PointAt(const std::string& server) {
         QFile settings(FilePath(QStringLiteral("settings.ini")));
         ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
-        settings.write(("[worldwide]\nserver=" + server + "\nviewurl=http://" + server + "/\n").c_str());
+        settings.write(("[worldwide]\nserver=" + server + "\n").c_str());
+        address_ = QString::fromStdString(server);
     }
+    // A live highscore server in the test's folder, the game pointed at it.
+    server::LiveServer& Serve() {
+        server_ = std::make_unique<server::LiveServer>(FilePath(QStringLiteral("world.db")).toStdString());
+        PointAt("127.0.0.1:" + std::to_string(server_->port()));
+        return *server_;
+    }
+    void Send(const QString& language = QStringLiteral("german")) {
+        TfHighscore dialog(nullptr, language);
+        dialog.ShowGame(0, -1);
+        QueueMessageAnswer(mrOk);
+        dialog.bbnetHighscoreClick();
+        EXPECT_TRUE(dialog.isEnabled());
+        EXPECT_TRUE(Button(dialog, "bbOK")->isEnabled());
+    }
+    QString address_;
+    std::unique_ptr<server::LiveServer> server_;
 };
 
 } // namespace
 
-TEST_F(WorldwideButton, SendsAllThreeTablesThenOpensTheWorldwidePage) {
-    server::LiveServer server(FilePath(QStringLiteral("world.db")).toStdString());
-    PointAt("127.0.0.1:" + std::to_string(server.port()));
+// Out of the box no worldwide server is configured: the button says so plainly, names the file
+// and the line to add, in the player's language, and neither asks nor sends nor opens a page.
+TEST_F(WorldwideButton, WithoutAConfiguredServerItSaysHowToSetOne) {
+    WriteTable(4, 2);
+    const QString settings = FilePath(QStringLiteral("settings.ini"));
+    for (const char* language : {"german", "english"}) {
+        ResetMessageSeam();
+        SetDialogLanguage(QLatin1String(language));
+        TfHighscore dialog(nullptr, QLatin1String(language));
+        dialog.ShowGame(0, -1);
+        ASSERT_TRUE(Button(dialog, "bbnetHighscore")->isEnabled());
+        QueueMessageAnswer(mrOk);
+        dialog.bbnetHighscoreClick();
+        ASSERT_EQ(ShownMessages().size(), 1u) << language;
+        const TShownMessage& shown = ShownMessages()[0];
+        EXPECT_EQ(shown.Type, mtInformation);
+        EXPECT_TRUE(
+            shown.Text.startsWith(QLatin1String(language) == QLatin1String("german")
+                                      ? QStringLiteral("Es ist noch keine weltweite Highscore eingerichtet")
+                                      : QStringLiteral("No worldwide highscore is set up yet")))
+            << shown.Text.toStdString();
+        EXPECT_TRUE(shown.Text.contains(QLatin1Char('\n') + settings + QLatin1Char('\n')));
+        EXPECT_TRUE(shown.Text.contains(QStringLiteral("[worldwide]\nserver=https://")));
+        EXPECT_TRUE(ShellOpened().isEmpty());
+        EXPECT_TRUE(dialog.isEnabled());
+    }
+}
+
+// A send says what the server made of it: every entry with an e-mail address of the three tables,
+// newly entered the first time, known the second; then the server's page opens.
+TEST_F(WorldwideButton, SendsAllThreeTablesSumsUpAndOpensTheServersPage) {
+    server::LiveServer& server = Serve();
     WriteTable(4, 2);
     WriteTable(5, 3);
     WriteTable(6, 1, ""); // no e-mail: never sent
-    TfHighscore dialog(nullptr, QStringLiteral("german"));
-    dialog.ShowGame(0, -1);
-    QueueMessageAnswer(mrOk);
-    dialog.bbnetHighscoreClick();
+    Send();
     EXPECT_EQ(server.store().Count(), 5);
     EXPECT_EQ(server.store().Top(6, 10).size(), 0u);
+    ASSERT_EQ(ShownMessages().size(), 2u); // the confirmation, then the summary
+    EXPECT_EQ(ShownMessages()[1].Type, mtInformation);
+    EXPECT_EQ(ShownMessages()[1].Text,
+              QStringLiteral("Die weltweite Highscore %1 hat 5 Eintr\u00E4ge erhalten.\nNeu aufgenommen: 5")
+                  .arg(address_));
     ASSERT_EQ(ShellOpened().size(), 1);
-    EXPECT_EQ(ShellOpened()[0].port(), server.port());
-    EXPECT_TRUE(dialog.isEnabled());
-    EXPECT_TRUE(Button(dialog, "bbnetHighscore")->isEnabled());
+    EXPECT_EQ(ShellOpened()[0], QUrl(QStringLiteral("http://%1/").arg(address_)));
+
+    ResetMessageSeam();
+    SetDialogLanguage(QStringLiteral("english"));
+    Send(QStringLiteral("english"));
+    ASSERT_EQ(ShownMessages().size(), 2u);
+    EXPECT_EQ(
+        ShownMessages()[1].Text,
+        QStringLiteral("The worldwide highscore %1 has received 5 entries.\nSent before: 5").arg(address_));
+}
+
+TEST_F(WorldwideButton, TablesWithoutEMailAddressesSendNothingAndSaySo) {
+    server::LiveServer& server = Serve();
+    WriteTable(5, 2, "");
+    Send();
+    EXPECT_EQ(server.store().Count(), 0);
+    ASSERT_EQ(ShownMessages().size(), 2u);
+    EXPECT_EQ(
+        ShownMessages()[1].Text,
+        QStringLiteral("Kein Eintrag der drei Listen hat eine E-Mail-Adresse, darum wurde nichts an die "
+                       "weltweite Highscore %1 gesendet.")
+            .arg(address_));
+    EXPECT_EQ(ShellOpened().size(), 1);
 }
 
 TEST_F(WorldwideButton, AWorldwidePageNoBrowserCanOpenIsReported) {
-    server::LiveServer server(FilePath(QStringLiteral("world.db")).toStdString());
-    PointAt("127.0.0.1:" + std::to_string(server.port()));
+    server::LiveServer& server = Serve();
     WriteTable(4, 1);
     RecordShellOpens(true, false);
-    TfHighscore dialog(nullptr, QStringLiteral("german"));
-    dialog.ShowGame(0, -1);
     QueueMessageAnswer(mrOk);
     QueueMessageAnswer(mrOk);
-    dialog.bbnetHighscoreClick();
+    Send();
     EXPECT_EQ(server.store().Count(), 1);
     ASSERT_EQ(ShellOpened().size(), 1);
-    ASSERT_EQ(ShownMessages().size(), 2u); // the confirmation, then the page no browser opened
-    EXPECT_EQ(ShownMessages()[1].Type, mtWarning);
-    EXPECT_TRUE(ShownMessages()[1].Text.startsWith(ShellOpened()[0].toString()));
-    EXPECT_TRUE(ShownMessages()[1].Text.contains(QStringLiteral("konnte nicht ge\u00F6ffnet werden")));
+    ASSERT_EQ(ShownMessages().size(), 3u); // the confirmation, the summary, the browser that did not start
+    EXPECT_EQ(ShownMessages()[2].Type, mtWarning);
+    EXPECT_EQ(
+        ShownMessages()[2].Text,
+        QStringLiteral("Der Browser konnte nicht gestartet werden, um http://%1/ zu zeigen.").arg(address_));
 }
 
 TEST_F(WorldwideButton, AnythingButOkSendsNothing) {
-    server::LiveServer server(FilePath(QStringLiteral("world.db")).toStdString());
-    PointAt("127.0.0.1:" + std::to_string(server.port()));
+    server::LiveServer& server = Serve();
     WriteTable(4, 2);
     TfHighscore dialog(nullptr, QStringLiteral("german"));
     dialog.ShowGame(0, -1);
@@ -208,11 +274,10 @@ TEST_F(WorldwideButton, AnythingButOkSendsNothing) {
 }
 
 // The server refuses entries in two tables (no game ends before its players moved; points no board
-// gives): the send goes on with the rest, and one box at its end counts the refused entries and
+// gives): the send goes on with the rest, and the one box at its end counts the refused entries and
 // gives each reason once; only an unreachable server stops the send (below).
 TEST_F(WorldwideButton, RefusedEntriesAreSummedUpInOneBoxAndTheSendGoesOn) {
-    server::LiveServer server(FilePath(QStringLiteral("world.db")).toStdString());
-    PointAt("127.0.0.1:" + std::to_string(server.port()));
+    server::LiveServer& server = Serve();
     WriteTable(4, 2);
     THighscore refused;
     refused.AddEntry("Nobody", 10, 30, 18, 0, false, "x@example.org", "europa");
@@ -223,10 +288,7 @@ TEST_F(WorldwideButton, RefusedEntriesAreSummedUpInOneBoxAndTheSendGoesOn) {
     six.LoadFromFile(THighscore::FileName(FilePath({}).toStdString(), 6));
     six.AddEntry("Cheater", 100, 99, 1, 12, false, "z@example.org", "europa");
     six.SaveToFile(THighscore::FileName(FilePath({}).toStdString(), 6));
-    TfHighscore dialog(nullptr, QStringLiteral("german"));
-    dialog.ShowGame(0, -1);
-    QueueMessageAnswer(mrOk);
-    dialog.bbnetHighscoreClick();
+    Send();
     EXPECT_EQ(server.store().Top(4, 10).size(), 2u);
     EXPECT_EQ(server.store().Top(5, 10).size(), 0u);
     EXPECT_EQ(server.store().Top(6, 10).size(), 2u);
@@ -234,26 +296,27 @@ TEST_F(WorldwideButton, RefusedEntriesAreSummedUpInOneBoxAndTheSendGoesOn) {
     EXPECT_EQ(ShownMessages()[1].Type, mtWarning);
     EXPECT_EQ(
         ShownMessages()[1].Text,
-        QStringLiteral("Die weltweite Highscore hat nicht jeden Eintrag angenommen. Abgelehnt: 3, die "
+        QStringLiteral("Die weltweite Highscore %1 hat 7 Eintr\u00E4ge erhalten.\nNeu aufgenommen: 4\n\n"
+                       "Die weltweite Highscore hat nicht jeden Eintrag angenommen. Abgelehnt: 3, die "
                        "\u00FCbrigen wurden gesendet. Gr\u00FCnde:\n"
                        "2 \u00D7 Das Ergebnis ist nicht glaubw\u00FCrdig (implausible: no game ends "
                        "before its players moved)\n"
                        "Das Ergebnis ist nicht glaubw\u00FCrdig (implausible: points and opponent stones "
-                       "fit no board of 3 to 8 stones per pit)"));
+                       "fit no board of 3 to 8 stones per pit)")
+            .arg(address_));
     EXPECT_EQ(ShellOpened().size(), 1);
-    EXPECT_TRUE(dialog.isEnabled());
 }
 
-TEST_F(WorldwideButton, AnUnreachableServerGivesSendErrorAndNoBrowser) {
+// A server nobody answers on stops the send with one box, in the player's language, that names
+// the server and the reason; no page opens.
+TEST_F(WorldwideButton, AnUnreachableServerIsNamedWithTheReasonAndNoBrowserOpens) {
     PointAt("127.0.0.1:1");
     WriteTable(4, 1);
-    TfHighscore dialog(nullptr, QStringLiteral("english"));
-    dialog.ShowGame(0, -1);
     SetDialogLanguage(QStringLiteral("english"));
-    QueueMessageAnswer(mrOk);
-    dialog.bbnetHighscoreClick();
-    ASSERT_GE(ShownMessages().size(), 3u); // confirmation, the network error, "senderror"
-    EXPECT_TRUE(ShownMessages().back().Text.contains(QStringLiteral("could't be sent")));
+    Send(QStringLiteral("english"));
+    ASSERT_EQ(ShownMessages().size(), 2u); // the confirmation, then why nothing was sent
+    EXPECT_EQ(ShownMessages()[1].Type, mtError);
+    EXPECT_EQ(ShownMessages()[1].Text, QStringLiteral("The data could't be sent to the internet highscore.\n"
+                                                      "The server 127.0.0.1:1 refuses the connection."));
     EXPECT_TRUE(ShellOpened().isEmpty());
-    EXPECT_TRUE(Button(dialog, "bbOK")->isEnabled());
 }

@@ -2,6 +2,7 @@
 #include "game/uTFeld.h"
 #include "records/uTHistory.h"
 #include "tests/app/RecordWindowTest.h"
+#include "tests/app/ScreenGrab.h"
 #include "view/uTCanvas.h"
 #include "view/uTFeldSketch.h"
 
@@ -9,6 +10,8 @@
 #include <QLabel>
 #include <QPageSize>
 #include <QPrinter>
+#include <QScrollArea>
+#include <QScrollBar>
 
 using namespace kelani;
 using kelani::test::PdfPages;
@@ -38,6 +41,25 @@ THistory Game(const std::vector<int>& places) {
             board.Skip();
     }
     return history;
+}
+
+// A game of `records` moves, each the first legal pit of the player to move.
+THistory LongGame(std::size_t records) {
+    std::vector<int> places;
+    TFeld board;
+    Game({}).StartBoard(board);
+    while (places.size() < records && !board.IsGameOver()) {
+        int place = 0;
+        for (int n = 1; n <= 6 && !place; ++n)
+            if (board.IsLegalMove(7 * board.AktSpieler() + n - 7)) place = 7 * board.AktSpieler() + n - 7;
+        places.push_back(place);
+        if (place)
+            board.DoMove(place);
+        else
+            board.Skip();
+    }
+    EXPECT_EQ(places.size(), records);
+    return Game(places);
 }
 
 bool SameCell(const QImage& a, const QImage& b, const QRect& cell) {
@@ -89,6 +111,47 @@ TEST_F(HistoryView, DescriptionNamesBothPlayers) {
     EXPECT_EQ(dialog.RecordCount(), 2);
 }
 
+// Whatever width the style gives the scroll bar (here a wide one), the first row of sketches
+// reaches the screen whole, from the numbers at its left edge to the right column's right edge,
+// clear of the bar. The window can be resized: the sketches stay in its middle, a taller window
+// shows more rows, and it never gets narrower than a row.
+TEST_F(HistoryView, EveryRowShowsWholeBesideTheScrollBarAndTheWindowCanBeResized) {
+    const struct TWideScrollBars {
+        TWideScrollBars() {
+            kelani::test::App().setStyleSheet(QStringLiteral("QScrollBar:vertical { width: 30px; }"));
+        }
+        ~TWideScrollBars() { kelani::test::App().setStyleSheet(QString()); }
+    } wide;
+    const THistory history = LongGame(14);
+    const QImage picture = BuildHistoryPicture(history, SmallBoard());
+    TfHistory dialog(nullptr, QStringLiteral("german"));
+    dialog.ShowHistory(history, picture);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    auto* area = dialog.findChild<QScrollArea*>(QStringLiteral("sbzug"));
+    auto* label = dialog.findChild<QLabel*>(QStringLiteral("iZug"));
+    ASSERT_TRUE(area && label);
+    const QScrollBar* bar = area->verticalScrollBar();
+    ASSERT_TRUE(bar->isVisible());
+    EXPECT_FALSE(area->horizontalScrollBar()->isVisible());
+    const QRect row(label->mapTo(&dialog, QPoint(0, 0)), QSize(picture.width(), 62));
+    EXPECT_LT(row.right(), bar->mapTo(&dialog, QPoint(0, 0)).x());
+    EXPECT_GE(row.left(), area->viewport()->mapTo(&dialog, QPoint(0, 0)).x());
+    EXPECT_EQ(kelani::testing::OnScreen(dialog).copy(row),
+              picture.copy(0, 0, picture.width(), 62).convertToFormat(QImage::Format_RGB32));
+
+    EXPECT_NE(dialog.minimumSize(), dialog.maximumSize()) << "the window can be resized";
+    const int shown = area->viewport()->height();
+    dialog.resize(dialog.size() + QSize(200, 200));
+    QTest::qWait(30);
+    EXPECT_GE(area->viewport()->height(), shown + 200);
+    const QPoint at = label->mapTo(area->viewport(), QPoint(0, 0));
+    EXPECT_NEAR(at.x(), (area->viewport()->width() - picture.width()) / 2, 1);
+    dialog.resize(100, 100);
+    QTest::qWait(30);
+    EXPECT_GE(area->viewport()->width(), picture.width());
+}
+
 namespace {
 
 // Prints `history` to a PDF whose page holds `rows` rows of sketches; returns the PDF's path.
@@ -105,22 +168,7 @@ QString PrintHistory(TfHistory& dialog, const QString& pdf, QSizeF pageMillimetr
 } // namespace
 
 TEST_F(HistoryView, ThirtyRecordsOnSixRowsAPagePrintOnTwoPages) {
-    std::vector<int> places;
-    TFeld board;
-    THistory probe = Game({});
-    probe.StartBoard(board);
-    while (places.size() < 30 && !board.IsGameOver()) {
-        int place = 0;
-        for (int n = 1; n <= 6 && !place; ++n)
-            if (board.IsLegalMove(7 * board.AktSpieler() + n - 7)) place = 7 * board.AktSpieler() + n - 7;
-        places.push_back(place);
-        if (place)
-            board.DoMove(place);
-        else
-            board.Skip();
-    }
-    ASSERT_EQ(places.size(), 30u);
-    const THistory history = Game(places);
+    const THistory history = LongGame(30);
     TfHistory dialog(nullptr, QStringLiteral("german"));
     dialog.ShowHistory(history, BuildHistoryPicture(history, SmallBoard()));
     // A4 width; the height is chosen so that six rows of sketches fit and a seventh does not.

@@ -26,16 +26,17 @@ TWebPostItems Genuine() {
                               "kelani", "4", kCheckModulus, kCheckBase);
 }
 
-// A bare server that records what the client sent and answers after `delayMs`.
+// A bare server that records what the client sent and answers `status` after `delayMs`.
 class RecordingServer {
 public:
-    explicit RecordingServer(int delayMs = 0) {
+    explicit RecordingServer(int delayMs = 0, int status = 200) {
         http_.Post("/software/highscore.add.php4",
-                   [this, delayMs](const httplib::Request& req, httplib::Response& res) {
+                   [this, delayMs, status](const httplib::Request& req, httplib::Response& res) {
                        agent = req.get_header_value("User-Agent");
                        contentType = req.get_header_value("Content-Type");
                        body = req.body;
                        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+                       res.status = status;
                        res.set_content("ok", "text/plain");
                    });
         port = http_.bind_to_any_port("127.0.0.1");
@@ -99,6 +100,7 @@ TEST(WebPost, AGenuineEntryReachesTheHighscoreServer) {
     ASSERT_EQ(server.store().Count(), 1);
     EXPECT_EQ(server.store().Top(4, 1)[0].entry.name, "J\xC3\xB6rg");
     EXPECT_FALSE(post.Refused);
+    EXPECT_EQ(post.Answers, std::vector<std::string>{"stored"});
     // A refused form is a failure, not a success, reported with the server's reason.
     post.Items.back().Value = "1";
     EXPECT_FALSE(post.Post());
@@ -109,38 +111,62 @@ TEST(WebPost, AGenuineEntryReachesTheHighscoreServer) {
     fs::remove_all(folder);
 }
 
-TEST(WebPost, AnUnreachableServerFailsWithAnError) {
+// Every failure is told in the language of the boxes and names the server as the player set it:
+// an address without a host, a port nobody listens on, a server that answers too late and one
+// that fails itself. Without an error handler the text goes into an error box, with one to it.
+TEST(WebPost, EveryFailureIsToldInThePlayersLanguageAndNamesTheServer) {
     App();
-    TWebPost post;
-    Failure failure;
-    Aim(post, 1, &failure); // nothing listens on port 1
-    post.Items = Genuine();
-    EXPECT_FALSE(post.Post());
-    EXPECT_FALSE(post.Refused); // no answer: the send stops
-    EXPECT_EQ(failure.calls, 1);
-    EXPECT_NE(failure.code, 0);
-    EXPECT_FALSE(failure.text.isEmpty());
-}
+    RecordingServer silent(1000), failing(0, 500);
+    const std::string late = "127.0.0.1:" + std::to_string(silent.port);
+    const std::string broken = "127.0.0.1:" + std::to_string(failing.port);
+    const struct {
+        std::string server;
+        const char* german;
+        const char* english;
+    } cases[] = {
+        {"http://", "\"http://\" ist keine g\u00FCltige Adresse eines Highscore-Servers.",
+         "\"http://\" is not a valid highscore server address."},
+        {"127.0.0.1:1", "Der Server 127.0.0.1:1 nimmt keine Verbindung an.",
+         "The server 127.0.0.1:1 refuses the connection."},
+        {late, "Der Server %1 hat nicht rechtzeitig geantwortet.", "The server %1 did not answer in time."},
+        {broken, "Der Server %1 meldet einen eigenen Fehler (HTTP 500).",
+         "The server %1 reports an error of its own (HTTP 500)."},
+    };
+    for (const auto& c : cases)
+        for (const char* language : {"german", "english"}) {
+            const bool german = QLatin1String(language) == QLatin1String("german");
+            const QString expected = QString::fromUtf8(german ? c.german : c.english)
+                                         .replace(QStringLiteral("%1"), QString::fromStdString(c.server));
+            SetDialogLanguage(QLatin1String(language));
+            ResetMessageSeam();
+            QueueMessageAnswer(mrOk);
+            TWebPost post;
+            post.Server = c.server;
+            post.Action = kWorldwideAction;
+            post.TimeoutMs = 200;
+            post.Items = Genuine();
+            EXPECT_FALSE(post.Post()) << c.server;
+            EXPECT_FALSE(post.Refused) << c.server << ": no answer stops the send";
+            EXPECT_TRUE(post.Answers.empty());
+            ASSERT_EQ(ShownMessages().size(), 1u) << c.server;
+            EXPECT_EQ(ShownMessages()[0].Type, mtError);
+            EXPECT_TRUE(ShownMessages()[0].Text.startsWith(expected))
+                << ShownMessages()[0].Text.toStdString() << " / " << expected.toStdString();
 
-TEST(WebPost, ASilentServerTimesOut) {
-    App();
-    RecordingServer server(1500);
-    TWebPost post;
-    Failure failure;
-    Aim(post, server.port, &failure);
-    post.TimeoutMs = 200;
-    EXPECT_FALSE(post.Post());
-    EXPECT_EQ(failure.code, 12002);
-}
-
-TEST(WebPost, WithoutAnErrorHandlerTheErrorIsShownInABox) {
-    App();
+            Failure failure;
+            post.OnError = [&failure](const QString& text, int code) {
+                failure.text = text;
+                failure.code = code;
+                ++failure.calls;
+            };
+            EXPECT_FALSE(post.Post());
+            EXPECT_EQ(failure.calls, 1);
+            EXPECT_EQ(failure.text, ShownMessages()[0].Text);
+            EXPECT_EQ(ShownMessages().size(), 1u) << "the handler takes the text instead of a box";
+            if (c.server == late) {
+                EXPECT_EQ(failure.code, 12002);
+            }
+        }
     ResetMessageSeam();
-    QueueMessageAnswer(mrOk);
-    TWebPost post;
-    Aim(post, 1);
-    EXPECT_FALSE(post.Post());
-    ASSERT_EQ(ShownMessages().size(), 1u);
-    EXPECT_EQ(ShownMessages()[0].Type, mtError);
-    ResetMessageSeam();
+    SetDialogLanguage(QString());
 }

@@ -68,7 +68,7 @@ TEST_F(Art, ContainersHoldExactlyTheNamedEntries) {
     EXPECT_EQ(Names("game.gfx"),
               (std::set<std::string>{"bg.jpg", "de_overview.bmp", "de_preview.bmp", "golden.bmp", "smbrett",
                                      "us_overview.bmp", "us_preview.bmp"}));
-    EXPECT_EQ(Names("holz.gfx"), (std::set<std::string>{"holzl", "holzw"}));
+    EXPECT_EQ(Names("holz.gfx"), (std::set<std::string>{"holzl", "holzv", "holzw"}));
     std::set<std::string> piles, rims, hands;
     for (int n = 1; n <= 9; ++n) piles.insert("st" + std::to_string(n) + ".bmp");
     for (int n = 1; n <= 13; ++n)
@@ -104,6 +104,7 @@ TEST_F(Art, PayloadsAreRealBitmapsAndJpegsOfTheirSizes) {
     EXPECT_EQ(Entry("game.gfx", "smbrett").size(), QSize(kSmallBoardWidth, kSmallBoardHeight));
     EXPECT_EQ(Entry("holz.gfx", "holzl").size(), QSize(400, 300));
     EXPECT_EQ(Entry("holz.gfx", "holzw").size(), QSize(400, 300));
+    EXPECT_EQ(Entry("holz.gfx", "holzv").size(), QSize(400, 300));
 }
 
 // Mean difference (0..255, over the three colours) of the two same-sized pictures in the block of

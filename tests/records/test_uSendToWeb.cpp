@@ -74,3 +74,15 @@ TEST(SendToWeb, AnEmptyTableSendsNothingAndSucceeds) {
     EXPECT_EQ(SendToWeb(table, post), 0);
     EXPECT_TRUE(post.sent.empty());
 }
+
+TEST(SendToWeb, TheServersAnswersAreCountedByWhatItMadeOfEachEntry) {
+    const TSendCounts counts =
+        CountAnswers({"stored", "known", "stored", "not kept: the player's better entries fill his places",
+                      "<html>ok</html>"});
+    EXPECT_EQ(counts.Stored, 2);
+    EXPECT_EQ(counts.Known, 1);
+    EXPECT_EQ(counts.NotKept, 1);
+    EXPECT_EQ(counts.Other, 1);
+    // Only the whole word counts: an answer that merely begins like one is another server's.
+    EXPECT_EQ(CountAnswers({"storedx", ""}).Other, 2);
+}

@@ -45,7 +45,7 @@ std::vector<Wanted> GameContainers() {
         {"game.gfx",
          {"golden.bmp", "us_overview.bmp", "us_preview.bmp", "de_overview.bmp", "de_preview.bmp", "smbrett"},
          {"bg.jpg"}},
-        {"holz.gfx", {}, {"holzl", "holzw"}}};
+        {"holz.gfx", {}, {"holzl", "holzw", "holzv"}}};
 }
 
 class ArtContainers : public ::testing::Test {

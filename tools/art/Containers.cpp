@@ -80,7 +80,8 @@ TContainer HandsContainer(int scale) {
 TContainer MatchesContainer(const QImage& board, int scale) {
     return {FileName("holz", scale),
             {{"holzl", JpegBytes(PaintDrawnMatch(board, false, scale))},
-             {"holzw", JpegBytes(PaintDrawnMatch(board, true, scale))}}};
+             {"holzw", JpegBytes(PaintDrawnMatch(board, true, scale))},
+             {"holzv", JpegBytes(PaintHiddenMatches(board, scale))}}};
 }
 
 } // namespace

@@ -142,12 +142,12 @@ QImage PaintDrawnMatch(const QImage& board, bool longOne, int scale) {
     return img.convertToFormat(QImage::Format_RGB32);
 }
 
-QImage PaintHiddenMatches(const QImage& board) {
-    QImage img = Backdrop(board, 1);
-    QImage layer = Layer(1);
-    PaintFist(layer, QPointF(170, 180), 2, 1);
-    PaintHand(layer, QPointF(232, 132), THandPose{0.7, 2.0, 1.25, false, 1});
-    DrawWithShadow(img, layer, QPointF(8, 10), 0.55f, 1);
+QImage PaintHiddenMatches(const QImage& board, int scale) {
+    QImage img = Backdrop(board, scale);
+    QImage layer = Layer(scale);
+    PaintFist(layer, QPointF(170, 180), 2, scale);
+    PaintHandAt(layer, QPointF(232, 132), THandPose{0.7, 2.0, 1.25, false, 1}, scale);
+    DrawWithShadow(img, layer, QPointF(8, 10), 0.55f, scale);
     return img.convertToFormat(QImage::Format_RGB32);
 }
 
