@@ -1,6 +1,7 @@
 #include "app/lngDialogs.h"
 
 #include "app/MultiLanguage.h"
+#include "base/uAtomicSave.h"
 #include "components/uFormat.h"
 #include "components/uPlatform.h"
 #include "components/uShellOpen.h"
@@ -11,6 +12,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QMessageBox>
@@ -126,6 +128,32 @@ bool LoadTexts() {
 QString MessageText(const char* key) {
     const QString language = gDialogLanguage.isEmpty() ? QStringLiteral("english") : gDialogLanguage;
     return Lookup(ExtractScriptSection(MessageLines(), ToCp1252(language)), key);
+}
+
+// The message for a save that did not happen: why, in the player's words.
+const char* SaveFailureKey(TSaveFailure failure) {
+    switch (failure) {
+    case TSaveFailure::ReadOnly:
+        return "filereadonly";
+    case TSaveFailure::FolderRefuses:
+        return "filefolderrefuses";
+    case TSaveFailure::IsFolder:
+        return "fileisfolder";
+    case TSaveFailure::WriteFailed:
+        return "filewritefailed";
+    case TSaveFailure::Other:
+        break;
+    }
+    return "filenotsaved";
+}
+
+// A failed save carries the file it was asked for, so its box names it whoever caught it.
+bool SaveErrorDlg(const std::exception& error) {
+    const auto* failed = dynamic_cast<const EFileSaveError*>(&error);
+    if (!failed) return false;
+    const QString file = QFile::decodeName(QByteArray::fromStdString(failed->FileName().native()));
+    LngMessageDlg(FormatText(MessageText(SaveFailureKey(failed->Failure())), {file}), mtError, mbOK);
+    return true;
 }
 
 QString Caption(TMsgDlgType type, bool translated) {
@@ -321,16 +349,20 @@ int LngMessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons)
 }
 
 void LngErrorDlg(const std::exception& error) {
+    if (SaveErrorDlg(error)) return;
     LngMessageDlg(ErrorText(error.what()), mtError, mbOK);
 }
 
 void LngFileErrorDlg(const std::exception& error, const QString& fileName) {
+    if (SaveErrorDlg(error)) return;
     const char* key = nullptr;
     if (dynamic_cast<const ECorruptFile*>(&error) || dynamic_cast<const EReadError*>(&error) ||
         dynamic_cast<const EInvalidGraphic*>(&error))
         key = "filecorrupt";
     else if (dynamic_cast<const EFOpenError*>(&error))
         key = "filenotopened";
+    else if (dynamic_cast<const EWriteError*>(&error) || dynamic_cast<const EFCreateError*>(&error))
+        key = "filenotsaved";
     if (!key || fileName.isEmpty()) return LngErrorDlg(error);
     LngMessageDlg(FormatText(MessageText(key), {fileName}), mtError, mbOK);
 }
