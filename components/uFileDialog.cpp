@@ -23,8 +23,9 @@ QString TFileDialog::QtFilter() const {
     return filters.join(QStringLiteral(";;"));
 }
 
-QString TFileDialog::AskSaveName(QWidget* owner) const {
-    QFileDialog dialog(owner, Title, InitialDir, QtFilter());
+// `proposed`, when set, is the name the dialog starts on, in its own folder.
+QString TFileDialog::AskSaveName(QWidget* owner, const QString& proposed) const {
+    QFileDialog dialog(owner, Title, proposed.isEmpty() ? InitialDir : proposed, QtFilter());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     // The dialog would ask about the name as typed; the question belongs to the final name, which
     // may differ by the extension, so it is asked once the name is final.
@@ -38,22 +39,25 @@ QString TFileDialog::WithDefaultExt(const QString& fileName) const {
     return fileName + QLatin1Char('.') + DefaultExt;
 }
 
-bool TFileDialog::Execute(QWidget* owner) {
+QString TFileDialog::Ask(QWidget* owner, const QString& proposed) const {
     gLastInitialDir = InitialDir;
-    QString chosen;
     if (!gAnswers.isEmpty()) {
-        chosen = gAnswers.dequeue();
         ++gAnswered;
-    } else if (kind_ == TKind::Open) {
-        chosen = QFileDialog::getOpenFileName(owner, Title, InitialDir, QtFilter());
-    } else {
-        chosen = AskSaveName(owner);
+        return gAnswers.dequeue();
     }
-    if (chosen.isEmpty()) return false;
-    if (kind_ == TKind::Save) {
-        chosen = WithDefaultExt(chosen);
-        if (QFileInfo::exists(chosen) && ConfirmOverwrite && !ConfirmOverwrite(chosen)) return false;
-    }
+    if (kind_ == TKind::Open) return QFileDialog::getOpenFileName(owner, Title, InitialDir, QtFilter());
+    return AskSaveName(owner, proposed);
+}
+
+bool TFileDialog::Execute(QWidget* owner) {
+    QString chosen;
+    // A file the player does not want replaced sends him back to the dialog, on the same name.
+    do {
+        chosen = Ask(owner, chosen);
+        if (chosen.isEmpty()) return false;
+        if (kind_ == TKind::Save) chosen = WithDefaultExt(chosen);
+    } while (kind_ == TKind::Save && QFileInfo::exists(chosen) && ConfirmOverwrite &&
+             !ConfirmOverwrite(chosen));
     FileName = chosen;
     return true;
 }
