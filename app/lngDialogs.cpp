@@ -1,5 +1,6 @@
 #include "app/lngDialogs.h"
 
+#include "base/uAtomicSave.h"
 #include "components/MultiLanguage.h"
 #include "components/uFormat.h"
 #include "components/uShellOpen.h"
@@ -11,6 +12,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -126,6 +128,32 @@ bool LoadTexts() {
     if (!gLoadedOk) return false;
     for (size_t i = 0; i < kTypes.size(); ++i) gTexts.Captions[i] = Lookup(section, kTypes[i].Key);
     for (size_t i = 0; i < kButtons.size(); ++i) gTexts.Buttons[i] = Lookup(section, kButtons[i].Key);
+    return true;
+}
+
+// The message for a save that did not happen: why, in the player's words.
+const char* SaveFailureKey(TSaveFailure failure) {
+    switch (failure) {
+    case TSaveFailure::ReadOnly:
+        return "filereadonly";
+    case TSaveFailure::FolderRefuses:
+        return "filefolderrefuses";
+    case TSaveFailure::IsFolder:
+        return "fileisfolder";
+    case TSaveFailure::WriteFailed:
+        return "filewritefailed";
+    case TSaveFailure::Other:
+        break;
+    }
+    return "filenotsaved";
+}
+
+// A failed save carries the file it was asked for, so its box names it whoever caught it.
+bool SaveErrorDlg(const std::exception& error) {
+    const auto* failed = dynamic_cast<const EFileSaveError*>(&error);
+    if (!failed) return false;
+    const QString file = QFile::decodeName(QByteArray::fromStdString(failed->FileName().native()));
+    LngMessageDlg(FormatText(LngMessageText(SaveFailureKey(failed->Failure())), {file}), mtError, mbOK);
     return true;
 }
 
@@ -341,16 +369,20 @@ int LngMessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons)
 }
 
 void LngErrorDlg(const std::exception& error) {
+    if (SaveErrorDlg(error)) return;
     LngMessageDlg(ErrorText(error.what()), mtError, mbOK);
 }
 
 void LngFileErrorDlg(const std::exception& error, const QString& fileName) {
+    if (SaveErrorDlg(error)) return;
     const char* key = nullptr;
     if (dynamic_cast<const ECorruptFile*>(&error) || dynamic_cast<const EReadError*>(&error) ||
         dynamic_cast<const EInvalidGraphic*>(&error))
         key = "filecorrupt";
     else if (dynamic_cast<const EFOpenError*>(&error))
         key = "filenotopened";
+    else if (dynamic_cast<const EWriteError*>(&error) || dynamic_cast<const EFCreateError*>(&error))
+        key = "filenotsaved";
     if (!key || fileName.isEmpty()) return LngErrorDlg(error);
     LngMessageDlg(FormatText(LngMessageText(key), {fileName}), mtError, mbOK);
 }

@@ -62,11 +62,14 @@ QString LngMessageText(const char* key);
 // Shows a modal box and returns the result of the button pressed; the window's close button and
 // Esc give the result of the cancel button (Cancel, else No, else OK; mrCancel when none).
 int LngMessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons);
-// The error box for a caught exception.
+// The error box for a caught exception. A file that could not be saved (settings.ini, a saved
+// game, a highscore table) is named with the reason in the dialog language ("filereadonly",
+// "filefolderrefuses", "fileisfolder", "filewritefailed", "filenotsaved").
 void LngErrorDlg(const std::exception& error);
-// The error box for a file that could not be read: a damaged, cut-off or unopenable file, or a
-// picture in it that cannot be decoded, is named in the dialog language ("filecorrupt",
-// "filenotopened"); other errors, and any error without a file name, as LngErrorDlg shows them.
+// The error box for a file that could not be read or written: a damaged, cut-off or unopenable
+// file, or a picture in it that cannot be decoded, is named in the dialog language
+// ("filecorrupt", "filenotopened"), and so is one that could not be saved; other errors, and any
+// error without a file name, as LngErrorDlg shows them.
 void LngFileErrorDlg(const std::exception& error, const QString& fileName);
 
 // Opens a file or address in the user's own program (ShellOpen); when none could, a translated

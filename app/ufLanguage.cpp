@@ -148,6 +148,8 @@ void TfLanguage::StoreChoice() {
     try {
         TKelaniSettings(settingsFolder_).SaveLanguage(ToCp1252(chosenLanguage_));
     } catch (const EIniFileException& e) {
+        // The box speaks the language just chosen: on the first start there is no other yet.
+        if (!chosenLanguage_.isEmpty()) SetDialogLanguage(chosenLanguage_);
         LngErrorDlg(e);
     }
 }

@@ -77,8 +77,9 @@ QString TFileDialog::QtFilter() const {
     return filters.join(QStringLiteral(";;"));
 }
 
-QString TFileDialog::AskFileName(QWidget* owner) const {
-    QFileDialog dialog(owner, Title, InitialDir, QtFilter());
+// `proposed`, when set, is the name the dialog starts on, in its own folder.
+QString TFileDialog::AskFileName(QWidget* owner, const QString& proposed) const {
+    QFileDialog dialog(owner, Title, proposed.isEmpty() ? InitialDir : proposed, QtFilter());
     InGameLanguage(dialog);
     if (kind_ == TKind::Open) {
         dialog.setFileMode(QFileDialog::ExistingFile);
@@ -97,20 +98,24 @@ QString TFileDialog::WithDefaultExt(const QString& fileName) const {
     return fileName + QLatin1Char('.') + DefaultExt;
 }
 
-bool TFileDialog::Execute(QWidget* owner) {
+QString TFileDialog::Ask(QWidget* owner, const QString& proposed) const {
     gLastInitialDir = InitialDir;
-    QString chosen;
     if (!gAnswers.isEmpty()) {
-        chosen = gAnswers.dequeue();
         ++gAnswered;
-    } else {
-        chosen = AskFileName(owner);
+        return gAnswers.dequeue();
     }
-    if (chosen.isEmpty()) return false;
-    if (kind_ == TKind::Save) {
-        chosen = WithDefaultExt(chosen);
-        if (QFileInfo::exists(chosen) && ConfirmOverwrite && !ConfirmOverwrite(chosen)) return false;
-    }
+    return AskFileName(owner, proposed);
+}
+
+bool TFileDialog::Execute(QWidget* owner) {
+    QString chosen;
+    // A file the player does not want replaced sends him back to the dialog, on the same name.
+    do {
+        chosen = Ask(owner, chosen);
+        if (chosen.isEmpty()) return false;
+        if (kind_ == TKind::Save) chosen = WithDefaultExt(chosen);
+    } while (kind_ == TKind::Save && QFileInfo::exists(chosen) && ConfirmOverwrite &&
+             !ConfirmOverwrite(chosen));
     FileName = chosen;
     return true;
 }

@@ -28,7 +28,8 @@ public:
     // appended ("x.txt" becomes "x.txt.kel").
     QString DefaultExt;
     // Save dialogs: asked with the final name (extension included) before an existing file is
-    // replaced; false cancels the save. Without it an existing file is replaced.
+    // replaced; false opens the dialog again on that name, for another name or a cancel. Without
+    // it an existing file is replaced.
     std::function<bool(const QString& fileName)> ConfirmOverwrite;
 
     // Shows the dialog modally over `owner`; true when a file was chosen (then in FileName).
@@ -43,7 +44,8 @@ public:
 
 private:
     QString QtFilter() const;
-    QString AskFileName(QWidget* owner) const;
+    QString Ask(QWidget* owner, const QString& proposed) const;
+    QString AskFileName(QWidget* owner, const QString& proposed) const;
     QString WithDefaultExt(const QString& fileName) const;
 
     TKind kind_;

@@ -752,7 +752,7 @@ void TSpielfeld::SaveGame(const QString& fileName) {
         History_->SaveToFile(LocalPath(fileName));
         Message(Text("msgsaved"), TMessageKind::Information);
     } catch (const std::exception& error) {
-        Error(error);
+        Error(error, fileName);
     }
 }
 

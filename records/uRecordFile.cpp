@@ -1,5 +1,7 @@
 #include "records/uRecordFile.h"
 
+#include <algorithm>
+
 namespace kelani {
 namespace {
 
@@ -22,8 +24,10 @@ TMemoryStream PackRecordStream(const std::string& key, const std::string& name, 
     return image;
 }
 
-TMemoryStream UnpackRecordStream(const std::string& key, const std::string& name, TStream& image) {
+TMemoryStream UnpackRecordStream(const std::string& key, const std::string& name, TStream& image,
+                                 std::int64_t maxSize) {
     TJwStreams container = RecordContainer(key);
+    container.SetMaxBodySize(std::min(SingleEntryBodySize(name, maxSize), kLh5MaxSize));
     container.LoadFromStream(image);
     TMemoryStream data;
     container.GetStream(name, data);

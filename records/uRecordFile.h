@@ -11,7 +11,9 @@ namespace kelani {
 TMemoryStream PackRecordStream(const std::string& key, const std::string& name, TStream& data);
 
 // Loads a container enciphered with key from image and returns its stream name, rewound (empty
-// when the container has no such stream). Damage raises ECorruptFile.
-TMemoryStream UnpackRecordStream(const std::string& key, const std::string& name, TStream& image);
+// when the container has no such stream). Damage raises ECorruptFile, and so does a container
+// that would unpack to more than one stream of maxSize bytes.
+TMemoryStream UnpackRecordStream(const std::string& key, const std::string& name, TStream& image,
+                                 std::int64_t maxSize = kLh5MaxSize);
 
 } // namespace kelani

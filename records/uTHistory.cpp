@@ -66,7 +66,8 @@ std::int32_t THistory::PlayerTime(int player) const {
 }
 
 bool THistory::HasPlayableSettings() const {
-    return Variante >= 1 && Variante <= 6 && (Startspieler == 1 || Startspieler == 2) && Modus <= 2;
+    return Variante >= 1 && Variante <= 6 && SteineProMulde >= 3 && SteineProMulde <= 8 &&
+           IsPlayer(Startspieler) && Modus <= 2;
 }
 
 // ---- THistory: replay ----
@@ -100,6 +101,9 @@ int THistory::Replay(TFeld& board) const {
 // ---- THistory: streams and files ----
 
 void THistory::SaveToStream(TStream& stream) const {
+    if (Count() > MaxRecords)
+        throw EWriteError("A game of " + std::to_string(Count()) + " records cannot be saved: at most " +
+                          std::to_string(MaxRecords) + " fit a saved game");
     StreamWriteInteger(stream, Variante);
     StreamWriteInteger(stream, Schwierigkeit);
     StreamWriteInteger(stream, Startspieler);
@@ -124,9 +128,12 @@ void THistory::LoadFromStream(TStream& stream) {
     Clear();
     const std::int32_t count = StreamReadInteger(stream);
     // A damaged count must not make us allocate or read beyond what is there.
-    if (count < 0 || count > stream.Remaining() / TMove::RecordSize) throw EReadError();
+    if (count < 0 || count > MaxRecords || count > stream.Remaining() / TMove::RecordSize) throw EReadError();
     moves_.resize(static_cast<size_t>(count));
-    for (TMove& m : moves_) m.LoadFromStream(stream);
+    for (TMove& m : moves_) {
+        m.LoadFromStream(stream);
+        if (!IsPlayer(m.Spieler)) throw EReadError();
+    }
 }
 
 void THistory::SaveToFile(const std::string& fileName) const {
@@ -145,7 +152,7 @@ bool THistory::LoadFromFile(const std::string& fileName) {
     if (file.Size() < 4 || StreamReadInteger(file) != FormatMarker) return false;
     TMemoryStream image;
     StreamReadBlock(file, image);
-    TMemoryStream his = UnpackRecordStream(ContainerKey, StreamName, image);
+    TMemoryStream his = UnpackRecordStream(ContainerKey, StreamName, image, MaxStreamSize);
     THistory loaded;
     loaded.LoadFromStream(his);
     if (!loaded.HasPlayableSettings()) return false;

@@ -42,6 +42,15 @@ struct TMove {
 class THistory {
 public:
     static constexpr std::int32_t FormatMarker = 2;
+    // The most records a saved game holds. Some rule sets allow games that never end, so the
+    // rules give no bound; this one is generous: the computer playing itself at its fastest
+    // (a move every quarter second) takes three days to reach it. A larger count in a file is
+    // damage, refused before anything is allocated, and no larger history is saved.
+    static constexpr std::int32_t MaxRecords = 1000000;
+    // The longest "his" stream: the fixed fields, six texts of the longest length, MaxRecords
+    // records. A container announcing more is damage too, refused before it is unpacked.
+    static constexpr std::int64_t MaxStreamSize =
+        15 + 6 * (2 + 65535) + 4 + std::int64_t{MaxRecords} * TMove::RecordSize;
     static constexpr const char* ContainerKey = "Rv3mQ8wTz5JpLdHsYbNcE";
     static constexpr const char* StreamName = "his";
 
@@ -70,7 +79,8 @@ public:
     std::int32_t PlayerTime(int player) const;
     // Whether the computer plays this player in the stored mode.
     bool IsComputer(int player) const { return player == 1 ? Modus != kModeHumans : Modus == kModeComputers; }
-    // Settings the rules engine can play: variant 1..6, first player 1 or 2, mode 0..2.
+    // Settings the rules engine can play: variant 1..6, 3..8 stones per pit, first player 1 or 2,
+    // mode 0..2.
     bool HasPlayableSettings() const;
 
     // Sets board to the start position of these settings with Startspieler to move.
@@ -82,10 +92,12 @@ public:
     // move); returns how many replayed before the first that did not, Count() when all did.
     int Replay(TFeld& board) const;
 
+    // More than MaxRecords records raise EWriteError and write nothing.
     void SaveToStream(TStream& stream) const;
-    // Reads the "his" layout. A stream that ends early, or a record count that is negative or
-    // larger than what the stream still holds, raises the stream's read error before anything
-    // is allocated for the records.
+    // Reads the "his" layout. A stream that ends early, a record count that is negative, above
+    // MaxRecords or larger than what the stream still holds, or a record of a player other than
+    // 1 and 2 raises the stream's read error; the count is checked before anything is allocated
+    // for the records.
     void LoadFromStream(TStream& stream);
 
     // Replaces the file as a whole (the old file stays intact when writing fails); errors of the

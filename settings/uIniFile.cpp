@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -108,14 +107,6 @@ void CheckName(std::string_view name) {
         throw std::invalid_argument("invalid profile name: " + std::string(name));
 }
 
-bool WriteWhole(const std::string& fileName, const std::string& text) {
-    std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    return !out.fail();
-}
-
 } // namespace
 
 bool TryStrToInt(std::string_view text, int& value) {
@@ -160,17 +151,11 @@ std::vector<std::string> TIniFile::ReadLines() const {
 void TIniFile::WriteLines(const std::vector<std::string>& lines) const {
     std::string text;
     for (const auto& line : lines) text += line + "\r\n";
-    // A complete new file replaces the old one, so a failure half-way never loses the settings;
-    // a folder that refuses new files may still hold a writable settings file.
-    const std::string temp = fileName_ + ".new";
-    std::error_code error;
-    if (WriteWhole(temp, text)) {
-        std::filesystem::rename(temp, fileName_, error);
-        if (!error) return;
-        std::filesystem::remove(temp, error);
+    try {
+        SaveFileAtomically(fileName_, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+    } catch (const EFileSaveError& failed) {
+        throw EIniFileException(failed);
     }
-    if (!WriteWhole(fileName_, text))
-        throw EIniFileException("nach " + fileName_ + " kann nicht geschrieben werden");
 }
 
 std::string TIniFile::ReadString(std::string_view section, std::string_view key, std::string_view def) const {

@@ -4,6 +4,8 @@
 // (so two objects on one file always agree), every write edits the one key line in place and keeps
 // every other line byte for byte, and the first write creates the section or the file.
 // Qt-free: names and values are the file's single-byte Windows-1252 text.
+#include "base/uAtomicSave.h"
+
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -11,9 +13,12 @@
 
 namespace kelani {
 
-// A write the system refused; the message is "nach <file> kann nicht geschrieben werden".
-struct EIniFileException : std::runtime_error {
-    using std::runtime_error::runtime_error;
+// A write the system refused; the message is "nach <file> kann nicht geschrieben werden", the
+// file and the reason are those of the failed save.
+struct EIniFileException : EFileSaveError {
+    explicit EIniFileException(const EFileSaveError& failed)
+        : EFileSaveError(failed.FileName(), failed.Failure(),
+                         "nach " + failed.FileName().string() + " kann nicht geschrieben werden") {}
 };
 
 // The toolkit's integer conversion: optional sign, then decimal digits, or hexadecimal digits after
@@ -37,7 +42,8 @@ public:
 
     // Edits the key's line in place (the first one when the key is there twice), else appends the
     // key at the end of its section, else appends the section at the end of the file. The file is
-    // replaced as a whole only once the new text has been written completely.
+    // replaced as saved games are (SaveFileAtomically): as a whole once the new text is complete,
+    // through a link, keeping its permissions, never when it is read-only.
     // Throws EIniFileException when the file cannot be written.
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void WriteInteger(std::string_view section, std::string_view key, int value);

@@ -80,6 +80,10 @@ int CompareEntryNames(std::string_view a, std::string_view b) {
     return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
 
+std::int64_t SingleEntryBodySize(std::string_view name, std::int64_t size) {
+    return static_cast<std::int64_t>(sizeof kSignature + 4 + 2 + name.size() + 4) + size;
+}
+
 // ---------------------------------------------------------------- TJwStreams
 
 void TJwStreams::SetKey(std::string value) {
@@ -185,7 +189,7 @@ void TJwStreams::LoadFromStream(TStream& Source) {
     const bool enciphered = markers[1] == kEncipheredMarker;
     try {
         if (enciphered) BlowfishDecipher(body, key_);
-        if (compressed) body = Lh5Unpack(body);
+        if (compressed) body = Lh5Unpack(body, maxBodySize_);
     } catch (const std::exception&) {
         Corrupt();
     }

@@ -12,6 +12,7 @@
 //   per entry: uint16 name length n, n name bytes, int32 data size s, s data bytes
 // Entries are written sorted by name, case-insensitively; a name occurs once.
 #include "streams/uJwStreamBase.h"
+#include "streams/uLh5.h"
 
 #include <functional>
 #include <memory>
@@ -45,6 +46,11 @@ public:
     // stored in one byte by the key schedule and would wrap).
     const std::string& Key() const { return key_; }
     void SetKey(std::string value);
+    // The largest compressed body LoadFromStream unpacks (at most kLh5MaxSize, the default); a
+    // body announcing more is corrupt and refused before it is decoded. Readers that know how
+    // much their files hold set less, so a small damaged file cannot make them unpack megabytes.
+    std::int64_t MaxBodySize() const { return maxBodySize_; }
+    void SetMaxBodySize(std::int64_t value) { maxBodySize_ = value; }
     // Called just before ECorruptFile is raised by LoadFromStream.
     TNotifyEvent OnCorrupt;
 
@@ -85,7 +91,11 @@ private:
     bool compressed_ = true;
     bool encrypted_ = false;
     std::string key_;
+    std::int64_t maxBodySize_ = kLh5MaxSize;
 };
+
+// The body size of a container that holds one entry of size bytes under name.
+std::int64_t SingleEntryBodySize(std::string_view name, std::int64_t size);
 
 // Case-insensitive order of entry names (Windows-1252 letters folded to upper case).
 int CompareEntryNames(std::string_view a, std::string_view b);

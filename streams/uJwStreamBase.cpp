@@ -1,10 +1,8 @@
 #include "streams/uJwStreamBase.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -168,121 +166,6 @@ void TFileStream::SetSize(std::int64_t size) {
     std::fflush(file_);
     if (size < 0 || ftruncate(fileno(file_), size) != 0)
         throw EStreamError("Cannot set the size of " + Quote(fileName_));
-}
-
-// ---------------------------------------------------------------- atomic save
-
-namespace {
-
-[[noreturn]] void Fail(const std::filesystem::path& target, const std::string& what) {
-    const int error = errno;
-    throw EFCreateError("Cannot save file " + Quote(target) + ": " + what + ". " + SystemReason(error));
-}
-
-// Owns the temporary file until it has been renamed over the target.
-class TempFile {
-public:
-    explicit TempFile(const std::filesystem::path& target) {
-        static std::atomic<unsigned> counter{0};
-        for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-            path_ = target;
-            path_ += ".tmp" + std::to_string(getpid()) + "-" + std::to_string(counter++);
-            fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd_ < 0 && errno != EEXIST) break;
-        }
-        if (fd_ < 0) Fail(target, "cannot create a temporary file");
-    }
-    ~TempFile() {
-        if (fd_ >= 0) ::close(fd_);
-        if (!renamed_) ::unlink(path_.c_str());
-    }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-
-    // The new file keeps the permissions of the one it replaces.
-    void KeepMode(const std::filesystem::path& target, mode_t mode) {
-        if (::fchmod(fd_, mode & 07777) != 0) Fail(target, "cannot set its permissions");
-    }
-
-    void WriteAll(const std::filesystem::path& target, std::span<const std::uint8_t> bytes) {
-        for (std::size_t done = 0; done < bytes.size();) {
-            const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) Fail(target, "cannot write");
-            done += static_cast<std::size_t>(n);
-        }
-        if (::fsync(fd_) != 0) Fail(target, "cannot flush");
-        const int fd = fd_;
-        fd_ = -1;
-        if (::close(fd) != 0) Fail(target, "cannot close");
-    }
-
-    void RenameOver(const std::filesystem::path& target) {
-        if (::rename(path_.c_str(), target.c_str()) != 0) Fail(target, "cannot replace");
-        renamed_ = true;
-    }
-
-private:
-    std::filesystem::path path_;
-    int fd_ = -1;
-    bool renamed_ = false;
-};
-
-// The rename itself reaches the disk only with the folder's entry; failing here loses nothing.
-void SyncFolder(const std::filesystem::path& target) {
-    std::filesystem::path folder = target.parent_path();
-    if (folder.empty()) folder = ".";
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
-} // namespace
-
-namespace {
-
-// The file a save replaces: a symbolic link is followed, so the link stays and its target gets
-// the new contents (a dangling link creates its target).
-std::filesystem::path SaveTarget(const std::filesystem::path& path) {
-    std::filesystem::path target = path;
-    std::error_code error;
-    for (int hops = 0; std::filesystem::is_symlink(target, error); ++hops) {
-        const std::filesystem::path link = std::filesystem::read_symlink(target, error);
-        if (error || hops == 40) {
-            errno = error ? error.value() : ELOOP;
-            Fail(path, "cannot follow the link");
-        }
-        target = link.is_absolute() ? link : target.parent_path() / link;
-    }
-    return target;
-}
-
-// A rename ignores the replaced file's permissions, so they are checked here: a file the user
-// may not write is not replaced. Root passes every access check, so a file without any write
-// bit counts as read-only for root as well.
-void RequireWritable(const std::filesystem::path& path, const struct stat& info) {
-    if (::access(path.c_str(), W_OK) != 0) Fail(path, "cannot write");
-    if ((info.st_mode & 0222) == 0) {
-        errno = EACCES;
-        Fail(path, "cannot write");
-    }
-}
-
-} // namespace
-
-void SaveFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
-    const std::filesystem::path target = SaveTarget(path);
-    if (std::filesystem::is_directory(target))
-        throw EFCreateError("Cannot save file " + Quote(target) + ": it is a folder.");
-    struct stat info {};
-    const bool replacing = ::stat(target.c_str(), &info) == 0;
-    if (replacing) RequireWritable(target, info);
-    TempFile temp(target);
-    if (replacing) temp.KeepMode(target, info.st_mode);
-    temp.WriteAll(target, bytes);
-    temp.RenameOver(target);
-    SyncFolder(target);
 }
 
 } // namespace kelani

@@ -4,6 +4,8 @@
 // A stream has a size and a position. Read returns fewer bytes at the end; ReadBuffer insists on
 // all of them and raises EReadError. A memory stream grows when written past its end. Every
 // position and count is a signed 64-bit number; a negative count is refused, never wrapped.
+#include "base/uAtomicSave.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -41,7 +43,7 @@ public:
     using EStreamError::EStreamError;
 };
 
-// A file could not be created, or an atomic save could not be completed.
+// A file could not be created.
 class EFCreateError : public EStreamError {
 public:
     using EStreamError::EStreamError;
@@ -133,13 +135,7 @@ private:
     std::filesystem::path fileName_;
 };
 
-// Replaces the file at path by bytes so that a reader sees either the old or the new complete
-// file: the bytes go to a temporary file in the same folder, are flushed to the disk, and the
-// temporary file is renamed over path. A symbolic link is written through (its target is
-// replaced); the replaced file's permissions are kept, and a file the user may not write (for
-// root: one without any write bit) is refused. On any failure the old file stays untouched, the
-// temporary file is removed and EFCreateError names the file and the reason.
-void SaveFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+// The container image written with the base's atomic replace (EFileSaveError on failure).
 inline void SaveFileAtomically(const std::filesystem::path& path, const TMemoryStream& image) {
     SaveFileAtomically(path, image.Span());
 }

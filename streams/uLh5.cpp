@@ -696,10 +696,11 @@ std::vector<std::uint8_t> Lh5Pack(std::span<const std::uint8_t> data) {
     return packed;
 }
 
-std::vector<std::uint8_t> Lh5Unpack(std::span<const std::uint8_t> packed) {
+std::vector<std::uint8_t> Lh5Unpack(std::span<const std::uint8_t> packed, std::int64_t maxSize) {
     if (packed.size() < 4) Corrupt();
     const std::int32_t size = static_cast<std::int32_t>(packed[0] | packed[1] << 8 | packed[2] << 16 |
                                                         std::uint32_t{packed[3]} << 24);
+    if (size > maxSize) Corrupt();
     return Lh5Decode(packed.subspan(4), size);
 }
 

@@ -38,8 +38,9 @@ std::vector<std::uint8_t> Lh5Decode(std::span<const std::uint8_t> stream, std::i
 
 // The stream form held in memory: N, then the bit stream.
 std::vector<std::uint8_t> Lh5Pack(std::span<const std::uint8_t> data);
-// A missing or negative N, or a malformed stream, raises ECorruptFile "Compressed file is corrupt".
-std::vector<std::uint8_t> Lh5Unpack(std::span<const std::uint8_t> packed);
+// A missing N, one outside 0..maxSize (a reader that knows how much it can hold passes less than
+// kLh5MaxSize), or a malformed stream raises ECorruptFile "Compressed file is corrupt".
+std::vector<std::uint8_t> Lh5Unpack(std::span<const std::uint8_t> packed, std::int64_t maxSize = kLh5MaxSize);
 
 // Reads Source from its position to its end and writes N and the bit stream at Dest's position.
 void Lh5Compress(TStream& Source, TStream& Dest);

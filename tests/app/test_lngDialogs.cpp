@@ -1,9 +1,11 @@
 #include "app/lngDialogs.h"
 
+#include "base/uAtomicSave.h"
 #include "components/MultiLanguage.h"
 #include "components/uFileDialog.h"
 #include "components/uFolders.h"
 #include "components/uWait.h"
+#include "streams/uJwStreamBase.h"
 
 #include "tests/support/TestApp.h"
 
@@ -154,6 +156,41 @@ TEST_F(MessageDialogTest, CaptionsPerTypeAndLanguage) {
     for (const auto& shown : ShownMessages()) captions.append(shown.Caption);
     EXPECT_EQ(captions, (QStringList{"Warnung", "Fehler", "Information", "Bestätigen", "Warning", "Error",
                                      "Information", "Confirmation"}));
+}
+
+// Whoever catches a failed save, its box gives the reason in the dialog language and names the
+// file; the error's own English text never shows.
+TEST_F(MessageDialogTest, EveryFailedSaveIsNamedWithItsReasonInTheDialogLanguage) {
+    const QString file = QStringLiteral("/home/j\u00F6rg/fest.kel");
+    const std::string path = file.toStdString();
+    EnableMessageSeam();
+    for (const char* language : {"german", "english"}) {
+        SetDialogLanguage(QLatin1String(language));
+        for (auto failure : {TSaveFailure::ReadOnly, TSaveFailure::FolderRefuses, TSaveFailure::IsFolder,
+                             TSaveFailure::WriteFailed, TSaveFailure::Other}) {
+            LngErrorDlg(EFileSaveError(path, failure, "Cannot save file"));
+            LngFileErrorDlg(EFileSaveError(path, failure, "Cannot save file"), QStringLiteral("elsewhere"));
+        }
+        LngFileErrorDlg(EWriteError("A game of 1000001 records cannot be saved"), file);
+    }
+    const auto& shown = ShownMessages();
+    ASSERT_EQ(shown.size(), 22u);
+    QStringList texts;
+    for (const auto& box : shown) {
+        EXPECT_TRUE(box.Text.contains(QLatin1Char('"') + file + QLatin1Char('"'))) << box.Text.toStdString();
+        EXPECT_FALSE(box.Text.contains(QStringLiteral("annot save"))) << box.Text.toStdString();
+        EXPECT_EQ(box.Type, mtError);
+        texts.append(box.Text);
+    }
+    // Eleven boxes per language: each reason by both calls, then the plain write error.
+    for (int first : {0, 11}) {
+        for (int k = 0; k < 10; k += 2) EXPECT_EQ(texts[first + k], texts[first + k + 1]) << first + k;
+        EXPECT_EQ(texts[first + 10], texts[first + 8]) << "a write error tells what an unknown failure tells";
+    }
+    texts.removeDuplicates();
+    EXPECT_EQ(texts.size(), 10) << "five reasons, in two languages";
+    EXPECT_TRUE(shown[0].Text.startsWith(QStringLiteral("Die Datei")));
+    EXPECT_TRUE(shown[11].Text.startsWith(QStringLiteral("The file")));
 }
 
 TEST_F(MessageDialogTest, WithoutTextsTheStandardBoxIsUsed) {

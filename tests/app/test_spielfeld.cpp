@@ -33,6 +33,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <memory>
 #include <set>
 
 using namespace kelani;
@@ -153,6 +154,19 @@ protected:
         QueueMessageAnswer(mrOk);
         TFileDialog::SetNextFileForTests(junk.fileName());
         window_->aLoadGame->trigger();
+    }
+
+    // A file of the test folder holding `bytes`; its path.
+    QString FileWith(const QString& name, const QByteArray& bytes) const {
+        QFile file(FilePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return file.fileName();
+    }
+
+    static QByteArray Contents(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
     int FirstLegalPlace() {
@@ -535,15 +549,29 @@ template <class T> void OnceOpen(const std::function<void(T&)>& act) {
     poll->start(5);
 }
 
-// Types name into the save dialog and presses Enter, as a player would.
-void TypeIntoSaveDialog(const QString& name) {
-    OnceOpen<QFileDialog>([name](QFileDialog& dialog) {
-        auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        ASSERT_NE(edit, nullptr);
+// Answers the next save dialogs in turn as a player would: types each name and presses Enter, or
+// cancels for an empty one. `offered`, when given, gets the name each dialog opened on.
+void AnswerSaveDialogs(const QStringList& names, QStringList* offered = nullptr) {
+    auto* poll = new QTimer;
+    auto left = std::make_shared<QStringList>(names);
+    QObject::connect(poll, &QTimer::timeout, [=] {
+        // A dialog answered before may still be closing: it is not the next one.
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible() || dialog->property("answered").toBool()) return;
+        dialog->setProperty("answered", true);
+        const QString name = left->takeFirst();
+        if (left->isEmpty()) {
+            poll->stop();
+            poll->deleteLater();
+        }
+        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        if (offered) offered->append(edit->text());
+        if (name.isEmpty()) return dialog->reject();
         edit->clear();
         QTest::keyClicks(edit, name);
         QTest::keyClick(edit, Qt::Key_Return);
     });
+    poll->start(5);
 }
 
 } // namespace
@@ -552,24 +580,21 @@ TEST_F(MainWindow, SavingUnderAnotherExtensionAsksAboutTheFileThatWouldBeReplace
     Create();
     Start(0);
     Game().PlayPit(FirstLegalPlace());
-    const QString target = FilePath(QStringLiteral("x.txt.kel"));
-    QFile precious(target);
-    ASSERT_TRUE(precious.open(QIODevice::WriteOnly));
-    precious.write("precious");
-    precious.close();
+    const QString target = FileWith(QStringLiteral("x.txt.kel"), "precious");
     window_->sdSaveGame->InitialDir = Folder();
 
-    TypeIntoSaveDialog(QStringLiteral("x.txt"));
+    // "Nein" opens the dialog again on the name asked about; a cancel there saves nothing.
+    QStringList offered;
+    AnswerSaveDialogs({QStringLiteral("x.txt"), QString()}, &offered);
     QueueMessageAnswer(mrNo);
     window_->aSaveGame->trigger();
     ASSERT_EQ(ShownMessages().size(), 1u);
     EXPECT_EQ(ShownMessages()[0].Text,
               QStringLiteral("\"%1\" gibt es schon. Wollen Sie die Datei ersetzen?").arg(target));
-    ASSERT_TRUE(precious.open(QIODevice::ReadOnly));
-    EXPECT_EQ(precious.readAll(), QByteArray("precious"));
-    precious.close();
+    EXPECT_EQ(offered, (QStringList{QString(), QStringLiteral("x.txt.kel")}));
+    EXPECT_EQ(Contents(target), QByteArray("precious"));
 
-    TypeIntoSaveDialog(QStringLiteral("x.txt"));
+    AnswerSaveDialogs({QStringLiteral("x.txt")});
     QueueMessageAnswer(mrYes);
     QueueMessageAnswer(mrOk);
     window_->aSaveGame->trigger();
@@ -577,6 +602,25 @@ TEST_F(MainWindow, SavingUnderAnotherExtensionAsksAboutTheFileThatWouldBeReplace
     THistory saved;
     EXPECT_TRUE(saved.LoadFromFile(QFile::encodeName(target).toStdString()));
     EXPECT_FALSE(QFile::exists(FilePath(QStringLiteral("x.txt"))));
+}
+
+TEST_F(MainWindow, AfterNeinToReplacingTheSaveDialogOpensAgainForAnotherName) {
+    Create();
+    Start(0);
+    Game().PlayPit(FirstLegalPlace());
+    const QString kept = FileWith(QStringLiteral("partie.kel"), "precious");
+    const int answered = TFileDialog::AnsweredForTests();
+    TFileDialog::SetNextFileForTests(kept);
+    QueueMessageAnswer(mrNo);
+    TFileDialog::SetNextFileForTests(FilePath(QStringLiteral("andere")));
+    QueueMessageAnswer(mrOk);
+    window_->aSaveGame->trigger();
+    EXPECT_EQ(TFileDialog::AnsweredForTests(), answered + 2) << "the dialog opened again";
+    ASSERT_EQ(ShownMessages().size(), 2u);
+    EXPECT_EQ(ShownMessages()[1].Text, QStringLiteral("Das Spiel wurde gespeichert."));
+    THistory saved;
+    EXPECT_TRUE(saved.LoadFromFile(QFile::encodeName(FilePath(QStringLiteral("andere.kel"))).toStdString()));
+    EXPECT_EQ(Contents(kept), QByteArray("precious"));
 }
 
 TEST_F(MainWindow, ACutOffSavedGameIsReportedByNameInTheWindowsLanguage) {
@@ -602,6 +646,40 @@ TEST_F(MainWindow, ACutOffSavedGameIsReportedByNameInTheWindowsLanguage) {
         EXPECT_EQ(ShownMessages()[0].Text, text.arg(file));
         EXPECT_EQ(ShownMessages()[0].Type, mtError);
         EXPECT_TRUE(Game().Running()) << "the game goes on";
+        window_.reset();
+    }
+}
+
+// A read-only saved game is not replaced, a read-only settings.ini not written; both are named in
+// the player's language (the settings in the one he just switched to).
+TEST_F(MainWindow, RefusedSavesOfTheGameAndTheSettingsAreNamedInThePlayersLanguage) {
+    const QString german =
+        QStringLiteral("Die Datei \"%1\" ist schreibgesch\u00FCtzt und wurde nicht ersetzt.");
+    const QString english = QStringLiteral("The file \"%1\" is read-only and was not replaced.");
+    const QFile::Permissions readOnly = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+    const QString settings = FilePath(QStringLiteral("settings.ini"));
+    for (const bool inGerman : {true, false}) {
+        WriteQuietSettings(inGerman ? "german" : "english");
+        Create();
+        Start(0);
+        Game().PlayPit(FirstLegalPlace());
+        const QString game = FileWith(QStringLiteral("fest.kel"), "kept");
+        ASSERT_TRUE(QFile::setPermissions(game, readOnly));
+        ResetMessageSeam();
+        QueueMessageAnswer(mrYes); // replace it
+        TFileDialog::SetNextFileForTests(game);
+        window_->aSaveGame->trigger();
+        ASSERT_EQ(ShownMessages().size(), 2u) << inGerman;
+        EXPECT_EQ(ShownMessages()[1].Text, (inGerman ? german : english).arg(game));
+        EXPECT_EQ(ShownMessages()[1].Type, mtError);
+        EXPECT_EQ(Contents(game), QByteArray("kept"));
+        ASSERT_TRUE(QFile::remove(game));
+
+        ASSERT_TRUE(QFile::setPermissions(settings, readOnly));
+        (inGerman ? window_->miEnglish : window_->miGerman)->trigger();
+        ASSERT_EQ(ShownMessages().size(), 3u) << inGerman;
+        EXPECT_EQ(ShownMessages()[2].Text, (inGerman ? english : german).arg(settings));
+        ASSERT_TRUE(QFile::setPermissions(settings, readOnly | QFile::WriteOwner));
         window_.reset();
     }
 }

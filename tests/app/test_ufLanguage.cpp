@@ -20,6 +20,7 @@ protected:
     void SetUp() override {
         test::App();
         ResetMessageSeam();
+        SetDialogLanguage(QString()); // the first start, before any language is chosen
     }
     void TearDown() override { ResetMessageSeam(); }
 
@@ -72,14 +73,25 @@ TEST_F(LanguageDialogTest, GermanChoiceIsWrittenIntoSettings) {
     EXPECT_EQ(Stored(), "german");
 }
 
+// The box names the file in the language just chosen.
 TEST_F(LanguageDialogTest, RefusedWriteIsReportedAndTheChoiceStillCloses) {
-    TfLanguage dialog(folder.File("missing"));
-    EnableMessageSeam();
-    dialog.open();
-    dialog.findChild<QPushButton*>("bGerman")->click();
-    EXPECT_FALSE(dialog.isVisible());
-    ASSERT_EQ(ShownMessages().size(), 1u);
-    EXPECT_EQ(ShownMessages()[0].Type, mtError);
-    EXPECT_TRUE(ShownMessages()[0].Text.endsWith("settings.ini kann nicht geschrieben werden"));
-    EXPECT_TRUE(ShownMessages()[0].Text.startsWith("nach "));
+    const QString file = QString::fromStdString(folder.File("missing/settings.ini"));
+    for (const auto& [button, text] :
+         {std::pair{"bGerman",
+                    QStringLiteral("Die Datei \"%1\" kann nicht gespeichert werden: der Ordner fehlt, "
+                                   "oder er nimmt keine neuen Dateien auf.")},
+          std::pair{"bEnglish",
+                    QStringLiteral("The file \"%1\" cannot be saved: its folder is missing or does "
+                                   "not accept new files.")}}) {
+        ResetMessageSeam();
+        EnableMessageSeam();
+        TfLanguage dialog(folder.File("missing"));
+        dialog.open();
+        dialog.findChild<QPushButton*>(button)->click();
+        EXPECT_FALSE(dialog.isVisible());
+        ASSERT_EQ(ShownMessages().size(), 1u);
+        EXPECT_EQ(ShownMessages()[0].Type, mtError);
+        EXPECT_EQ(ShownMessages()[0].Text, text.arg(file));
+        EXPECT_FALSE(ShownMessages()[0].Standard) << "captions and buttons in that language too";
+    }
 }

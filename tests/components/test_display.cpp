@@ -90,7 +90,7 @@ TEST(FileDialog, PreparedAnswersAreUsedInOrderAndEmptyCancels) {
     EXPECT_EQ(TFileDialog::LastInitialDirForTests(), QStringLiteral("/tmp/somewhere"));
 }
 
-TEST(FileDialog, ANameTypedWithoutExtensionAsksBeforeReplacingTheSavedGame) {
+TEST(FileDialog, ANameTypedWithoutExtensionAsksBeforeReplacingAndADeclineOpensTheDialogOnIt) {
     QTemporaryDir folder;
     QFile existing(folder.filePath(QStringLiteral("partie.kel")));
     ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
@@ -105,18 +105,28 @@ TEST(FileDialog, ANameTypedWithoutExtensionAsksBeforeReplacingTheSavedGame) {
         asked << file;
         return false;
     };
-    // The player types "partie" and confirms.
+    // The player types "partie" and confirms; the dialog opens again on the name asked about,
+    // and he cancels there.
+    QStringList opened;
     QTimer player;
     QObject::connect(&player, &QTimer::timeout, [&] {
         auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!files || !files->isVisible()) return;
-        player.stop();
-        files->selectFile(QStringLiteral("partie"));
-        QTimer::singleShot(0, files, [files] { static_cast<QDialog*>(files)->accept(); });
+        if (!files || !files->isVisible() || files->property("seen").toBool()) return;
+        files->setProperty("seen", true);
+        opened << files->selectedFiles().value(0);
+        if (opened.size() == 1) {
+            files->selectFile(QStringLiteral("partie"));
+            QTimer::singleShot(0, files, [files] { static_cast<QDialog*>(files)->accept(); });
+        } else {
+            player.stop();
+            QTimer::singleShot(0, files, [files] { static_cast<QDialog*>(files)->reject(); });
+        }
     });
     player.start(5);
     EXPECT_FALSE(dialog.Execute(nullptr));
     EXPECT_EQ(asked, QStringList{folder.filePath(QStringLiteral("partie.kel"))});
+    ASSERT_EQ(opened.size(), 2);
+    EXPECT_EQ(opened[1], folder.filePath(QStringLiteral("partie.kel")));
 }
 
 TEST(ErrorText, PathsInUtf8AndTextsFromTheFilesInWindows1252BothReadRight) {

@@ -1,5 +1,6 @@
 // Crafted files that once froze the readers (a decompression bomb, a container stored in
-// descending name order): every reader refuses each of them with its designed error.
+// descending name order, millions of moves in a small saved game) or showed impossible boards:
+// every reader refuses each of them with its designed error.
 #include "records/uTHighscore.h"
 #include "records/uTHistory.h"
 #include "streams/JwStream.h"
@@ -13,7 +14,8 @@ using namespace kelani;
 namespace {
 
 const char* const kFiles[] = {"bomb.kel",       "bomb-hs5.dat",       "bomb.gfx",
-                              "descending.kel", "descending-hs5.dat", "descending.gfx"};
+                              "descending.kel", "descending-hs5.dat", "descending.gfx",
+                              "many-moves.kel", "stones-255.kel",     "player-3.kel"};
 
 std::string Path(const char* file) {
     return std::string(KELANI_TEST_DATA) + "/damaged/" + file;

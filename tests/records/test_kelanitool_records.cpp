@@ -64,6 +64,13 @@ TEST(KelanitoolKel, RefusesIllegalMovesAndFilesThatAreNoSavedGame) {
     WriteBytes(file, {'t', 'e', 'x', 't'});
     EXPECT_EQ(Tool("kel dump '" + file + "'").code, 2);
     EXPECT_EQ(Tool("kel dump '" + dir.File("missing.kel") + "'").code, 2);
+    // 7.4 million moves in 100 KB, impossible settings, a third player: refused, nothing dumped.
+    for (const char* crafted : {"many-moves.kel", "stones-255.kel", "player-3.kel"}) {
+        const ToolRun damaged =
+            Tool(std::string("kel dump '") + KELANI_TEST_DATA + "/damaged/" + crafted + "'");
+        EXPECT_EQ(damaged.code, 2) << crafted;
+        EXPECT_EQ(damaged.out, "") << crafted;
+    }
 }
 
 TEST(KelanitoolHs, DumpsTheGoldenTable) {

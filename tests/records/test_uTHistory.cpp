@@ -125,18 +125,32 @@ TEST(THistory, HeadPitFlagIsTrueOnlyForTheByteOne) {
 TEST(THistory, DamagedStreamsRaiseTheReadErrorWithoutHugeAllocations) {
     const std::vector<std::uint8_t> good = SampleHisBytes();
     const size_t countAt = good.size() - 18 - 4;
-    for (std::int32_t count : {3, 1000000, INT32_MAX, -1}) {
-        std::vector<std::uint8_t> bytes = good;
-        std::memcpy(&bytes[countAt], &count, 4);
+    THistory h;
+    auto refused = [&](const std::vector<std::uint8_t>& bytes) {
         TMemoryStream stream(bytes);
-        THistory h;
-        EXPECT_THROW(h.LoadFromStream(stream), EReadError) << count;
-    }
-    for (size_t cut = 0; cut < good.size(); ++cut) {
-        TMemoryStream stream(std::span(good.data(), cut));
-        THistory h;
-        EXPECT_THROW(h.LoadFromStream(stream), EReadError) << cut;
-    }
+        try {
+            h.LoadFromStream(stream);
+        } catch (const EReadError&) {
+            return true;
+        }
+        return false;
+    };
+    auto withInt = [&](size_t at, std::int32_t value) {
+        std::vector<std::uint8_t> bytes = good;
+        std::memcpy(&bytes[at], &value, 4);
+        return bytes;
+    };
+    for (std::int32_t count : {3, 1000000, INT32_MAX, -1})
+        EXPECT_TRUE(refused(withInt(countAt, count))) << count;
+    // More records than a saved game holds are damage even when every byte of them is there.
+    std::vector<std::uint8_t> tooMany = withInt(countAt, THistory::MaxRecords + 1);
+    tooMany.resize(countAt + 4 + size_t{THistory::MaxRecords + 1} * TMove::RecordSize, 1);
+    EXPECT_TRUE(refused(tooMany));
+    // Records are player 1's or player 2's.
+    for (std::int32_t player : {0, 3, -1}) EXPECT_TRUE(refused(withInt(good.size() - 9, player))) << player;
+    for (size_t cut = 0; cut < good.size(); ++cut)
+        EXPECT_TRUE(refused(std::vector<std::uint8_t>(good.begin(), good.begin() + static_cast<long>(cut))))
+            << cut;
 }
 
 TEST(THistory, FileIsMarkerLengthAndContainerImage) {
@@ -236,9 +250,14 @@ TEST(THistory, SettingsTheRulesCannotPlayAreNoSavedGame) {
         h.Modus = static_cast<std::uint8_t>(m);
         return h;
     };
+    auto stonesOf = [](THistory h, int s) {
+        h.SteineProMulde = static_cast<std::uint8_t>(s);
+        return h;
+    };
     for (const THistory& bad :
          {variantOf(SampleHistory(), 0), variantOf(SampleHistory(), 7), firstOf(SampleHistory(), 0),
-          firstOf(SampleHistory(), 3), modeOf(SampleHistory(), 3)}) {
+          firstOf(SampleHistory(), 3), modeOf(SampleHistory(), 3), stonesOf(SampleHistory(), 2),
+          stonesOf(SampleHistory(), 9), stonesOf(SampleHistory(), 255)}) {
         bad.SaveToFile(name);
         THistory h = SampleHistory();
         h.Name1 = "kept";
@@ -249,6 +268,11 @@ TEST(THistory, SettingsTheRulesCannotPlayAreNoSavedGame) {
         variantOf(SampleHistory(), v).SaveToFile(name);
         THistory h;
         EXPECT_TRUE(h.LoadFromFile(name)) << v;
+    }
+    for (int s : {3, 8}) {
+        stonesOf(SampleHistory(), s).SaveToFile(name);
+        THistory h;
+        EXPECT_TRUE(h.LoadFromFile(name)) << s;
     }
 }
 
@@ -305,8 +329,28 @@ TEST(THistory, FailedSaveLeavesTheOldFileIntact) {
     tooLong.Name1 = std::string(70000, 'x'); // the length field holds at most 65535
     EXPECT_THROW(tooLong.SaveToFile(name), EWriteError);
     EXPECT_EQ(ReadBytes(name), before);
-    EXPECT_THROW(SampleHistory().SaveToFile(dir.File("no/such/folder/game.kel")), EStreamError);
+    EXPECT_THROW(SampleHistory().SaveToFile(dir.File("no/such/folder/game.kel")), EFileSaveError);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1); // no temp file left
+}
+
+// The longest game a file holds saves and loads back; one record more is not saved at all.
+TEST(THistory, TheMostRecordsASavedGameHoldsLoadBackAndOneMoreIsNotSaved) {
+    ScratchFolder dir("his-longest");
+    const std::string name = dir.File("long.kel");
+    THistory longest = SampleHistory();
+    longest.Name1 = std::string(65535, 'x');
+    longest.Clear();
+    for (int i = 0; i < THistory::MaxRecords; ++i)
+        longest.AddMove(1, static_cast<std::uint8_t>(1 + i % 6), 1);
+    longest.SaveToFile(name);
+    THistory loaded;
+    ASSERT_TRUE(loaded.LoadFromFile(name));
+    EXPECT_EQ(loaded, longest);
+
+    longest.AddMove(1, 1, 1);
+    EXPECT_THROW(longest.SaveToFile(name), EWriteError);
+    ASSERT_TRUE(loaded.LoadFromFile(name));
+    EXPECT_EQ(loaded.Count(), THistory::MaxRecords);
 }
 
 TEST(THistory, ReplayRebuildsTheGameAndStopsAtARecordThatDoesNotFit) {

@@ -127,6 +127,50 @@ TEST(IniFile, RefusedWriteRaisesTheDesignedMessage) {
         FAIL() << "write into a missing folder succeeded";
     } catch (const EIniFileException& e) {
         EXPECT_EQ(std::string(e.what()), "nach " + name + " kann nicht geschrieben werden");
+        EXPECT_EQ(e.FileName(), name);
+        EXPECT_EQ(e.Failure(), TSaveFailure::FolderRefuses);
     }
     EXPECT_EQ(ini.ReadString("settings", "language", "none"), "none"); // reads still never fail
+}
+
+// settings.ini is written as saved games are.
+TEST(IniFile, AReadOnlyFileIsNotReplacedEvenForRoot) {
+    namespace fs = std::filesystem;
+    test::TempFolder folder;
+    const std::string name = folder.File("settings.ini");
+    WriteFile(name, "[settings]\r\nsound=1\r\n");
+    fs::permissions(name, fs::perms(0444));
+    TIniFile ini(name);
+    try {
+        ini.WriteBool("settings", "sound", false);
+        FAIL() << "a read-only file was replaced";
+    } catch (const EIniFileException& e) {
+        EXPECT_EQ(e.FileName(), name);
+        EXPECT_EQ(e.Failure(), TSaveFailure::ReadOnly);
+    }
+    EXPECT_EQ(ReadFile(name), "[settings]\r\nsound=1\r\n");
+    EXPECT_EQ(fs::status(name).permissions() & fs::perms::all, fs::perms(0444));
+}
+
+TEST(IniFile, ALinkIsWrittenThroughTheModeKeptAndNoPlantedLinkFollowed) {
+    namespace fs = std::filesystem;
+    test::TempFolder folder;
+    fs::create_directory(folder.File("real"));
+    const std::string real = folder.File("real/settings.ini");
+    WriteFile(real, "[settings]\r\nsound=1\r\n");
+    fs::permissions(real, fs::perms(0600));
+    const std::string link = folder.File("settings.ini");
+    fs::create_symlink(real, link);
+    // A link planted where a temporary file of a fixed name would go must not be written through.
+    const std::string victim = folder.File("victim");
+    WriteFile(victim, "untouched");
+    fs::create_symlink(victim, link + ".new");
+    fs::create_symlink(victim, real + ".new");
+
+    TIniFile(link).WriteBool("settings", "sound", false);
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadFile(real), "[settings]\r\nsound=0\r\n");
+    EXPECT_EQ(fs::status(real).permissions() & fs::perms::all, fs::perms(0600));
+    EXPECT_EQ(ReadFile(victim), "untouched");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.File("real")), {}), 2) << "no temporary file left";
 }

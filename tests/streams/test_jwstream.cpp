@@ -5,9 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <random>
-#include <unistd.h>
 
 using namespace kelani;
 
@@ -63,11 +61,6 @@ public:
 private:
     std::filesystem::path path_;
 };
-
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 } // namespace
 
@@ -393,74 +386,4 @@ TEST(JwStreamBase, FileStreamReadsWritesAndReportsOpenErrors) {
     EXPECT_THROW(StreamReadByte(f), EReadError);
     EXPECT_THROW(TFileStream(folder / "none.bin", TFileMode::fmOpenRead), EFOpenError);
     EXPECT_THROW(TFileStream(folder / "no" / "dir.bin", TFileMode::fmCreate), EFCreateError);
-}
-
-TEST(JwStreamBase, AtomicSaveReplacesTheFileAndLeavesNoTemporaryFiles) {
-    TempFolder folder;
-    const auto path = folder / "hs4.dat";
-    SaveFileAtomically(path, TMemoryStream(std::string_view("old image")));
-    SaveFileAtomically(path, TMemoryStream(std::string_view("new")));
-    EXPECT_EQ(ReadFile(path), "new");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
-}
-
-TEST(JwStreamBase, FailedAtomicSaveKeepsTheOldFile) {
-    TempFolder folder;
-    const auto path = folder / "game.kel";
-    SaveFileAtomically(path, TMemoryStream(std::string_view("precious")));
-    std::filesystem::create_directory(folder / "sub.kel");
-    EXPECT_THROW(SaveFileAtomically(folder / "sub.kel", TMemoryStream(std::string_view("x"))), EFCreateError);
-    EXPECT_THROW(SaveFileAtomically(folder / "missing" / "x.kel", TMemoryStream(std::string_view("x"))),
-                 EFCreateError);
-    EXPECT_EQ(ReadFile(path), "precious");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 2);
-}
-
-TEST(JwStreamBase, AtomicSaveIntoAReadOnlyFolderFailsCleanly) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
-    TempFolder folder;
-    const auto path = folder / "hs5.dat";
-    SaveFileAtomically(path, TMemoryStream(std::string_view("table")));
-    std::filesystem::permissions(folder.Path(),
-                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    EXPECT_THROW(SaveFileAtomically(path, TMemoryStream(std::string_view("other"))), EFCreateError);
-    std::filesystem::permissions(folder.Path(), std::filesystem::perms::owner_all);
-    EXPECT_EQ(ReadFile(path), "table");
-}
-
-TEST(JwStreamBase, AtomicSaveRefusesAReadOnlyFileAndKeepsTheModeOfAWritableOne) {
-    namespace fs = std::filesystem;
-    TempFolder folder;
-    const auto readOnly = folder / "game.kel";
-    SaveFileAtomically(readOnly, TMemoryStream(std::string_view("kept")));
-    fs::permissions(readOnly, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    // Also as root, who passes every access check: a file without a write bit is not replaced.
-    EXPECT_THROW(SaveFileAtomically(readOnly, TMemoryStream(std::string_view("new"))), EFCreateError);
-    EXPECT_EQ(ReadFile(readOnly), "kept");
-    EXPECT_EQ(fs::status(readOnly).permissions() & fs::perms::all, fs::perms(0444));
-
-    const auto shared = folder / "hs5.dat";
-    SaveFileAtomically(shared, TMemoryStream(std::string_view("old")));
-    fs::permissions(shared, fs::perms(0640));
-    SaveFileAtomically(shared, TMemoryStream(std::string_view("new")));
-    EXPECT_EQ(ReadFile(shared), "new");
-    EXPECT_EQ(fs::status(shared).permissions() & fs::perms::all, fs::perms(0640));
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), {}), 2); // no temporary file left
-}
-
-TEST(JwStreamBase, AtomicSaveWritesThroughASymbolicLink) {
-    namespace fs = std::filesystem;
-    TempFolder folder;
-    fs::create_directory(folder / "real");
-    const auto target = folder / "real" / "game.kel";
-    SaveFileAtomically(target, TMemoryStream(std::string_view("old")));
-    fs::create_symlink(fs::path("real") / "game.kel", folder / "link.kel");
-    SaveFileAtomically(folder / "link.kel", TMemoryStream(std::string_view("new")));
-    EXPECT_TRUE(fs::is_symlink(folder / "link.kel"));
-    EXPECT_EQ(ReadFile(target), "new");
-    // A dangling link creates its target.
-    fs::create_symlink(fs::path("real") / "later.kel", folder / "dangling.kel");
-    SaveFileAtomically(folder / "dangling.kel", TMemoryStream(std::string_view("made")));
-    EXPECT_TRUE(fs::is_symlink(folder / "dangling.kel"));
-    EXPECT_EQ(ReadFile(folder / "real" / "later.kel"), "made");
 }

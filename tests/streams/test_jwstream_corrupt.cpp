@@ -142,6 +142,21 @@ TEST(JwStreamCorrupt, CompressedLengthNegativeOrBeyondTheData) {
     EXPECT_FALSE(probe.Load({0x26, 0x20, 0x01}));
 }
 
+// A reader that knows how much its files hold refuses a longer body before unpacking it; the bound
+// of a container of one entry is its body exactly.
+TEST(JwStreamCorrupt, ABodyBeyondTheReadersBoundIsCorrupt) {
+    TJwStreams one;
+    TMemoryStream data(std::string(1000, 'x'));
+    one.AddStream("his", data);
+    TMemoryStream image;
+    one.SaveToStream(image);
+    Probe probe("");
+    probe.c.SetMaxBodySize(SingleEntryBodySize("his", 1000) - 1);
+    EXPECT_FALSE(probe.Load(image.Bytes()));
+    probe.c.SetMaxBodySize(SingleEntryBodySize("his", 1000));
+    EXPECT_TRUE(probe.Load(image.Bytes()));
+}
+
 TEST(JwStreamCorrupt, EntriesStoredInDescendingOrderLoadSortedAndAreFound) {
     // Stored back to front with a repeated name: the first one stored is the one kept.
     std::vector<std::uint8_t> image = {0x20, 0x20, 1, 2, 3, 4, 5, 6, 7, 8, 0, 0, 0, 0};

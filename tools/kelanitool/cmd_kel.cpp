@@ -40,14 +40,15 @@ std::string SettingsJson(const THistory& h) {
     return out.str();
 }
 
-std::string RecordsJson(const THistory& h) {
-    std::string out = "[";
+// Written record by record: a long game is not built up as one text first.
+void WriteRecordsJson(std::ostream& out, const THistory& h) {
+    out << "[";
     for (int i = 0; i < h.Count(); ++i) {
         const TMove& m = h.Moves(i);
-        out += (i ? "," : "") + std::string("{\"spieler\":") + std::to_string(m.Spieler) +
-               ",\"zeit\":" + std::to_string(m.Zeit) + ",\"mulde\":" + std::to_string(m.Mulde) + "}";
+        out << (i ? "," : "") << "{\"spieler\":" << m.Spieler << ",\"zeit\":" << m.Zeit
+            << ",\"mulde\":" << int{m.Mulde} << "}";
     }
-    return out + "]";
+    out << "]";
 }
 
 // What replaying the records gives: how many replayed, the position reached, whether it ended.
@@ -70,8 +71,9 @@ int RunDump(const Args& args) {
               << ",\"movecount\":" << history.MoveCount() << ",\"playermoves\":"
               << JsonArray(std::vector<int>{history.PlayerMoveCount(1), history.PlayerMoveCount(2)})
               << ",\"playertime\":"
-              << JsonArray(std::vector<int>{history.PlayerTime(1), history.PlayerTime(2)})
-              << ",\"records\":" << RecordsJson(history) << "," << ReplayJson(history) << "}\n";
+              << JsonArray(std::vector<int>{history.PlayerTime(1), history.PlayerTime(2)}) << ",\"records\":";
+    WriteRecordsJson(std::cout, history);
+    std::cout << "," << ReplayJson(history) << "}\n";
     return 0;
 }
 
