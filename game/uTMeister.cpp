@@ -33,6 +33,7 @@ struct TKeys {
     std::array<std::array<uint64_t, kKeyedCounts>, kPlaces + 1> Place{};
     std::array<uint64_t, 4> Player{};
     std::array<uint64_t, 4> Zuege{};
+    std::array<uint64_t, 16> Rules{}; // rule set and head-pit option
 };
 
 constexpr TKeys MakeKeys() {
@@ -42,15 +43,18 @@ constexpr TKeys MakeKeys() {
         for (auto& key : place) key = SplitMix(seed++);
     for (auto& key : keys.Player) key = SplitMix(seed++);
     for (auto& key : keys.Zuege) key = SplitMix(seed++);
+    for (auto& key : keys.Rules) key = SplitMix(seed++);
     return keys;
 }
 constexpr TKeys kKeys = MakeKeys();
 
-// Zobrist key of everything that decides the rest of the game: the places, who moves and
-// whether he is on the second move of his turn (rule set 3).
+// Zobrist key of everything that decides the rest of the game: the rules, the places, who moves
+// and whether he is on the second move of his turn (rule set 3). The rules keep a table that
+// outlives a game from answering for another rule set.
 uint64_t KeyOf(const TFeld& pos) {
     const auto& mulden = pos.Mulden();
-    uint64_t key = kKeys.Player[pos.AktSpieler() & 3] ^ kKeys.Zuege[std::min(pos.ZuegeInRunde(), 3)];
+    uint64_t key = kKeys.Player[pos.AktSpieler() & 3] ^ kKeys.Zuege[std::min(pos.ZuegeInRunde(), 3)] ^
+                   kKeys.Rules[(pos.Variante() & 7) * 2 + (pos.UseStirnmulde() ? 1 : 0)];
     for (int i = 1; i <= kPlaces; ++i) {
         const int count = mulden[i];
         key ^= count < kKeyedCounts ? kKeys.Place[i][count] : SplitMix(kKeys.Place[i][0] + count);

@@ -143,6 +143,23 @@ TEST(Meister, TableKeepsTheValuesOfAPlainSearch) {
     EXPECT_GT(compared, 300);
 }
 
+// A Master keeps his table from game to game: what he found for one rule set must not answer for
+// another, so the start of every rule set comes out as a fresh Master finds it.
+TEST(Meister, TableOfAnotherRuleSetDoesNotAnswer) {
+    TMeister kept(16);
+    for (bool head : {false, true})
+        for (int variante = 1; variante <= 6; ++variante) {
+            const TFeld start = test::StartFeld(variante, 4, head);
+            TMeister fresh(16);
+            const TMeisterResult expected = fresh.Search(start, DepthLimit(6, true));
+            const TMeisterResult found = kept.Search(start, DepthLimit(6, true));
+            ASSERT_EQ(found.Lines.size(), expected.Lines.size());
+            for (size_t k = 0; k < found.Lines.size(); ++k)
+                EXPECT_EQ(found.Lines[k].Value, expected.Lines[k].Value)
+                    << "rule set " << variante << " head pits " << head << " pit " << found.Lines[k].Pit;
+        }
+}
+
 // Endgames of every rule set in which a plain search of a few moves proves a win: the Master
 // finds a winning pit and says in how many moves.
 TEST(Meister, FindsTheForcedWinsAFixedDepthProves) {
