@@ -111,11 +111,11 @@ int TMeister::Terminal(const TFeld& pos, int ply, bool& decided) const {
     return 0;
 }
 
-bool TMeister::Repeated(uint64_t key, int stored, int ply) const {
+int TMeister::EarlierPly(uint64_t key, int stored, int ply) const {
     // Stores only grow: no position before the last stone stored can come back.
     for (int k = ply - 1; k >= 0 && stored_[k] == stored; --k)
-        if (path_[k] == key) return true;
-    return false;
+        if (path_[k] == key) return k;
+    return -1;
 }
 
 bool TMeister::OutOfTime() {
@@ -178,8 +178,10 @@ int TMeister::MakeChildren(const TFeld& pos, int ply, int depth, int ttPit, std:
     return n;
 }
 
-void TMeister::Remember(uint64_t key, int depth, int value, int alpha, int beta, int pit, int ply) {
+void TMeister::Remember(uint64_t key, int depth, int value, int alpha, int beta, int pit, int ply,
+                        bool proven) {
     TEntry& entry = table_[key & mask_];
+    entry.Proven = proven;
     entry.Key = key;
     entry.Value = static_cast<int16_t>(ToTable(value, ply));
     entry.Depth = static_cast<int8_t>(depth);
@@ -194,12 +196,14 @@ void TMeister::TakePv(int ply, int place) {
 }
 
 // What `pos` is worth to its player to move without a look at its moves: the search was ended,
-// the game is decided, the horizon is reached or the position came before on the line. Otherwise
-// nothing, and `pos` joins the line.
+// the endgame tables cover it, the game is decided, the horizon is reached or the position came
+// before on the line. Otherwise nothing, and `pos` joins the line.
 std::optional<int> TMeister::Settled(const TFeld& pos, uint64_t key, int depth, int ply) {
     pvLength_[ply] = ply;
     if (nodes_ >= nextCheck_ && OutOfTime()) stopped_ = true;
     if (stopped_) return 0;
+    if (limits_.Endgame)
+        if (const std::optional<int> margin = limits_.Endgame->Margin(pos)) return Evaluate(pos) + *margin;
     bool decided = false;
     const int end = Terminal(pos, ply, decided);
     if (decided) return end;
@@ -208,7 +212,10 @@ std::optional<int> TMeister::Settled(const TFeld& pos, uint64_t key, int depth, 
         return Evaluate(pos);
     }
     const int stored = pos.Store1() + pos.Store2();
-    if (ply > 0 && Repeated(key, stored, ply)) return 0;
+    if (const int earlier = ply > 0 ? EarlierPly(key, stored, ply) : -1; earlier >= 0) {
+        repeatedPly_ = std::min(repeatedPly_, earlier);
+        return Evaluate(pos);
+    }
     path_[ply] = key;
     stored_[ply] = stored;
     return std::nullopt;
@@ -218,6 +225,12 @@ std::optional<int> TMeister::Settled(const TFeld& pos, uint64_t key, int depth, 
 // entries of exactly this depth, so it never changes what a search of fixed depth finds.
 int TMeister::Negamax(const TFeld& pos, uint64_t key, int depth, int alpha, int beta, int ply) {
     if (const std::optional<int> settled = Settled(pos, key, depth, ply)) return *settled;
+    // Whether a line below this position meets the horizon or a position above it is noted apart
+    // from the lines before.
+    const bool outer = horizon_;
+    const int outerRepeated = repeatedPly_;
+    horizon_ = false;
+    repeatedPly_ = kMeisterMaxPly;
     const int alpha0 = alpha;
     // Just above the horizon the moves cost less than a look into the table.
     const bool useTable = depth >= kTableDepth;
@@ -227,11 +240,13 @@ int TMeister::Negamax(const TFeld& pos, uint64_t key, int depth, int alpha, int 
         ttPit = entry.Pit;
         if (entry.Depth == depth) {
             const int value = FromTable(entry.Value, ply);
+            // A line below the entry may have met the horizon: deeper searches are still worth it.
+            horizon_ = !entry.Proven && !IsDecided(value);
             if (entry.Bound == kLower) alpha = std::max(alpha, value);
             if (entry.Bound == kUpper) beta = std::min(beta, value);
             if (entry.Bound == kExact || alpha >= beta) {
-                // The line below may have met the horizon: deeper searches are still worth it.
-                horizon_ = horizon_ || !IsDecided(value);
+                horizon_ = outer || horizon_;
+                repeatedPly_ = outerRepeated;
                 return value;
             }
         }
@@ -267,7 +282,11 @@ int TMeister::Negamax(const TFeld& pos, uint64_t key, int depth, int alpha, int 
             break;
         }
     }
-    if (useTable) Remember(key, depth, best, alpha0, beta, std::max(bestPit, 0), ply);
+    // A value that rests on a position above this one coming back holds on this line only.
+    if (useTable)
+        Remember(key, depth, best, alpha0, beta, std::max(bestPit, 0), ply, !horizon_ && repeatedPly_ >= ply);
+    horizon_ = outer || horizon_;
+    repeatedPly_ = std::min(outerRepeated, repeatedPly_);
     return best;
 }
 
@@ -322,6 +341,8 @@ bool TMeister::SearchRoot(const TFeld& root, std::vector<TRootMove>& moves, int 
     path_[0] = KeyOf(root);
     stored_[0] = root.Store1() + root.Store2();
     for (TRootMove& move : moves) {
+        const bool before = horizon_;
+        horizon_ = false;
         TFeld& kid = children_[0][0];
         kid.Assign(root);
         kid.DoMove(PitIndex(mover, move.Pit));
@@ -337,6 +358,8 @@ bool TMeister::SearchRoot(const TFeld& root, std::vector<TRootMove>& moves, int 
             value = -Negamax(kid, key, depth - 1, -kInfinity, -alpha, 1);
         if (stopped_) return false;
         move.Value = value;
+        move.Exact = !horizon_;
+        horizon_ = before || horizon_;
         move.Pv.assign(1, PitIndex(mover, move.Pit));
         if (value > alpha) move.Pv.insert(move.Pv.end(), pv_[1].begin() + 1, pv_[1].begin() + pvLength_[1]);
         best = std::max(best, value);
@@ -390,6 +413,7 @@ TMeisterResult TMeister::Search(const TFeld& feld, const TMeisterLimits& limits)
     for (int& count : history_) count /= 2;
     nextCheck_ = 0;
     stopped_ = false;
+    repeatedPly_ = kMeisterMaxPly;
     total_ = 0;
     for (int i = 1; i <= kPlaces; ++i) total_ += feld.Mulde(i);
     total_ += feld.Hand() + feld.CapturePool();
@@ -409,6 +433,7 @@ TMeisterResult TMeister::Search(const TFeld& feld, const TMeisterLimits& limits)
     result.Depth = Deepen(root, moves, done, maxDepth, limits.AllPits, yieldNs);
     if (result.Depth == 0) done.resize(1);
     result.Value = done.front().Value;
+    result.Exact = done.front().Exact;
     const bool behind = result.Value <= -kMeisterSwindleBehind;
     const std::vector<TRootMove> chosen = limits.Expected && behind ? SwindleFor(root, done, maxDepth) : done;
     const int best = chosen.front().Value;
@@ -418,7 +443,7 @@ TMeisterResult TMeister::Search(const TFeld& feld, const TMeisterLimits& limits)
     result.Pit = result.Best.front();
     result.Pv = chosen.front().Pv;
     std::sort(done.begin(), done.end(), [](const TRootMove& a, const TRootMove& b) { return a.Pit < b.Pit; });
-    for (const TRootMove& move : done) result.Lines.push_back({move.Pit, move.Value, move.Pv});
+    for (const TRootMove& move : done) result.Lines.push_back({move.Pit, move.Value, move.Pv, move.Exact});
     result.Nodes = nodes_;
     result.Seconds = static_cast<double>(NowNs() - began) / 1e9;
     return result;

@@ -25,7 +25,7 @@ int TotalStones(const TFeld& feld) {
 
 // Negamax without pruning or table, written from the rules of the game: more than half of all
 // stones in a store wins, every stone in a store with half each is a draw, a position met again
-// on the line is a draw, and the horizon counts the store difference.
+// on the line is a draw of the stones in the pits, and the horizon counts the store difference.
 int Plain(const TFeld& pos, int depth, int ply, std::vector<TFeld>& line) {
     const int total = TotalStones(pos);
     const int own = pos.Store(pos.AktSpieler());
@@ -35,7 +35,7 @@ int Plain(const TFeld& pos, int depth, int ply, std::vector<TFeld>& line) {
     if (own + other == total) return 0;
     if (depth == 0) return own - other;
     for (const TFeld& earlier : line)
-        if (SamePosition(earlier, pos)) return 0;
+        if (SamePosition(earlier, pos)) return own - other;
     line.push_back(pos);
     std::vector<TFeld> children;
     for (int pit = 1; pit <= 6; ++pit) {
