@@ -202,11 +202,13 @@ std::optional<int> TMeister::Settled(const TFeld& pos, uint64_t key, int depth, 
     pvLength_[ply] = ply;
     if (nodes_ >= nextCheck_ && OutOfTime()) stopped_ = true;
     if (stopped_) return 0;
-    if (limits_.Endgame)
+    if (limits_.Endgame) {
         if (const std::optional<int> margin = limits_.Endgame->Margin(pos)) return Evaluate(pos) + *margin;
-    bool decided = false;
-    const int end = Terminal(pos, ply, decided);
-    if (decided) return end;
+    } else {
+        bool decided = false;
+        const int end = Terminal(pos, ply, decided);
+        if (decided) return end;
+    }
     if (depth <= 0 || ply >= kMeisterMaxPly) {
         horizon_ = true;
         return Evaluate(pos);
@@ -404,6 +406,8 @@ std::vector<TMeister::TRootMove> TMeister::SwindleFor(const TFeld& root, const s
 
 TMeisterResult TMeister::Search(const TFeld& feld, const TMeisterLimits& limits) {
     const int64_t began = NowNs();
+    // What the table holds was found with or without these endgame tables.
+    if (limits.Endgame != limits_.Endgame) std::fill(table_.begin(), table_.end(), TEntry{});
     limits_ = limits;
     const int timeMs =
         limits.TimeMs > 0 || limits.Depth > 0 || limits.Nodes > 0 ? limits.TimeMs : kMeisterDefaultMs;
@@ -434,7 +438,9 @@ TMeisterResult TMeister::Search(const TFeld& feld, const TMeisterLimits& limits)
     if (result.Depth == 0) done.resize(1);
     result.Value = done.front().Value;
     result.Exact = done.front().Exact;
-    const bool behind = result.Value <= -kMeisterSwindleBehind;
+    // With endgame tables a proven value is the best result against any play: the Master then
+    // plays for it, not for a mistake.
+    const bool behind = result.Value <= -kMeisterSwindleBehind && !(limits.Endgame && result.Exact);
     const std::vector<TRootMove> chosen = limits.Expected && behind ? SwindleFor(root, done, maxDepth) : done;
     const int best = chosen.front().Value;
     for (const TRootMove& move : chosen)

@@ -5,11 +5,14 @@
 // Stirnmulden to the player to move; a player holding more than half of all stones has won (his
 // store can only grow), a board with every stone in a store is a draw, and a position that comes
 // back on the line searched is a draw of the stones still in the pits: the store difference
-// stands (rule sets 2 and 3 can go round for ever). Where endgame tables cover a position, its
-// value is the store difference plus the tables' exact margin of the pits, before anything else.
-// A lost position is not given up: against perfect play every move loses, so the Master plays for
-// the opponent's mistakes, given what the opponent is expected to play; so does a position far
-// behind, where a deeper look rarely finds the way back (TMeisterLimits::Expected).
+// stands (rule sets 2 and 3 can go round for ever). A lost position is not given up: against
+// perfect play every move loses, so the Master plays for the opponent's mistakes, given what the
+// opponent is expected to play; so does a position far behind, where a deeper look rarely finds
+// the way back (TMeisterLimits::Expected).
+// With endgame tables (TMeisterLimits::Endgame) he plays for the most stones, not only for the
+// win: a position they cover is worth the store difference plus their exact margin of the pits,
+// more than half of all stones decides nothing early, and a position whose value he has proven is
+// played for that value, not for a mistake.
 //
 // Thread use: one TMeister searches on one thread at a time. Search copies the board it is given
 // and never touches the caller's; another thread may end a search at once through the flag in
@@ -55,7 +58,8 @@ struct TMeisterLimits {
     // opponent plays only these pits.
     std::function<unsigned(const TFeld&)> Expected;
     // Endgame tables of the rule set searched, if any: every position they cover is valued
-    // exactly, in the search and at its horizon.
+    // exactly, in the search and at its horizon. A search with other tables (or none) than the
+    // one before starts with an empty table.
     const TEndgameSource* Endgame = nullptr;
 };
 
