@@ -437,7 +437,9 @@ TMeisterResult TMeister::Search(const TFeld& feld, const TMeisterLimits& limits)
     result.Depth = Deepen(root, moves, done, maxDepth, limits.AllPits, yieldNs);
     if (result.Depth == 0) done.resize(1);
     result.Value = done.front().Value;
-    result.Exact = done.front().Exact;
+    // The best value is proven only when every other pit is proven no better.
+    result.Exact =
+        result.Depth > 0 && std::all_of(done.begin(), done.end(), [](const TRootMove& m) { return m.Exact; });
     // With endgame tables a proven value is the best result against any play: the Master then
     // plays for it, not for a mistake.
     const bool behind = result.Value <= -kMeisterSwindleBehind && !(limits.Endgame && result.Exact);

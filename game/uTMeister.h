@@ -80,7 +80,7 @@ struct TMeisterResult {
     // the expected replies.
     std::vector<int> Best;
     int Value = 0;      // the best value for the player to move (a swindle leaves the one found)
-    bool Exact = false; // the best value is proven (see TMeisterLine)
+    bool Exact = false; // the best value is proven: no pit's line met the depth of the search
     int Depth = 0;      // moves deep the last finished iteration looked
     long Nodes = 0;     // positions made by a move or a pass
     double Seconds = 0;
