@@ -74,6 +74,10 @@ void TFeld::SetAktSpieler(int player) {
     if (IsPlayer(player)) s_.AktSpieler = player;
 }
 
+void TFeld::SetZuegeInRunde(int zuege) {
+    if (zuege == 0 || zuege == 1) s_.ZuegeInRunde = zuege;
+}
+
 void TFeld::SetMulde(int i, int count) {
     if (i >= 1 && i <= kPlaces && count >= 0) s_.Mulden[i] = count;
 }

@@ -91,6 +91,9 @@ public:
     int CapturePool() const { return s_.CapturePool; }
     int AktMulde() const { return s_.AktMulde; }
     int ZuegeInRunde() const { return s_.ZuegeInRunde; }
+    // Sets up the second move of a turn (1, rule set 3's extra move) or the first (0); anything
+    // else changes nothing.
+    void SetZuegeInRunde(int zuege);
     // Laps sown in the last move of rule set 1 (capped at kMaxSowLaps).
     int SowLapCount() const { return s_.SowLapCount; }
 

@@ -171,6 +171,7 @@ TKIChoice TKI::ChooseMaster() {
     limits.Stop = stop_;
     // The opponent is taken to look as far as "Profi": the game's strongest fixed level.
     limits.Expected = ProfiReplies;
+    limits.Endgame = endgame_;
     const TMeisterResult result = meister_->Search(*feld_, limits);
     TKIChoice choice;
     choice.Best = result.Best;

@@ -42,6 +42,9 @@ public:
     // A flag another thread may set to end the Master's thinking at once (he then plays the best
     // pit found so far); none by default. The flag must outlive the player.
     void SetStopFlag(const std::atomic<bool>* stop) { stop_ = stop; }
+    // Endgame tables of the game's rule set for the Master (none by default): where they cover a
+    // position, he knows its exact value and plays a best move. They must outlive the player.
+    void SetEndgame(const TEndgameSource* tables) { endgame_ = tables; }
 
     // Moves looked at below the move to be chosen: 0, 2 or 4 (the Master has no fixed depth).
     static int DepthForLevel(int level);
@@ -68,6 +71,7 @@ private:
     int level_ = 1;
     int masterTime_ = kMeisterDefaultMs;
     const std::atomic<bool>* stop_ = nullptr;
+    const TEndgameSource* endgame_ = nullptr;
     // Made at the Master's first move, so that the other levels never pay for its table.
     std::unique_ptr<TMeister> meister_;
 };

@@ -33,6 +33,7 @@ struct TKeys {
     std::array<std::array<uint64_t, kKeyedCounts>, kPlaces + 1> Place{};
     std::array<uint64_t, 4> Player{};
     std::array<uint64_t, 4> Zuege{};
+    std::array<uint64_t, 16> Rules{}; // rule set and head-pit option
 };
 
 constexpr TKeys MakeKeys() {
@@ -42,15 +43,18 @@ constexpr TKeys MakeKeys() {
         for (auto& key : place) key = SplitMix(seed++);
     for (auto& key : keys.Player) key = SplitMix(seed++);
     for (auto& key : keys.Zuege) key = SplitMix(seed++);
+    for (auto& key : keys.Rules) key = SplitMix(seed++);
     return keys;
 }
 constexpr TKeys kKeys = MakeKeys();
 
-// Zobrist key of everything that decides the rest of the game: the places, who moves and
-// whether he is on the second move of his turn (rule set 3).
+// Zobrist key of everything that decides the rest of the game: the rules, the places, who moves
+// and whether he is on the second move of his turn (rule set 3). The rules keep a table that
+// outlives a game from answering for another rule set.
 uint64_t KeyOf(const TFeld& pos) {
     const auto& mulden = pos.Mulden();
-    uint64_t key = kKeys.Player[pos.AktSpieler() & 3] ^ kKeys.Zuege[std::min(pos.ZuegeInRunde(), 3)];
+    uint64_t key = kKeys.Player[pos.AktSpieler() & 3] ^ kKeys.Zuege[std::min(pos.ZuegeInRunde(), 3)] ^
+                   kKeys.Rules[(pos.Variante() & 7) * 2 + (pos.UseStirnmulde() ? 1 : 0)];
     for (int i = 1; i <= kPlaces; ++i) {
         const int count = mulden[i];
         key ^= count < kKeyedCounts ? kKeys.Place[i][count] : SplitMix(kKeys.Place[i][0] + count);
@@ -107,11 +111,11 @@ int TMeister::Terminal(const TFeld& pos, int ply, bool& decided) const {
     return 0;
 }
 
-bool TMeister::Repeated(uint64_t key, int stored, int ply) const {
+int TMeister::EarlierPly(uint64_t key, int stored, int ply) const {
     // Stores only grow: no position before the last stone stored can come back.
     for (int k = ply - 1; k >= 0 && stored_[k] == stored; --k)
-        if (path_[k] == key) return true;
-    return false;
+        if (path_[k] == key) return k;
+    return -1;
 }
 
 bool TMeister::OutOfTime() {
@@ -174,8 +178,10 @@ int TMeister::MakeChildren(const TFeld& pos, int ply, int depth, int ttPit, std:
     return n;
 }
 
-void TMeister::Remember(uint64_t key, int depth, int value, int alpha, int beta, int pit, int ply) {
+void TMeister::Remember(uint64_t key, int depth, int value, int alpha, int beta, int pit, int ply,
+                        bool proven) {
     TEntry& entry = table_[key & mask_];
+    entry.Proven = proven;
     entry.Key = key;
     entry.Value = static_cast<int16_t>(ToTable(value, ply));
     entry.Depth = static_cast<int8_t>(depth);
@@ -190,21 +196,28 @@ void TMeister::TakePv(int ply, int place) {
 }
 
 // What `pos` is worth to its player to move without a look at its moves: the search was ended,
-// the game is decided, the horizon is reached or the position came before on the line. Otherwise
-// nothing, and `pos` joins the line.
+// the endgame tables cover it, the game is decided, the horizon is reached or the position came
+// before on the line. Otherwise nothing, and `pos` joins the line.
 std::optional<int> TMeister::Settled(const TFeld& pos, uint64_t key, int depth, int ply) {
     pvLength_[ply] = ply;
     if (nodes_ >= nextCheck_ && OutOfTime()) stopped_ = true;
     if (stopped_) return 0;
-    bool decided = false;
-    const int end = Terminal(pos, ply, decided);
-    if (decided) return end;
+    if (limits_.Endgame) {
+        if (const std::optional<int> margin = limits_.Endgame->Margin(pos)) return Evaluate(pos) + *margin;
+    } else {
+        bool decided = false;
+        const int end = Terminal(pos, ply, decided);
+        if (decided) return end;
+    }
     if (depth <= 0 || ply >= kMeisterMaxPly) {
         horizon_ = true;
         return Evaluate(pos);
     }
     const int stored = pos.Store1() + pos.Store2();
-    if (ply > 0 && Repeated(key, stored, ply)) return 0;
+    if (const int earlier = ply > 0 ? EarlierPly(key, stored, ply) : -1; earlier >= 0) {
+        repeatedPly_ = std::min(repeatedPly_, earlier);
+        return Evaluate(pos);
+    }
     path_[ply] = key;
     stored_[ply] = stored;
     return std::nullopt;
@@ -214,6 +227,12 @@ std::optional<int> TMeister::Settled(const TFeld& pos, uint64_t key, int depth, 
 // entries of exactly this depth, so it never changes what a search of fixed depth finds.
 int TMeister::Negamax(const TFeld& pos, uint64_t key, int depth, int alpha, int beta, int ply) {
     if (const std::optional<int> settled = Settled(pos, key, depth, ply)) return *settled;
+    // Whether a line below this position meets the horizon or a position above it is noted apart
+    // from the lines before.
+    const bool outer = horizon_;
+    const int outerRepeated = repeatedPly_;
+    horizon_ = false;
+    repeatedPly_ = kMeisterMaxPly;
     const int alpha0 = alpha;
     // Just above the horizon the moves cost less than a look into the table.
     const bool useTable = depth >= kTableDepth;
@@ -223,11 +242,13 @@ int TMeister::Negamax(const TFeld& pos, uint64_t key, int depth, int alpha, int 
         ttPit = entry.Pit;
         if (entry.Depth == depth) {
             const int value = FromTable(entry.Value, ply);
+            // A line below the entry may have met the horizon: deeper searches are still worth it.
+            horizon_ = !entry.Proven && !IsDecided(value);
             if (entry.Bound == kLower) alpha = std::max(alpha, value);
             if (entry.Bound == kUpper) beta = std::min(beta, value);
             if (entry.Bound == kExact || alpha >= beta) {
-                // The line below may have met the horizon: deeper searches are still worth it.
-                horizon_ = horizon_ || !IsDecided(value);
+                horizon_ = outer || horizon_;
+                repeatedPly_ = outerRepeated;
                 return value;
             }
         }
@@ -263,7 +284,11 @@ int TMeister::Negamax(const TFeld& pos, uint64_t key, int depth, int alpha, int 
             break;
         }
     }
-    if (useTable) Remember(key, depth, best, alpha0, beta, std::max(bestPit, 0), ply);
+    // A value that rests on a position above this one coming back holds on this line only.
+    if (useTable)
+        Remember(key, depth, best, alpha0, beta, std::max(bestPit, 0), ply, !horizon_ && repeatedPly_ >= ply);
+    horizon_ = outer || horizon_;
+    repeatedPly_ = std::min(outerRepeated, repeatedPly_);
     return best;
 }
 
@@ -318,6 +343,8 @@ bool TMeister::SearchRoot(const TFeld& root, std::vector<TRootMove>& moves, int 
     path_[0] = KeyOf(root);
     stored_[0] = root.Store1() + root.Store2();
     for (TRootMove& move : moves) {
+        const bool before = horizon_;
+        horizon_ = false;
         TFeld& kid = children_[0][0];
         kid.Assign(root);
         kid.DoMove(PitIndex(mover, move.Pit));
@@ -333,6 +360,8 @@ bool TMeister::SearchRoot(const TFeld& root, std::vector<TRootMove>& moves, int 
             value = -Negamax(kid, key, depth - 1, -kInfinity, -alpha, 1);
         if (stopped_) return false;
         move.Value = value;
+        move.Exact = !horizon_;
+        horizon_ = before || horizon_;
         move.Pv.assign(1, PitIndex(mover, move.Pit));
         if (value > alpha) move.Pv.insert(move.Pv.end(), pv_[1].begin() + 1, pv_[1].begin() + pvLength_[1]);
         best = std::max(best, value);
@@ -377,6 +406,8 @@ std::vector<TMeister::TRootMove> TMeister::SwindleFor(const TFeld& root, const s
 
 TMeisterResult TMeister::Search(const TFeld& feld, const TMeisterLimits& limits) {
     const int64_t began = NowNs();
+    // What the table holds was found with or without these endgame tables.
+    if (limits.Endgame != limits_.Endgame) std::fill(table_.begin(), table_.end(), TEntry{});
     limits_ = limits;
     const int timeMs =
         limits.TimeMs > 0 || limits.Depth > 0 || limits.Nodes > 0 ? limits.TimeMs : kMeisterDefaultMs;
@@ -386,6 +417,7 @@ TMeisterResult TMeister::Search(const TFeld& feld, const TMeisterLimits& limits)
     for (int& count : history_) count /= 2;
     nextCheck_ = 0;
     stopped_ = false;
+    repeatedPly_ = kMeisterMaxPly;
     total_ = 0;
     for (int i = 1; i <= kPlaces; ++i) total_ += feld.Mulde(i);
     total_ += feld.Hand() + feld.CapturePool();
@@ -405,7 +437,12 @@ TMeisterResult TMeister::Search(const TFeld& feld, const TMeisterLimits& limits)
     result.Depth = Deepen(root, moves, done, maxDepth, limits.AllPits, yieldNs);
     if (result.Depth == 0) done.resize(1);
     result.Value = done.front().Value;
-    const bool behind = result.Value <= -kMeisterSwindleBehind;
+    // The best value is proven only when every other pit is proven no better.
+    result.Exact =
+        result.Depth > 0 && std::all_of(done.begin(), done.end(), [](const TRootMove& m) { return m.Exact; });
+    // With endgame tables a proven value is the best result against any play: the Master then
+    // plays for it, not for a mistake.
+    const bool behind = result.Value <= -kMeisterSwindleBehind && !(limits.Endgame && result.Exact);
     const std::vector<TRootMove> chosen = limits.Expected && behind ? SwindleFor(root, done, maxDepth) : done;
     const int best = chosen.front().Value;
     for (const TRootMove& move : chosen)
@@ -414,7 +451,7 @@ TMeisterResult TMeister::Search(const TFeld& feld, const TMeisterLimits& limits)
     result.Pit = result.Best.front();
     result.Pv = chosen.front().Pv;
     std::sort(done.begin(), done.end(), [](const TRootMove& a, const TRootMove& b) { return a.Pit < b.Pit; });
-    for (const TRootMove& move : done) result.Lines.push_back({move.Pit, move.Value, move.Pv});
+    for (const TRootMove& move : done) result.Lines.push_back({move.Pit, move.Value, move.Pv, move.Exact});
     result.Nodes = nodes_;
     result.Seconds = static_cast<double>(NowNs() - began) / 1e9;
     return result;

@@ -4,15 +4,21 @@
 // rule set is searched exactly as it is played. A position is worth the difference of the two
 // Stirnmulden to the player to move; a player holding more than half of all stones has won (his
 // store can only grow), a board with every stone in a store is a draw, and a position that comes
-// back on the line searched is scored as a draw (rule sets 2 and 3 can go round for ever).
-// A lost position is not given up: against perfect play every move loses, so the Master plays for
-// the opponent's mistakes, given what the opponent is expected to play; so does a position far
-// behind, where a deeper look rarely finds the way back (TMeisterLimits::Expected).
+// back on the line searched is a draw of the stones still in the pits: the store difference
+// stands (rule sets 2 and 3 can go round for ever). A lost position is not given up: against
+// perfect play every move loses, so the Master plays for the opponent's mistakes, given what the
+// opponent is expected to play; so does a position far behind, where a deeper look rarely finds
+// the way back (TMeisterLimits::Expected).
+// With endgame tables (TMeisterLimits::Endgame) he plays for the most stones, not only for the
+// win: a position they cover is worth the store difference plus their exact margin of the pits,
+// more than half of all stones decides nothing early, and a position whose value he has proven is
+// played for that value, not for a mistake.
 //
 // Thread use: one TMeister searches on one thread at a time. Search copies the board it is given
 // and never touches the caller's; another thread may end a search at once through the flag in
 // TMeisterLimits. The table is allocated once, in the constructor; searching allocates only the
 // result.
+#include "game/uTEndgameTable.h"
 #include "game/uTFeld.h"
 
 #include <array>
@@ -51,6 +57,10 @@ struct TMeisterLimits {
     // stops at half its budget), the rest of the budget goes to a swindle: a search in which the
     // opponent plays only these pits.
     std::function<unsigned(const TFeld&)> Expected;
+    // Endgame tables of the rule set searched, if any: every position they cover is valued
+    // exactly, in the search and at its horizon. A search with other tables (or none) than the
+    // one before starts with an empty table.
+    const TEndgameSource* Endgame = nullptr;
 };
 
 // One pit of the player to move: its value for him and the line of play expected after it
@@ -59,6 +69,9 @@ struct TMeisterLine {
     int Pit = 0;
     int Value = 0;
     std::vector<int> Pv;
+    // Proven: no line below the pit was cut off by the depth of the search, every one ended in a
+    // decided game, a position the endgame tables cover, or a position that came back.
+    bool Exact = false;
 };
 
 struct TMeisterResult {
@@ -66,9 +79,10 @@ struct TMeisterResult {
     // Every pit with the best value, ascending; after a swindle, the pits that do best against
     // the expected replies.
     std::vector<int> Best;
-    int Value = 0;  // the best value for the player to move (a swindle leaves the one found)
-    int Depth = 0;  // moves deep the last finished iteration looked
-    long Nodes = 0; // positions made by a move or a pass
+    int Value = 0;      // the best value for the player to move (a swindle leaves the one found)
+    bool Exact = false; // the best value is proven: no pit's line met the depth of the search
+    int Depth = 0;      // moves deep the last finished iteration looked
+    long Nodes = 0;     // positions made by a move or a pass
     double Seconds = 0;
     std::vector<int> Pv;             // the expected line after the first of Best
     std::vector<TMeisterLine> Lines; // every legal pit, ascending (values exact with AllPits)
@@ -97,11 +111,13 @@ private:
         int8_t Depth = -1;
         uint8_t Bound = 0;
         int8_t Pit = -1;
+        bool Proven = false; // no line below met the horizon
     };
     struct TRootMove {
         int Pit = 0;
         int Value = 0;
         std::vector<int> Pv;
+        bool Exact = false;
     };
 
     std::optional<int> Settled(const TFeld& pos, uint64_t key, int depth, int ply);
@@ -109,9 +125,9 @@ private:
     int Swindle(const TFeld& pos, int depth, int alpha, int beta, int ply);
     unsigned ExpectedReplies(const TFeld& pos, uint64_t key);
     int Terminal(const TFeld& pos, int ply, bool& decided) const;
-    bool Repeated(uint64_t key, int stored, int ply) const;
+    int EarlierPly(uint64_t key, int stored, int ply) const;
     int MakeChildren(const TFeld& pos, int ply, int depth, int ttPit, std::array<int, 6>& order);
-    void Remember(uint64_t key, int depth, int value, int alpha, int beta, int pit, int ply);
+    void Remember(uint64_t key, int depth, int value, int alpha, int beta, int pit, int ply, bool proven);
     bool OutOfTime();
     int Deepen(const TFeld& root, std::vector<TRootMove>& moves, std::vector<TRootMove>& done, int maxDepth,
                bool allPits, int64_t yieldNs);
@@ -141,7 +157,8 @@ private:
     long nodes_ = 0;
     long nextCheck_ = 0;
     bool stopped_ = false;
-    bool horizon_ = false; // a line of this iteration was cut off at the depth limit
+    bool horizon_ = false; // a line searched since it was last cleared was cut off at the depth limit
+    int repeatedPly_ = 0;  // the lowest ply a position of those lines came back to
     TMeisterLimits limits_;
     int64_t deadlineNs_ = 0;
 };

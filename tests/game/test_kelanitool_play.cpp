@@ -1,10 +1,15 @@
 // kelanitool's play commands end to end: the built program is run and its JSON lines are read.
+#include "game/uEndgameBuild.h"
 #include "game/uTKI.h"
+#include "records/uEndgameFile.h"
+#include "records/uPositionText.h"
 #include "tests/game/GameTestSupport.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <random>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -224,6 +229,10 @@ TEST(KelanitoolPlay, BadArgumentsAreRefusedWithAMessage) {
         "choose --variant 1 --stones 4 --head 0 --player 1 --level 1",
         "selfplay --variant 1 --stones 4 --head 0 --level1 1 --level2 0 --games 1",
         "selfplay --variant 1 --stones 4 --head 0 --level1 1 --level2 1 --games 0",
+        "analyse --position 'v4 h1 s4 p1 : 4 4 4' --depth 1",
+        "analyse --position 'v4 h1 s4 p1 : 4 4 4 4 4 4 [0] 4 4 4 4 4 4 [0]' --variant 4 --depth 1",
+        "analyse --position 'v4 h1 s4 p1 : 4 4 4 4 4 4 [0] 4 4 4 4 4 4 [0]' --tables /nonexistent --depth 1",
+        "tables build --variant 4 --stones 21",
     };
     for (const char* arguments : bad) {
         const ToolRun run = Kelanitool(arguments);
@@ -231,6 +240,47 @@ TEST(KelanitoolPlay, BadArgumentsAreRefusedWithAMessage) {
         EXPECT_TRUE(run.lines.empty()) << arguments;
         EXPECT_NE(run.errors.find("kelanitool"), std::string::npos) << arguments << ": " << run.errors;
     }
+}
+
+// Tables built by the tool make analyse exact where they reach; a damaged table is refused.
+TEST(KelanitoolTables, BuildsTablesThatAnalyseTrustsUnlessDamaged) {
+    const test::TempFolder folder;
+    const ToolRun build = Kelanitool("tables build --variant 4 --head 1 --stones 6 --out " + folder.Path());
+    ASSERT_EQ(build.exitCode, 0) << build.errors;
+    ASSERT_EQ(build.lines.size(), 1u);
+    EXPECT_EQ(Field(build.lines[0], "positions"), "18564");
+    EXPECT_NE(build.errors.find("100%"), std::string::npos) << build.errors;
+
+    // Six stones in the pits: every pit's value is the store difference plus the table's margin.
+    const std::string position = "'v4 h1 s1 p2 : 1 0 0 2 0 0 [3] 0 1 0 1 0 1 [3]'";
+    const TEndgameTable table = BuildEndgameTable(4, true, 6);
+    const TFeld feld = ParsePosition(position.substr(1, position.size() - 2));
+    const ToolRun run = Kelanitool("analyse --depth 1 --tables " + folder.Path() + " --position " + position);
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    ASSERT_EQ(run.lines.size(), 4u); // pits 2, 4, 6 and the summary
+    for (size_t k = 0; k < 3; ++k) {
+        const int pit = std::stoi(Field(run.lines[k], "pit"));
+        TFeld after(feld);
+        after.DoMove(PitIndex(2, pit));
+        EXPECT_EQ(Field(run.lines[k], "value"),
+                  std::to_string(after.Store2() - after.Store1() - *table.Margin(after)));
+        EXPECT_EQ(Field(run.lines[k], "exact"), "true");
+    }
+    EXPECT_EQ(Field(run.lines[3], "exact"), "true");
+
+    const std::string file = folder.File(EndgameFileName(4, true));
+    std::vector<char> bytes(std::filesystem::file_size(file));
+    std::FILE* in = std::fopen(file.c_str(), "rb");
+    ASSERT_EQ(std::fread(bytes.data(), 1, bytes.size(), in), bytes.size());
+    std::fclose(in);
+    bytes[bytes.size() / 2] ^= 0x20;
+    std::FILE* out = std::fopen(file.c_str(), "wb");
+    std::fwrite(bytes.data(), 1, bytes.size(), out);
+    std::fclose(out);
+    const ToolRun damaged =
+        Kelanitool("analyse --depth 1 --tables " + folder.Path() + " --position " + position);
+    EXPECT_EQ(damaged.exitCode, 2);
+    EXPECT_NE(damaged.errors.find("cannot be used"), std::string::npos) << damaged.errors;
 }
 
 TEST(KelanitoolSelfplay, SeededGamesRepeatAndTheSummaryAddsUp) {

@@ -25,7 +25,7 @@ int TotalStones(const TFeld& feld) {
 
 // Negamax without pruning or table, written from the rules of the game: more than half of all
 // stones in a store wins, every stone in a store with half each is a draw, a position met again
-// on the line is a draw, and the horizon counts the store difference.
+// on the line is a draw of the stones in the pits, and the horizon counts the store difference.
 int Plain(const TFeld& pos, int depth, int ply, std::vector<TFeld>& line) {
     const int total = TotalStones(pos);
     const int own = pos.Store(pos.AktSpieler());
@@ -35,7 +35,7 @@ int Plain(const TFeld& pos, int depth, int ply, std::vector<TFeld>& line) {
     if (own + other == total) return 0;
     if (depth == 0) return own - other;
     for (const TFeld& earlier : line)
-        if (SamePosition(earlier, pos)) return 0;
+        if (SamePosition(earlier, pos)) return own - other;
     line.push_back(pos);
     std::vector<TFeld> children;
     for (int pit = 1; pit <= 6; ++pit) {
@@ -141,6 +141,23 @@ TEST(Meister, TableKeepsTheValuesOfAPlainSearch) {
         }
     }
     EXPECT_GT(compared, 300);
+}
+
+// A Master keeps his table from game to game: what he found for one rule set must not answer for
+// another, so the start of every rule set comes out as a fresh Master finds it.
+TEST(Meister, TableOfAnotherRuleSetDoesNotAnswer) {
+    TMeister kept(16);
+    for (bool head : {false, true})
+        for (int variante = 1; variante <= 6; ++variante) {
+            const TFeld start = test::StartFeld(variante, 4, head);
+            TMeister fresh(16);
+            const TMeisterResult expected = fresh.Search(start, DepthLimit(6, true));
+            const TMeisterResult found = kept.Search(start, DepthLimit(6, true));
+            ASSERT_EQ(found.Lines.size(), expected.Lines.size());
+            for (size_t k = 0; k < found.Lines.size(); ++k)
+                EXPECT_EQ(found.Lines[k].Value, expected.Lines[k].Value)
+                    << "rule set " << variante << " head pits " << head << " pit " << found.Lines[k].Pit;
+        }
 }
 
 // Endgames of every rule set in which a plain search of a few moves proves a win: the Master

@@ -1,6 +1,8 @@
 // Play commands: replay a list of moves, ask the computer for its choice, and let the computer
 // play itself. Every line of output is one JSON object.
 #include "game/uTKI.h"
+#include "records/uEndgameFile.h"
+#include "records/uPositionText.h"
 #include "tools/kelanitool/KelaniTool.h"
 
 #include <charconv>
@@ -114,8 +116,18 @@ TRandom FixedRandom(const Args& args) {
     return TRandom([seed] { return seed; });
 }
 
-// The position given by --variant, --stones, --head, --player and --mulden.
+// The position given by --position, or by --variant, --stones, --head, --player and --mulden.
 TFeld GivenPosition(const Args& args) {
+    if (const std::string* text = FindOption(args, "--position")) {
+        for (const char* option : {"--variant", "--stones", "--head", "--player", "--mulden"})
+            if (FindOption(args, option))
+                throw UsageError(std::string("--position says what ") + option + " would");
+        try {
+            return ParsePosition(*text);
+        } catch (const EPositionText& e) {
+            throw UsageError(std::string("--position: ") + e.what());
+        }
+    }
     TFeld feld = StartPosition(args);
     feld.SetAktSpieler(IntOption(args, "--player", 1, 2));
     const std::string* mulden = FindOption(args, "--mulden");
@@ -128,12 +140,27 @@ int MasterTime(const Args& args) {
     return IntOption(args, "--time-ms", 1, kMeisterMaxMs, kMeisterDefaultMs);
 }
 
+// The endgame table of the position's rule set from the folder --tables names; none without the
+// option. A folder without that table is a usage error, a damaged table an error of its own.
+std::unique_ptr<TEndgameTable> GivenTables(const Args& args, const TFeld& feld) {
+    const std::string* folder = FindOption(args, "--tables");
+    if (!folder) return nullptr;
+    std::unique_ptr<TEndgameTable> table = LoadEndgameTable(*folder, feld.Variante(), feld.UseStirnmulde());
+    if (!table)
+        throw UsageError("--tables " + *folder + " holds no " +
+                         EndgameFileName(feld.Variante(), feld.UseStirnmulde()) +
+                         " (kelanitool tables build makes it)");
+    return table;
+}
+
 int RunChoose(const Args& args) {
     const TFeld feld = GivenPosition(args);
     TRandom random = FixedRandom(args);
+    const std::unique_ptr<TEndgameTable> tables = GivenTables(args, feld);
     TKI ki(feld, random);
     ki.SetLevel(IntOption(args, "--level", 1, kMeisterLevel));
     ki.SetMasterTime(MasterTime(args));
+    ki.SetEndgame(tables.get());
     const TKIChoice choice = ki.Choose();
     std::cout << "{\"pit\":" << choice.Pit << ",\"best\":" << JsonInts(choice.Best)
               << ",\"score\":" << choice.Score << "}\n";
@@ -147,7 +174,7 @@ std::string JsonLine(const TMeisterLine& line) {
     if (const int plies = MeisterPliesToEnd(line.Value))
         out += std::string(",\"decided\":\"") + (line.Value > 0 ? "win" : "loss") +
                "\",\"plies\":" + std::to_string(plies);
-    return out + ",\"pv\":" + JsonInts(line.Pv) + "}";
+    return out + ",\"exact\":" + (line.Exact ? "true" : "false") + ",\"pv\":" + JsonInts(line.Pv) + "}";
 }
 
 int RunAnalyse(const Args& args) {
@@ -160,12 +187,14 @@ int RunAnalyse(const Args& args) {
         limits.Depth = IntOption(args, "--depth", 1, kMeisterMaxPly);
     else
         limits.TimeMs = MasterTime(args);
+    const std::unique_ptr<TEndgameTable> tables = GivenTables(args, feld);
+    limits.Endgame = tables.get();
     TMeister meister;
     const TMeisterResult result = meister.Search(feld, limits);
     for (const TMeisterLine& line : result.Lines) std::cout << JsonLine(line) << "\n";
     std::cout << "{\"best\":" << result.Pit << ",\"pits\":" << JsonInts(result.Best)
-              << ",\"value\":" << result.Value << ",\"depth\":" << result.Depth
-              << ",\"nodes\":" << result.Nodes << "}\n";
+              << ",\"value\":" << result.Value << ",\"exact\":" << (result.Exact ? "true" : "false")
+              << ",\"depth\":" << result.Depth << ",\"nodes\":" << result.Nodes << "}\n";
     return 0;
 }
 
@@ -230,6 +259,7 @@ int RunSelfplay(const Args& args) {
     const int level1 = IntOption(args, "--level1", 1, kMeisterLevel);
     const int level2 = IntOption(args, "--level2", 1, kMeisterLevel);
     const int masterTime = MasterTime(args);
+    const std::unique_ptr<TEndgameTable> tables = GivenTables(args, start);
     const int games = IntOption(args, "--games", 1, 1'000'000);
     const int maxTurns = IntOption(args, "--max-moves", 1, 10'000'000, 1000);
     const bool seeded = FindOption(args, "--seed") != nullptr;
@@ -251,6 +281,8 @@ int RunSelfplay(const Args& args) {
         player2.SetLevel(level2);
         player1.SetMasterTime(masterTime);
         player2.SetMasterTime(masterTime);
+        player1.SetEndgame(tables.get());
+        player2.SetEndgame(tables.get());
         const GameResult result = PlayGame(feld, player1, player2, maxTurns, tick);
         PrintGame(game, feld, result, tally);
     }
@@ -270,19 +302,21 @@ const bool registered =
                      "--variant V --stones N --head 0|1 --first P MOVE...  play places 1..14 (0 = pass) "
                      "from the start position, one position per line",
                      RunReplay}) &&
-    RegisterCommand({"choose",
-                     "--variant V --stones N --head 0|1 --player P --mulden m1,...,m14 --level 1..4 "
-                     "[--time-ms T] [--seed S]  the computer's pit, the pits tied for best and their score "
-                     "(level 4: the Master, thinking T ms, 1..10000, default 1000)",
-                     RunChoose}) &&
+    RegisterCommand(
+        {"choose",
+         "(--position TEXT | --variant V --stones N --head 0|1 --player P --mulden m1,...,m14) "
+         "--level 1..4 [--time-ms T] [--seed S] [--tables DIR]  the computer's pit, the pits tied "
+         "for best and their score (level 4: the Master, thinking T ms, 1..10000, default 1000)",
+         RunChoose}) &&
     RegisterCommand(
         {"analyse",
-         "--variant V --stones N --head 0|1 --player P --mulden m1,...,m14 [--depth D | --time-ms T]  "
-         "the Master's value and expected line for every legal pit, then the best pit",
+         "(--position TEXT | --variant V --stones N --head 0|1 --player P --mulden m1,...,m14) "
+         "[--depth D | --time-ms T] [--tables DIR]  the Master's value and expected line for every "
+         "legal pit, then the best pit",
          RunAnalyse}) &&
     RegisterCommand({"selfplay",
                      "--variant V --stones N --head 0|1 --level1 1..4 --level2 1..4 --games G [--time-ms T] "
-                     "[--seed S] [--max-moves K] [--first P]  computer against computer",
+                     "[--seed S] [--max-moves K] [--first P] [--tables DIR]  computer against computer",
                      RunSelfplay});
 
 } // namespace
