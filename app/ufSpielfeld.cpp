@@ -1,6 +1,7 @@
 #include "app/ufSpielfeld.h"
 
 #include "app/lngDialogs.h"
+#include "app/uBoardAccessible.h"
 #include "app/ufHighscore.h"
 #include "app/ufHistory.h"
 #include "app/ufNewGame.h"
@@ -110,6 +111,7 @@ TfSpielfeld::TfSpielfeld(QWidget* parent) : QMainWindow(parent) {
     lng->SetLanguage(FromCp1252(language));
     Spielfeld = std::make_unique<TSpielfeld>([this](const QString& key) { return lng->GetString(key); },
                                              FromCp1252(language));
+    boardAccess = new TBoardAccess(*this);
     ConnectSpielfeld();
     (language == "english" ? miEnglish : miGerman)->setChecked(true);
 
@@ -169,6 +171,7 @@ void TfSpielfeld::ConnectSpielfeld() {
         ResumeClock();
         UpdateActions();
         RefocusKeys();
+        boardAccess->TurnChanged();
         ArmComputer();
     };
     game.OnGameEnded = [this] {
@@ -602,6 +605,7 @@ void TfSpielfeld::FocusPit(int pit) {
     if (pit == focusPit_) return;
     focusPit_ = pit;
     pbSpielfeld->update();
+    boardAccess->FocusMoved();
 }
 
 void TfSpielfeld::RefocusKeys() {
