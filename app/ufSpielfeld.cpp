@@ -1,6 +1,7 @@
 #include "app/ufSpielfeld.h"
 
 #include "app/lngDialogs.h"
+#include "app/uAccessOptions.h"
 #include "app/uBoardAccessible.h"
 #include "app/ufHighscore.h"
 #include "app/ufHistory.h"
@@ -23,6 +24,7 @@
 #include "game/uRandom.h"
 #include "records/uTHistory.h"
 #include "settings/uTSettings.h"
+#include "view/uContrast.h"
 #include "view/uTGFXFile.h"
 
 #include <QActionGroup>
@@ -113,6 +115,7 @@ TfSpielfeld::TfSpielfeld(QWidget* parent) : QMainWindow(parent) {
                                              FromCp1252(language));
     boardAccess = new TBoardAccess(*this);
     ConnectSpielfeld();
+    new TAccessOptions(*this);
     (language == "english" ? miEnglish : miGerman)->setChecked(true);
 
     QRect desktop = QGuiApplication::primaryScreen()->availableGeometry();
@@ -323,6 +326,7 @@ void TfSpielfeld::PaintBoard(QPainter& painter) {
     QImage picture = Spielfeld->Picture();
     // The keyboard's choice is ringed; it is never shown during a move.
     if (KeyFocus() > 0) DrawFocusRing(picture, KeyFocus());
+    if (Spielfeld->Settings().HighContrast) RaiseContrast(picture);
     const QRect board = BoardRect();
     // The bars beside the board in the table's darkest tone, the colour of the bare board's corner
     // (a frame's corner may show a hand's sleeve).
