@@ -187,7 +187,7 @@ QRect TBoardAccess::PartRect(int part) const {
     if (IsPlacePart(part))
         board = PitRect(PlaceOf(part));
     else if (part == kClock1 || part == kClock2)
-        board = layers.ZeitLayers[1]->DestRect;
+        board = layers.ZeitLayers[part - kClock1 + 1]->DestRect;
     else if (part == kCounters)
         board = layers.RundeLayers[0]->DestRect;
     else if (part == kPreview)
