@@ -48,7 +48,7 @@ QString TBoardSpeech::Stones(int count) const {
 }
 
 QString TBoardSpeech::PlaceName(int place) const {
-    const int owner = PitOwner(place);
+    const int owner = OwnerOf(place);
     const QString stones = Stones(game_.Board().Mulde(place));
     if (owner == Self())
         return IsStirnmulde(place) ? FormatText(Text("a11yownhead"), {stones})
@@ -113,7 +113,7 @@ QString TBoardSpeech::TurnOrResult() const {
 QString TBoardSpeech::MoveText(TFeld& feld, int place, int player) const {
     if (place == 0) {
         feld.Skip();
-        return FormatText(Text("notemustskip"), {Name(player)});
+        return FormatText(Text("notemustskip"), {Name(player)}) + QLatin1Char('.');
     }
     const int stores[3] = {0, feld.Store1(), feld.Store2()};
     QString text =
