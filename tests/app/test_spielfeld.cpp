@@ -1219,6 +1219,23 @@ TEST_F(MainWindow, HighContrastAndLargeNotesReachTheScreenAndAreKept) {
     EXPECT_TRUE(ReadSettings().contains("largenotes=1"));
 }
 
+// A desktop set to a larger font gets larger notes on the board too.
+TEST_F(MainWindow, NotesGrowWithTheDesktopFont) {
+    const QFont desktop = QApplication::font();
+    int rows[2] = {};
+    for (int i : {0, 1}) {
+        QFont font = desktop;
+        font.setPointSizeF(i == 0 ? 9 : 14);
+        QApplication::setFont(font);
+        Create();
+        Start(0, 2);
+        rows[i] = TextRows(Board(*window_), Game().Layers().NotesLayer->DestRect);
+        window_.reset();
+    }
+    QApplication::setFont(desktop);
+    EXPECT_GT(rows[1], rows[0] + 2);
+}
+
 // A whole turn by keys wherever a human plays: Right skips the empty pit, ring and preview show on
 // the screen, Enter plays, and the ring follows to the next human to move.
 TEST_F(MainWindow, HumanTurnByKeyboardInBothModesWithAHuman) {
