@@ -253,8 +253,6 @@ def inner(executable):
         return 0
     except AssertionError as error:
         print("FAILED:", error)
-        if game:
-            print("heard:", "\n  ".join(game.heard[-12:]))
         return 1
     finally:
         if game:
