@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """A whole game against the beginner as a blind player plays it: the game runs on its own X server,
 session bus and accessibility bus, and this script sees it only through AT-SPI (the tree a screen
-reader reads, the focus and name-change events it hears) and touches it only with keys.
+reader reads, the focus and name-change events it hears) and touches it only with keys and the
+pits' press actions.
 
     a11y_play.py KELANI_EXECUTABLE
 
@@ -213,12 +214,18 @@ def play(game):
             check(match, board.getChildAtIndex(i).name)
             own[int(match.group(1))] = int(match.group(2))
         pit = min(n for n, stones in own.items() if stones > 0)
-        game.keys(str(pit))
-        game.wait_for(lambda: any(f.startswith("Your pit %d," % pit) for f in game.focused[-3:]),
-                      "the focus on pit %d" % pit)
-        preview = board.getChildAtIndex(18).name
-        check(preview.startswith("Preview after pit %d: " % pit), preview)
-        game.keys("Return")
+        if moves % 2:
+            # Every other move by the pit's own press action, as a screen reader's "activate" does.
+            action = board.getChildAtIndex(6 + pit).queryAction()
+            check([action.getName(i) for i in range(action.nActions)] == ["Press"], "pit %d cannot be pressed" % pit)
+            action.doAction(0)
+        else:
+            game.keys(str(pit))
+            game.wait_for(lambda: any(f.startswith("Your pit %d," % pit) for f in game.focused[-3:]),
+                          "the focus on pit %d" % pit)
+            preview = board.getChildAtIndex(18).name
+            check(preview.startswith("Preview after pit %d: " % pit), preview)
+            game.keys("Return")
         said = game.wait_for(lambda: len(game.heard) > done and game.heard[done], "the move's announcement")
         check(said.startswith("%s plays pit %d (%d stone" % (HUMAN, pit, own[pit])), said)
         moves += 1
