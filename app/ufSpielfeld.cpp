@@ -1,6 +1,8 @@
 #include "app/ufSpielfeld.h"
 
 #include "app/lngDialogs.h"
+#include "app/uAccessOptions.h"
+#include "app/uBoardAccessible.h"
 #include "app/ufHighscore.h"
 #include "app/ufHistory.h"
 #include "app/ufNewGame.h"
@@ -22,6 +24,7 @@
 #include "game/uRandom.h"
 #include "records/uTHistory.h"
 #include "settings/uTSettings.h"
+#include "view/uContrast.h"
 #include "view/uTGFXFile.h"
 
 #include <QActionGroup>
@@ -110,7 +113,9 @@ TfSpielfeld::TfSpielfeld(QWidget* parent) : QMainWindow(parent) {
     lng->SetLanguage(FromCp1252(language));
     Spielfeld = std::make_unique<TSpielfeld>([this](const QString& key) { return lng->GetString(key); },
                                              FromCp1252(language));
+    boardAccess = new TBoardAccess(*this);
     ConnectSpielfeld();
+    new TAccessOptions(*this);
     (language == "english" ? miEnglish : miGerman)->setChecked(true);
 
     QRect desktop = QGuiApplication::primaryScreen()->availableGeometry();
@@ -169,6 +174,7 @@ void TfSpielfeld::ConnectSpielfeld() {
         ResumeClock();
         UpdateActions();
         RefocusKeys();
+        boardAccess->TurnChanged();
         ArmComputer();
     };
     game.OnGameEnded = [this] {
@@ -320,6 +326,7 @@ void TfSpielfeld::PaintBoard(QPainter& painter) {
     QImage picture = Spielfeld->Picture();
     // The keyboard's choice is ringed; it is never shown during a move.
     if (KeyFocus() > 0) DrawFocusRing(picture, KeyFocus());
+    if (Spielfeld->Settings().HighContrast) RaiseContrast(picture);
     const QRect board = BoardRect();
     // The bars beside the board in the table's darkest tone, the colour of the bare board's corner
     // (a frame's corner may show a hand's sleeve).
@@ -602,6 +609,7 @@ void TfSpielfeld::FocusPit(int pit) {
     if (pit == focusPit_) return;
     focusPit_ = pit;
     pbSpielfeld->update();
+    boardAccess->FocusMoved();
 }
 
 void TfSpielfeld::RefocusKeys() {

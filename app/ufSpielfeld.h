@@ -14,6 +14,7 @@ class QUrl;
 
 namespace kelani {
 
+class TBoardAccess;
 class TFileDialog;
 class THtmlHintWindow;
 class TInfoDialogTarvik;
@@ -41,6 +42,8 @@ public:
     TInfoDialogTarvik* id;
     QTimer* tZeit;
     QTimer* tKI;
+    // The board for screen readers.
+    TBoardAccess* boardAccess;
 
     QAction *aNewGame, *aLoadGame, *aSaveGame, *aHighscore, *aGameHistory, *aHint, *aEnd;
     QAction *aSound, *aUpdate, *aEmail, *aHomepage, *aSponsor, *aContent, *aAbout;

@@ -87,6 +87,8 @@ void TfStreichholz::DrawMessage(QImage& picture, const QString& winner) {
     }
     QPainter painter(&picture);
     const QString text = FormatText(lng->GetString(QStringLiteral("msgfirstmove")), {winner});
+    // The message is part of the picture: a screen reader reads it as the picture's name.
+    iStreichholz->setAccessibleName(text);
     const QRect area(10, 5, int(picture.deviceIndependentSize().width()) - 20, 45);
     constexpr int flags = Qt::AlignHCenter | Qt::TextWordWrap;
     QFont font(QStringLiteral("Tahoma"));

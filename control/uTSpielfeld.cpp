@@ -623,6 +623,16 @@ void TSpielfeld::SetMaximized(bool maximized) {
     Settings_.Maximized = maximized;
 }
 
+void TSpielfeld::SetHighContrast(bool on) {
+    Settings_.HighContrast = on;
+}
+
+void TSpielfeld::SetLargeNotes(bool on, int points) {
+    Settings_.LargeNotes = on;
+    Layers_->NotesLayer->FontSize = points;
+    Repaint();
+}
+
 void TSpielfeld::ShowLanguagePictures() {
     const bool english = Language_ == QLatin1String("english");
     BackgroundCanvas_.Draw(53, 395, english ? OverviewUs_ : OverviewDe_);

@@ -133,6 +133,10 @@ public:
     void SetSound(bool on);
     void SetAnimation(int animation);
     void SetMaximized(bool maximized);
+    // Stored in settings.ini; the window draws the board in high contrast.
+    void SetHighContrast(bool on);
+    // Stored in settings.ini: the notes in the larger font; either way they are drawn at `points`.
+    void SetLargeNotes(bool on, int points);
     // Composes the board at `scale` pixels per point (1, or 2 for a board shown at 1.5 device
     // pixels per point or more): reloads every picture for that scale and repaints the board.
     // While a move is shown the window stretches the picture it has; the scale changes after it.

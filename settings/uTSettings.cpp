@@ -29,6 +29,8 @@ void TKelaniSettings::Load() {
     Maximized = ini.ReadBool(kSettingsSection, "maximized", false);
     MasterTime = ini.ReadInteger(kSettingsSection, "mastertime", kMeisterDefaultMs);
     if (MasterTime < kMeisterMinMs || MasterTime > kMeisterMaxMs) MasterTime = kMeisterDefaultMs;
+    HighContrast = ini.ReadBool(kSettingsSection, "highcontrast", false);
+    LargeNotes = ini.ReadBool(kSettingsSection, "largenotes", false);
 }
 
 void TKelaniSettings::Save() const {
@@ -38,6 +40,8 @@ void TKelaniSettings::Save() const {
     ini.WriteBool(kSettingsSection, "stoneani", Animation == kStoneAnimation);
     ini.WriteBool(kSettingsSection, "noani", Animation == kNoAnimation);
     ini.WriteBool(kSettingsSection, "maximized", Maximized);
+    ini.WriteBool(kSettingsSection, "highcontrast", HighContrast);
+    ini.WriteBool(kSettingsSection, "largenotes", LargeNotes);
 }
 
 std::string TKelaniSettings::Language() const {

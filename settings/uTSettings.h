@@ -40,14 +40,18 @@ public:
     uint8_t Animation = kNoAnimation;
     // Milliseconds the Master thinks per move; only read, set by hand in the file.
     int MasterTime = kMeisterDefaultMs;
+    // The board in high contrast, and the notes in a larger font.
+    bool HighContrast = false;
+    bool LargeNotes = false;
 
     // Reads "sound", then the three animation keys (a later key that is set wins), then
-    // "maximized" and "mastertime". Without a file: sound on, hand animation, normal window, one
-    // second for the Master; a thinking time outside 50..10000 ms is taken as one second.
+    // "maximized", "mastertime", "highcontrast" and "largenotes". Without a file: sound on, hand
+    // animation, normal window, one second for the Master, no high contrast, normal notes; a
+    // thinking time outside 50..10000 ms is taken as one second.
     void Load();
-    // Writes "sound", "handani", "stoneani", "noani", "maximized" in this order; exactly one
-    // animation key is 1. Throws EIniFileException when the file cannot be written, so a caller
-    // that saves from a destructor must catch it.
+    // Writes "sound", "handani", "stoneani", "noani", "maximized", "highcontrast", "largenotes" in
+    // this order; exactly one animation key is 1. Throws EIniFileException when the file cannot be
+    // written, so a caller that saves from a destructor must catch it.
     void Save() const;
 
     // "german", "english", or empty when no language has been chosen yet (the first start asks).

@@ -199,12 +199,17 @@ void TRundeLayer::Draw(TCanvas& canvas) {
 
 void TStringLayer::Draw(TCanvas& canvas) {
     const QStringList lines = SplitLines(Text());
-    const int count = std::min<qsizetype>(std::max(MaxLines, 0), lines.size());
+    const int canvasSize = canvas.Font.Size;
+    if (FontSize > 0) canvas.Font.Size = FontSize;
     const int lineHeight = canvas.TextHeight(QStringLiteral("gH"));
+    int shown = std::max(MaxLines, 0);
+    if (FontSize > canvasSize) shown = std::min(shown, std::max(DestRect.height() / lineHeight, 1));
+    const int count = std::min<qsizetype>(shown, lines.size());
     for (int k = 0; k < count; ++k) {
         const QString& line = TopDown ? lines[k] : lines[lines.size() - 1 - k];
         canvas.TextRect(DestRect, DestRect.left(), DestRect.top() + k * lineHeight, line);
     }
+    canvas.Font.Size = canvasSize;
 }
 
 // ---- overview ----

@@ -121,6 +121,8 @@ public:
     using TBitmapLayerString::TBitmapLayerString;
     int MaxLines = 5;
     bool TopDown = false;
+    // Points of the text, 0 for the canvas's own; a larger font shows only the lines that fit.
+    int FontSize = 0;
 
 protected:
     void Draw(TCanvas& canvas) override;

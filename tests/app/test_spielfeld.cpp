@@ -17,6 +17,7 @@
 #include "tests/app/GuiTestSupport.h"
 #include "tests/app/ScreenGrab.h"
 #include "tests/view/test_canvas_support.h"
+#include "view/uContrast.h"
 #include "view/uTCanvas.h"
 #include "view/uTSpielfeldLayers.h"
 
@@ -1181,6 +1182,58 @@ TEST_F(MainWindow, ScreenFollowsTheClockEverySecondAndThePreviewOfTheHoveredPit)
     const QImage hovered = Board(*window_);
     EXPECT_FALSE(SameIn(hovered, ticked, overview)) << "ring and preview sketch appear";
     EXPECT_TRUE(SameIn(hovered, Game().Picture(), overview));
+}
+
+// The pixel rows of `rect` that hold dark text.
+int TextRows(const QImage& screen, const QRect& rect) {
+    int rows = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        bool dark = false;
+        for (int x = rect.left(); x <= rect.right() && !dark; ++x) dark = qGray(screen.pixel(x, y)) < 80;
+        rows += dark;
+    }
+    return rows;
+}
+
+// The Options menu's high contrast and large notes change what the screen shows at once and are
+// kept in settings.ini for the next start.
+TEST_F(MainWindow, HighContrastAndLargeNotesReachTheScreenAndAreKept) {
+    Create();
+    Start(0, 2);
+    const QRect notes = Game().Layers().NotesLayer->DestRect;
+    const QPoint panel = notes.bottomRight() - QPoint(3, 3);
+    const QImage plain = Board(*window_);
+    EXPECT_NE(plain.pixel(panel), qRgb(255, 255, 255));
+    window_->findChild<QAction*>(QStringLiteral("miHighContrast"))->trigger();
+    const QImage strong = Board(*window_);
+    QImage expected = Game().Picture();
+    RaiseContrast(expected);
+    EXPECT_EQ(strong, expected.convertToFormat(QImage::Format_RGB32));
+    EXPECT_EQ(strong.pixel(panel), qRgb(255, 255, 255)) << "the notes' panel turns white";
+
+    window_->findChild<QAction*>(QStringLiteral("miLargeNotes"))->trigger();
+    const QImage large = Board(*window_);
+    EXPECT_GT(TextRows(large, notes), TextRows(strong, notes) + 2) << "the notes' letters grow";
+    window_.reset();
+    EXPECT_TRUE(ReadSettings().contains("highcontrast=1"));
+    EXPECT_TRUE(ReadSettings().contains("largenotes=1"));
+}
+
+// A desktop set to a larger font gets larger notes on the board too.
+TEST_F(MainWindow, NotesGrowWithTheDesktopFont) {
+    const QFont desktop = QApplication::font();
+    int rows[2] = {};
+    for (int i : {0, 1}) {
+        QFont font = desktop;
+        font.setPointSizeF(i == 0 ? 9 : 14);
+        QApplication::setFont(font);
+        Create();
+        Start(0, 2);
+        rows[i] = TextRows(Board(*window_), Game().Layers().NotesLayer->DestRect);
+        window_.reset();
+    }
+    QApplication::setFont(desktop);
+    EXPECT_GT(rows[1], rows[0] + 2);
 }
 
 // A whole turn by keys wherever a human plays: Right skips the empty pit, ring and preview show on

@@ -27,6 +27,8 @@ TEST(KelaniSettings, FreshInstallationMeansSoundAndHandAnimation) {
     EXPECT_TRUE(settings.Sound);
     EXPECT_EQ(settings.Animation, kHandAnimation);
     EXPECT_FALSE(settings.Maximized);
+    EXPECT_FALSE(settings.HighContrast);
+    EXPECT_FALSE(settings.LargeNotes);
 }
 
 TEST(KelaniSettings, LaterAnimationKeyWins) {
@@ -61,6 +63,7 @@ TEST(KelaniSettings, SaveWritesExactlyOneAnimationKeyAndKeepsTheRest) {
     settings.Sound = false;
     settings.Animation = kStoneAnimation;
     settings.Maximized = true;
+    settings.LargeNotes = true;
     settings.Save();
     const TIniFile ini(folder.File("settings.ini"));
     EXPECT_EQ(ini.ReadString("settings", "language", ""), "english");
@@ -69,12 +72,16 @@ TEST(KelaniSettings, SaveWritesExactlyOneAnimationKeyAndKeepsTheRest) {
     EXPECT_EQ(ini.ReadString("settings", "stoneani", ""), "1");
     EXPECT_EQ(ini.ReadString("settings", "noani", ""), "0");
     EXPECT_EQ(ini.ReadString("settings", "maximized", ""), "1");
+    EXPECT_EQ(ini.ReadString("settings", "highcontrast", ""), "0");
+    EXPECT_EQ(ini.ReadString("settings", "largenotes", ""), "1");
 
     TKelaniSettings again(folder.Path());
     again.Load();
     EXPECT_FALSE(again.Sound);
     EXPECT_EQ(again.Animation, kStoneAnimation);
     EXPECT_TRUE(again.Maximized);
+    EXPECT_FALSE(again.HighContrast);
+    EXPECT_TRUE(again.LargeNotes);
 }
 
 TEST(KelaniSettings, SaveIntoMissingFolderThrows) {

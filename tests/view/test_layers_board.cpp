@@ -149,7 +149,7 @@ TEST_F(BoardTest, ALongNameShrinksButNotBelowSizeFour) {
     EXPECT_TRUE(rect.contains(DifferenceBounds(board, background))); // clipped
 }
 
-TEST_F(BoardTest, NotesShowTheNewestFiveNewestFirstOrTheFirstFiveTopDown) {
+TEST_F(BoardTest, NotesShowTheNewestFiveNewestFirstOrTheFirstFiveTopDownAndFewerWhenLarger) {
     const QString text = "one\r\ntwo\r\nthree\r\nfour\r\nfive\r\nsix";
     const QRect rect = layers.NotesLayer->DestRect;
     layers.NotesLayer->SetText(text);
@@ -157,6 +157,12 @@ TEST_F(BoardTest, NotesShowTheNewestFiveNewestFirstOrTheFirstFiveTopDown) {
     layers.NotesLayer->TopDown = true;
     layers.NotesLayer->Paint();
     EXPECT_TRUE(SameInside(board, WithText(rect, {"one", "two", "three", "four", "five"}), rect));
+    // The larger notes show only the lines that fit, and leave the canvas's font for the others.
+    layers.NotesLayer->TopDown = false;
+    layers.NotesLayer->FontSize = 11;
+    layers.NotesLayer->Paint();
+    EXPECT_TRUE(SameInside(board, WithText(rect, {"six", "five", "four"}, 11), rect));
+    EXPECT_EQ(dest.Font.Size, 8);
 }
 
 TEST_F(BoardTest, CountersAndNotesDrawWithoutARunningGameOthersDoNot) {

@@ -3,15 +3,18 @@
 #include "view/uTCanvas.h"
 #include "view/uTFeldSketch.h"
 
+#include <array>
+#include <cmath>
 #include <gtest/gtest.h>
+#include <map>
 
 using namespace kelani;
 using namespace kelani::test;
 
 namespace {
 
-const QRgb kGreen = qRgb(51, 204, 51);
-const QRgb kYellow = qRgb(187, 187, 0);
+const QRgb kGreen = qRgb(90, 170, 255);  // player 1
+const QRgb kYellow = qRgb(255, 190, 40); // player 2
 
 TFeld StartPosition() {
     TFeld feld;
@@ -107,4 +110,89 @@ TEST_F(SketchTest, LeavesTheCanvasInTheSketchState) {
     EXPECT_TRUE(canvas.Font.Bold);
     EXPECT_EQ(canvas.Font.Size, 8);
     EXPECT_EQ(canvas.Pen.Width, 2);
+}
+
+namespace {
+
+using TMatrix = std::array<std::array<double, 3>, 3>;
+
+// Colour vision without one kind of cone, in linear RGB (Machado, Oliveira and Fernandes 2009,
+// severity 1).
+const std::map<std::string, TMatrix> kColourBlindness = {
+    {"protanopia",
+     {{{0.152286, 1.052583, -0.204868}, {0.114503, 0.786281, 0.099216}, {-0.003882, -0.048116, 1.051998}}}},
+    {"deuteranopia",
+     {{{0.367322, 0.860646, -0.227968}, {0.280085, 0.672501, 0.047413}, {-0.011820, 0.042940, 0.968881}}}},
+    {"tritanopia",
+     {{{1.255528, -0.076749, -0.178779}, {-0.078411, 0.930809, 0.147602}, {0.004733, 0.691367, 0.303900}}}},
+};
+const TMatrix kNormal = {{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
+
+double Linear(int channel) {
+    const double c = channel / 255.0;
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+// CIELAB (D65) of `color` as seen through `vision`.
+std::array<double, 3> Lab(QRgb color, const TMatrix& vision) {
+    const std::array<double, 3> in = {Linear(qRed(color)), Linear(qGreen(color)), Linear(qBlue(color))};
+    std::array<double, 3> rgb{};
+    for (int i = 0; i < 3; ++i)
+        rgb[i] = std::clamp(vision[i][0] * in[0] + vision[i][1] * in[1] + vision[i][2] * in[2], 0.0, 1.0);
+    const double x = (0.4124 * rgb[0] + 0.3576 * rgb[1] + 0.1805 * rgb[2]) / 0.95047;
+    const double y = 0.2126 * rgb[0] + 0.7152 * rgb[1] + 0.0722 * rgb[2];
+    const double z = (0.0193 * rgb[0] + 0.1192 * rgb[1] + 0.9505 * rgb[2]) / 1.08883;
+    const auto f = [](double t) { return t > 216.0 / 24389 ? std::cbrt(t) : (24389.0 / 27 * t + 16) / 116; };
+    return {116 * f(y) - 16, 500 * (f(x) - f(y)), 200 * (f(y) - f(z))};
+}
+
+// The colour difference (CIE76) of two colours for a viewer with `vision`.
+double DeltaE(QRgb a, QRgb b, const TMatrix& vision) {
+    const auto la = Lab(a, vision), lb = Lab(b, vision);
+    return std::hypot(la[0] - lb[0], la[1] - lb[1], la[2] - lb[2]);
+}
+
+// The colour most pixels of `area` have besides the white ground: the colour its numbers are drawn in.
+QRgb InkColour(const QImage& image, const QRect& area) {
+    std::map<QRgb, int> count;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if ((image.pixel(x, y) & RGB_MASK) != (qRgb(255, 255, 255) & RGB_MASK))
+                ++count[image.pixel(x, y)];
+    return std::max_element(count.begin(), count.end(), [](auto& a, auto& b) { return a.second < b.second; })
+        ->first;
+}
+
+// The pixel rows of `area` that hold a run of `color` at least `length` wide.
+int RowsWithRun(const QImage& image, const QRect& area, QRgb color, int length) {
+    int rows = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        int run = 0, longest = 0;
+        for (int x = area.left(); x <= area.right(); ++x) {
+            run = (image.pixel(x, y) & RGB_MASK) == (color & RGB_MASK) ? run + 1 : 0;
+            longest = std::max(longest, run);
+        }
+        rows += longest >= length;
+    }
+    return rows;
+}
+
+} // namespace
+
+// The sketches of the history, the preview and the printout tell the players apart for a viewer
+// without red, green or blue cones: the numbers' colours stay far apart (green against yellow
+// nearly met for protanopes, 2.2), and player 2's numbers carry a bar that needs no colour.
+TEST_F(SketchTest, PlayersStayApartForColourBlindViewersAndWithoutColour) {
+    DrawFeldSketch(canvas, StartPosition(), X, Y, -1);
+    const QRgb one = InkColour(image, QRect(X + 23, Y, 138, 15));
+    const QRgb two = InkColour(image, QRect(X + 23, Y + 30, 138, 15));
+    EXPECT_GT(DeltaE(one, two, kNormal), 60);
+    for (const auto& [name, vision] : kColourBlindness) EXPECT_GT(DeltaE(one, two, vision), 40) << name;
+    EXPECT_LT(DeltaE(qRgb(51, 204, 51), qRgb(187, 187, 0), kColourBlindness.at("protanopia")), 3);
+
+    for (int column = 1; column <= 6; ++column) {
+        // Below the digits, where the bar lies.
+        EXPECT_EQ(RowsWithRun(image, QRect(X + 23 * column, Y + 11, 23, 4), one, 4), 0) << column;
+        EXPECT_EQ(RowsWithRun(image, QRect(X + 23 * column, Y + 41, 23, 4), two, 4), 2) << column;
+    }
 }
