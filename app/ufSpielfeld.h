@@ -43,6 +43,7 @@ public:
     QTimer* tKI;
 
     QAction *aNewGame, *aLoadGame, *aSaveGame, *aHighscore, *aGameHistory, *aHint, *aEnd;
+    QAction *aTakeBack, *aRedo;
     QAction *aSound, *aUpdate, *aEmail, *aHomepage, *aSponsor, *aContent, *aAbout;
     QAction *miHandanimation, *miSteinAnimation, *minoAnimation, *miGerman, *miEnglish, *aFullScreen;
 
@@ -107,6 +108,8 @@ private:
     void aHighscoreExecute();
     void aGameHistoryExecute();
     void aHintExecute();
+    void aTakeBackExecute();
+    void aRedoExecute();
     void aSoundExecute();
     void aContentExecute();
     void aAboutExecute();
