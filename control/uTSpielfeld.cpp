@@ -859,8 +859,9 @@ void TSpielfeld::Redo() {
         if (Abandoned_) return;
         if (TakeBackPending_) break;
     }
+    if (TakeBackWaiting()) return;
     FollowHistory("noteredo");
-    if (!TakeBackWaiting()) NextTurn(Feld.IsGameOver());
+    NextTurn(Feld.IsGameOver());
 }
 
 void TSpielfeld::FollowHistory(const char* key) {

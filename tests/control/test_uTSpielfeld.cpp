@@ -282,6 +282,7 @@ TEST_F(Controller, TakeBackAndRedoBetweenHumansFollowBoardClocksCountersAndNotes
     game_->TakeBack();
     game_->TakeBack();
     EXPECT_EQ(shown(), after[0]);
+    EXPECT_EQ(game_->Layers().RundeLayers[0]->Value(), 0);
     EXPECT_FALSE(game_->MayTakeBack()) << "as many moves as the game has";
     EXPECT_EQ(messages_.size(), 1u) << "the player is told once";
     EXPECT_EQ(busy_.size(), 6u) << "without animation nothing is shown backwards";
@@ -289,7 +290,7 @@ TEST_F(Controller, TakeBackAndRedoBetweenHumansFollowBoardClocksCountersAndNotes
     game_->Redo();
     game_->Redo();
     EXPECT_EQ(shown(), after[2]);
-    EXPECT_EQ(game_->Layers().RundeLayers[1]->Value(), 1);
+    EXPECT_EQ(game_->Layers().RundeLayers[0]->Value(), 2);
     EXPECT_EQ(LastNote(), German(QStringLiteral("noteredo")));
     ASSERT_TRUE(game_->MayRedo());
 
