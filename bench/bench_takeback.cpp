@@ -1,6 +1,6 @@
 // Taking back and redoing a whole game of 60 moves between humans, without animation: the time of
 // every single step (the board, clocks, counters and notes following it), its mean and its worst.
-// Runs offscreen in a scratch program folder that links the painted game container of this build.
+// Runs offscreen in a scratch program folder that links the painted containers of this build.
 #include "components/uFolders.h"
 #include "control/uTSpielfeld.h"
 #include "settings/uTSettings.h"
@@ -24,8 +24,10 @@ constexpr int kMoves = 60;
 constexpr double kStepLimitMs = 50;
 
 bool PrepareFolder(const QTemporaryDir& folder) {
-    const QString game = QStringLiteral(KELANI_PROGRAM_DIR "/game.gfx");
-    if (!QFile::link(game, folder.filePath(QStringLiteral("game.gfx")))) return false;
+    for (const char* stem : {"game", "steine", "mulden", "hands"}) {
+        const QString name = QLatin1String(stem) + QStringLiteral(".gfx");
+        if (!QFile::link(QStringLiteral(KELANI_PROGRAM_DIR "/") + name, folder.filePath(name))) return false;
+    }
     QFile settings(folder.filePath(QStringLiteral("settings.ini")));
     if (!settings.open(QIODevice::WriteOnly)) return false;
     settings.write("[settings]\nlanguage=german\nsound=0\nhandani=0\nstoneani=0\nnoani=1\n");
@@ -33,25 +35,34 @@ bool PrepareFolder(const QTemporaryDir& folder) {
     return true;
 }
 
-// Plays the first legal pit of the player to move until 60 moves are played (or the game ends).
-void PlayGame(TSpielfeld& game) {
+// Plays the first (or last) legal pit of the player to move until 60 moves are played or the game
+// ends; true when the game still runs after 60 moves.
+bool PlayGame(TSpielfeld& game, int variante, int steine, bool last) {
     TNewGameSettings s;
     s.Name1 = QStringLiteral("Anna");
     s.Name2 = QStringLiteral("Bert");
-    s.Variante = 6;
-    s.SteineProMulde = 8;
+    s.Variante = variante;
+    s.SteineProMulde = steine;
     game.NewGame(s);
     while (game.Running() && game.History().MoveCount() < kMoves) {
         const TFeld& board = game.Board();
-        for (int n = 1; n <= 6; ++n) {
-            const int place = PitIndex(board.AktSpieler(), n);
-            if (board.IsLegalMove(place)) {
-                game.PlayPit(place);
-                break;
-            }
-        }
+        int place = -1;
+        for (int n = 1; n <= 6; ++n)
+            if (board.IsLegalMove(PitIndex(board.AktSpieler(), n)) && (place < 0 || last))
+                place = PitIndex(board.AktSpieler(), n);
+        game.PlayPit(place);
         game.Tick();
     }
+    return game.Running();
+}
+
+// The first rule set, stone count and choice whose game lasts 60 moves.
+bool PlayLongGame(TSpielfeld& game) {
+    for (int variante : {4, 5, 6})
+        for (int steine = 8; steine >= 3; --steine)
+            for (bool last : {false, true})
+                if (PlayGame(game, variante, steine, last)) return true;
+    return false;
 }
 
 // Runs `step` while `more` holds and prints the time of each.
@@ -83,7 +94,7 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     QTemporaryDir folder;
     if (!PrepareFolder(folder)) {
-        std::fprintf(stderr, "the game container has not been painted in this build\n");
+        std::fprintf(stderr, "the containers have not been painted in this build\n");
         return 2;
     }
     bool fast = false;
@@ -91,8 +102,9 @@ int main(int argc, char** argv) {
         TSpielfeld game([](const QString& key) { return key; }, QStringLiteral("german"));
         // The training box would wait for no one here.
         game.OnMessage = [](const QString&, TMessageKind) {};
-        PlayGame(game);
-        std::printf("game of %d moves, %d records\n", game.History().MoveCount(), game.History().Count());
+        if (!PlayLongGame(game)) std::printf("no game of %d moves found\n", kMoves);
+        std::printf("game of variant %d, %d stones: %d moves, %d records\n", game.History().Variante,
+                    game.History().SteineProMulde, game.History().MoveCount(), game.History().Count());
         const auto takeBacks = TimeSteps(
             "take back", [&] { return game.MayTakeBack(); }, [&] { game.TakeBack(); });
         const auto redos = TimeSteps(

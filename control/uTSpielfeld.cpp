@@ -852,8 +852,9 @@ void TSpielfeld::Redo() {
             break;
         }
         History_->RedoRecord();
-        if (mulde == 0)
-            Feld.Skip();
+        // Without animation the move is just set on the board: not even the hands return home.
+        if (mulde == 0 || Settings_.Animation == kNoAnimation)
+            THistory::PlayRecord(Feld, mulde);
         else
             ShowMove(mulde);
         if (Abandoned_) return;
