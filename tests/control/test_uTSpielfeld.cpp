@@ -393,6 +393,11 @@ TEST_F(Controller, ATakeBackDuringAMoveEndsItUnseenAndAnimationShowsTheMoveBackw
     EXPECT_EQ(boards.back(), start) << "the last frame shows the pit before it was emptied";
     EXPECT_EQ(game_->Board().Mulden(), start);
     EXPECT_EQ(busy_.back(), false);
+
+    const size_t shows = busy_.size();
+    game_->Redo();
+    EXPECT_EQ(game_->Board().Mulden(), played);
+    EXPECT_EQ(busy_.size(), shows + 2) << "an animated redo is shown as the move itself";
 }
 
 TEST_F(Controller, ATrainingGameEntersNoHighscoreTable) {
