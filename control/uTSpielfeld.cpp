@@ -824,6 +824,8 @@ void TSpielfeld::TakeBackNow(bool shown) {
         ShowBackwards(before, last.Mulde);
     }
     if (Abandoned_) return;
+    // Asked again while shown backwards: that only showed the rest at once.
+    TakeBackPending_ = false;
     if (shown) SetBusy(false);
     FollowHistory("notetakeback");
     MakeTraining();

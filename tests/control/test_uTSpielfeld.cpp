@@ -398,6 +398,23 @@ TEST_F(Controller, ATakeBackDuringAMoveEndsItUnseenAndAnimationShowsTheMoveBackw
     game_->Redo();
     EXPECT_EQ(game_->Board().Mulden(), played);
     EXPECT_EQ(busy_.size(), shows + 2) << "an animated redo is shown as the move itself";
+
+    // Asked again while a move is shown backwards: the rest shows at once, nothing more is taken
+    // back, then or with the next move.
+    game_->PlayPit(FirstLegalPlace());
+    bool askedAgain = false;
+    game_->OnChanged = [&] {
+        if (game_->Busy() && !askedAgain) {
+            askedAgain = true;
+            game_->TakeBack();
+        }
+    };
+    game_->TakeBack();
+    ASSERT_TRUE(askedAgain);
+    EXPECT_EQ(game_->Board().Mulden(), played);
+    game_->PlayPit(FirstLegalPlace());
+    EXPECT_EQ(game_->History().Count(), 2);
+    EXPECT_TRUE(game_->MayTakeBack());
 }
 
 TEST_F(Controller, ATrainingGameEntersNoHighscoreTable) {
