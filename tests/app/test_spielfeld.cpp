@@ -460,6 +460,11 @@ TEST_F(MainWindow, CtrlZTakesBackOnTheScreenWithTheTrainingMarkAndCtrlYRedoes) {
     QTest::keyClick(window_.get(), Qt::Key_Y, Qt::ControlModifier);
     EXPECT_TRUE(samePits(screen(), afterTwo));
     EXPECT_FALSE(window_->aRedo->isEnabled());
+
+    window_->aTakeBack->trigger();
+    window_->aGameHistory->trigger();
+    ASSERT_EQ(recordWindows_.size(), 1u);
+    EXPECT_EQ(recordWindows_[0].Records, 1) << "the history shows the game up to the current move";
 }
 
 TEST_F(MainWindow, EscSkipsTheRestOfAMoveAndTheNextMoveAnimatesAgain) {
