@@ -234,6 +234,11 @@ void TfSpielfeld::BuildMenu() {
         AddAction(spiel, "aGameHistory", QStringLiteral("&Zughistorie"), &TfSpielfeld::aGameHistoryExecute);
     aHint = AddAction(spiel, "aHint", QStringLiteral("&Tipp"), &TfSpielfeld::aHintExecute);
     aHint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    aTakeBack =
+        AddAction(spiel, "aTakeBack", QStringLiteral("Zug zu&r\u00FCck"), &TfSpielfeld::aTakeBackExecute);
+    aTakeBack->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    aRedo = AddAction(spiel, "aRedo", QStringLiteral("Zug &wiederholen"), &TfSpielfeld::aRedoExecute);
+    aRedo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
     spiel->addSeparator();
     aEnd = spiel->addAction(QStringLiteral("&Beenden"), this, &QWidget::close);
     aEnd->setObjectName(QStringLiteral("aEnd"));
@@ -467,12 +472,24 @@ void TfSpielfeld::UpdateActions() {
     aSaveGame->setEnabled(enabled);
     aGameHistory->setEnabled(enabled);
     aHint->setEnabled(Spielfeld->HintAllowed());
+    aTakeBack->setEnabled(Spielfeld->MayTakeBack());
+    aRedo->setEnabled(Spielfeld->MayRedo());
 }
 
 // ---- Hint ----
 
 void TfSpielfeld::aHintExecute() {
     Spielfeld->StartHint();
+}
+
+// ---- Taking back and redoing ----
+
+void TfSpielfeld::aTakeBackExecute() {
+    Spielfeld->TakeBack();
+}
+
+void TfSpielfeld::aRedoExecute() {
+    Spielfeld->Redo();
 }
 
 // ---- Game commands ----
@@ -641,6 +658,12 @@ bool TfSpielfeld::eventFilter(QObject* watched, QEvent* event) {
         Spielfeld && !QApplication::activeModalWidget()) {
         // Esc also ends the Master's thinking: he gives the best pit found so far.
         if (Spielfeld->HurryThinking() || Spielfeld->SkipAnimation()) return true;
+    }
+    // The window holds its shortcuts during a move; taking it back cuts it short.
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Undo) &&
+        Spielfeld && Spielfeld->Busy() && !QApplication::activeModalWidget()) {
+        Spielfeld->TakeBack();
+        return true;
     }
     return QMainWindow::eventFilter(watched, event);
 }

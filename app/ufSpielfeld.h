@@ -46,6 +46,7 @@ public:
     TBoardAccess* boardAccess;
 
     QAction *aNewGame, *aLoadGame, *aSaveGame, *aHighscore, *aGameHistory, *aHint, *aEnd;
+    QAction *aTakeBack, *aRedo;
     QAction *aSound, *aUpdate, *aEmail, *aHomepage, *aSponsor, *aContent, *aAbout;
     QAction *miHandanimation, *miSteinAnimation, *minoAnimation, *miGerman, *miEnglish, *aFullScreen;
 
@@ -110,6 +111,8 @@ private:
     void aHighscoreExecute();
     void aGameHistoryExecute();
     void aHintExecute();
+    void aTakeBackExecute();
+    void aRedoExecute();
     void aSoundExecute();
     void aContentExecute();
     void aAboutExecute();

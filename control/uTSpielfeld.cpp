@@ -5,6 +5,7 @@
 #include "components/uTextConversion.h"
 #include "components/uWait.h"
 #include "control/uTMeisterThread.h"
+#include "control/uTakeBack.h"
 #include "game/uTMeister.h"
 #include "records/uTHighscore.h"
 #include "records/uTHistory.h"
@@ -153,6 +154,7 @@ void TSpielfeld::LoadPictures() {
     PreviewUs_ = load("us_preview.bmp");
     PreviewDe_ = load("de_preview.bmp");
     Background = FitScale(jpeg, Scale_).convertToFormat(QImage::Format_RGB32);
+    TrainingGround_ = Background.copy(PixelRect(TrainingMarkRect(), Scale_));
     BoardImage = Background.copy();
     FrameImage = Background.copy();
     BoardCanvas_.Font.Name = QStringLiteral("Comic Sans MS");
@@ -276,6 +278,7 @@ void TSpielfeld::NewGame(const TNewGameSettings& s) {
     SetSeconds(2, 0);
     Layers_->VarianteLayer->SetValue(s.Variante);
     StartNotes("notestart");
+    ShowLanguagePictures();
     Layers_->Paint();
     PlaySound("vielesteineinstirnmulde");
     EndUpdate();
@@ -295,7 +298,7 @@ void TSpielfeld::PlayPit(int place) {
     CancelThinking();
     PlayMove(place);
     // Closed during the move: the window is gone and nothing more is shown.
-    if (Abandoned_) return;
+    if (Abandoned_ || TakeBackWaiting()) return;
     NextTurn(Feld.IsGameOver());
 }
 
@@ -340,6 +343,8 @@ void TSpielfeld::Think(std::function<void(const TKIChoice&)> done) {
 
 void TSpielfeld::StartHint() {
     if (!HintAllowed()) return;
+    // Told before he thinks: the box would drop his thinking.
+    MakeTraining();
     Think([this](const TKIChoice& choice) {
         if (choice.Pit > 0) ShowHint(PitIndex(Feld.AktSpieler(), choice.Pit), choice.Score);
     });
@@ -395,10 +400,22 @@ void TSpielfeld::PlayChoice(int pit) {
 }
 
 void TSpielfeld::PlayMove(int index) {
-    Busy_ = true;
-    if (OnBusy) OnBusy(true);
-    Layers_->FeldLayers[0]->SetValue(-1);
     RecordMove(index);
+    ShowMove(index);
+    // Closed during the move, or taken back meanwhile: nothing of its end is shown.
+    if (Abandoned_ || TakeBackPending_) return;
+    AnnounceWinner();
+    AfterMove();
+}
+
+void TSpielfeld::SetBusy(bool busy) {
+    Busy_ = busy;
+    if (OnBusy) OnBusy(busy);
+}
+
+void TSpielfeld::ShowMove(int index) {
+    SetBusy(true);
+    Layers_->FeldLayers[0]->SetValue(-1);
     Skipping_ = false;
     for (int player : {1, 2}) {
         Hands->PickPos[player] = kPickHome[player];
@@ -410,12 +427,9 @@ void TSpielfeld::PlayMove(int index) {
     Feld.DoMove(index);
     if (Abandoned_) return;
     ReturnHandsHome();
-    Busy_ = false;
     // Before the game end's boxes: they are answered with the window's own input and pointer.
-    if (OnBusy) OnBusy(false);
+    SetBusy(false);
     SetScale(WantedScale_); // the window may have changed its size during the move
-    AnnounceWinner();
-    AfterMove();
 }
 
 void TSpielfeld::ReturnHandsHome() {
@@ -637,6 +651,7 @@ void TSpielfeld::ShowLanguagePictures() {
     const bool english = Language_ == QLatin1String("english");
     BackgroundCanvas_.Draw(53, 395, english ? OverviewUs_ : OverviewDe_);
     BackgroundCanvas_.Draw(256, 395, english ? PreviewUs_ : PreviewDe_);
+    ShowTrainingMark();
     BoardImage = Background.copy();
     FrameImage = Background.copy();
 }
@@ -687,6 +702,7 @@ QString TSpielfeld::ResultText(int winner, int r1, int r2) const {
         text += FormatText(Text("msgplayersummary"), {PlayerName(p), QString::number(Feld.Store(p)), score,
                                                       score, QString::number(ranks[p] + 1)});
     }
+    if (History_->Training && History_->Modus != kModeComputers) text += Text("msgtrainingend");
     return text;
 }
 
@@ -696,7 +712,8 @@ void TSpielfeld::GameEnd() {
     int r1 = -1;
     int r2 = -1;
     // The older rule sets of a loaded game have no table the highscore window could show.
-    if (History_->Modus != kModeComputers && History_->Variante >= kFirstRankedVariante)
+    if (History_->Modus != kModeComputers && History_->Variante >= kFirstRankedVariante &&
+        !History_->Training)
         EnterHighscores(r1, r2);
     const int winner = Feld.Leader();
     const char* sound = "gewonnen";
@@ -724,6 +741,7 @@ void TSpielfeld::LoadGame(const QString& fileName) {
         TurnChanged(false);
         return;
     }
+    ShowLanguagePictures();
     Layers_->Paint();
     UpdateLayers();
     // Only a loaded game changes whether one runs: a refused file before the first game starts
@@ -772,6 +790,130 @@ void TSpielfeld::SetPositionForTests(const TFeld& position) {
     Feld.Assign(position);
     AfterMove();
     TurnChanged(Feld.IsGameOver());
+}
+
+// ---- Taking back and redoing ----
+
+bool TSpielfeld::MayTakeBack() const {
+    return TakeBackAllowed_ && Running_ && !TakeBackPending_ && RecordsToTakeBack(*History_) > 0;
+}
+
+bool TSpielfeld::MayRedo() const {
+    return TakeBackAllowed_ && Running_ && !Busy_ && RecordsToRedo(*History_) > 0;
+}
+
+void TSpielfeld::TakeBack() {
+    if (!MayTakeBack()) return;
+    if (Busy_) {
+        TakeBackPending_ = true;
+        Skipping_ = true;
+        return;
+    }
+    Skipping_ = false;
+    TakeBackNow(Settings_.Animation != kNoAnimation);
+}
+
+bool TSpielfeld::TakeBackWaiting() {
+    if (!TakeBackPending_) return false;
+    TakeBackPending_ = false;
+    // Asked for in the middle of a move: taken back at once, not shown again backwards.
+    TakeBackNow(false);
+    return true;
+}
+
+void TSpielfeld::TakeBackNow(bool shown) {
+    CancelThinking();
+    const int count = RecordsToTakeBack(*History_);
+    if (shown) SetBusy(true);
+    for (int i = 0; i < count && !Abandoned_; ++i) {
+        const TMove last = History_->Moves(History_->Count() - 1);
+        History_->TakeBackRecord();
+        if (!shown || last.Mulde == 0) continue;
+        TFeld before;
+        History_->Replay(before);
+        ShowBackwards(before, last.Mulde);
+    }
+    if (Abandoned_) return;
+    // Asked again while shown backwards: that only showed the rest at once.
+    TakeBackPending_ = false;
+    if (shown) SetBusy(false);
+    FollowHistory("notetakeback");
+    MakeTraining();
+    TurnChanged(false);
+}
+
+void TSpielfeld::ShowBackwards(const TFeld& before, int place) {
+    const std::vector<TMoveStep> steps = MoveSteps(before, place);
+    // Each stone leaves the lit place again, the last sown first; Esc shows the rest at once.
+    for (auto step = steps.rbegin(); step != steps.rend() && !Skipping_; ++step) {
+        Feld.Assign(step->Before);
+        UpdateLayers();
+        HighlightPit(step->Place, kStepDelay);
+    }
+}
+
+void TSpielfeld::Redo() {
+    if (!MayRedo()) return;
+    CancelThinking();
+    const int count = RecordsToRedo(*History_);
+    for (int i = 0; i < count && !Feld.IsGameOver(); ++i) {
+        const uint8_t mulde = History_->RedoMoves(0).Mulde;
+        // A file's moves taken back that do not fit the game end here.
+        if (mulde == 0 ? !Feld.HasNoLegalMove() : !Feld.IsLegalMove(mulde)) {
+            History_->ClearRedo();
+            break;
+        }
+        History_->RedoRecord();
+        // Without animation the move is just set on the board: not even the hands return home.
+        if (mulde == 0 || Settings_.Animation == kNoAnimation)
+            THistory::PlayRecord(Feld, mulde);
+        else
+            ShowMove(mulde);
+        if (Abandoned_) return;
+        if (TakeBackPending_) break;
+    }
+    if (TakeBackWaiting()) return;
+    FollowHistory("noteredo");
+    NextTurn(Feld.IsGameOver());
+}
+
+void TSpielfeld::FollowHistory(const char* key) {
+    TFeld board;
+    History_->StartBoard(board);
+    // The first note says how the game began; the others follow from its records.
+    std::vector<TNote> notes(Notes_.begin(), Notes_.begin() + std::min<size_t>(Notes_.size(), 1));
+    WillWinShown_ = false;
+    for (int i = 0; i < History_->Count(); ++i) {
+        const uint8_t mulde = History_->Moves(i).Mulde;
+        if (mulde == 0) notes.push_back({QStringLiteral("notemustskip"), {PlayerName(board.AktSpieler())}});
+        THistory::PlayRecord(board, mulde);
+        if (!WillWinShown_ && board.WillWin() != 0) {
+            notes.push_back({QStringLiteral("notewillwin"), {PlayerName(board.WillWin())}});
+            WillWinShown_ = true;
+        }
+    }
+    notes.push_back({QLatin1String(key), {}});
+    Notes_ = std::move(notes);
+    ShowNotes();
+    Feld.Assign(board);
+    SetSeconds(1, History_->PlayerTime(1));
+    SetSeconds(2, History_->PlayerTime(2));
+    Layers_->FeldLayers[0]->SetValue(-1);
+    AfterMove();
+}
+
+void TSpielfeld::MakeTraining() {
+    if (History_->Training) return;
+    History_->Training = true;
+    Repaint();
+    Message(Text("msgtraining"), TMessageKind::Information);
+}
+
+void TSpielfeld::ShowTrainingMark() {
+    if (History_->Training)
+        DrawTrainingMark(BackgroundCanvas_, Text("captiontraining"));
+    else
+        BackgroundCanvas_.Draw(TrainingMarkRect().left(), TrainingMarkRect().top(), TrainingGround_);
 }
 
 } // namespace kelani

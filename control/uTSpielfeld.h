@@ -142,6 +142,18 @@ public:
     // While a move is shown the window stretches the picture it has; the scale changes after it.
     // A damaged @2x container is reported once; the board then stays at 1.
     void SetScale(int scale);
+    // ---- Taking back and redoing ----
+    // Takes back the last move, against the computer every move back to the human's last one,
+    // shown backwards or at once as the animation is set; a thinking Master stops, and a move
+    // being shown is played to its end unseen and then taken back. The clocks, counters and notes
+    // follow, and the game becomes a training game. Ignored unless MayTakeBack.
+    void TakeBack();
+    // Plays the moves taken back again, against the computer up to the human's next turn, shown
+    // as any move. A new move drops them. Ignored unless MayRedo.
+    void Redo();
+    // Games that must not be taken back (online games) turn both off.
+    void SetTakeBackAllowed(bool allowed) { TakeBackAllowed_ = allowed; }
+
     // Puts a position on the board of the running game, as a test sets up a rule's corner case;
     // the history is kept. A position in which the game is over ends it.
     void SetPositionForTests(const TFeld& position);
@@ -159,6 +171,11 @@ public:
     bool MayPlay(int place) const;
     // The Master may be asked for a hint: a human is to move and no move is shown.
     bool HintAllowed() const;
+    // A running game has a human's move to take back, or moves taken back to redo.
+    bool MayTakeBack() const;
+    bool MayRedo() const;
+    // A move was taken back or a hint asked for: the game enters no highscore table.
+    bool Training() const { return History_->Training; }
     // The Master thinks, or his answer is on its way.
     bool Thinking() const;
     // The place the hint lights, -1 while none is shown.
@@ -200,6 +217,9 @@ private:
     void ConnectFeld();
     void RecordMove(int index);
     void PlayMove(int index);
+    // Shows the move `index` being played on the board, with animation and sound.
+    void ShowMove(int index);
+    void SetBusy(bool busy);
     void MustSkip();
     void AfterMove();
     // After a move or a load: the player now to move passes when he has no move, else his turn
@@ -216,6 +236,16 @@ private:
     void DropThinkingNote();
     void ReturnHandsHome();
     void AnnounceWinner();
+    // Taking back: `shown` plays each move backwards on the board first.
+    void TakeBackNow(bool shown);
+    void ShowBackwards(const TFeld& before, int place);
+    // A take-back asked for while a move was shown is done once the move is over; true then.
+    bool TakeBackWaiting();
+    // The board, clocks and notes of the history as it now stands, the note `key` last.
+    void FollowHistory(const char* key);
+    // The game becomes a training game: the mark goes on the board and the player is told, once.
+    void MakeTraining();
+    void ShowTrainingMark();
     bool AnimationOn() const;
     void PlaySound(const char* name) const;
     void PlayPitSound(int place, int count) const;
@@ -275,6 +305,8 @@ private:
     int Scale_ = 1;
     int WantedScale_ = 1;
     int ScaleLimit_ = 2; // 1 once an @2x container failed to load
+    bool TakeBackAllowed_ = true;
+    bool TakeBackPending_ = false;
 
     QImage Background;
     QImage BoardImage;
@@ -283,6 +315,8 @@ private:
     TCanvas BoardCanvas_{BoardImage};
     QImage Golden_;
     QImage OverviewUs_, PreviewUs_, OverviewDe_, PreviewDe_;
+    // The bare board where the training mark stands.
+    QImage TrainingGround_;
     std::unique_ptr<TSpielfeldLayers> Layers_;
     std::unique_ptr<TKelaniHands> Hands;
 

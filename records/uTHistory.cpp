@@ -29,6 +29,7 @@ void THistory::Init(std::string name1, std::string name2, std::string email1, st
                     std::uint8_t steineProMulde, std::int32_t schwierigkeit, std::int32_t startspieler,
                     std::uint8_t modus) {
     Clear();
+    Training = false;
     Name1 = std::move(name1);
     Name2 = std::move(name2);
     EMail1 = std::move(email1);
@@ -45,6 +46,19 @@ void THistory::Init(std::string name1, std::string name2, std::string email1, st
 
 void THistory::AddMove(std::int32_t zeit, std::uint8_t mulde, std::int32_t spieler) {
     moves_.push_back(TMove{spieler, zeit, mulde});
+    redo_.clear();
+}
+
+void THistory::TakeBackRecord() {
+    if (moves_.empty()) return;
+    redo_.push_back(moves_.back());
+    moves_.pop_back();
+}
+
+void THistory::RedoRecord() {
+    if (redo_.empty()) return;
+    moves_.push_back(redo_.back());
+    redo_.pop_back();
 }
 
 int THistory::MoveCount() const {
@@ -100,6 +114,22 @@ int THistory::Replay(TFeld& board) const {
 
 // ---- THistory: streams and files ----
 
+void THistory::SaveRecords(TStream& stream, const std::vector<TMove>& records) {
+    StreamWriteInteger(stream, static_cast<std::int32_t>(records.size()));
+    for (const TMove& m : records) m.SaveToStream(stream);
+}
+
+void THistory::LoadRecords(TStream& stream, std::vector<TMove>& records) {
+    const std::int32_t count = StreamReadInteger(stream);
+    // A damaged count must not make us allocate or read beyond what is there.
+    if (count < 0 || count > MaxRecords || count > stream.Remaining() / TMove::RecordSize) throw EReadError();
+    records.resize(static_cast<size_t>(count));
+    for (TMove& m : records) {
+        m.LoadFromStream(stream);
+        if (!IsPlayer(m.Spieler)) throw EReadError();
+    }
+}
+
 void THistory::SaveToStream(TStream& stream) const {
     if (Count() > MaxRecords)
         throw EWriteError("A game of " + std::to_string(Count()) + " records cannot be saved: at most " +
@@ -112,8 +142,7 @@ void THistory::SaveToStream(TStream& stream) const {
     StreamWriteByte(stream, Modus);
     for (const std::string* text : {&Name1, &Name2, &EMail1, &EMail2, &Land1, &Land2})
         StreamWriteString(stream, *text);
-    StreamWriteInteger(stream, Count());
-    for (const TMove& m : moves_) m.SaveToStream(stream);
+    SaveRecords(stream, moves_);
 }
 
 void THistory::LoadFromStream(TStream& stream) {
@@ -126,22 +155,38 @@ void THistory::LoadFromStream(TStream& stream) {
     for (std::string* text : {&Name1, &Name2, &EMail1, &EMail2, &Land1, &Land2})
         *text = StreamReadString(stream);
     Clear();
-    const std::int32_t count = StreamReadInteger(stream);
-    // A damaged count must not make us allocate or read beyond what is there.
-    if (count < 0 || count > MaxRecords || count > stream.Remaining() / TMove::RecordSize) throw EReadError();
-    moves_.resize(static_cast<size_t>(count));
-    for (TMove& m : moves_) {
-        m.LoadFromStream(stream);
-        if (!IsPlayer(m.Spieler)) throw EReadError();
-    }
+    LoadRecords(stream, moves_);
+}
+
+void THistory::SaveTrainingToStream(TStream& stream) const {
+    StreamWriteBoolean(stream, Training);
+    // Stored in the order they are redone, the same order as the played records.
+    SaveRecords(stream, std::vector<TMove>(redo_.rbegin(), redo_.rend()));
+}
+
+void THistory::LoadTrainingFromStream(TStream& stream) {
+    Training = StreamReadBoolean(stream);
+    std::vector<TMove> next;
+    LoadRecords(stream, next);
+    redo_.assign(next.rbegin(), next.rend());
 }
 
 void THistory::SaveToFile(const std::string& fileName) const {
+    if (std::int64_t{Count()} + RedoCount() > MaxRecords)
+        throw EWriteError("A game of " + std::to_string(Count() + RedoCount()) +
+                          " records cannot be saved: at most " + std::to_string(MaxRecords) +
+                          " fit a saved game");
     TMemoryStream his;
     SaveToStream(his);
+    std::vector<TRecordEntry> entries = {{StreamName, &his}};
+    TMemoryStream trn;
+    if (Training || RedoCount() > 0) {
+        SaveTrainingToStream(trn);
+        entries.push_back({TrainingStreamName, &trn});
+    }
     TMemoryStream file;
     StreamWriteInteger(file, FormatMarker);
-    StreamWriteBlock(file, PackRecordStream(ContainerKey, StreamName, his));
+    StreamWriteBlock(file, PackRecordStreams(ContainerKey, entries));
     SaveFileAtomically(fileName, file);
 }
 
@@ -152,9 +197,11 @@ bool THistory::LoadFromFile(const std::string& fileName) {
     if (file.Size() < 4 || StreamReadInteger(file) != FormatMarker) return false;
     TMemoryStream image;
     StreamReadBlock(file, image);
-    TMemoryStream his = UnpackRecordStream(ContainerKey, StreamName, image, MaxStreamSize);
+    std::vector<TMemoryStream> streams = UnpackRecordStreams(
+        ContainerKey, {{StreamName, MaxStreamSize}, {TrainingStreamName, MaxTrainingStreamSize}}, image);
     THistory loaded;
-    loaded.LoadFromStream(his);
+    loaded.LoadFromStream(streams[0]);
+    if (streams[1].Size() > 0) loaded.LoadTrainingFromStream(streams[1]);
     if (!loaded.HasPlayableSettings()) return false;
     *this = std::move(loaded);
     return true;

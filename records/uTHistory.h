@@ -5,13 +5,16 @@
 // Saved game (*.kel), little-endian:
 //   int32  format marker, always 2
 //   int32  N, length of the container image that follows
-//   N      stream container image, compressed and enciphered with ContainerKey, holding one
-//          stream "his"; nothing follows it
+//   N      stream container image, compressed and enciphered with ContainerKey, holding the
+//          stream "his" and, for a training game only, the stream "trn"; nothing follows it
 // Stream "his":
 //   int32 Variante, int32 Schwierigkeit, int32 Startspieler, byte UseStirnmulde (1 = true),
 //   byte SteineProMulde, byte Modus, then Name1, Name2, EMail1, EMail2, Land1, Land2 (each a
 //   uint16 length and that many Windows-1252 bytes), int32 M, then M records of 9 bytes:
 //   int32 Spieler, int32 Zeit, byte Mulde.
+// Stream "trn" (readers that know only "his" never look at it and load the game as played):
+//   byte Training (1 = true), int32 R, then R records of 9 bytes: the moves taken back, the next
+//   one to redo first.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -53,6 +56,8 @@ public:
         15 + 6 * (2 + 65535) + 4 + std::int64_t{MaxRecords} * TMove::RecordSize;
     static constexpr const char* ContainerKey = "Rv3mQ8wTz5JpLdHsYbNcE";
     static constexpr const char* StreamName = "his";
+    static constexpr const char* TrainingStreamName = "trn";
+    static constexpr std::int64_t MaxTrainingStreamSize = 5 + std::int64_t{MaxRecords} * TMove::RecordSize;
 
     std::int32_t Variante = 4;
     bool UseStirnmulde = false;
@@ -61,16 +66,32 @@ public:
     std::int32_t Startspieler = 1;
     std::uint8_t Modus = 0; // 0 human-human, 1 computer (player 1)-human, 2 computer-computer
     std::string Name1, Name2, EMail1, EMail2, Land1, Land2;
+    // A move was taken back or a hint asked for: the game is practice and enters no highscore.
+    bool Training = false;
 
-    // Removes all records and stores the settings of a new game.
+    // Removes all records, the moves taken back and the training mark, and stores the settings of
+    // a new game.
     void Init(std::string name1, std::string name2, std::string email1, std::string email2, std::string land1,
               std::string land2, std::int32_t variante, bool useStirnmulde, std::uint8_t steineProMulde,
               std::int32_t schwierigkeit, std::int32_t startspieler, std::uint8_t modus);
 
-    void Clear() { moves_.clear(); }
+    void Clear() {
+        moves_.clear();
+        redo_.clear();
+    }
     int Count() const { return static_cast<int>(moves_.size()); }
     const TMove& Moves(int i) const { return moves_.at(static_cast<size_t>(i)); }
+    // A new move: the moves taken back are gone for good.
     void AddMove(std::int32_t zeit, std::uint8_t mulde, std::int32_t spieler);
+
+    // Taking back and redoing: the last record moves to the front of the moves taken back, and
+    // back again. Each does nothing when there is no record to move.
+    void TakeBackRecord();
+    void RedoRecord();
+    // The moves taken back, `RedoMoves(0)` the next to redo.
+    int RedoCount() const { return static_cast<int>(redo_.size()); }
+    const TMove& RedoMoves(int i) const { return redo_.at(redo_.size() - 1 - static_cast<size_t>(i)); }
+    void ClearRedo() { redo_.clear(); }
 
     // Records that are moves, not passes.
     int MoveCount() const;
@@ -94,6 +115,9 @@ public:
 
     // More than MaxRecords records raise EWriteError and write nothing.
     void SaveToStream(TStream& stream) const;
+    // The "trn" layout; the same bounds as the "his" stream, for the moves taken back.
+    void SaveTrainingToStream(TStream& stream) const;
+    void LoadTrainingFromStream(TStream& stream);
     // Reads the "his" layout. A stream that ends early, a record count that is negative, above
     // MaxRecords or larger than what the stream still holds, or a record of a player other than
     // 1 and 2 raises the stream's read error; the count is checked before anything is allocated
@@ -101,7 +125,9 @@ public:
     void LoadFromStream(TStream& stream);
 
     // Replaces the file as a whole (the old file stays intact when writing fails); errors of the
-    // file system propagate.
+    // file system propagate. The "trn" stream is written only for a training game (or one with
+    // moves taken back), so any other game is saved as it always was. More records than MaxRecords, played
+    // and taken back together, raise EWriteError.
     void SaveToFile(const std::string& fileName) const;
     // True after reading a saved game. False, leaving this history unchanged, when the file does
     // not exist, does not start with the marker 2, or holds settings the rules cannot play. A
@@ -112,7 +138,12 @@ public:
     bool operator==(const THistory&) const = default;
 
 private:
+    static void SaveRecords(TStream& stream, const std::vector<TMove>& records);
+    static void LoadRecords(TStream& stream, std::vector<TMove>& records);
+
     std::vector<TMove> moves_;
+    // Taken back, the most recent last.
+    std::vector<TMove> redo_;
 };
 
 } // namespace kelani

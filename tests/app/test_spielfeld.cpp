@@ -12,6 +12,7 @@
 #include "components/uShellOpen.h"
 #include "components/uWait.h"
 #include "control/uTSpielfeld.h"
+#include "control/uTakeBack.h"
 #include "records/uTHighscore.h"
 #include "records/uTHistory.h"
 #include "tests/app/GuiTestSupport.h"
@@ -425,6 +426,46 @@ TEST_F(MainWindow, HintHighlightsTheMastersPitForAWhileAndEnterPlaysIt) {
 
     Start(2);
     EXPECT_FALSE(window_->aHint->isEnabled()) << "no hint while no human is to move";
+}
+
+TEST_F(MainWindow, CtrlZTakesBackOnTheScreenWithTheTrainingMarkAndCtrlYRedoes) {
+    Create();
+    Start(0);
+    window_->tZeit->stop();
+    EXPECT_FALSE(window_->aTakeBack->isEnabled());
+    const auto screen = [&] { return OnScreen(*window_->pbSpielfeld).copy(window_->BoardRect()); };
+    const auto samePits = [&](const QImage& a, const QImage& b) {
+        for (int place = 1; place <= kPlaces; ++place)
+            if (!SameIn(a, b, PitRect(place))) return false;
+        return true;
+    };
+    const QImage ordinary = screen();
+    ClickAt(FirstLegalPlace());
+    const QImage afterOne = screen();
+    ClickAt(FirstLegalPlace());
+    const QImage afterTwo = screen();
+    ASSERT_EQ(Game().History().Count(), 2);
+    ASSERT_FALSE(samePits(afterOne, afterTwo));
+
+    QApplication::setActiveWindow(window_.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    QTest::keyClick(window_.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Game().History().Count(), 1);
+    EXPECT_TRUE(HasMessage(QStringLiteral("Trainingspartie"))) << "the player is told";
+    const QImage back = screen();
+    EXPECT_TRUE(samePits(back, afterOne)) << "the board on the screen is the one after the first move";
+    EXPECT_FALSE(SameIn(back, ordinary, TrainingMarkRect())) << "the mark stands on the board";
+    EXPECT_TRUE(SameIn(back, Game().Picture(), TrainingMarkRect()));
+    EXPECT_TRUE(window_->aRedo->isEnabled());
+
+    QTest::keyClick(window_.get(), Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_TRUE(samePits(screen(), afterTwo));
+    EXPECT_FALSE(window_->aRedo->isEnabled());
+
+    window_->aTakeBack->trigger();
+    window_->aGameHistory->trigger();
+    ASSERT_EQ(recordWindows_.size(), 1u);
+    EXPECT_EQ(recordWindows_[0].Records, 1) << "the history shows the game up to the current move";
 }
 
 TEST_F(MainWindow, EscSkipsTheRestOfAMoveAndTheNextMoveAnimatesAgain) {

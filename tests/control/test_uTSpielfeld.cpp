@@ -172,6 +172,9 @@ TEST_F(Controller, HintSaysTheMasterThinksThenLightsHisPitAndLeavesTheGameAlone)
     ASSERT_TRUE(game_->Thinking());
     EXPECT_EQ(thinking_, std::vector<bool>{true});
     EXPECT_EQ(LastNote(), kThinkingNote);
+    EXPECT_TRUE(game_->Training()) << "a hint makes the game a training game";
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(messages_[0], German(QStringLiteral("msgtraining")));
 
     ASSERT_TRUE(RunUntil([&] { return !hints_.empty(); }, 5000));
     const int place = hints_[0];
@@ -187,7 +190,11 @@ TEST_F(Controller, HintSaysTheMasterThinksThenLightsHisPitAndLeavesTheGameAlone)
 
     game_->PlayPit(place);
     EXPECT_EQ(game_->HintPlace(), -1) << "the light goes out with the move";
+    game_->StartHint();
+    ASSERT_TRUE(RunUntil([&] { return hints_.size() == 2; }, 5000));
+    EXPECT_EQ(messages_.size(), 1u) << "the player is told once";
     Start(kModeComputerHuman);
+    EXPECT_FALSE(game_->Training()) << "a new game starts afresh";
     game_->StartHint();
     EXPECT_FALSE(game_->Thinking()) << "no hint while the computer is to move";
 }
@@ -235,6 +242,194 @@ TEST_F(Controller, AnAnswerForAPositionLeftMeanwhileIsDropped) {
     QTest::qWait(200);
     EXPECT_EQ(game_->History().Count(), 0) << "the old game's answer is not played in the new one";
     EXPECT_FALSE(game_->Thinking());
+}
+
+// ---- Taking back and redoing ----
+
+// The board, the player to move and the clocks after each record of the running game.
+struct TShown {
+    TFeld::TMulden Mulden;
+    int AktSpieler;
+    int Seconds1, Seconds2;
+    bool operator==(const TShown&) const = default;
+};
+
+TEST_F(Controller, TakeBackAndRedoBetweenHumansFollowBoardClocksCountersAndNotes) {
+    Create();
+    Start(kModeHumans);
+    EXPECT_FALSE(game_->MayTakeBack()) << "nothing played yet";
+    const auto shown = [&] {
+        return TShown{game_->Board().Mulden(), game_->Board().AktSpieler(), game_->Seconds(1),
+                      game_->Seconds(2)};
+    };
+    std::vector<TShown> after = {shown()};
+    for (int move = 0; move < 3; ++move) {
+        for (int second = 0; second <= move; ++second) game_->Tick();
+        game_->PlayPit(FirstLegalPlace());
+        after.push_back(shown());
+    }
+    const int records = game_->History().Count();
+    ASSERT_EQ(records, 3) << "no pass in the first three moves";
+    game_->Tick(); // thinking about the fourth move when he takes back
+
+    game_->TakeBack();
+    EXPECT_EQ(shown(), after[2]) << "the clocks show the time of the moves still played";
+    EXPECT_EQ(game_->History().Count(), 2);
+    EXPECT_EQ(game_->Layers().RundeLayers[0]->Value(), 2);
+    EXPECT_EQ(LastNote(), German(QStringLiteral("notetakeback")));
+    EXPECT_TRUE(game_->Training());
+    EXPECT_EQ(messages_, std::vector<QString>{German(QStringLiteral("msgtraining"))});
+    game_->TakeBack();
+    game_->TakeBack();
+    EXPECT_EQ(shown(), after[0]);
+    EXPECT_EQ(game_->Layers().RundeLayers[0]->Value(), 0);
+    EXPECT_FALSE(game_->MayTakeBack()) << "as many moves as the game has";
+    EXPECT_EQ(messages_.size(), 1u) << "the player is told once";
+    EXPECT_EQ(busy_.size(), 6u) << "without animation nothing is shown backwards";
+
+    game_->Redo();
+    game_->Redo();
+    EXPECT_EQ(shown(), after[2]);
+    EXPECT_EQ(game_->Layers().RundeLayers[0]->Value(), 2);
+    EXPECT_EQ(LastNote(), German(QStringLiteral("noteredo")));
+    ASSERT_TRUE(game_->MayRedo());
+
+    // The moves taken back are saved with the game and redone after loading it.
+    const QString file = FilePath(QStringLiteral("training.kel"));
+    game_->SaveGame(file);
+    Start(kModeHumans);
+    game_->LoadGame(file);
+    EXPECT_TRUE(game_->Training());
+    EXPECT_EQ(shown(), after[2]);
+    game_->Redo();
+    EXPECT_EQ(shown(), after[3]);
+    EXPECT_FALSE(game_->MayRedo());
+
+    // A new move drops what was taken back.
+    game_->TakeBack();
+    game_->PlayPit(FirstLegalPlace());
+    EXPECT_FALSE(game_->MayRedo());
+    game_->Redo();
+    EXPECT_EQ(game_->History().Count(), 3);
+
+    game_->SetTakeBackAllowed(false);
+    EXPECT_FALSE(game_->MayTakeBack());
+    game_->TakeBack();
+    EXPECT_EQ(game_->History().Count(), 3) << "turned off, as for an online game";
+}
+
+TEST_F(Controller, AgainstTheComputerATakeBackReturnsToTheHumansLastTurnAndStopsTheMaster) {
+    Create(10000);
+    Start(kModeComputerHuman, kMeisterLevel);
+    while (game_->ComputerToMove()) {
+        game_->ComputerTurn();
+        QTest::qWait(50);
+        ASSERT_TRUE(game_->HurryThinking());
+        ASSERT_TRUE(RunUntil([&] { return !game_->Thinking(); }, 5000));
+    }
+    EXPECT_FALSE(game_->MayTakeBack()) << "only the computer has moved";
+    const int humanMoveAt = game_->History().Count();
+    const TFeld::TMulden humansTurn = game_->Board().Mulden();
+    game_->PlayPit(FirstLegalPlace());
+    while (game_->HumanToMove()) game_->PlayPit(FirstLegalPlace()); // an extra move of his
+    const int humanRecords = game_->History().Count();
+    game_->ComputerTurn();
+    ASSERT_TRUE(game_->Thinking());
+
+    game_->TakeBack();
+    EXPECT_FALSE(game_->Thinking()) << "the Master stops";
+    EXPECT_EQ(thinking_.back(), false);
+    EXPECT_TRUE(game_->HumanToMove());
+    EXPECT_FALSE(game_->ComputerToMove());
+    EXPECT_EQ(game_->History().Count(), humanRecords - 1);
+    while (game_->History().Count() > humanMoveAt) game_->TakeBack();
+    EXPECT_EQ(game_->Board().Mulden(), humansTurn);
+    QTest::qWait(100);
+    EXPECT_EQ(game_->History().Count(), humanMoveAt) << "no answer of the stopped Master is played";
+
+    // Redo plays the human's moves and the computer's answers up to his next turn.
+    while (game_->MayRedo()) game_->Redo();
+    EXPECT_EQ(game_->History().Count(), humanRecords);
+    EXPECT_TRUE(game_->ComputerToMove()) << "the Master had not answered yet";
+
+    Start(kModeComputers);
+    game_->ComputerTurn();
+    game_->ComputerTurn();
+    EXPECT_FALSE(game_->MayTakeBack()) << "nobody to take back for";
+}
+
+TEST_F(Controller, ATakeBackDuringAMoveEndsItUnseenAndAnimationShowsTheMoveBackwards) {
+    Create();
+    game_->SetAnimation(kStoneAnimation);
+    Start(kModeHumans);
+    const TFeld::TMulden start = game_->Board().Mulden();
+    int frames = 0;
+    game_->OnChanged = [&] {
+        if (++frames == 2) game_->TakeBack();
+    };
+    game_->PlayPit(PitIndex(1, 3));
+    EXPECT_LT(frames, 6) << "the rest of the move is not shown";
+    EXPECT_EQ(game_->History().Count(), 0);
+    EXPECT_EQ(game_->Board().Mulden(), start);
+    EXPECT_EQ(game_->Board().AktSpieler(), 1);
+    EXPECT_FALSE(game_->Busy());
+    EXPECT_EQ(busy_, (std::vector<bool>{true, false}));
+    EXPECT_EQ(messages_.size(), 1u) << "the training box, no game end";
+
+    // Shown backwards: a frame per stone, the pits lit one after the other, back to the start.
+    game_->OnChanged = [&] { ++frames; };
+    game_->PlayPit(PitIndex(1, 3));
+    const TFeld::TMulden played = game_->Board().Mulden();
+    frames = 0;
+    std::vector<TFeld::TMulden> boards;
+    game_->OnChanged = [&] {
+        ++frames;
+        if (game_->Busy()) boards.push_back(game_->Board().Mulden());
+    };
+    game_->TakeBack();
+    EXPECT_GE(frames, 4) << "four stones sown from pit 3";
+    ASSERT_FALSE(boards.empty());
+    EXPECT_NE(boards.front(), played);
+    EXPECT_EQ(boards.back(), start) << "the last frame shows the pit before it was emptied";
+    EXPECT_EQ(game_->Board().Mulden(), start);
+    EXPECT_EQ(busy_.back(), false);
+
+    const size_t shows = busy_.size();
+    game_->Redo();
+    EXPECT_EQ(game_->Board().Mulden(), played);
+    EXPECT_EQ(busy_.size(), shows + 2) << "an animated redo is shown as the move itself";
+
+    // Asked again while a move is shown backwards: the rest shows at once, nothing more is taken
+    // back, then or with the next move.
+    game_->PlayPit(FirstLegalPlace());
+    bool askedAgain = false;
+    game_->OnChanged = [&] {
+        if (game_->Busy() && !askedAgain) {
+            askedAgain = true;
+            game_->TakeBack();
+        }
+    };
+    game_->TakeBack();
+    ASSERT_TRUE(askedAgain);
+    EXPECT_EQ(game_->Board().Mulden(), played);
+    game_->PlayPit(FirstLegalPlace());
+    EXPECT_EQ(game_->History().Count(), 2);
+    EXPECT_TRUE(game_->MayTakeBack());
+}
+
+TEST_F(Controller, ATrainingGameEntersNoHighscoreTable) {
+    Create();
+    Start(kModeHumans);
+    game_->PlayPit(FirstLegalPlace());
+    game_->TakeBack();
+    Finish(30, 18);
+    ASSERT_EQ(messages_.size(), 2u);
+    EXPECT_TRUE(messages_[1].startsWith(QStringLiteral("Der Spieler Anna hat gewonnen.")));
+    EXPECT_FALSE(messages_[1].contains(QStringLiteral("Platz"))) << messages_[1].toStdString();
+    EXPECT_TRUE(messages_[1].endsWith(German(QStringLiteral("msgtrainingend"))));
+    EXPECT_EQ(game_->TakeFreshRank(), -1);
+    EXPECT_FALSE(QFile::exists(FilePath(QStringLiteral("hs4.dat"))));
+    EXPECT_FALSE(game_->MayTakeBack()) << "a finished game stays finished";
 }
 
 // ---- Loading and the game end ----

@@ -2,6 +2,7 @@
 
 #include "game/uTFeld.h"
 #include "game/uTKI.h"
+#include "records/uRecordFile.h"
 #include "streams/JwStream.h"
 #include "tests/records/RecordsTestUtil.h"
 
@@ -376,4 +377,61 @@ TEST(THistory, ReplayRebuildsTheGameAndStopsAtARecordThatDoesNotFit) {
     h.Init("A", "B", "", "", "", "", 4, false, 4, 1, 1, 0);
     h.AddMove(0, 8, 1); // not a pit of the player to move
     EXPECT_EQ(h.Replay(board), 0);
+}
+
+// A training game keeps its moves taken back in a stream of its own: it loads back whole, and a
+// reader that knows only "his" (as every earlier version of the game) loads the game as played.
+TEST(THistory, TrainingGameKeepsItsMovesTakenBackWhereOlderReadersDoNotLook) {
+    ScratchFolder dir("his-training");
+    const std::string name = dir.File("training.kel");
+    THistory h = SampleHistory();
+    h.AddMove(5, 9, 2);
+    h.TakeBackRecord();
+    h.TakeBackRecord();
+    h.Training = true;
+    ASSERT_EQ(h.Count(), 1);
+    ASSERT_EQ(h.RedoCount(), 2);
+    EXPECT_EQ(h.RedoMoves(0), (TMove{1, 0, 0})) << "the move taken back last is redone first";
+    h.SaveToFile(name);
+
+    THistory loaded;
+    ASSERT_TRUE(loaded.LoadFromFile(name));
+    EXPECT_EQ(loaded, h);
+    loaded.RedoRecord();
+    loaded.RedoRecord();
+    EXPECT_EQ(loaded.Moves(2), (TMove{2, 5, 9}));
+    EXPECT_EQ(loaded.RedoCount(), 0);
+
+    // The earlier reader: the marker, the container, its one stream "his" and nothing else.
+    TFileStream file(name, TFileMode::fmOpenRead);
+    ASSERT_EQ(StreamReadInteger(file), THistory::FormatMarker);
+    TMemoryStream image;
+    StreamReadBlock(file, image);
+    TMemoryStream his = UnpackRecordStream(THistory::ContainerKey, "his", image, THistory::MaxStreamSize);
+    THistory old;
+    old.LoadFromStream(his);
+    EXPECT_EQ(his.Remaining(), 0);
+    EXPECT_EQ(old.Count(), 1);
+    EXPECT_EQ(old.Moves(0), (TMove{2, 3, 4}));
+    EXPECT_FALSE(old.Training);
+
+    // A new move drops the moves taken back; a game that is no training game has no "trn".
+    h.AddMove(1, 10, 1);
+    EXPECT_EQ(h.RedoCount(), 0);
+    h.Training = false;
+    h.SaveToFile(name);
+    const std::vector<std::uint8_t> bytes = ReadBytes(name);
+    TMemoryStream plain(std::span<const std::uint8_t>(bytes).subspan(8));
+    TJwStreams container;
+    container.SetKey(THistory::ContainerKey);
+    container.LoadFromStream(plain);
+    EXPECT_EQ(container.Count(), 1);
+
+    // Damage in "trn" is damage of the file.
+    THistory broken;
+    TMemoryStream trn;
+    StreamWriteBoolean(trn, true);
+    StreamWriteInteger(trn, 2);
+    trn.Seek(0, TSeekOrigin::soBeginning);
+    EXPECT_THROW(broken.LoadTrainingFromStream(trn), EReadError);
 }
