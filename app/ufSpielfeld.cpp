@@ -1,10 +1,13 @@
 #include "app/ufSpielfeld.h"
 
 #include "app/lngDialogs.h"
+#include "app/ufAnalyse.h"
 #include "app/ufHighscore.h"
 #include "app/ufHistory.h"
 #include "app/ufNewGame.h"
+#include "app/ufPositionEditor.h"
 #include "app/ufStreichholz.h"
+#include "app/uReview.h"
 #include "components/MultiLanguage.h"
 #include "components/uAboutBox.h"
 #include "components/uFileDialog.h"
@@ -20,6 +23,7 @@
 #include "control/uKeyboardPlay.h"
 #include "control/uTSpielfeld.h"
 #include "game/uRandom.h"
+#include "records/uPositionText.h"
 #include "records/uTHistory.h"
 #include "settings/uTSettings.h"
 #include "view/uTGFXFile.h"
@@ -39,6 +43,7 @@
 #include <QScreen>
 #include <QSpinBox>
 #include <QUrl>
+#include <optional>
 
 namespace kelani {
 namespace {
@@ -111,6 +116,7 @@ TfSpielfeld::TfSpielfeld(QWidget* parent) : QMainWindow(parent) {
     Spielfeld = std::make_unique<TSpielfeld>([this](const QString& key) { return lng->GetString(key); },
                                              FromCp1252(language));
     ConnectSpielfeld();
+    AddAnalysisPanel();
     (language == "english" ? miEnglish : miGerman)->setChecked(true);
 
     QRect desktop = QGuiApplication::primaryScreen()->availableGeometry();
@@ -166,6 +172,7 @@ void TfSpielfeld::ConnectSpielfeld() {
         FocusPit(place);
     };
     game.OnTurn = [this] {
+        if (Analyse) Analyse->PositionChanged();
         ResumeClock();
         UpdateActions();
         RefocusKeys();
@@ -231,6 +238,14 @@ void TfSpielfeld::BuildMenu() {
     spiel->addSeparator();
     aEnd = spiel->addAction(QStringLiteral("&Beenden"), this, &QWidget::close);
     aEnd->setObjectName(QStringLiteral("aEnd"));
+
+    QMenu* analyse = AddMenu("miAnalyse", QStringLiteral("&Analyse"));
+    aAnalyse = AddAction(analyse, "aAnalyse", QStringLiteral("&Analysefenster"), &TfSpielfeld::aAnalyseExecute);
+    aAnalyse->setCheckable(true);
+    aAnalyse->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+    aReview = AddAction(analyse, "aReview", QStringLiteral("&Partie analysieren"), &TfSpielfeld::aReviewExecute);
+    aPositionEditor = AddAction(analyse, "aPositionEditor", QStringLiteral("&Stellung bearbeiten …"),
+                                &TfSpielfeld::aPositionEditorExecute);
 
     QMenu* options = AddMenu("miOptions", QStringLiteral("&Optionen"));
     aSound = AddAction(options, "aSound", QStringLiteral("&Soundeffekte"), &TfSpielfeld::aSoundExecute);
@@ -460,6 +475,51 @@ void TfSpielfeld::UpdateActions() {
     aSaveGame->setEnabled(enabled);
     aGameHistory->setEnabled(enabled);
     aHint->setEnabled(Spielfeld->HintAllowed());
+    aReview->setEnabled(Spielfeld->History().Count() > 0 && !Spielfeld->Busy());
+}
+
+// ---- Analysis ----
+
+void TfSpielfeld::AddAnalysisPanel() {
+    Analyse = new TfAnalyse(this, *Spielfeld, lng->Language());
+    addDockWidget(Qt::RightDockWidgetArea, Analyse);
+    Analyse->hide();
+    connect(Analyse, &QDockWidget::visibilityChanged, aAnalyse, [this] { aAnalyse->setChecked(Analyse->isVisible()); });
+}
+
+void TfSpielfeld::aReviewExecute() {
+    bool completed = false;
+    const std::vector<TReviewMove> review =
+        RunReview(this, *Spielfeld, Text("reviewprogress"), Text("reviewcancel"), completed);
+    if (completed) ShowHistoryWindow(review);
+}
+
+void TfSpielfeld::aPositionEditorExecute() {
+    TFeld start;
+    if (Spielfeld->GameOnBoard() && Spielfeld->Board().Hand() == 0) start.Assign(Spielfeld->Board());
+    TfPositionEditor dialog(this, lng->Language(), start);
+    QString problem;
+    if (dialog.exec() != QDialog::Accepted) return;
+    const std::optional<TFeld> position = dialog.Position(problem);
+    if (!position) return;
+    TNewGameSettings s;
+    s.Name1 = dialog.cbPlayer->itemText(0);
+    s.Name2 = dialog.cbPlayer->itemText(1);
+    s.SteineProMulde = position->SteineProMulde();
+    s.UseStirnmulde = position->UseStirnmulde();
+    s.Variante = position->Variante();
+    s.Level = dialog.Level();
+    s.Modus = dialog.Modus();
+    s.FirstPlayer = position->AktSpieler();
+    s.Position = QString::fromStdString(PositionText(*position));
+    Spielfeld->NewGame(s);
+    // A set-up game is played for practice, never for the highscore.
+    Spielfeld->MarkTraining();
+}
+
+void TfSpielfeld::aAnalyseExecute() {
+    Analyse->setVisible(aAnalyse->isChecked());
+    if (Analyse->isVisible()) Analyse->setFocus();
 }
 
 // ---- Hint ----
@@ -538,12 +598,17 @@ void TfSpielfeld::aHighscoreExecute() {
 }
 
 void TfSpielfeld::aGameHistoryExecute() {
+    ShowHistoryWindow({});
+}
+
+void TfSpielfeld::ShowHistoryWindow(const std::vector<TReviewMove>& review) {
     try {
         TfHistory dialog(this, lng->Language());
         const THistory& history = Spielfeld->History();
         dialog.ShowHistory(history,
                            BuildHistoryPicture(history, LoadGfxBitmap(QStringLiteral("game.gfx"), "smbrett",
                                                                       SharpScale(devicePixelRatioF()))));
+        if (!review.empty()) dialog.ShowReview(review);
         dialog.exec();
     } catch (const std::exception& error) {
         LngFileErrorDlg(error, GfxErrorFile(error));
@@ -586,6 +651,7 @@ void TfSpielfeld::miGermanClick(QAction* item) {
 
 void TfSpielfeld::lngTranslate() {
     SetDialogLanguage(lng->Language());
+    if (Analyse) Analyse->SetLanguage(lng->Language());
     for (QAction* link : {aUpdate, aEmail, aHomepage, aSponsor})
         link->setToolTip(link->isEnabled() ? QString() : Text("nolink"));
 }

@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QTimer>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QActionGroup;
@@ -14,6 +15,7 @@ class QUrl;
 
 namespace kelani {
 
+class TfAnalyse;
 class TFileDialog;
 class THtmlHintWindow;
 class TInfoDialogTarvik;
@@ -21,6 +23,7 @@ class TMultiLanguage;
 class TPaintBox;
 class TSpielfeld;
 class TSplashScreen;
+struct TReviewMove;
 
 class TfSpielfeld : public QMainWindow {
     Q_OBJECT
@@ -45,6 +48,9 @@ public:
     QAction *aNewGame, *aLoadGame, *aSaveGame, *aHighscore, *aGameHistory, *aHint, *aEnd;
     QAction *aSound, *aUpdate, *aEmail, *aHomepage, *aSponsor, *aContent, *aAbout;
     QAction *miHandanimation, *miSteinAnimation, *minoAnimation, *miGerman, *miEnglish, *aFullScreen;
+    // The analysis menu: the panel (off at the start), the review of the game, the position editor.
+    TfAnalyse* Analyse = nullptr;
+    QAction *aAnalyse, *aReview, *aPositionEditor;
 
     // Where the board lies on the paint box: scaled to fit, centred. In a window near the first
     // one's size it keeps its pixels (scale 1), since a board enlarged by a tenth only blurs.
@@ -75,6 +81,10 @@ protected:
 
 private:
     void BuildMenu();
+    void AddAnalysisPanel();
+    void aAnalyseExecute();
+    void aReviewExecute();
+    void aPositionEditorExecute();
     QMenu* AddMenu(const char* name, const QString& title);
     QAction* AddAction(QMenu* menu, const char* name, const QString& text, void (TfSpielfeld::*handler)());
     QAction* AddLink(QMenu* menu, const char* name, const QString& text, const QString& address);
@@ -106,6 +116,8 @@ private:
     void aSaveGameExecute();
     void aHighscoreExecute();
     void aGameHistoryExecute();
+    // The history window, with the review's marks and graph when one is given.
+    void ShowHistoryWindow(const std::vector<TReviewMove>& review);
     void aHintExecute();
     void aSoundExecute();
     void aContentExecute();

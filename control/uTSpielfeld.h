@@ -31,6 +31,7 @@ class QTimer;
 
 namespace kelani {
 
+class TEndgameTables;
 class TKelaniHands;
 class TMeisterThread;
 
@@ -45,6 +46,9 @@ struct TNewGameSettings {
     int Level = 1;       // 1..4 (4 the Master)
     int Modus = 0;       // 0 human-human, 1 computer (player 1)-human, 2 computer-computer
     int FirstPlayer = 1; // 1 or 2
+    // A set-up start position (its position text), empty for the usual start; rule set, head
+    // pits, stones and first player above must agree with it.
+    QString Position;
 };
 
 // The kind of a box the controller has the window show: it only ever informs or reports.
@@ -141,6 +145,9 @@ public:
     // Puts a position on the board of the running game, as a test sets up a rule's corner case;
     // the history is kept. A position in which the game is over ends it.
     void SetPositionForTests(const TFeld& position);
+    // This game is played with help (the analysis was open): it counts as a training game, whose
+    // players are not entered into the highscore table. Until the next game starts.
+    void MarkTraining();
 
     // ---- Queries ----
     bool Running() const { return Running_; }
@@ -170,6 +177,12 @@ public:
     const TKelaniSettings& Settings() const { return Settings_; }
     int Level() const { return KI.Level(); }
     int MasterTime() const { return KI.MasterTime(); }
+    bool Training() const { return Training_; }
+    // The endgame tables of the board's rule set once ready, else nullptr (asking starts reading
+    // or building them in the background; a note says so while they are built).
+    const TEndgameSource* Endgame();
+    // The share of the tables being built, 0..1, or a negative number when none are.
+    double EndgameProgress() const;
     // The place 1..14 whose rectangle holds the point of the board picture, else -1.
     int PitAt(int x, int y) const;
     // The picture the window shows: the frame of a move while one is shown, else the board with
@@ -206,6 +219,7 @@ private:
     void PlayChoice(int pit);
     // The Master thinks about the board for the player to move; `done` gets his choice.
     void Think(std::function<void(const TKIChoice&)> done);
+    void ConnectTables();
     void ShowHint(int place, int value);
     void EndHint();
     // The note that the Master thinks goes once his thinking ends.
@@ -283,6 +297,9 @@ private:
     std::unique_ptr<TKelaniHands> Hands;
 
     std::unique_ptr<TMeisterThread> Meister_;
+    std::unique_ptr<TEndgameTables> Tables_;
+    bool Training_ = false;
+    bool TablesNoted_ = false; // the note that the tables are being built stands
     // Ends the hint's light.
     std::unique_ptr<QTimer> HintTimer_;
     int HintPlace_ = -1;

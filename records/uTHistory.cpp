@@ -1,6 +1,7 @@
 #include "records/uTHistory.h"
 
 #include "game/uTFeld.h"
+#include "records/uPositionText.h"
 #include "records/uRecordFile.h"
 
 #include <algorithm>
@@ -29,6 +30,7 @@ void THistory::Init(std::string name1, std::string name2, std::string email1, st
                     std::uint8_t steineProMulde, std::int32_t schwierigkeit, std::int32_t startspieler,
                     std::uint8_t modus) {
     Clear();
+    StartPosition.clear();
     Name1 = std::move(name1);
     Name2 = std::move(name2);
     EMail1 = std::move(email1);
@@ -73,6 +75,10 @@ bool THistory::HasPlayableSettings() const {
 // ---- THistory: replay ----
 
 void THistory::StartBoard(TFeld& board) const {
+    if (!StartPosition.empty()) {
+        board.Assign(ParsePosition(StartPosition));
+        return;
+    }
     board.SetSteineProMulde(SteineProMulde);
     board.SetUseStirnmulde(UseStirnmulde);
     board.SetVariante(Variante);
@@ -114,6 +120,7 @@ void THistory::SaveToStream(TStream& stream) const {
         StreamWriteString(stream, *text);
     StreamWriteInteger(stream, Count());
     for (const TMove& m : moves_) m.SaveToStream(stream);
+    if (!StartPosition.empty()) StreamWriteString(stream, StartPosition);
 }
 
 void THistory::LoadFromStream(TStream& stream) {
@@ -133,6 +140,18 @@ void THistory::LoadFromStream(TStream& stream) {
     for (TMove& m : moves_) {
         m.LoadFromStream(stream);
         if (!IsPlayer(m.Spieler)) throw EReadError();
+    }
+    StartPosition = stream.Remaining() > 0 ? StreamReadString(stream) : std::string();
+    if (!StartPosition.empty() && !StartAgrees()) throw EReadError();
+}
+
+bool THistory::StartAgrees() const {
+    try {
+        const TFeld start = ParsePosition(StartPosition);
+        return start.Variante() == Variante && start.UseStirnmulde() == UseStirnmulde &&
+               start.SteineProMulde() == SteineProMulde && start.AktSpieler() == Startspieler;
+    } catch (const EPositionText&) {
+        return false;
     }
 }
 
