@@ -218,7 +218,8 @@ void TfHistory::PrintPage(QPainter& canvas, const THistoryPrintLayout& layout, i
     canvas.setFont(normal);
     // The review's graph beside the title, on the first page.
     if (page == 1 && !graph_.isNull())
-        canvas.drawImage(QRect(area.x() + area.width() / 2, area.y() + 2 * h, area.width() / 2, 3 * h), graph_);
+        canvas.drawImage(QRect(area.x() + area.width() / 2, area.y() + 2 * h, area.width() / 2, 3 * h),
+                         graph_);
 
     const int first = (page - 1) * layout.PerPage + 1;
     for (int j = first; j <= std::min(page * layout.PerPage, count_); ++j) {

@@ -1,13 +1,13 @@
 #include "app/ufSpielfeld.h"
 
 #include "app/lngDialogs.h"
+#include "app/uReview.h"
 #include "app/ufAnalyse.h"
 #include "app/ufHighscore.h"
 #include "app/ufHistory.h"
 #include "app/ufNewGame.h"
 #include "app/ufPositionEditor.h"
 #include "app/ufStreichholz.h"
-#include "app/uReview.h"
 #include "components/MultiLanguage.h"
 #include "components/uAboutBox.h"
 #include "components/uFileDialog.h"
@@ -240,10 +240,12 @@ void TfSpielfeld::BuildMenu() {
     aEnd->setObjectName(QStringLiteral("aEnd"));
 
     QMenu* analyse = AddMenu("miAnalyse", QStringLiteral("&Analyse"));
-    aAnalyse = AddAction(analyse, "aAnalyse", QStringLiteral("&Analysefenster"), &TfSpielfeld::aAnalyseExecute);
+    aAnalyse =
+        AddAction(analyse, "aAnalyse", QStringLiteral("&Analysefenster"), &TfSpielfeld::aAnalyseExecute);
     aAnalyse->setCheckable(true);
     aAnalyse->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
-    aReview = AddAction(analyse, "aReview", QStringLiteral("&Partie analysieren"), &TfSpielfeld::aReviewExecute);
+    aReview =
+        AddAction(analyse, "aReview", QStringLiteral("&Partie analysieren"), &TfSpielfeld::aReviewExecute);
     aPositionEditor = AddAction(analyse, "aPositionEditor", QStringLiteral("&Stellung bearbeiten …"),
                                 &TfSpielfeld::aPositionEditorExecute);
 
@@ -484,7 +486,8 @@ void TfSpielfeld::AddAnalysisPanel() {
     Analyse = new TfAnalyse(this, *Spielfeld, lng->Language());
     addDockWidget(Qt::RightDockWidgetArea, Analyse);
     Analyse->hide();
-    connect(Analyse, &QDockWidget::visibilityChanged, aAnalyse, [this] { aAnalyse->setChecked(Analyse->isVisible()); });
+    connect(Analyse, &QDockWidget::visibilityChanged, aAnalyse,
+            [this] { aAnalyse->setChecked(Analyse->isVisible()); });
 }
 
 void TfSpielfeld::aReviewExecute() {

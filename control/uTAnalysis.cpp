@@ -2,57 +2,30 @@
 
 #include "components/uFormat.h"
 
-#include <QMetaObject>
 #include <cstdlib>
 
 namespace kelani {
 
-TAnalysis::TAnalysis(QObject* parent) : QObject(parent) {}
-
-TAnalysis::~TAnalysis() {
-    Stop();
-}
-
-void TAnalysis::Join() {
-    if (worker_.joinable()) worker_.join();
-}
-
-void TAnalysis::Stop() {
-    stop_ = true;
-    Join();
-    ++generation_;
-    thinking_ = false;
-}
-
 void TAnalysis::Start(const TFeld& feld, const TEndgameSource* tables, TDone done) {
     Stop();
+    // The worker is joined: the board is this thread's until the run begins.
     board_.Assign(feld);
-    stop_ = false;
-    thinking_ = true;
-    const unsigned generation = generation_;
-    worker_ = std::thread([this, tables, generation, done = std::move(done)] {
+    Run([this, tables, done = std::move(done)](const TDeliver& deliver) {
         TMeisterLimits limits;
         limits.AllPits = true;
-        limits.Stop = &stop_;
+        limits.Stop = StopFlag();
         limits.Endgame = tables;
         // Short rounds first, so the panel fills at once and then sharpens.
-        for (int ms = kAnalysisFirstMs; !stop_; ms *= 2) {
+        for (int ms = kAnalysisFirstMs; !Stopping(); ms *= 2) {
             limits.TimeMs = ms;
             const TMeisterResult result = meister_.Search(board_, limits);
-            const bool final = stop_ || result.Exact || result.Lines.empty() || ms >= kAnalysisMostMs ||
+            if (Stopping()) return;
+            const bool final = result.Exact || result.Lines.empty() || ms >= kAnalysisMostMs ||
                                result.Depth >= kMeisterMaxPly;
-            if (stop_) return;
-            QMetaObject::invokeMethod(
-                this,
-                [this, generation, done, result, final] {
-                    if (generation != generation_) return;
-                    if (final) {
-                        Join();
-                        thinking_ = false;
-                    }
-                    if (!result.Lines.empty()) done(result, final);
-                },
-                Qt::QueuedConnection);
+            deliver([this, done, result, final] {
+                if (final) Done();
+                if (!result.Lines.empty()) done(result, final);
+            });
             if (final) return;
         }
     });

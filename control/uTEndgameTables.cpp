@@ -3,7 +3,6 @@
 #include "game/uEndgameBuild.h"
 #include "records/uEndgameFile.h"
 
-#include <QMetaObject>
 #include <QtGlobal>
 #include <filesystem>
 
@@ -36,16 +35,11 @@ std::unique_ptr<TEndgameTable> Read(const QString& folder, int variante, bool us
 } // namespace
 
 TEndgameTables::TEndgameTables(QString programFolder, QString dataFolder, int stones, QObject* parent)
-    : QObject(parent), programFolder_(std::move(programFolder)), dataFolder_(std::move(dataFolder)),
+    : TWorker(parent), programFolder_(std::move(programFolder)), dataFolder_(std::move(dataFolder)),
       stones_(stones) {}
 
 TEndgameTables::~TEndgameTables() {
-    stop_ = true;
-    Join();
-}
-
-void TEndgameTables::Join() {
-    if (worker_.joinable()) worker_.join();
+    Stop();
 }
 
 int TableStonesFromEnvironment() {
@@ -63,33 +57,19 @@ const TEndgameSource* TEndgameTables::For(int variante, bool useStirnmulde) {
 }
 
 void TEndgameTables::Start(int variante, bool useStirnmulde) {
-    stop_ = true;
-    Join();
-    stop_ = false;
     progress_ = -1;
     working_ = Key(variante, useStirnmulde);
-    const unsigned generation = ++generation_;
-    worker_ = std::thread(
-        [this, variante, useStirnmulde, generation] { Work(variante, useStirnmulde, generation); });
+    Run([this, variante, useStirnmulde](const TDeliver& deliver) { Work(variante, useStirnmulde, deliver); });
 }
 
-void TEndgameTables::Work(int variante, bool useStirnmulde, unsigned generation) {
-    // Everything found here reaches the object on its own thread, and only while still wanted.
-    auto deliver = [this, generation](std::function<void()> action) {
-        QMetaObject::invokeMethod(
-            this,
-            [this, generation, action] {
-                if (generation == generation_) action();
-            },
-            Qt::QueuedConnection);
-    };
+void TEndgameTables::Work(int variante, bool useStirnmulde, const TDeliver& deliver) {
     std::shared_ptr<const TEndgameTable> table = Read(programFolder_, variante, useStirnmulde);
     if (!table) table = Read(dataFolder_, variante, useStirnmulde);
     const bool built = !table;
     if (built) {
         int percent = -1;
         auto report = [&](double done) {
-            if (stop_) throw TCancelled{};
+            if (Stopping()) throw TCancelled{};
             progress_ = done;
             if (static_cast<int>(done * 100) == percent) return;
             percent = static_cast<int>(done * 100);
@@ -107,13 +87,16 @@ void TEndgameTables::Work(int variante, bool useStirnmulde, unsigned generation)
         } catch (const std::exception& error) {
             // A table that could not be stored is still good for this run.
             const QString message = QString::fromStdString(error.what());
-            deliver([this, message] {
+            const bool lost = !table;
+            deliver([this, message, lost] {
+                if (lost) Done();
                 if (OnFailed) OnFailed(message);
             });
-            if (!table) return;
+            if (lost) return;
         }
     }
     deliver([this, table, built, variante, useStirnmulde] {
+        Done();
         working_ = 0;
         progress_ = -1;
         ready_[Key(variante, useStirnmulde)] = table;

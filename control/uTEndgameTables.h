@@ -4,15 +4,14 @@
 // folder (of whatever stones it covers), else built there once on a thread of its own (at 16
 // stones a minute or more), so the board never waits: until it is ready the Master and the
 // analysis think without it.
+#include "control/uTWorker.h"
 #include "game/uTEndgameTable.h"
 
-#include <QObject>
 #include <QString>
 #include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
-#include <thread>
 
 namespace kelani {
 
@@ -23,7 +22,7 @@ inline constexpr int kGameTableStones = 16;
 // builds none and uses only tables it finds), else kGameTableStones.
 int TableStonesFromEnvironment();
 
-class TEndgameTables : public QObject {
+class TEndgameTables : public TWorker {
 public:
     // Tables of `stones` stones, built into `dataFolder` when neither folder holds them (none
     // are built for 0).
@@ -47,18 +46,14 @@ public:
 
 private:
     void Start(int variante, bool useStirnmulde);
-    void Work(int variante, bool useStirnmulde, unsigned generation);
-    void Join();
+    void Work(int variante, bool useStirnmulde, const TDeliver& deliver);
 
     QString programFolder_;
     QString dataFolder_;
     int stones_;
     int working_ = 0; // the key of the table being read or built, 0 for none
     std::map<int, std::shared_ptr<const TEndgameTable>> ready_;
-    std::atomic<bool> stop_{false};
     std::atomic<double> progress_{-1};
-    std::thread worker_;
-    unsigned generation_ = 0;
 };
 
 } // namespace kelani

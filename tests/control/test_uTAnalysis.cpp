@@ -88,7 +88,7 @@ TEST(Analysis, EndsWithTheValuesAFullSearchProvesAndSaysThemInWords) {
         final = last;
     });
     ASSERT_TRUE(QTest::qWaitFor([&] { return final; }, 30000));
-    EXPECT_FALSE(analysis.Thinking());
+    EXPECT_FALSE(analysis.Running());
     ASSERT_EQ(shown.Lines.size(), proven.Lines.size());
     for (size_t k = 0; k < shown.Lines.size(); ++k) {
         EXPECT_EQ(shown.Lines[k].Pit, proven.Lines[k].Pit);
