@@ -135,6 +135,8 @@ TfSpielfeld::~TfSpielfeld() {
     qApp->removeEventFilter(this);
     // Closed during a move, whose end is never shown: the hourglass goes with the window.
     if (waitCursor_) QApplication::restoreOverrideCursor();
+    // The panel's analysis reads the controller's endgame tables: it ends first.
+    delete Analyse;
     Spielfeld.reset();
 }
 

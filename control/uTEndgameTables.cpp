@@ -52,7 +52,7 @@ int TableStonesFromEnvironment() {
 const TEndgameSource* TEndgameTables::For(int variante, bool useStirnmulde) {
     const int key = Key(variante, useStirnmulde);
     if (const auto found = ready_.find(key); found != ready_.end()) return found->second.get();
-    if (working_ != key && stones_ > 0) Start(variante, useStirnmulde);
+    if (working_ != key) Start(variante, useStirnmulde);
     return nullptr;
 }
 
@@ -66,6 +66,11 @@ void TEndgameTables::Work(int variante, bool useStirnmulde, const TDeliver& deli
     std::shared_ptr<const TEndgameTable> table = Read(programFolder_, variante, useStirnmulde);
     if (!table) table = Read(dataFolder_, variante, useStirnmulde);
     const bool built = !table;
+    if (built && stones_ == 0) {
+        // Nothing to read and nothing to build: asked again, the same answer, without a retry.
+        deliver([this] { Done(); });
+        return;
+    }
     if (built) {
         int percent = -1;
         auto report = [&](double done) {

@@ -24,8 +24,8 @@ int TableStonesFromEnvironment();
 
 class TEndgameTables : public TWorker {
 public:
-    // Tables of `stones` stones, built into `dataFolder` when neither folder holds them (none
-    // are built for 0).
+    // Tables of `stones` stones, built into `dataFolder` when neither folder holds them (for 0
+    // none are built: only tables found are used).
     TEndgameTables(QString programFolder, QString dataFolder, int stones = kGameTableStones,
                    QObject* parent = nullptr);
     ~TEndgameTables() override;
@@ -51,7 +51,7 @@ private:
     QString programFolder_;
     QString dataFolder_;
     int stones_;
-    int working_ = 0; // the key of the table being read or built, 0 for none
+    int working_ = 0; // the key of the table last asked for while not ready, 0 for none
     std::map<int, std::shared_ptr<const TEndgameTable>> ready_;
     std::atomic<double> progress_{-1};
 };

@@ -296,8 +296,9 @@ private:
     std::unique_ptr<TSpielfeldLayers> Layers_;
     std::unique_ptr<TKelaniHands> Hands;
 
-    std::unique_ptr<TMeisterThread> Meister_;
+    // Before the Master: he may still search with them until he is gone.
     std::unique_ptr<TEndgameTables> Tables_;
+    std::unique_ptr<TMeisterThread> Meister_;
     bool Training_ = false;
     bool TablesNoted_ = false; // the note that the tables are being built stands
     // Ends the hint's light.

@@ -16,6 +16,7 @@
 #include "tests/app/ScreenGrab.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
@@ -70,7 +71,9 @@ protected:
         s.Position = QString::fromLatin1(position);
         Game().NewGame(s);
         // The table is read in the background; the tests want it at hand.
-        if (table) ASSERT_TRUE(QTest::qWaitFor([&] { return Game().Endgame() != nullptr; }, 20000));
+        if (table) {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return Game().Endgame() != nullptr; }, 20000));
+        }
     }
 
     std::unique_ptr<TfSpielfeld> window_;
@@ -132,7 +135,8 @@ TEST_F(AnalysisWindows, PanelShowsWhatKelanitoolAnalyseFindsOnTheScreenAndMakesA
 
     // A move played: the panel thinks about the new position.
     const QStringList first = rows;
-    Game().PlayPit(1);
+    Game().PlayPit(3);
+    ASSERT_EQ(Game().Board().AktSpieler(), 2);
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return window_->Analyse->Final() && window_->Analyse->Rows() != first; }, 30000));
     window_->aAnalyse->trigger();

@@ -63,7 +63,8 @@ TEST(EndgameTables, BuiltOnceIntoTheDataFolderThenReadAndRebuiltWhenDamaged) {
     // A table the package ships in the program folder is used as it is, of whatever stones.
     WriteEndgameTable(program.filePath(QString::fromStdString(EndgameFileName(5, false))).toStdString(),
                       BuildEndgameTable(5, false, 2));
-    TEndgameTables none(program.path(), data.path(), 0);
+    QTemporaryDir empty;
+    TEndgameTables none(program.path(), empty.path(), 0);
     EXPECT_TRUE(QTest::qWaitFor([&] { return none.For(5, false) != nullptr; }, 20000));
     EXPECT_EQ(none.For(4, true), nullptr);
     QTest::qWait(50);
