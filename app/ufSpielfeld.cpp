@@ -705,6 +705,8 @@ bool TfSpielfeld::eventFilter(QObject* watched, QEvent* event) {
         // Esc also ends the Master's thinking: he gives the best pit found so far.
         if (Spielfeld->HurryThinking() || Spielfeld->SkipAnimation()) return true;
     }
+    // The analysis panel opening or closing beside the board resizes the board's area.
+    if (watched == centralWidget() && event->type() == QEvent::Resize) FitBoard();
     return QMainWindow::eventFilter(watched, event);
 }
 

@@ -7,6 +7,7 @@
 #include "app/ufPositionEditor.h"
 #include "app/ufSpielfeld.h"
 #include "components/MultiLanguage.h"
+#include "components/uPaintBox.h"
 #include "control/uTAnalysis.h"
 #include "control/uTSpielfeld.h"
 #include "game/uEndgameBuild.h"
@@ -130,6 +131,9 @@ TEST_F(AnalysisWindows, PanelShowsWhatKelanitoolAnalyseFindsOnTheScreenAndMakesA
         for (int x = 0; x < panel.width(); x += 2) colours.insert(panel.pixel(x, y));
     EXPECT_GT(colours.size(), 4u) << "text drawn in the panel";
     EXPECT_NE(OnScreen(*window_), before);
+    // The board shrinks into the room beside the panel, whole.
+    EXPECT_EQ(window_->pbSpielfeld->geometry(), window_->centralWidget()->rect());
+    EXPECT_LE(window_->BoardRect().right(), window_->pbSpielfeld->width());
     if (const QByteArray folder = qgetenv("KELANI_SCREENS"); !folder.isEmpty())
         window_->grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/analysis-panel.png"));
 
