@@ -5,6 +5,7 @@
 #include "control/uTAnalysis.h"
 #include "control/uTSpielfeld.h"
 #include "records/uPositionText.h"
+#include "records/uTHistory.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -101,11 +102,8 @@ QString TfAnalyse::LineText(const std::vector<int>& pv) const {
     TFeld board(game_.Board());
     for (const int place : pv) {
         const int player = board.AktSpieler();
+        if (!THistory::PlayRecord(board, static_cast<uint8_t>(place))) break;
         moves << QStringLiteral("%1:%2").arg(player).arg(place == 0 ? 0 : PitNumber(place));
-        if (place == 0)
-            board.Skip();
-        else
-            board.DoMove(place);
     }
     return moves.join(QLatin1Char(' '));
 }

@@ -18,6 +18,8 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDialog>
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
@@ -219,4 +221,26 @@ TEST_F(AnalysisWindows, EditorPositionGoesThroughItsTextAndASavedGameUnchanged) 
     EXPECT_EQ(PositionText(Game().Board()), after);
     EXPECT_EQ(Game().History().StartPosition, PositionText(*position));
     EXPECT_TRUE(Game().Training()) << "a set-up game stays a training game";
+}
+
+TEST_F(AnalysisWindows, AGameWatchedByThePanelEntersNoHighscore) {
+    StartFrom(kBlunderPosition);
+    window_->aAnalyse->trigger();
+    // The result box, then the highscore window (closed as it opens), then no other game.
+    QueueMessageAnswer(mrOk);
+    QueueMessageAnswer(mrNo);
+    QTimer closer;
+    closer.setInterval(10);
+    QObject::connect(&closer, &QTimer::timeout, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) dialog->reject();
+    });
+    closer.start();
+    TFeld over = Game().Board();
+    for (int place = 1; place <= kPlaces; ++place) over.SetMulde(place, 0);
+    over.SetMulde(kStirnmulde1, 40);
+    over.SetMulde(kStirnmulde2, 8);
+    Game().SetPositionForTests(over);
+    closer.stop();
+    EXPECT_FALSE(Game().Running());
+    EXPECT_FALSE(QFile::exists(FilePath(QStringLiteral("hs4.dat"))));
 }
