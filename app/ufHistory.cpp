@@ -1,5 +1,6 @@
 #include "app/ufHistory.h"
 
+#include "app/uReview.h"
 #include "components/MultiLanguage.h"
 #include "components/uDialogHeader.h"
 #include "components/uFormat.h"
@@ -84,6 +85,9 @@ TfHistory::TfHistory(QWidget* parent, const QString& language) : QDialog(parent)
     sbzug->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     iZug = Named(new QLabel, "iZug");
     sbzug->setWidget(iZug);
+    iGraph = Named(new QLabel(this), "iGraph");
+    iGraph->setAlignment(Qt::AlignCenter);
+    iGraph->hide();
     bbOK = Named(new QPushButton(QStringLiteral("OK"), this), "bbOK");
     bbPrint = Named(new QPushButton(this), "bbPrint");
 
@@ -93,6 +97,7 @@ TfHistory::TfHistory(QWidget* parent, const QString& language) : QDialog(parent)
     buttons->addWidget(bbOK);
     auto* body = new QVBoxLayout;
     body->setContentsMargins(4, 8, 4, 8);
+    body->addWidget(iGraph);
     body->addWidget(sbzug, 1);
     body->addLayout(buttons);
     auto* layout = new QVBoxLayout(this);
@@ -129,6 +134,24 @@ void TfHistory::ShowHistory(const THistory& history, const QImage& picture) {
     }
     lDesc->setText(JoinBrokenSentences(
         FormatText(lDesc->text(), {FromCp1252(history.Name1), FromCp1252(history.Name2)})));
+}
+
+void TfHistory::ShowReview(const std::vector<TReviewMove>& review) {
+    DrawReviewMarks(picture_, review);
+    iZug->setPixmap(QPixmap::fromImage(picture_));
+    graph_ = BuildReviewGraph(review, static_cast<int>(picture_.deviceIndependentSize().width()),
+                              PictureScale(picture_));
+    iGraph->setPixmap(QPixmap::fromImage(graph_));
+    iGraph->show();
+    int marks[3][4] = {};
+    for (const TReviewMove& move : review) ++marks[move.Player][static_cast<int>(move.Mark)];
+    QString summary;
+    for (int player = 1; player <= 2; ++player)
+        summary += FormatText(lng->GetString(QStringLiteral("c_review")),
+                              {QString::number(player), QString::number(marks[player][1]),
+                               QString::number(marks[player][2]), QString::number(marks[player][3])}) +
+                   QLatin1Char('\n');
+    lDesc->setText(lDesc->text() + QStringLiteral("\n\n") + summary.trimmed());
 }
 
 void TfHistory::bbPrintClick() {
@@ -193,6 +216,10 @@ void TfHistory::PrintPage(QPainter& canvas, const THistoryPrintLayout& layout, i
     DrawAlignedText(canvas, lng->GetString(QStringLiteral("c_history")) + QLatin1Char(':'),
                     QRect(area.x(), area.y() + 2 * h, area.width(), 3 * h), 1, 0);
     canvas.setFont(normal);
+    // The review's graph beside the title, on the first page.
+    if (page == 1 && !graph_.isNull())
+        canvas.drawImage(QRect(area.x() + area.width() / 2, area.y() + 2 * h, area.width() / 2, 3 * h),
+                         graph_);
 
     const int first = (page - 1) * layout.PerPage + 1;
     for (int j = first; j <= std::min(page * layout.PerPage, count_); ++j) {

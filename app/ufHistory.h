@@ -3,6 +3,7 @@
 // the played pit ringed in the mover's colour, a pass without ring), and its printout.
 #include <QDialog>
 #include <QImage>
+#include <vector>
 
 class QLabel;
 class QPainter;
@@ -15,6 +16,7 @@ namespace kelani {
 class THistory;
 class TMultiLanguage;
 struct THistoryPrintLayout;
+struct TReviewMove;
 
 // Width of one sketch cell in the history picture: the small board plus the number margin.
 inline constexpr int kHistoryNumberMargin = 20;
@@ -32,6 +34,10 @@ public:
     // Takes the picture of `history` and the names for the description.
     void ShowHistory(const THistory& history, const QImage& picture);
 
+    // Adds the review of the game shown: each move's mark beside its sketch, the value graph
+    // above them and a count of the marks per player; the printout shows them too.
+    void ShowReview(const std::vector<TReviewMove>& review);
+
     // Prints the sketches four per row on as many pages as needed, after the print dialog.
     void bbPrintClick();
     // Prints to an already set-up printer (the printout behind bbPrintClick).
@@ -48,6 +54,8 @@ private:
     QScrollArea* sbzug;
     QLabel* iZug;
     QLabel* lDesc;
+    QLabel* iGraph;
+    QImage graph_;
     QPushButton* bbOK;
     QPushButton* bbPrint;
     QImage picture_;

@@ -3,9 +3,12 @@
 #include "app/lngDialogs.h"
 #include "app/uAccessOptions.h"
 #include "app/uBoardAccessible.h"
+#include "app/uReview.h"
+#include "app/ufAnalyse.h"
 #include "app/ufHighscore.h"
 #include "app/ufHistory.h"
 #include "app/ufNewGame.h"
+#include "app/ufPositionEditor.h"
 #include "app/ufStreichholz.h"
 #include "components/MultiLanguage.h"
 #include "components/uAboutBox.h"
@@ -22,6 +25,7 @@
 #include "control/uKeyboardPlay.h"
 #include "control/uTSpielfeld.h"
 #include "game/uRandom.h"
+#include "records/uPositionText.h"
 #include "records/uTHistory.h"
 #include "settings/uTSettings.h"
 #include "view/uContrast.h"
@@ -42,6 +46,7 @@
 #include <QScreen>
 #include <QSpinBox>
 #include <QUrl>
+#include <optional>
 
 namespace kelani {
 namespace {
@@ -116,6 +121,7 @@ TfSpielfeld::TfSpielfeld(QWidget* parent) : QMainWindow(parent) {
     boardAccess = new TBoardAccess(*this);
     ConnectSpielfeld();
     new TAccessOptions(*this);
+    AddAnalysisPanel();
     (language == "english" ? miEnglish : miGerman)->setChecked(true);
 
     QRect desktop = QGuiApplication::primaryScreen()->availableGeometry();
@@ -134,6 +140,8 @@ TfSpielfeld::~TfSpielfeld() {
     qApp->removeEventFilter(this);
     // Closed during a move, whose end is never shown: the hourglass goes with the window.
     if (waitCursor_) QApplication::restoreOverrideCursor();
+    // The panel's analysis reads the controller's endgame tables: it ends first.
+    delete Analyse;
     Spielfeld.reset();
 }
 
@@ -171,6 +179,7 @@ void TfSpielfeld::ConnectSpielfeld() {
         FocusPit(place);
     };
     game.OnTurn = [this] {
+        if (Analyse) Analyse->PositionChanged();
         ResumeClock();
         UpdateActions();
         RefocusKeys();
@@ -242,6 +251,16 @@ void TfSpielfeld::BuildMenu() {
     spiel->addSeparator();
     aEnd = spiel->addAction(QStringLiteral("&Beenden"), this, &QWidget::close);
     aEnd->setObjectName(QStringLiteral("aEnd"));
+
+    QMenu* analyse = AddMenu("miAnalyse", QStringLiteral("&Analyse"));
+    aAnalyse =
+        AddAction(analyse, "aAnalyse", QStringLiteral("&Analysefenster"), &TfSpielfeld::aAnalyseExecute);
+    aAnalyse->setCheckable(true);
+    aAnalyse->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+    aReview =
+        AddAction(analyse, "aReview", QStringLiteral("&Partie analysieren"), &TfSpielfeld::aReviewExecute);
+    aPositionEditor = AddAction(analyse, "aPositionEditor", QStringLiteral("&Stellung bearbeiten …"),
+                                &TfSpielfeld::aPositionEditorExecute);
 
     QMenu* options = AddMenu("miOptions", QStringLiteral("&Optionen"));
     aSound = AddAction(options, "aSound", QStringLiteral("&Soundeffekte"), &TfSpielfeld::aSoundExecute);
@@ -474,6 +493,52 @@ void TfSpielfeld::UpdateActions() {
     aHint->setEnabled(Spielfeld->HintAllowed());
     aTakeBack->setEnabled(Spielfeld->MayTakeBack());
     aRedo->setEnabled(Spielfeld->MayRedo());
+    aReview->setEnabled(Spielfeld->History().Count() > 0 && !Spielfeld->Busy());
+}
+
+// ---- Analysis ----
+
+void TfSpielfeld::AddAnalysisPanel() {
+    Analyse = new TfAnalyse(this, *Spielfeld, lng->Language());
+    addDockWidget(Qt::RightDockWidgetArea, Analyse);
+    Analyse->hide();
+    connect(Analyse, &QDockWidget::visibilityChanged, aAnalyse,
+            [this] { aAnalyse->setChecked(Analyse->isVisible()); });
+}
+
+void TfSpielfeld::aReviewExecute() {
+    bool completed = false;
+    const std::vector<TReviewMove> review =
+        RunReview(this, *Spielfeld, Text("reviewprogress"), Text("reviewcancel"), completed);
+    if (completed) ShowHistoryWindow(review);
+}
+
+void TfSpielfeld::aPositionEditorExecute() {
+    TFeld start;
+    if (Spielfeld->GameOnBoard() && Spielfeld->Board().Hand() == 0) start.Assign(Spielfeld->Board());
+    TfPositionEditor dialog(this, lng->Language(), start);
+    QString problem;
+    if (dialog.exec() != QDialog::Accepted) return;
+    const std::optional<TFeld> position = dialog.Position(problem);
+    if (!position) return;
+    TNewGameSettings s;
+    s.Name1 = dialog.cbPlayer->itemText(0);
+    s.Name2 = dialog.cbPlayer->itemText(1);
+    s.SteineProMulde = position->SteineProMulde();
+    s.UseStirnmulde = position->UseStirnmulde();
+    s.Variante = position->Variante();
+    s.Level = dialog.Level();
+    s.Modus = dialog.Modus();
+    s.FirstPlayer = position->AktSpieler();
+    s.Position = QString::fromStdString(PositionText(*position));
+    Spielfeld->NewGame(s);
+    // A set-up game is played for practice, never for the highscore.
+    Spielfeld->MakeTraining(false);
+}
+
+void TfSpielfeld::aAnalyseExecute() {
+    Analyse->setVisible(aAnalyse->isChecked());
+    if (Analyse->isVisible()) Analyse->setFocus();
 }
 
 // ---- Hint ----
@@ -562,12 +627,17 @@ void TfSpielfeld::aHighscoreExecute() {
 }
 
 void TfSpielfeld::aGameHistoryExecute() {
+    ShowHistoryWindow({});
+}
+
+void TfSpielfeld::ShowHistoryWindow(const std::vector<TReviewMove>& review) {
     try {
         TfHistory dialog(this, lng->Language());
         const THistory& history = Spielfeld->History();
         dialog.ShowHistory(history,
                            BuildHistoryPicture(history, LoadGfxBitmap(QStringLiteral("game.gfx"), "smbrett",
                                                                       SharpScale(devicePixelRatioF()))));
+        if (!review.empty()) dialog.ShowReview(review);
         dialog.exec();
     } catch (const std::exception& error) {
         LngFileErrorDlg(error, GfxErrorFile(error));
@@ -610,6 +680,7 @@ void TfSpielfeld::miGermanClick(QAction* item) {
 
 void TfSpielfeld::lngTranslate() {
     SetDialogLanguage(lng->Language());
+    if (Analyse) Analyse->SetLanguage(lng->Language());
     for (QAction* link : {aUpdate, aEmail, aHomepage, aSponsor})
         link->setToolTip(link->isEnabled() ? QString() : Text("nolink"));
 }
@@ -665,6 +736,8 @@ bool TfSpielfeld::eventFilter(QObject* watched, QEvent* event) {
         Spielfeld->TakeBack();
         return true;
     }
+    // The analysis panel opening or closing beside the board resizes the board's area.
+    if (watched == centralWidget() && event->type() == QEvent::Resize) FitBoard();
     return QMainWindow::eventFilter(watched, event);
 }
 

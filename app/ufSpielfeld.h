@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QTimer>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QActionGroup;
@@ -15,6 +16,7 @@ class QUrl;
 namespace kelani {
 
 class TBoardAccess;
+class TfAnalyse;
 class TFileDialog;
 class THtmlHintWindow;
 class TInfoDialogTarvik;
@@ -22,6 +24,7 @@ class TMultiLanguage;
 class TPaintBox;
 class TSpielfeld;
 class TSplashScreen;
+struct TReviewMove;
 
 class TfSpielfeld : public QMainWindow {
     Q_OBJECT
@@ -49,6 +52,9 @@ public:
     QAction *aTakeBack, *aRedo;
     QAction *aSound, *aUpdate, *aEmail, *aHomepage, *aSponsor, *aContent, *aAbout;
     QAction *miHandanimation, *miSteinAnimation, *minoAnimation, *miGerman, *miEnglish, *aFullScreen;
+    // The analysis menu: the panel (off at the start), the review of the game, the position editor.
+    TfAnalyse* Analyse = nullptr;
+    QAction *aAnalyse, *aReview, *aPositionEditor;
 
     // Where the board lies on the paint box: scaled to fit, centred. In a window near the first
     // one's size it keeps its pixels (scale 1), since a board enlarged by a tenth only blurs.
@@ -79,6 +85,10 @@ protected:
 
 private:
     void BuildMenu();
+    void AddAnalysisPanel();
+    void aAnalyseExecute();
+    void aReviewExecute();
+    void aPositionEditorExecute();
     QMenu* AddMenu(const char* name, const QString& title);
     QAction* AddAction(QMenu* menu, const char* name, const QString& text, void (TfSpielfeld::*handler)());
     QAction* AddLink(QMenu* menu, const char* name, const QString& text, const QString& address);
@@ -110,6 +120,8 @@ private:
     void aSaveGameExecute();
     void aHighscoreExecute();
     void aGameHistoryExecute();
+    // The history window, with the review's marks and graph when one is given.
+    void ShowHistoryWindow(const std::vector<TReviewMove>& review);
     void aHintExecute();
     void aTakeBackExecute();
     void aRedoExecute();

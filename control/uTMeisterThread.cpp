@@ -17,11 +17,12 @@ void TMeisterThread::Join() {
     if (worker_.joinable()) worker_.join();
 }
 
-void TMeisterThread::Start(const TFeld& feld, int ms, TDone done) {
+void TMeisterThread::Start(const TFeld& feld, int ms, TDone done, const TEndgameSource* tables) {
     Stop();
     // The worker is joined: the board and the player are this thread's until the next start.
     board_.Assign(feld);
     ki_.SetMasterTime(ms);
+    ki_.SetEndgame(tables);
     stop_ = false;
     thinking_ = true;
     const unsigned generation = generation_;

@@ -21,9 +21,10 @@ public:
     explicit TMeisterThread(QObject* parent = nullptr);
     ~TMeisterThread() override;
 
-    // Drops any thinking under way, then thinks about a copy of `feld` for `ms` milliseconds;
-    // `done` later runs on this object's thread with the choice for the player to move.
-    void Start(const TFeld& feld, int ms, TDone done);
+    // Drops any thinking under way, then thinks about a copy of `feld` for `ms` milliseconds,
+    // with the endgame tables of its rule set if given (they must outlive the thinking); `done`
+    // later runs on this object's thread with the choice for the player to move.
+    void Start(const TFeld& feld, int ms, TDone done, const TEndgameSource* tables = nullptr);
     // Ends the thinking at once; the best pit found so far is still delivered.
     void Hurry();
     // Ends the thinking at once and drops its choice.

@@ -4,6 +4,7 @@
 #include "components/uFormat.h"
 #include "components/uTextConversion.h"
 #include "components/uWait.h"
+#include "control/uTEndgameTables.h"
 #include "control/uTMeisterThread.h"
 #include "control/uTakeBack.h"
 #include "game/uTMeister.h"
@@ -95,6 +96,7 @@ TSpielfeld::TSpielfeld(TTranslate text, const QString& language)
     };
     ShowLanguagePictures();
     Meister_ = std::make_unique<TMeisterThread>();
+    ConnectTables();
     HintTimer_ = std::make_unique<QTimer>();
     HintTimer_->setSingleShot(true);
     HintTimer_->setInterval(kHintShownMs);
@@ -273,6 +275,8 @@ void TSpielfeld::NewGame(const TNewGameSettings& s) {
                    ToCp1252(s.Land1), ToCp1252(s.Land2), s.Variante, s.UseStirnmulde,
                    static_cast<uint8_t>(s.SteineProMulde), s.Level, s.FirstPlayer,
                    static_cast<uint8_t>(s.Modus));
+    History_->StartPosition = s.Position.toStdString();
+    History_->StartBoard(Feld);
     Layers_->AktSpielerLayer->Names = {QString(), s.Name1, s.Name2};
     SetSeconds(1, 0);
     SetSeconds(2, 0);
@@ -333,11 +337,14 @@ void TSpielfeld::ComputerTurn() {
 
 void TSpielfeld::Think(std::function<void(const TKIChoice&)> done) {
     CancelThinking();
-    Meister_->Start(Feld, KI.MasterTime(), [this, done = std::move(done)](const TKIChoice& choice) {
-        DropThinkingNote();
-        if (OnThinking) OnThinking(false);
-        done(choice);
-    });
+    Meister_->Start(
+        Feld, KI.MasterTime(),
+        [this, done = std::move(done)](const TKIChoice& choice) {
+            DropThinkingNote();
+            if (OnThinking) OnThinking(false);
+            done(choice);
+        },
+        Endgame());
     if (OnThinking) OnThinking(true);
 }
 
@@ -383,6 +390,34 @@ void TSpielfeld::ShowHint(int place, int value) {
     HintTimer_->start();
     Refresh();
     if (OnHint) OnHint(place);
+}
+
+// ---- endgame tables and training games ----
+
+void TSpielfeld::ConnectTables() {
+    Tables_ = std::make_unique<TEndgameTables>(ProgramFolder(), DataFolder(), TableStonesFromEnvironment());
+    // One note when the building begins, one when the tables are ready: the progress itself is
+    // the analysis panel's to show.
+    Tables_->OnProgress = [this] {
+        if (!TablesNoted_) AddNote(QStringLiteral("notetables"));
+        TablesNoted_ = true;
+    };
+    Tables_->OnReady = [this](bool built) {
+        if (built) AddNote(QStringLiteral("notetablesready"));
+        TablesNoted_ = false;
+    };
+    Tables_->OnFailed = [this](const QString& message) {
+        AddNote(QStringLiteral("notetablesfailed"), {message});
+        TablesNoted_ = false;
+    };
+}
+
+const TEndgameSource* TSpielfeld::Endgame() {
+    return Tables_->For(Feld.Variante(), Feld.UseStirnmulde());
+}
+
+double TSpielfeld::EndgameProgress() const {
+    return Tables_->Progress();
 }
 
 void TSpielfeld::EndHint() {
@@ -770,6 +805,8 @@ bool TSpielfeld::ReplayLoaded(std::unique_ptr<THistory> loaded) {
     KI.SetLevel(loaded->Schwierigkeit);
     Feld.Assign(board);
     History_ = std::move(loaded);
+    // A game set up in the position editor stays a training game when loaded again.
+    if (!History_->StartPosition.empty()) History_->Training = true;
     WillWinShown_ = false;
     StartNotes("noteload");
     return true;
@@ -902,11 +939,11 @@ void TSpielfeld::FollowHistory(const char* key) {
     AfterMove();
 }
 
-void TSpielfeld::MakeTraining() {
+void TSpielfeld::MakeTraining(bool tell) {
     if (History_->Training) return;
     History_->Training = true;
     Repaint();
-    Message(Text("msgtraining"), TMessageKind::Information);
+    if (tell) Message(Text("msgtraining"), TMessageKind::Information);
 }
 
 void TSpielfeld::ShowTrainingMark() {

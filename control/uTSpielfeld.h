@@ -31,6 +31,7 @@ class QTimer;
 
 namespace kelani {
 
+class TEndgameTables;
 class TKelaniHands;
 class TMeisterThread;
 
@@ -45,6 +46,9 @@ struct TNewGameSettings {
     int Level = 1;       // 1..4 (4 the Master)
     int Modus = 0;       // 0 human-human, 1 computer (player 1)-human, 2 computer-computer
     int FirstPlayer = 1; // 1 or 2
+    // A set-up start position (its position text), empty for the usual start; rule set, head
+    // pits, stones and first player above must agree with it.
+    QString Position;
 };
 
 // The kind of a box the controller has the window show: it only ever informs or reports.
@@ -157,6 +161,10 @@ public:
     // Puts a position on the board of the running game, as a test sets up a rule's corner case;
     // the history is kept. A position in which the game is over ends it.
     void SetPositionForTests(const TFeld& position);
+    // This game is played with help (a take-back, a hint, the analysis open, a set-up position): it
+    // becomes a training game, whose players are not entered into the highscore table, until the
+    // next game starts. The mark goes on the board; the player is told once unless `tell` is false.
+    void MakeTraining(bool tell = true);
 
     // ---- Queries ----
     bool Running() const { return Running_; }
@@ -191,6 +199,11 @@ public:
     const TKelaniSettings& Settings() const { return Settings_; }
     int Level() const { return KI.Level(); }
     int MasterTime() const { return KI.MasterTime(); }
+    // The endgame tables of the board's rule set once ready, else nullptr (asking starts reading
+    // or building them in the background; a note says so while they are built).
+    const TEndgameSource* Endgame();
+    // The share of the tables being built, 0..1, or a negative number when none are.
+    double EndgameProgress() const;
     // The place 1..14 whose rectangle holds the point of the board picture, else -1.
     int PitAt(int x, int y) const;
     // The picture the window shows: the frame of a move while one is shown, else the board with
@@ -230,6 +243,7 @@ private:
     void PlayChoice(int pit);
     // The Master thinks about the board for the player to move; `done` gets his choice.
     void Think(std::function<void(const TKIChoice&)> done);
+    void ConnectTables();
     void ShowHint(int place, int value);
     void EndHint();
     // The note that the Master thinks goes once his thinking ends.
@@ -243,8 +257,6 @@ private:
     bool TakeBackWaiting();
     // The board, clocks and notes of the history as it now stands, the note `key` last.
     void FollowHistory(const char* key);
-    // The game becomes a training game: the mark goes on the board and the player is told, once.
-    void MakeTraining();
     void ShowTrainingMark();
     bool AnimationOn() const;
     void PlaySound(const char* name) const;
@@ -320,7 +332,10 @@ private:
     std::unique_ptr<TSpielfeldLayers> Layers_;
     std::unique_ptr<TKelaniHands> Hands;
 
+    // Before the Master: he may still search with them until he is gone.
+    std::unique_ptr<TEndgameTables> Tables_;
     std::unique_ptr<TMeisterThread> Meister_;
+    bool TablesNoted_ = false; // the note that the tables are being built stands
     // Ends the hint's light.
     std::unique_ptr<QTimer> HintTimer_;
     int HintPlace_ = -1;

@@ -406,8 +406,10 @@ std::vector<TMeister::TRootMove> TMeister::SwindleFor(const TFeld& root, const s
 
 TMeisterResult TMeister::Search(const TFeld& feld, const TMeisterLimits& limits) {
     const int64_t began = NowNs();
-    // What the table holds was found with or without these endgame tables.
-    if (limits.Endgame != limits_.Endgame) std::fill(table_.begin(), table_.end(), TEntry{});
+    // What the table holds was found with or without these endgame tables. A table never searched
+    // is empty already: clearing its megabytes would eat the budget of a short first move.
+    if (limits.Endgame != limits_.Endgame && searched_) std::fill(table_.begin(), table_.end(), TEntry{});
+    searched_ = true;
     limits_ = limits;
     const int timeMs =
         limits.TimeMs > 0 || limits.Depth > 0 || limits.Nodes > 0 ? limits.TimeMs : kMeisterDefaultMs;

@@ -152,6 +152,7 @@ private:
 
     int total_ = 0;
     int rootMover_ = 0;
+    bool searched_ = false;                               // the table holds entries of an earlier search
     bool swindle_ = false;                                // the root's moves are searched by Swindle
     std::vector<std::pair<uint64_t, unsigned>> expected_; // the opponent's pits, by position key
     long nodes_ = 0;

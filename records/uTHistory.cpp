@@ -1,6 +1,7 @@
 #include "records/uTHistory.h"
 
 #include "game/uTFeld.h"
+#include "records/uPositionText.h"
 #include "records/uRecordFile.h"
 
 #include <algorithm>
@@ -30,6 +31,7 @@ void THistory::Init(std::string name1, std::string name2, std::string email1, st
                     std::uint8_t modus) {
     Clear();
     Training = false;
+    StartPosition.clear();
     Name1 = std::move(name1);
     Name2 = std::move(name2);
     EMail1 = std::move(email1);
@@ -87,6 +89,10 @@ bool THistory::HasPlayableSettings() const {
 // ---- THistory: replay ----
 
 void THistory::StartBoard(TFeld& board) const {
+    if (!StartPosition.empty()) {
+        board.Assign(ParsePosition(StartPosition));
+        return;
+    }
     board.SetSteineProMulde(SteineProMulde);
     board.SetUseStirnmulde(UseStirnmulde);
     board.SetVariante(Variante);
@@ -143,6 +149,7 @@ void THistory::SaveToStream(TStream& stream) const {
     for (const std::string* text : {&Name1, &Name2, &EMail1, &EMail2, &Land1, &Land2})
         StreamWriteString(stream, *text);
     SaveRecords(stream, moves_);
+    if (!StartPosition.empty()) StreamWriteString(stream, StartPosition);
 }
 
 void THistory::LoadFromStream(TStream& stream) {
@@ -156,6 +163,8 @@ void THistory::LoadFromStream(TStream& stream) {
         *text = StreamReadString(stream);
     Clear();
     LoadRecords(stream, moves_);
+    StartPosition = stream.Remaining() > 0 ? StreamReadString(stream) : std::string();
+    if (!StartPosition.empty() && !StartAgrees()) throw EReadError();
 }
 
 void THistory::SaveTrainingToStream(TStream& stream) const {
@@ -169,6 +178,16 @@ void THistory::LoadTrainingFromStream(TStream& stream) {
     std::vector<TMove> next;
     LoadRecords(stream, next);
     redo_.assign(next.rbegin(), next.rend());
+}
+
+bool THistory::StartAgrees() const {
+    try {
+        const TFeld start = ParsePosition(StartPosition);
+        return start.Variante() == Variante && start.UseStirnmulde() == UseStirnmulde &&
+               start.SteineProMulde() == SteineProMulde && start.AktSpieler() == Startspieler;
+    } catch (const EPositionText&) {
+        return false;
+    }
 }
 
 void THistory::SaveToFile(const std::string& fileName) const {

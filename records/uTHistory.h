@@ -11,7 +11,10 @@
 //   int32 Variante, int32 Schwierigkeit, int32 Startspieler, byte UseStirnmulde (1 = true),
 //   byte SteineProMulde, byte Modus, then Name1, Name2, EMail1, EMail2, Land1, Land2 (each a
 //   uint16 length and that many Windows-1252 bytes), int32 M, then M records of 9 bytes:
-//   int32 Spieler, int32 Zeit, byte Mulde.
+//   int32 Spieler, int32 Zeit, byte Mulde. A game set up in the position editor adds its start
+//   position as one more text (uint16 length and bytes, the position text of uPositionText),
+//   whose rule set, head pits, stones and player agree with the fields above; a game from the
+//   start position writes nothing after the records.
 // Stream "trn" (readers that know only "his" never look at it and load the game as played):
 //   byte Training (1 = true), int32 R, then R records of 9 bytes: the moves taken back, the next
 //   one to redo first.
@@ -68,6 +71,8 @@ public:
     std::string Name1, Name2, EMail1, EMail2, Land1, Land2;
     // A move was taken back or a hint asked for: the game is practice and enters no highscore.
     bool Training = false;
+    // The position text the game started from when it was set up, empty for the start position.
+    std::string StartPosition;
 
     // Removes all records, the moves taken back and the training mark, and stores the settings of
     // a new game.
@@ -104,7 +109,8 @@ public:
     // mode 0..2.
     bool HasPlayableSettings() const;
 
-    // Sets board to the start position of these settings with Startspieler to move.
+    // Sets board to the start position of these settings with Startspieler to move, or to the
+    // set-up StartPosition.
     void StartBoard(TFeld& board) const;
     // Plays one record on board: a move when mulde is a legal place, a pass when mulde is 0 and
     // the player to move has no legal move. Anything else changes nothing and returns false.
@@ -119,8 +125,9 @@ public:
     void SaveTrainingToStream(TStream& stream) const;
     void LoadTrainingFromStream(TStream& stream);
     // Reads the "his" layout. A stream that ends early, a record count that is negative, above
-    // MaxRecords or larger than what the stream still holds, or a record of a player other than
-    // 1 and 2 raises the stream's read error; the count is checked before anything is allocated
+    // MaxRecords or larger than what the stream still holds, a record of a player other than
+    // 1 and 2, or a start position that is no position or disagrees with the settings raises the
+    // stream's read error; the count is checked before anything is allocated
     // for the records.
     void LoadFromStream(TStream& stream);
 
@@ -140,6 +147,8 @@ public:
 private:
     static void SaveRecords(TStream& stream, const std::vector<TMove>& records);
     static void LoadRecords(TStream& stream, std::vector<TMove>& records);
+    // The set-up start position parses and agrees with the settings.
+    bool StartAgrees() const;
 
     std::vector<TMove> moves_;
     // Taken back, the most recent last.

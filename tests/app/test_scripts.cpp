@@ -11,8 +11,8 @@ using namespace kelani;
 
 namespace {
 
-const QStringList kForms = {"TfSpielfeld", "TfNewGame",  "TfStreichholz", "TfHighscore",
-                            "TfHistory",   "TfLanguage", "MESSAGE_LNG"};
+const QStringList kForms = {"TfSpielfeld", "TfNewGame",   "TfStreichholz", "TfHighscore",     "TfHistory",
+                            "TfLanguage",  "MESSAGE_LNG", "TfAnalyse",     "TfPositionEditor"};
 
 QStringList Keys(const QString& form, const QString& language) {
     TStrings script;

@@ -3,6 +3,7 @@
 #include "game/uTFeld.h"
 #include "game/uTKI.h"
 #include "records/uRecordFile.h"
+#include "records/uPositionText.h"
 #include "streams/JwStream.h"
 #include "tests/records/RecordsTestUtil.h"
 
@@ -221,6 +222,36 @@ TEST(THistory, AGameAgainstTheMasterLoadsAndPlaysOn) {
     ki.SetMasterTime(kMeisterMinMs);
     EXPECT_EQ(ki.Level(), kMeisterLevel);
     EXPECT_TRUE(board.IsLegalMove(PitIndex(board.AktSpieler(), ki.ChooseMove())));
+}
+
+// A game set up in the position editor keeps its start position: the file replays from it, old
+// files (nothing after the records) start as ever, and a start position that disagrees with the
+// settings is damage.
+TEST(THistory, ASetUpGameSavesItsStartPositionAndReplaysFromIt) {
+    ScratchFolder dir("his-setup");
+    const std::string name = dir.File("setup.kel");
+    THistory saved;
+    saved.Init("Ann", "Bob", "", "", "", "", 5, false, 3, 1, 2, 0);
+    saved.StartPosition = "v5 h0 s3 p2 : 0 0 0 0 1 1 [14] 0 0 2 0 0 3 [15]";
+    TFeld board;
+    saved.StartBoard(board);
+    EXPECT_EQ(PositionText(board), saved.StartPosition);
+    ASSERT_TRUE(THistory::PlayRecord(board, 13));
+    saved.AddMove(3, 13, 2);
+    saved.SaveToFile(name);
+
+    THistory loaded;
+    ASSERT_TRUE(loaded.LoadFromFile(name));
+    EXPECT_EQ(loaded, saved);
+    TFeld replayed;
+    ASSERT_EQ(loaded.Replay(replayed), 1);
+    EXPECT_EQ(replayed.Mulden(), board.Mulden());
+
+    loaded.Init("Ann", "Bob", "", "", "", "", 5, false, 3, 1, 2, 0);
+    EXPECT_TRUE(loaded.StartPosition.empty());
+    saved.StartPosition = "v5 h0 s3 p1 : 0 0 0 0 1 1 [14] 0 0 2 0 0 3 [15]"; // not the first player
+    saved.SaveToFile(name);
+    EXPECT_THROW(loaded.LoadFromFile(name), EReadError);
 }
 
 TEST(THistory, FilesThatAreNoSavedGameGiveFalseAndChangeNothing) {

@@ -20,6 +20,9 @@ public:
             QFile::copy(built.filePath(name), folder_.filePath(name));
         SetProgramFolderForTests(folder_.path());
         SetWaitSpeedUp(50);
+        // The game builds no endgame tables of its own in tests: those that want them put a small
+        // one into the folder.
+        qputenv("KELANI_TABLE_STONES", "0");
     }
     ~TGameFolder() {
         CutWaitsShort(false);
