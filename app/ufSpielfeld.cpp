@@ -3,6 +3,7 @@
 #include "app/lngDialogs.h"
 #include "app/ufHighscore.h"
 #include "app/ufHistory.h"
+#include "app/uOnlinePlay.h"
 #include "app/ufNewGame.h"
 #include "app/ufStreichholz.h"
 #include "components/MultiLanguage.h"
@@ -171,7 +172,9 @@ void TfSpielfeld::ConnectSpielfeld() {
         RefocusKeys();
         ArmComputer();
     };
+    game.OnMove = [this](int n, int place, int player) { Online->Moved(n, place, player); };
     game.OnGameEnded = [this] {
+        Online->GameEnded();
         aHighscore->trigger();
         if (LngMessageDlg(Text("msganothergame"), mtConfirmation, mbYesNo) == mrYes) aNewGame->trigger();
     };
@@ -262,6 +265,7 @@ void TfSpielfeld::BuildMenu() {
     aHomepage = AddLink(internet, "aHomepage", QStringLiteral("&Homepage"), QLatin1String(maker::kHomepage));
     internet->addSeparator();
     aSponsor = AddLink(internet, "aSponsor", QStringLiteral("&Sponsor"), QLatin1String(maker::kSponsor));
+    Online = new TOnlinePlay(*this, internet);
 
     QMenu* help = AddMenu("miHelp", QStringLiteral("&Hilfe"));
     aContent = AddAction(help, "aContent", QStringLiteral("&Inhalt"), &TfSpielfeld::aContentExecute);
@@ -460,6 +464,7 @@ void TfSpielfeld::UpdateActions() {
     aSaveGame->setEnabled(enabled);
     aGameHistory->setEnabled(enabled);
     aHint->setEnabled(Spielfeld->HintAllowed());
+    Online->UpdateActions();
 }
 
 // ---- Hint ----
@@ -471,6 +476,7 @@ void TfSpielfeld::aHintExecute() {
 // ---- Game commands ----
 
 void TfSpielfeld::aNewGameExecute() {
+    if (!Online->Leave()) return;
     PauseClock();
     TfNewGame dialog(this);
     dialog.lng->SetLanguage(lng->Language());
@@ -508,7 +514,7 @@ void TfSpielfeld::aLoadGameExecute() {
     PauseClock();
     // The program folder when it is writable, else the data folder of an installed copy.
     if (odLoadGame->InitialDir.isEmpty()) odLoadGame->InitialDir = DataFolder();
-    if (odLoadGame->Execute(this) && QFileInfo::exists(odLoadGame->FileName)) {
+    if (odLoadGame->Execute(this) && QFileInfo::exists(odLoadGame->FileName) && Online->Leave()) {
         const QString folder = QFileInfo(odLoadGame->FileName).absolutePath();
         odLoadGame->InitialDir = folder;
         sdSaveGame->InitialDir = folder;
@@ -605,7 +611,7 @@ void TfSpielfeld::FocusPit(int pit) {
 }
 
 void TfSpielfeld::RefocusKeys() {
-    FocusPit(keysUsed_ && Spielfeld->HintAllowed() ? KeepKeyPit(Spielfeld->Board(), focusPit_) : -1);
+    FocusPit(keysUsed_ && Spielfeld->MayChoose() ? KeepKeyPit(Spielfeld->Board(), focusPit_) : -1);
 }
 
 void TfSpielfeld::keyPressEvent(QKeyEvent* event) {
@@ -619,7 +625,7 @@ void TfSpielfeld::keyPressEvent(QKeyEvent* event) {
     const bool play = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
     if (play && KeyFocus() > 0) {
         Spielfeld->PlayPit(KeyFocus());
-    } else if (pit != 0 && Spielfeld->HintAllowed()) {
+    } else if (pit != 0 && Spielfeld->MayChoose()) {
         keysUsed_ = true;
         if (pit > 0) FocusPit(pit);
     } else {

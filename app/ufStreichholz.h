@@ -27,6 +27,9 @@ public:
     QString PlayerTwoName;
     // True when the drawn matchstick is the longer one: player 2 starts.
     bool GuessedRight = false;
+    // The player who begins as the play server drew it for an online game, 0 to draw here. The
+    // drawn matchstick then shows by itself after a moment, or at once on a button.
+    int Drawn = 0;
     // False until the draw has been shown.
     bool DrawDone = false;
 
