@@ -138,7 +138,12 @@ bool TOnlinePlay::FindServer(QUrl& server) const {
 QJsonObject TOnlinePlay::Hello(const char* type) const {
     TfNewGame dialog(&Window_);
     dialog.lng->SetLanguage(Window_.lng->Language());
-    const TNewGameChoices c = TKelaniSettings(SettingsFolder()).NewGameChoices({});
+    // The names the new-game dialog offers before any is stored.
+    TNewGameChoices defaults;
+    const std::string player = ToCp1252(dialog.lng->GetString(QStringLiteral("player")));
+    defaults.Name1 = player + '1';
+    defaults.Name2 = player + '2';
+    const TNewGameChoices c = TKelaniSettings(SettingsFolder()).NewGameChoices(defaults);
     const bool second = c.Mode == kModeComputerHuman;
     return {{QStringLiteral("type"), QLatin1String(type)},
             {QStringLiteral("name"), FromCp1252(second ? c.Name2 : c.Name1)},
@@ -238,7 +243,11 @@ void TOnlinePlay::Receive(const QJsonObject& message) {
         if (Dialog_ && type == QLatin1String("created")) Dialog_->ShowInvite(Str(message, "code"));
     } else if (type == QLatin1String("start")) {
         Start_ = message;
-        if (Dialog_) Dialog_->accept();
+        // The friend came while the dialog was open, or once a waiting game was taken again.
+        if (Dialog_)
+            Dialog_->accept();
+        else
+            StartGame(message, true);
     } else if (type == QLatin1String("resumed")) {
         Resumed(message);
     } else if (type == QLatin1String("error")) {
@@ -284,6 +293,8 @@ void TOnlinePlay::StartGame(const QJsonObject& start, bool lot) {
 
 void TOnlinePlay::Resumed(const QJsonObject& message) {
     Seat_.Seat = Int(message, "seat");
+    // The friend has not joined yet: the game starts when he does.
+    if (Str(message, "state") == QLatin1String("waiting")) return;
     if (Rebuilding_ || !Active_) {
         Rebuilding_ = true;
         StartGame(message, false);

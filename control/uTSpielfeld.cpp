@@ -314,7 +314,8 @@ void TSpielfeld::RecordMove(int index) {
 }
 
 void TSpielfeld::PlayPit(int place) {
-    if (!Running_ || Busy_ || !Feld.IsLegalMove(place)) return;
+    // The remote player's moves only arrive.
+    if (!Running_ || Busy_ || RemoteToMove() || !Feld.IsLegalMove(place)) return;
     // A hint asked for or shown is for the position before this move.
     CancelThinking();
     PlayMove(place);
@@ -783,6 +784,9 @@ bool TSpielfeld::ReplayLoaded(std::unique_ptr<THistory> loaded) {
     // The displays change only with the game: the running game's clocks go on from their own
     // values, and the next move's time is taken from them.
     if (loaded->Replay(board) != loaded->Count()) return false;
+    // A saved game is played here, whoever played it before; its clocks count the time used.
+    Remote_ = 0;
+    Left_[1] = Left_[2] = -1;
     SetSeconds(1, loaded->PlayerTime(1));
     SetSeconds(2, loaded->PlayerTime(2));
     Layers_->AktSpielerLayer->Names = {QString(), FromCp1252(loaded->Name1), FromCp1252(loaded->Name2)};

@@ -94,7 +94,7 @@ public:
     void NewGame(const TNewGameSettings& settings);
     // Plays the place 1..14 for the player to move, with animation, sound and recording, then
     // passes for the next player when he has no move, or ends the game. Ignored unless a game runs,
-    // no move is being shown and the place is legal.
+    // no move is being shown, the place is legal and the player to move is not the remote one.
     void PlayPit(int place);
     // The player to move has no legal move: note it, record a pass and hand over the turn.
     // Ignored unless a game runs and the player to move really has no move.
