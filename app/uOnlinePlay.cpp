@@ -168,9 +168,9 @@ void TOnlinePlay::OpenDialog(const QString& code) {
         for (auto it = game.begin(); it != game.end(); ++it) hello.insert(it.key(), it.value());
         Client->Open(server, hello);
     };
-    dialog.OnJoin = [this, server](const QString& code) {
+    dialog.OnJoin = [this, server](const QString& invite) {
         QJsonObject hello = Hello("join");
-        hello.insert(QStringLiteral("code"), code);
+        hello.insert(QStringLiteral("code"), invite);
         Client->Open(server, hello);
     };
     const bool started = dialog.exec() == QDialog::Accepted;
@@ -205,8 +205,7 @@ bool TOnlinePlay::Leave() {
 void TOnlinePlay::OfferResume() {
     Seat_ = TKelaniSettings(SettingsFolder()).OnlineSeat();
     if (Seat_.Game.empty()) return;
-    QUrl server;
-    if (LngMessageDlg(Text("msgresumeonline"), mtConfirmation, mbYesNo) != mrYes || !FindServer(server)) {
+    if (LngMessageDlg(Text("msgresumeonline"), mtConfirmation, mbYesNo) != mrYes) {
         Seat_ = {};
         SaveSeat();
         return;
@@ -214,7 +213,8 @@ void TOnlinePlay::OfferResume() {
     // The board is empty: every move comes again.
     Seat_.Last = 0;
     Rebuilding_ = true;
-    Client->Open(server, ResumeMessage());
+    // The game lives on the server that made it, whatever the settings name now.
+    Client->Open(QUrl(QString::fromStdString(Seat_.Server)), ResumeMessage());
 }
 
 QJsonObject TOnlinePlay::ResumeMessage() const {
@@ -238,7 +238,8 @@ void TOnlinePlay::SaveSeat() {
 void TOnlinePlay::Receive(const QJsonObject& message) {
     const QString type = Str(message, "type");
     if (type == QLatin1String("created") || type == QLatin1String("joined")) {
-        Seat_ = {ToCp1252(Str(message, "game")), ToCp1252(Str(message, "token")), Int(message, "seat"), 0};
+        Seat_ = {Client->Server().toString().toStdString(), ToCp1252(Str(message, "game")),
+                 ToCp1252(Str(message, "token")), Int(message, "seat"), 0};
         SaveSeat();
         if (Dialog_ && type == QLatin1String("created")) Dialog_->ShowInvite(Str(message, "code"));
     } else if (type == QLatin1String("start")) {
@@ -272,15 +273,7 @@ void TOnlinePlay::StartGame(const QJsonObject& start, bool lot) {
     s.UseStirnmulde = Int(start, "head") != 0;
     s.FirstPlayer = Int(start, "first") == 2 ? 2 : 1;
     s.Remote = 3 - Seat_.Seat;
-    if (lot) {
-        TfStreichholz dialog(&Window_);
-        dialog.lng->SetLanguage(Window_.lng->Language());
-        dialog.PlayerOneName = s.Name1;
-        dialog.PlayerTwoName = s.Name2;
-        dialog.lDesc->setText(FormatText(dialog.lDesc->text(), {s.Name2, s.Name1}));
-        dialog.Drawn = s.FirstPlayer;
-        dialog.exec();
-    }
+    if (lot) DrawFirstPlayer(&Window_, Window_.lng->Language(), s.Name1, s.Name2, s.FirstPlayer);
     Active_ = true;
     Window_.Spielfeld->NewGame(s);
     if (Clock_ != QLatin1String("none")) {

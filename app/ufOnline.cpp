@@ -61,7 +61,9 @@ TfOnline::TfOnline(QWidget* parent) : QDialog(parent) {
     eCode->setPlaceholderText(QStringLiteral("7KQ2M-XW4HT"));
     bJoin = Named(new QPushButton(QStringLiteral("Beitreten"), join), "bJoin");
     auto* joinRow = new QHBoxLayout(join);
-    joinRow->addWidget(Named(new QLabel(QStringLiteral("Code"), join), "lCode"));
+    auto* codeLabel = Named(new QLabel(QStringLiteral("Co&de oder Link"), join), "lCode");
+    codeLabel->setBuddy(eCode);
+    joinRow->addWidget(codeLabel);
     joinRow->addWidget(eCode, 1);
     joinRow->addWidget(bJoin);
 

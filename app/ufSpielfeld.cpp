@@ -1,9 +1,9 @@
 #include "app/ufSpielfeld.h"
 
 #include "app/lngDialogs.h"
+#include "app/uOnlinePlay.h"
 #include "app/ufHighscore.h"
 #include "app/ufHistory.h"
-#include "app/uOnlinePlay.h"
 #include "app/ufNewGame.h"
 #include "app/ufStreichholz.h"
 #include "components/MultiLanguage.h"
@@ -488,15 +488,8 @@ void TfSpielfeld::aNewGameExecute() {
         s.Name1 = dialog.eSp1->text();
         s.Name2 = dialog.eSp2->text();
         s.Modus = dialog.rgModus->ItemIndex();
-        if (s.Modus != kModeComputers) {
-            TfStreichholz lot(this);
-            lot.lng->SetLanguage(lng->Language());
-            lot.PlayerOneName = s.Name1;
-            lot.PlayerTwoName = s.Name2;
-            lot.lDesc->setText(FormatText(lot.lDesc->text(), {s.Name2, s.Name1}));
-            lot.exec();
-            s.FirstPlayer = lot.GuessedRight ? 2 : 1;
-        }
+        if (s.Modus != kModeComputers)
+            s.FirstPlayer = DrawFirstPlayer(this, lng->Language(), s.Name1, s.Name2);
         s.EMail1 = dialog.eMail1->text();
         s.EMail2 = dialog.eMail2->text();
         s.Land1 = dialog.LandKey(dialog.cbLand1->currentIndex());

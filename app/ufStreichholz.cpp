@@ -144,4 +144,16 @@ void TfStreichholz::done(int result) {
     if (DrawDone) QDialog::done(result);
 }
 
+int DrawFirstPlayer(QWidget* parent, const QString& language, const QString& name1, const QString& name2,
+                    int drawn) {
+    TfStreichholz lot(parent);
+    lot.lng->SetLanguage(language);
+    lot.PlayerOneName = name1;
+    lot.PlayerTwoName = name2;
+    lot.lDesc->setText(FormatText(lot.lDesc->text(), {name2, name1}));
+    lot.Drawn = drawn;
+    lot.exec();
+    return lot.GuessedRight ? 2 : 1;
+}
+
 } // namespace kelani

@@ -52,4 +52,9 @@ private:
     QImage covered_;
 };
 
+// Shows the lot between these players in `language` and returns the player who begins (1 or 2):
+// drawn here, or `drawn` as the play server drew it.
+int DrawFirstPlayer(QWidget* parent, const QString& language, const QString& name1, const QString& name2,
+                    int drawn = 0);
+
 } // namespace kelani

@@ -82,7 +82,7 @@ void TOnlineClient::Connect() {
     });
     connect(socket, &QWebSocket::textMessageReceived, this, &TOnlineClient::Receive);
     connect(socket, &QWebSocket::pong, this, [this] { LastHeard_ = Now(); });
-    connect(socket, &QWebSocket::errorOccurred, this,
+    connect(socket, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this,
             [this, socket](QAbstractSocket::SocketError error) { Lost(error, socket->errorString()); });
     connect(socket, &QWebSocket::disconnected, this, [this, socket] {
         // A close by the server is no socket error: it is a lost connection all the same.

@@ -94,17 +94,20 @@ std::string TKelaniSettings::OnlineServer() const {
 TOnlineSeat TKelaniSettings::OnlineSeat() const {
     const TIniFile ini(FileName());
     TOnlineSeat seat;
+    seat.Server = ini.ReadString(kOnlineSection, "gameserver", "");
     seat.Game = ini.ReadString(kOnlineSection, "game", "");
     seat.Token = ini.ReadString(kOnlineSection, "token", "");
     seat.Seat = ini.ReadInteger(kOnlineSection, "seat", 0);
     seat.Last = ini.ReadInteger(kOnlineSection, "last", 0);
     // A seat that cannot be taken again is no seat.
-    if (seat.Token.empty() || (seat.Seat != 1 && seat.Seat != 2) || seat.Last < 0) seat = {};
+    if (seat.Server.empty() || seat.Token.empty() || (seat.Seat != 1 && seat.Seat != 2) || seat.Last < 0)
+        seat = {};
     return seat;
 }
 
 void TKelaniSettings::SaveOnlineSeat(const TOnlineSeat& seat) const {
     TIniFile ini(FileName());
+    ini.WriteString(kOnlineSection, "gameserver", seat.Game.empty() ? std::string() : seat.Server);
     ini.WriteString(kOnlineSection, "game", seat.Game);
     ini.WriteString(kOnlineSection, "token", seat.Game.empty() ? std::string() : seat.Token);
     ini.WriteInteger(kOnlineSection, "seat", seat.Game.empty() ? 0 : seat.Seat);

@@ -28,10 +28,11 @@ struct TNewGameChoices {
     int Land1 = 0, Land2 = 0;
 };
 
-// The seat of an online game, kept so a closed game can take it again: the game's id, the seat's
-// secret token, the seat (1 or 2) and the number of the last move the game has.
+// The seat of an online game, kept so a closed game can take it again: the server that holds the
+// game, the game's id, the seat's secret token, the seat (1 or 2) and the number of the last move
+// the game has.
 struct TOnlineSeat {
-    std::string Game, Token;
+    std::string Server, Game, Token;
     int Seat = 0;
     int Last = 0;
 };
