@@ -87,7 +87,7 @@ TOnlinePlay::TOnlinePlay(TfSpielfeld& window, QMenu* menu) : QObject(&window), W
     Client->OnFailure = [this](QAbstractSocket::SocketError error, const QString& text) {
         Failure(error, text);
     };
-    Client->Resume = [this] { return ResumeMessage(); };
+    Client->Resume = [this] { return Held_ ? ResumeMessage() : QJsonObject(); };
     DrainTimer_ = new QTimer(this);
     DrainTimer_->setInterval(kDrainMs);
     connect(DrainTimer_, &QTimer::timeout, this, &TOnlinePlay::Drain);
@@ -158,7 +158,8 @@ void TOnlinePlay::aOnlineExecute() {
 void TOnlinePlay::OpenDialog(const QString& code) {
     QUrl server;
     if (!FindServer(server) || !Leave()) return;
-    Stop();
+    // A game left stays kept until this dialog makes or joins another.
+    const std::string left = Seat_.Game;
     TfOnline dialog(&Window_);
     dialog.lng->SetLanguage(Window_.lng->Language());
     if (!code.isEmpty()) dialog.SetCode(code);
@@ -166,18 +167,21 @@ void TOnlinePlay::OpenDialog(const QString& code) {
     dialog.OnCreate = [this, server](const QJsonObject& game) {
         QJsonObject hello = Hello("create");
         for (auto it = game.begin(); it != game.end(); ++it) hello.insert(it.key(), it.value());
+        Held_ = false;
         Client->Open(server, hello);
     };
     dialog.OnJoin = [this, server](const QString& invite) {
         QJsonObject hello = Hello("join");
         hello.insert(QStringLiteral("code"), invite);
+        Held_ = false;
         Client->Open(server, hello);
     };
     const bool started = dialog.exec() == QDialog::Accepted;
     Dialog_ = nullptr;
     if (!started) {
         // The friend never came: the game waiting on the server is left to it.
-        Stop();
+        if (Seat_.Game != left) Stop();
+        Client->Close();
         return;
     }
     StartGame(Start_, true);
@@ -213,6 +217,7 @@ void TOnlinePlay::OfferResume() {
     // The board is empty: every move comes again.
     Seat_.Last = 0;
     Rebuilding_ = true;
+    Held_ = true;
     // The game lives on the server that made it, whatever the settings name now.
     Client->Open(QUrl(QString::fromStdString(Seat_.Server)), ResumeMessage());
 }
@@ -240,6 +245,7 @@ void TOnlinePlay::Receive(const QJsonObject& message) {
     if (type == QLatin1String("created") || type == QLatin1String("joined")) {
         Seat_ = {Client->Server().toString().toStdString(), ToCp1252(Str(message, "game")),
                  ToCp1252(Str(message, "token")), Int(message, "seat"), 0};
+        Held_ = true;
         SaveSeat();
         if (Dialog_ && type == QLatin1String("created")) Dialog_->ShowInvite(Str(message, "code"));
     } else if (type == QLatin1String("start")) {
@@ -311,8 +317,9 @@ void TOnlinePlay::Resumed(const QJsonObject& message) {
 
 void TOnlinePlay::Connection(bool connected) {
     if (!connected) {
+        // Said once, not at every try.
+        if (!Lost_ && Active_) Note("noteonlinelost", {Client->Server().toString()});
         Lost_ = true;
-        if (Active_) Note("noteonlinelost", {Client->Server().toString()});
         return;
     }
     if (!Lost_) return;

@@ -100,6 +100,8 @@ private:
     // A move from the server is being played: it is not sent back.
     bool Arriving_ = false;
     bool Draining_ = false;
+    // This connection holds the seat: once lost, it comes back with resume.
+    bool Held_ = false;
     bool Lost_ = false;
 };
 

@@ -130,7 +130,6 @@ void TOnlineClient::CheckAlive() {
 void TOnlineClient::Lost(QAbstractSocket::SocketError error, const QString& text) {
     // The socket reports one loss twice (its error, then its end); only the first counts.
     if (!Wanted_ || !Socket_) return;
-    const bool wasConnected = Connected_;
     DropSocket();
     const QJsonObject resume = Resume ? Resume() : QJsonObject();
     if (resume.isEmpty()) {
@@ -140,7 +139,7 @@ void TOnlineClient::Lost(QAbstractSocket::SocketError error, const QString& text
         return;
     }
     Greeting_ = resume;
-    if (wasConnected && OnConnected) OnConnected(false);
+    if (OnConnected) OnConnected(false);
     RetryTimer_->start(RetryMs_);
     RetryMs_ = std::min(2 * RetryMs_, MaxRetryMs);
 }

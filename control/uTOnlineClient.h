@@ -36,8 +36,8 @@ public:
     // ---- Outputs ----
     // A message of the server, a JSON object.
     std::function<void(const QJsonObject& message)> OnMessage;
-    // The connection came up and its greeting went out (true), or it was lost (false); while a
-    // seat is held, a lost connection is tried again by itself.
+    // The connection came up and its greeting went out (true), or it was lost or a try to bring it
+    // back failed (false); while a seat is held, it is tried again by itself.
     std::function<void(bool connected)> OnConnected;
     // The server could not be reached, or went silent, while no seat is held: the socket's error
     // (QAbstractSocket::SocketTimeoutError when it did not answer in time) and Qt's text of it.
