@@ -41,8 +41,9 @@ QString InviteLink(const QString& code) {
 
 QString CleanText(const QString& text, int limit) {
     static const QRegularExpression markup(QStringLiteral("<[^>]*>?"));
+    const QString plain = QString(text).remove(markup);
     QString clean;
-    for (const QChar c : QString(text).remove(markup))
+    for (const QChar c : plain)
         if (c.isPrint() || c == QLatin1Char(' ')) clean += c;
     return clean.simplified().left(limit);
 }
