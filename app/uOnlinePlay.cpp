@@ -107,6 +107,9 @@ QString TOnlinePlay::Name(int seat) const {
 }
 
 void TOnlinePlay::Note(const char* key, const QStringList& args) {
+    // "Your move" once, not after every move of a long exchange.
+    if (key == LastNote_ && args.isEmpty()) return;
+    LastNote_ = key;
     Window_.Spielfeld->AddNote(QLatin1String(key), args);
 }
 

@@ -13,6 +13,7 @@
 #include <QJsonObject>
 #include <QObject>
 #include <deque>
+#include <string>
 
 class QAction;
 class QLineEdit;
@@ -103,6 +104,8 @@ private:
     // This connection holds the seat: once lost, it comes back with resume.
     bool Held_ = false;
     bool Lost_ = false;
+    // The key of the last note this game wrote.
+    std::string LastNote_;
 };
 
 } // namespace kelani

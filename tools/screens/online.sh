@@ -18,7 +18,7 @@ trap cleanup EXIT
 free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
 
 # The server on SQLite, nginx in front of it passing the WebSocket upgrade.
-"$build/server/kelani-play-server" --port 0 --db "$scratch/play.db" --behind-proxy >"$scratch/server.log" 2>&1 &
+"$build/bin/kelani-play-server" --port 0 --db "$scratch/play.db" --behind-proxy >"$scratch/server.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 100); do grep -q listening "$scratch/server.log" && break; sleep 0.1; done
 server_port=$(sed -n 's|.*ws://[^:]*:\([0-9]*\)/play.*|\1|p' "$scratch/server.log")
