@@ -284,6 +284,7 @@ void TOnlinePlay::StartGame(const QJsonObject& start, bool lot) {
     s.Remote = 3 - Seat_.Seat;
     if (lot) DrawFirstPlayer(&Window_, Window_.lng->Language(), s.Name1, s.Name2, s.FirstPlayer);
     Active_ = true;
+    FriendAway_ = false;
     Window_.Spielfeld->NewGame(s);
     if (Clock_ != QLatin1String("none")) {
         const int seconds = Int(start, "seconds");
@@ -399,9 +400,12 @@ void TOnlinePlay::Handle(const QJsonObject& message) {
     } else if (type == QLatin1String("presence")) {
         // The catching up ends where the server says how the friend is.
         Rebuilding_ = false;
-        if (seat != Seat_.Seat)
-            Note(message.value(QStringLiteral("online")).toBool() ? "noteonline" : "noteoffline",
-                 {Name(seat)});
+        const bool online = message.value(QStringLiteral("online")).toBool();
+        // "Back" only after "not connected": at the start he is simply there.
+        if (seat != Seat_.Seat && online == FriendAway_) {
+            FriendAway_ = !online;
+            Note(online ? "noteonline" : "noteoffline", {Name(seat)});
+        }
     }
 }
 

@@ -104,6 +104,7 @@ private:
     // This connection holds the seat: once lost, it comes back with resume.
     bool Held_ = false;
     bool Lost_ = false;
+    bool FriendAway_ = false;
     // The key of the last note this game wrote.
     std::string LastNote_;
 };
