@@ -91,6 +91,7 @@ for turn in $(seq 8); do
   for w in "$anna" "$ben"; do keys "$w" 1 Return; sleep 0.3; keys "$w" 2 Return; sleep 0.3; done
   sleep 3
 done
+sleep 4
 xdotool mousemove --window "$ben" 400 625 click 1 type "Good game, Anna <b>!</b>"
 keys "$ben" Return
 sleep 2
