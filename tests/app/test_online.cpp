@@ -375,7 +375,7 @@ TEST_F(OnlineGame, AnUnfinishedGameIsOfferedAtTheNextStartAndRebuiltFromTheServe
     EXPECT_TRUE(RunUntil([&] { return friend_.Moves == moves + 2; }));
 }
 
-TEST_F(OnlineGame, NoServerIsSaidPlainlyAndAnUnknownCodeIsRefusedInThePlayersLanguage) {
+TEST_F(OnlineGame, NoServerIsSaidPlainlyAnUnknownCodeIsRefusedAndALinkArgumentOpensTheJoin) {
     WriteQuietSettings("german");
     window_ = std::make_unique<TfSpielfeld>();
     window_->Online->aOnline->trigger();
@@ -403,4 +403,16 @@ TEST_F(OnlineGame, NoServerIsSaidPlainlyAndAnUnknownCodeIsRefusedInThePlayersLan
     EXPECT_EQ(ShownMessages().back().Text,
               QStringLiteral("Der Spielserver %1 kennt kein Spiel mit diesem Code.").arg(server_->Url()));
     EXPECT_TRUE(free) << "another code may be tried";
+
+    // A kelani:// link as the program's argument opens the dialog with its code to join.
+    QString offered;
+    hand_ = [&] {
+        if (TfOnline* dialog = Modal<TfOnline>()) {
+            offered = dialog->eCode->text();
+            dialog->reject();
+        }
+    };
+    window_->Online->Begin({QStringLiteral("kelani"), QStringLiteral("kelani://join/7kq2m-xw4ht")});
+    hand_ = nullptr;
+    EXPECT_EQ(offered, QStringLiteral("7KQ2M-XW4HT"));
 }
