@@ -1,9 +1,12 @@
-// KELANI (R) Freeware Nr. 2: the program entry. It reads no command line.
+// KELANI (R) Freeware Nr. 2: the program entry. Its one argument is a kelani://join/CODE link, the
+// invitation to a friend's online game.
+#include "app/uOnlinePlay.h"
 #include "app/uStartUp.h"
 #include "app/ufSpielfeld.h"
 #include "view/uTCanvas.h"
 
 #include <QApplication>
+#include <QTimer>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -15,6 +18,7 @@ int main(int argc, char* argv[]) {
     try {
         window->ShowStartUp();
         window->show();
+        QTimer::singleShot(0, window.get(), [&window, &app] { window->Online->Begin(app.arguments()); });
         return app.exec();
     } catch (const std::exception& error) {
         // The @2x pictures load when the window first grows large enough for them.

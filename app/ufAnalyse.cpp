@@ -77,7 +77,7 @@ void TfAnalyse::SetLanguage(const QString& language) {
 void TfAnalyse::PositionChanged() {
     if (!isVisible()) return;
     const TFeld& board = game_.Board();
-    if (!game_.Running() || game_.Busy() || board.Hand() != 0 || board.IsGameOver()) {
+    if (!game_.Running() || game_.Online() || game_.Busy() || board.Hand() != 0 || board.IsGameOver()) {
         analysis_->Stop();
         analysed_.clear();
         result_ = {};

@@ -5,6 +5,7 @@
 #include "app/uBoardAccessible.h"
 #include "app/uReview.h"
 #include "app/ufAnalyse.h"
+#include "app/uOnlinePlay.h"
 #include "app/ufHighscore.h"
 #include "app/ufHistory.h"
 #include "app/ufNewGame.h"
@@ -186,7 +187,9 @@ void TfSpielfeld::ConnectSpielfeld() {
         boardAccess->TurnChanged();
         ArmComputer();
     };
+    game.OnMove = [this](int n, int place, int player) { Online->Moved(n, place, player); };
     game.OnGameEnded = [this] {
+        Online->GameEnded();
         aHighscore->trigger();
         if (LngMessageDlg(Text("msganothergame"), mtConfirmation, mbYesNo) == mrYes) aNewGame->trigger();
     };
@@ -292,6 +295,7 @@ void TfSpielfeld::BuildMenu() {
     aHomepage = AddLink(internet, "aHomepage", QStringLiteral("&Homepage"), QLatin1String(maker::kHomepage));
     internet->addSeparator();
     aSponsor = AddLink(internet, "aSponsor", QStringLiteral("&Sponsor"), QLatin1String(maker::kSponsor));
+    Online = new TOnlinePlay(*this, internet);
 
     QMenu* help = AddMenu("miHelp", QStringLiteral("&Hilfe"));
     aContent = AddAction(help, "aContent", QStringLiteral("&Inhalt"), &TfSpielfeld::aContentExecute);
@@ -494,6 +498,7 @@ void TfSpielfeld::UpdateActions() {
     aTakeBack->setEnabled(Spielfeld->MayTakeBack());
     aRedo->setEnabled(Spielfeld->MayRedo());
     aReview->setEnabled(Spielfeld->History().Count() > 0 && !Spielfeld->Busy());
+    Online->UpdateActions();
 }
 
 // ---- Analysis ----
@@ -560,6 +565,7 @@ void TfSpielfeld::aRedoExecute() {
 // ---- Game commands ----
 
 void TfSpielfeld::aNewGameExecute() {
+    if (!Online->Leave()) return;
     PauseClock();
     TfNewGame dialog(this);
     dialog.lng->SetLanguage(lng->Language());
@@ -571,15 +577,8 @@ void TfSpielfeld::aNewGameExecute() {
         s.Name1 = dialog.eSp1->text();
         s.Name2 = dialog.eSp2->text();
         s.Modus = dialog.rgModus->ItemIndex();
-        if (s.Modus != kModeComputers) {
-            TfStreichholz lot(this);
-            lot.lng->SetLanguage(lng->Language());
-            lot.PlayerOneName = s.Name1;
-            lot.PlayerTwoName = s.Name2;
-            lot.lDesc->setText(FormatText(lot.lDesc->text(), {s.Name2, s.Name1}));
-            lot.exec();
-            s.FirstPlayer = lot.GuessedRight ? 2 : 1;
-        }
+        if (s.Modus != kModeComputers)
+            s.FirstPlayer = DrawFirstPlayer(this, lng->Language(), s.Name1, s.Name2);
         s.EMail1 = dialog.eMail1->text();
         s.EMail2 = dialog.eMail2->text();
         s.Land1 = dialog.LandKey(dialog.cbLand1->currentIndex());
@@ -597,7 +596,7 @@ void TfSpielfeld::aLoadGameExecute() {
     PauseClock();
     // The program folder when it is writable, else the data folder of an installed copy.
     if (odLoadGame->InitialDir.isEmpty()) odLoadGame->InitialDir = DataFolder();
-    if (odLoadGame->Execute(this) && QFileInfo::exists(odLoadGame->FileName)) {
+    if (odLoadGame->Execute(this) && QFileInfo::exists(odLoadGame->FileName) && Online->Leave()) {
         const QString folder = QFileInfo(odLoadGame->FileName).absolutePath();
         odLoadGame->InitialDir = folder;
         sdSaveGame->InitialDir = folder;
@@ -701,7 +700,7 @@ void TfSpielfeld::FocusPit(int pit) {
 }
 
 void TfSpielfeld::RefocusKeys() {
-    FocusPit(keysUsed_ && Spielfeld->HintAllowed() ? KeepKeyPit(Spielfeld->Board(), focusPit_) : -1);
+    FocusPit(keysUsed_ && Spielfeld->MayChoose() ? KeepKeyPit(Spielfeld->Board(), focusPit_) : -1);
 }
 
 void TfSpielfeld::keyPressEvent(QKeyEvent* event) {
@@ -715,7 +714,7 @@ void TfSpielfeld::keyPressEvent(QKeyEvent* event) {
     const bool play = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
     if (play && KeyFocus() > 0) {
         Spielfeld->PlayPit(KeyFocus());
-    } else if (pit != 0 && Spielfeld->HintAllowed()) {
+    } else if (pit != 0 && Spielfeld->MayChoose()) {
         keysUsed_ = true;
         if (pit > 0) FocusPit(pit);
     } else {

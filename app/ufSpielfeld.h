@@ -21,6 +21,7 @@ class TFileDialog;
 class THtmlHintWindow;
 class TInfoDialogTarvik;
 class TMultiLanguage;
+class TOnlinePlay;
 class TPaintBox;
 class TSpielfeld;
 class TSplashScreen;
@@ -43,6 +44,8 @@ public:
     TFileDialog* sdSaveGame;
     TSplashScreen* SplashScreen;
     TInfoDialogTarvik* id;
+    // Playing a friend online: its commands, chat line and connection.
+    TOnlinePlay* Online;
     QTimer* tZeit;
     QTimer* tKI;
     // The board for screen readers.

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -21,6 +22,8 @@ namespace {
 
 // The result message is never drawn smaller than this (pixels); below it, it would not be read.
 constexpr int kMinMessagePixels = 9;
+// An online draw shows by itself after this many milliseconds: the friend cannot see the button.
+constexpr int kOnlineReveal = 1500;
 
 } // namespace
 
@@ -105,13 +108,18 @@ void TfStreichholz::DrawMessage(QImage& picture, const QString& winner) {
 }
 
 void TfStreichholz::bRightClick() {
-    // The buttons stay off from here: the pause below pumps messages, and a second click must not
-    // draw again.
+    // The buttons stay off from here: the pause below pumps messages, and a second click (or the
+    // online draw showing by itself) must not draw again.
+    if (!bLeft->isEnabled()) return;
     bLeft->setEnabled(false);
     bRight->setEnabled(false);
-    TRandom& random = SharedRandom();
-    random.Reseed();
-    GuessedRight = random.Random(2) == 0;
+    if (Drawn != 0) {
+        GuessedRight = Drawn == 2;
+    } else {
+        TRandom& random = SharedRandom();
+        random.Reseed();
+        GuessedRight = random.Random(2) == 0;
+    }
     QImage picture = LoadMatchstick(GuessedRight);
     DrawMessage(picture, GuessedRight ? PlayerTwoName : PlayerOneName);
     iStreichholz->setPixmap(QPixmap::fromImage(picture));
@@ -126,6 +134,7 @@ void TfStreichholz::showEvent(QShowEvent* event) {
     if (!DrawDone) {
         covered_ = LoadCovered();
         iStreichholz->setPixmap(QPixmap::fromImage(covered_));
+        if (Drawn != 0) QTimer::singleShot(kOnlineReveal, this, &TfStreichholz::bRightClick);
     }
     // The caller fills in the names after construction: the header grows to the lines they need.
     const int width = std::max(403, sizeHint().width());
@@ -135,6 +144,18 @@ void TfStreichholz::showEvent(QShowEvent* event) {
 
 void TfStreichholz::done(int result) {
     if (DrawDone) QDialog::done(result);
+}
+
+int DrawFirstPlayer(QWidget* parent, const QString& language, const QString& name1, const QString& name2,
+                    int drawn) {
+    TfStreichholz lot(parent);
+    lot.lng->SetLanguage(language);
+    lot.PlayerOneName = name1;
+    lot.PlayerTwoName = name2;
+    lot.lDesc->setText(FormatText(lot.lDesc->text(), {name2, name1}));
+    lot.Drawn = drawn;
+    lot.exec();
+    return lot.GuessedRight ? 2 : 1;
 }
 
 } // namespace kelani

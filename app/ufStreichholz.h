@@ -27,6 +27,9 @@ public:
     QString PlayerTwoName;
     // True when the drawn matchstick is the longer one: player 2 starts.
     bool GuessedRight = false;
+    // The player who begins as the play server drew it for an online game, 0 to draw here. The
+    // drawn matchstick then shows by itself after a moment, or at once on a button.
+    int Drawn = 0;
     // False until the draw has been shown.
     bool DrawDone = false;
 
@@ -48,5 +51,10 @@ private:
 
     QImage covered_;
 };
+
+// Shows the lot between these players in `language` and returns the player who begins (1 or 2):
+// drawn here, or `drawn` as the play server drew it.
+int DrawFirstPlayer(QWidget* parent, const QString& language, const QString& name1, const QString& name2,
+                    int drawn = 0);
 
 } // namespace kelani

@@ -180,7 +180,15 @@ bool TSpielfeld::IsComputer(int player) const {
 }
 
 bool TSpielfeld::HumanToMove() const {
-    return Running_ && !IsComputer(Feld.AktSpieler());
+    return Running_ && !IsComputer(Feld.AktSpieler()) && !IsRemote(Feld.AktSpieler());
+}
+
+bool TSpielfeld::RemoteToMove() const {
+    return Running_ && IsRemote(Feld.AktSpieler());
+}
+
+bool TSpielfeld::MayChoose() const {
+    return HumanToMove() && !Busy_;
 }
 
 bool TSpielfeld::ComputerToMove() const {
@@ -196,7 +204,7 @@ bool TSpielfeld::MayPlay(int place) const {
 }
 
 bool TSpielfeld::HintAllowed() const {
-    return HumanToMove() && !Busy_;
+    return MayChoose() && Remote_ == 0;
 }
 
 bool TSpielfeld::Thinking() const {
@@ -247,11 +255,25 @@ void TSpielfeld::ShowPreview(int place) {
 
 void TSpielfeld::SetSeconds(int player, int seconds) {
     Seconds_[player] = seconds;
-    Layers_->ZeitLayers[player]->SetValue(seconds);
+    ShowSeconds(player);
+}
+
+void TSpielfeld::ShowSeconds(int player) {
+    Layers_->ZeitLayers[player]->SetValue(Left_[player] >= 0 ? Left_[player] : Seconds_[player]);
 }
 
 void TSpielfeld::Tick() {
-    if (ClockRuns()) SetSeconds(Feld.AktSpieler(), Seconds_[Feld.AktSpieler()] + 1);
+    if (!ClockRuns()) return;
+    const int player = Feld.AktSpieler();
+    if (Left_[player] > 0) --Left_[player];
+    SetSeconds(player, Seconds_[player] + 1);
+}
+
+void TSpielfeld::SetClocksLeft(int seconds1, int seconds2) {
+    Left_[1] = std::max(0, seconds1);
+    Left_[2] = std::max(0, seconds2);
+    ShowSeconds(1);
+    ShowSeconds(2);
 }
 
 bool TSpielfeld::SkipAnimation() {
@@ -271,6 +293,8 @@ void TSpielfeld::NewGame(const TNewGameSettings& s) {
     Feld.SetAktSpieler(s.FirstPlayer);
     Feld.SetVariante(s.Variante);
     KI.SetLevel(s.Level);
+    Remote_ = s.Remote;
+    Left_[1] = Left_[2] = -1;
     History_->Init(ToCp1252(s.Name1), ToCp1252(s.Name2), ToCp1252(s.EMail1), ToCp1252(s.EMail2),
                    ToCp1252(s.Land1), ToCp1252(s.Land2), s.Variante, s.UseStirnmulde,
                    static_cast<uint8_t>(s.SteineProMulde), s.Level, s.FirstPlayer,
@@ -297,13 +321,22 @@ void TSpielfeld::RecordMove(int index) {
 }
 
 void TSpielfeld::PlayPit(int place) {
-    if (!Running_ || Busy_ || !Feld.IsLegalMove(place)) return;
+    // The remote player's moves only arrive.
+    if (!Running_ || Busy_ || RemoteToMove() || !Feld.IsLegalMove(place)) return;
     // A hint asked for or shown is for the position before this move.
     CancelThinking();
     PlayMove(place);
     // Closed during the move: the window is gone and nothing more is shown.
     if (Abandoned_ || TakeBackWaiting()) return;
     NextTurn(Feld.IsGameOver());
+}
+
+bool TSpielfeld::PlayArrived(int place, bool animate) {
+    if (!Running_ || Busy_ || !Feld.IsLegalMove(place)) return false;
+    CancelThinking();
+    PlayMove(place, animate);
+    if (!Abandoned_) NextTurn(Feld.IsGameOver());
+    return true;
 }
 
 void TSpielfeld::PlaySkip() {
@@ -434,9 +467,10 @@ void TSpielfeld::PlayChoice(int pit) {
         PlayPit(PitIndex(Feld.AktSpieler(), pit));
 }
 
-void TSpielfeld::PlayMove(int index) {
+void TSpielfeld::PlayMove(int index, bool animate) {
     RecordMove(index);
-    ShowMove(index);
+    if (OnMove) OnMove(History_->MoveCount(), index, Feld.AktSpieler());
+    ShowMove(index, animate);
     // Closed during the move, or taken back meanwhile: nothing of its end is shown.
     if (Abandoned_ || TakeBackPending_) return;
     AnnounceWinner();
@@ -448,10 +482,10 @@ void TSpielfeld::SetBusy(bool busy) {
     if (OnBusy) OnBusy(busy);
 }
 
-void TSpielfeld::ShowMove(int index) {
+void TSpielfeld::ShowMove(int index, bool animate) {
     SetBusy(true);
     Layers_->FeldLayers[0]->SetValue(-1);
-    Skipping_ = false;
+    Skipping_ = !animate;
     for (int player : {1, 2}) {
         Hands->PickPos[player] = kPickHome[player];
         Hands->SowPos[player] = kSowHome[player];
@@ -710,7 +744,8 @@ void TSpielfeld::EnterHighscores(int& r1, int& r2) {
     const std::string* lands[3] = {nullptr, &History_->Land1, &History_->Land2};
     int* ranks[3] = {nullptr, &r1, &r2};
     for (int p : {1, 2}) {
-        if (IsComputer(p)) continue;
+        // A remote player enters the tables of his own computer.
+        if (IsComputer(p) || IsRemote(p)) continue;
         *ranks[p] = table.AddEntry(*names[p], Seconds_[p], store[p], store[Opponent(p)],
                                    History_->PlayerMoveCount(p), false, *mails[p], *lands[p]);
     }
@@ -741,9 +776,26 @@ QString TSpielfeld::ResultText(int winner, int r1, int r2) const {
     return text;
 }
 
-void TSpielfeld::GameEnd() {
+void TSpielfeld::Finish(int winner) {
     // Painting goes on throughout: the final position stays on the board under the boxes.
     Running_ = false;
+    const char* sound = "gewonnen";
+    if ((History_->Modus != 0 || Remote_ != 0) && winner == 0) sound = "unentschieden";
+    if ((History_->Modus == 1 && winner == 1) || (Remote_ != 0 && winner == Remote_)) sound = "verloren";
+    PlaySound(sound);
+}
+
+void TSpielfeld::EndEarly(int winner, const QString& key, const QStringList& args) {
+    if (!Running_ || Busy_) return;
+    CancelThinking();
+    AddNote(key, args);
+    Finish(winner);
+    Refresh();
+    Message(ResultText(winner, -1, -1), TMessageKind::Information);
+    TurnChanged(true);
+}
+
+void TSpielfeld::GameEnd() {
     int r1 = -1;
     int r2 = -1;
     // The older rule sets of a loaded game have no table the highscore window could show.
@@ -751,10 +803,7 @@ void TSpielfeld::GameEnd() {
         !History_->Training)
         EnterHighscores(r1, r2);
     const int winner = Feld.Leader();
-    const char* sound = "gewonnen";
-    if (History_->Modus != 0 && winner == 0) sound = "unentschieden";
-    if (History_->Modus == 1 && winner == 1) sound = "verloren";
-    PlaySound(sound);
+    Finish(winner);
     if (InTable(r1)) Rank1_ = r1 + 1;
     if (InTable(r2)) Rank2_ = r2 + 1;
     Refresh();
@@ -798,6 +847,9 @@ bool TSpielfeld::ReplayLoaded(std::unique_ptr<THistory> loaded) {
     // The displays change only with the game: the running game's clocks go on from their own
     // values, and the next move's time is taken from them.
     if (loaded->Replay(board) != loaded->Count()) return false;
+    // A saved game is played here, whoever played it before; its clocks count the time used.
+    Remote_ = 0;
+    Left_[1] = Left_[2] = -1;
     SetSeconds(1, loaded->PlayerTime(1));
     SetSeconds(2, loaded->PlayerTime(2));
     Layers_->AktSpielerLayer->Names = {QString(), FromCp1252(loaded->Name1), FromCp1252(loaded->Name2)};
@@ -832,11 +884,11 @@ void TSpielfeld::SetPositionForTests(const TFeld& position) {
 // ---- Taking back and redoing ----
 
 bool TSpielfeld::MayTakeBack() const {
-    return TakeBackAllowed_ && Running_ && !TakeBackPending_ && RecordsToTakeBack(*History_) > 0;
+    return TakeBackAllowed_ && Remote_ == 0 && Running_ && !TakeBackPending_ && RecordsToTakeBack(*History_) > 0;
 }
 
 bool TSpielfeld::MayRedo() const {
-    return TakeBackAllowed_ && Running_ && !Busy_ && RecordsToRedo(*History_) > 0;
+    return TakeBackAllowed_ && Remote_ == 0 && Running_ && !Busy_ && RecordsToRedo(*History_) > 0;
 }
 
 void TSpielfeld::TakeBack() {

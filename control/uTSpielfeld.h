@@ -49,6 +49,8 @@ struct TNewGameSettings {
     // A set-up start position (its position text), empty for the usual start; rule set, head
     // pits, stones and first player above must agree with it.
     QString Position;
+    // The player whose moves arrive from elsewhere (a friend online), 0 for none.
+    int Remote = 0;
 };
 
 // The kind of a box the controller has the window show: it only ever informs or reports.
@@ -88,13 +90,15 @@ public:
     std::function<void(bool thinking)> OnThinking;
     // The hint's pit `place` lights up on the board for two seconds; its note is written already.
     std::function<void(int place)> OnHint;
+    // A move of the player to move starts: `n` counts the sown pits of the game from 1.
+    std::function<void(int n, int place, int player)> OnMove;
 
     // ---- Verbs ----
     // Starts a game on a fresh board.
     void NewGame(const TNewGameSettings& settings);
     // Plays the place 1..14 for the player to move, with animation, sound and recording, then
     // passes for the next player when he has no move, or ends the game. Ignored unless a game runs,
-    // no move is being shown and the place is legal.
+    // no move is being shown, the place is legal and the player to move is not the remote one.
     void PlayPit(int place);
     // The player to move has no legal move: note it, record a pass and hand over the turn.
     // Ignored unless a game runs and the player to move really has no move.
@@ -107,6 +111,17 @@ public:
     // answer lights the pit for two seconds with a note naming it and its value ("Tipp: Mulde 3
     // (-1)"). The game is not touched and goes on meanwhile. Ignored unless HintAllowed.
     void StartHint();
+    // A move that arrived from elsewhere: the remote player's, shown as a computer's move is, or,
+    // with `animate` false, one of either player caught up at once when an online game is taken
+    // again. False, with nothing played, unless a game runs, no move is shown and the place is
+    // legal for the player to move.
+    bool PlayArrived(int place, bool animate);
+    // The clocks count down from these seconds left (a clock for the move or the whole game); the
+    // displays show what is left, the history keeps the time used.
+    void SetClocksLeft(int seconds1, int seconds2);
+    // A game that ends before it is played out (given up, a draw agreed, a clock run out): the
+    // note of `key` with `args`, the result sound and box for `winner` (0 for a draw).
+    void EndEarly(int winner, const QString& key, const QStringList& args);
     // Esc while the Master thinks: he stops at once and gives the best pit found so far, which is
     // played or shown as the hint. False when he is not thinking.
     bool HurryThinking();
@@ -173,11 +188,18 @@ public:
     // until the next game starts.
     bool GameOnBoard() const;
     bool HumanToMove() const;
+    // The player to move is the remote one and a game runs.
+    bool RemoteToMove() const;
+    // A friend plays online: the server keeps the game, so nothing is taken back or analysed here.
+    bool Online() const { return Remote_ != 0; }
+    // A human here may choose a pit: one is to move and no move is shown.
+    bool MayChoose() const;
     bool ComputerToMove() const;
     bool MasterToMove() const;
     // The human to move may play this place now.
     bool MayPlay(int place) const;
-    // The Master may be asked for a hint: a human is to move and no move is shown.
+    // The Master may be asked for a hint: a human is to move, no move is shown and no remote
+    // player takes part (he must not play with the Master's help).
     bool HintAllowed() const;
     // A running game has a human's move to take back, or moves taken back to redo.
     bool MayTakeBack() const;
@@ -221,6 +243,10 @@ public:
 
 private:
     bool IsComputer(int player) const;
+    bool IsRemote(int player) const { return Remote_ == player; }
+    // The game is over: no longer running, the result sound.
+    void Finish(int winner);
+    void ShowSeconds(int player);
     void BeginUpdate() { Updating_ = true; }
     void EndUpdate() { Updating_ = false; }
     void LoadPictures();
@@ -229,9 +255,10 @@ private:
     void Repaint();
     void ConnectFeld();
     void RecordMove(int index);
-    void PlayMove(int index);
-    // Shows the move `index` being played on the board, with animation and sound.
-    void ShowMove(int index);
+    void PlayMove(int index, bool animate = true);
+    // Shows the move `index` being played on the board, with animation and sound unless `animate`
+    // is false (a game caught up at once).
+    void ShowMove(int index, bool animate = true);
     void SetBusy(bool busy);
     void MustSkip();
     void AfterMove();
@@ -311,6 +338,9 @@ private:
     bool Updating_ = false;
     bool Abandoned_ = false;
     int Seconds_[3] = {0, 0, 0};
+    int Remote_ = 0;
+    // Seconds left on a clock that counts down, -1 when the clocks count the time used.
+    int Left_[3] = {-1, -1, -1};
     // 1-based highscore ranks reached at the last game end, -1 for none.
     int Rank1_ = -1;
     int Rank2_ = -1;

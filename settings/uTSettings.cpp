@@ -10,6 +10,7 @@ namespace {
 constexpr const char* kSettingsSection = "settings";
 constexpr const char* kNewGameSection = "newgame";
 constexpr const char* kWorldwideSection = "worldwide";
+constexpr const char* kOnlineSection = "online";
 
 } // namespace
 
@@ -88,6 +89,33 @@ void TKelaniSettings::ReadWorldwide(std::string& server, std::string& viewUrl) c
     const TIniFile ini(FileName());
     server = ini.ReadString(kWorldwideSection, "server", server);
     viewUrl = ini.ReadString(kWorldwideSection, "viewurl", viewUrl);
+}
+
+std::string TKelaniSettings::OnlineServer() const {
+    return TIniFile(FileName()).ReadString(kOnlineSection, "server", "");
+}
+
+TOnlineSeat TKelaniSettings::OnlineSeat() const {
+    const TIniFile ini(FileName());
+    TOnlineSeat seat;
+    seat.Server = ini.ReadString(kOnlineSection, "gameserver", "");
+    seat.Game = ini.ReadString(kOnlineSection, "game", "");
+    seat.Token = ini.ReadString(kOnlineSection, "token", "");
+    seat.Seat = ini.ReadInteger(kOnlineSection, "seat", 0);
+    seat.Last = ini.ReadInteger(kOnlineSection, "last", 0);
+    // A seat that cannot be taken again is no seat.
+    if (seat.Server.empty() || seat.Token.empty() || (seat.Seat != 1 && seat.Seat != 2) || seat.Last < 0)
+        seat = {};
+    return seat;
+}
+
+void TKelaniSettings::SaveOnlineSeat(const TOnlineSeat& seat) const {
+    TIniFile ini(FileName());
+    ini.WriteString(kOnlineSection, "gameserver", seat.Game.empty() ? std::string() : seat.Server);
+    ini.WriteString(kOnlineSection, "game", seat.Game);
+    ini.WriteString(kOnlineSection, "token", seat.Game.empty() ? std::string() : seat.Token);
+    ini.WriteInteger(kOnlineSection, "seat", seat.Game.empty() ? 0 : seat.Seat);
+    ini.WriteInteger(kOnlineSection, "last", seat.Game.empty() ? 0 : seat.Last);
 }
 
 } // namespace kelani

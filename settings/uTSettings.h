@@ -1,8 +1,8 @@
 #pragma once
 // The one owner of settings.ini: its path and every key the game keeps in it. Section "settings"
 // holds sound, animation mode, window state and language; section "newgame" the new-game dialog's
-// last choices; section "worldwide" where the worldwide highscore lives. No other code names the
-// file or a key.
+// last choices; section "worldwide" where the worldwide highscore lives; section "online" the play
+// server and the seat of an unfinished online game. No other code names the file or a key.
 #include "game/uTMeister.h"
 
 #include <cstdint>
@@ -26,6 +26,15 @@ struct TNewGameChoices {
     std::string Name1, Name2;
     std::string Mail1, Mail2;
     int Land1 = 0, Land2 = 0;
+};
+
+// The seat of an online game, kept so a closed game can take it again: the server that holds the
+// game, the game's id, the seat's secret token, the seat (1 or 2) and the number of the last move
+// the game has.
+struct TOnlineSeat {
+    std::string Server, Game, Token;
+    int Seat = 0;
+    int Last = 0;
 };
 
 class TKelaniSettings {
@@ -67,6 +76,14 @@ public:
     // "server" (a host name, optionally with ":port") and "viewurl" of the worldwide highscore;
     // a key that is not stored leaves its argument as it is.
     void ReadWorldwide(std::string& server, std::string& viewUrl) const;
+
+    // "server" of section "online", the play server's ws:// or wss:// address; empty when none.
+    std::string OnlineServer() const;
+    // The unfinished online game's seat; an empty Game when there is none.
+    TOnlineSeat OnlineSeat() const;
+    // Stores the seat, or forgets it when its Game is empty. Throws EIniFileException when the
+    // file cannot be written.
+    void SaveOnlineSeat(const TOnlineSeat& seat) const;
 
 private:
     std::string folder_;

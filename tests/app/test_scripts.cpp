@@ -12,7 +12,7 @@ using namespace kelani;
 namespace {
 
 const QStringList kForms = {"TfSpielfeld", "TfNewGame",   "TfStreichholz", "TfHighscore",     "TfHistory",
-                            "TfLanguage",  "MESSAGE_LNG", "TfAnalyse",     "TfPositionEditor"};
+                            "TfLanguage",  "MESSAGE_LNG", "TfAnalyse",     "TfPositionEditor", "TfOnline"};
 
 QStringList Keys(const QString& form, const QString& language) {
     TStrings script;

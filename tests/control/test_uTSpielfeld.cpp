@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 #include <QTest>
 
+#include <array>
 #include <thread>
 
 using namespace kelani;
@@ -515,6 +516,48 @@ TEST_F(Controller, OlderRuleSetsOfALoadedGameEnterNoTable) {
         EXPECT_FALSE(QFile::exists(FilePath(QStringLiteral("hs%1.dat").arg(variante))));
     }
     EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(Controller, ARemotePlayersMovesOnlyArriveHisClockCountsDownAndALoadedGameIsPlayedHere) {
+    Create();
+    std::vector<std::array<int, 3>> moves;
+    game_->OnMove = [&](int n, int place, int player) { moves.push_back({n, place, player}); };
+    TNewGameSettings s;
+    s.Name1 = QStringLiteral("Anna");
+    s.Name2 = QStringLiteral("Bert");
+    s.Remote = 2;
+    game_->NewGame(s);
+    EXPECT_FALSE(game_->HintAllowed()) << "no help from the Master against a friend";
+    game_->SetClocksLeft(60, 30);
+    EXPECT_FALSE(game_->PlayArrived(PitIndex(2, 1), true)) << "not his turn";
+    game_->PlayPit(PitIndex(1, 3));
+    ASSERT_EQ(game_->Board().AktSpieler(), 2);
+    EXPECT_FALSE(game_->MayChoose());
+    game_->PlayPit(PitIndex(2, 1));
+    EXPECT_EQ(game_->History().MoveCount(), 1) << "the remote player's pit is not ours to play";
+    game_->Tick();
+    EXPECT_EQ(game_->Layers().ZeitLayers[2]->Value(), 29);
+    EXPECT_EQ(game_->Layers().ZeitLayers[1]->Value(), 60);
+    EXPECT_EQ(game_->Seconds(2), 1) << "the history keeps the time used";
+    EXPECT_TRUE(game_->PlayArrived(PitIndex(2, 1), true));
+    EXPECT_EQ(moves, (std::vector<std::array<int, 3>>{{1, PitIndex(1, 3), 1}, {2, PitIndex(2, 1), 2}}));
+
+    const QString file = FilePath(QStringLiteral("online.kel"));
+    game_->History().SaveToFile(QFile::encodeName(file).toStdString());
+    game_->EndEarly(1, QStringLiteral("noteresigned"), {QStringLiteral("Bert")});
+    EXPECT_FALSE(game_->Running());
+    EXPECT_EQ(LastNote(), QStringLiteral("Bert hat aufgegeben"));
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_TRUE(messages_[0].startsWith(QStringLiteral("Der Spieler Anna hat gewonnen.")));
+    EXPECT_EQ(ended_, 1);
+    EXPECT_FALSE(QFile::exists(FilePath(QStringLiteral("hs4.dat"))))
+        << "a game not played out enters no table";
+
+    // Loaded, the same game is played here by both, on clocks that count the time used.
+    game_->LoadGame(file);
+    while (game_->Board().AktSpieler() != 2 && game_->Running()) game_->PlayPit(FirstLegalPlace());
+    EXPECT_TRUE(game_->MayChoose());
+    EXPECT_EQ(game_->Layers().ZeitLayers[2]->Value(), game_->Seconds(2));
 }
 
 } // namespace
