@@ -12,7 +12,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-multimedia-dev libgl-dev qt6-qpa-plugins
   libjpeg-dev liblhasa-dev libssl-dev zlib1g-dev
-  libcpp-httplib-dev libsqlite3-dev sqlite3 libpq-dev postgresql nginx openssl
+  libcpp-httplib-dev libboost-dev libsqlite3-dev sqlite3 libpq-dev postgresql nginx openssl
   libgtest-dev libgmock-dev libbenchmark-dev
   dpkg-dev file appstream man-db desktop-file-utils
   fonts-comic-neue fonts-liberation2 fonts-dejavu-core
