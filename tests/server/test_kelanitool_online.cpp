@@ -132,7 +132,7 @@ protected:
 
 TEST_F(KelanitoolOnline, TwoClientsPlayAWholeGameAndAgree) {
     ASSERT_NE(server_.port(), 0);
-    const auto [a, b] = PlayGame(server_.port(), "--level 2 --seed 7", "");
+    const auto [a, b] = PlayGame(server_.port(), "--seed 7", "--level 2");
     ExpectSameFinishedGame(a, b);
     EXPECT_EQ(Field(a, "reconnects"), "0");
 }
@@ -167,18 +167,22 @@ TEST_F(KelanitoolOnline, RefusalsAndAnAbsentServerEndWithTheirOwnCodes) {
 
 TEST(KelanitoolOnlineArguments, BadCommandLinesAreRefused) {
     const std::string url = " --server ws://127.0.0.1:1/play";
-    for (const std::string& arguments :
-         {std::string("online --create --level 1"),
-          "online --server http://127.0.0.1:1/play --create --level 1",
-          "online --server ws://127.0.0.1:x/play --create --level 1", "online" + url + " --level 1",
-          "online" + url + " --create --join AB --level 1", "online" + url + " --create",
-          "online" + url + " --create --level 5", "online" + url + " --create --level 1 --variant 3",
-          "online" + url + " --create --level 1 --stones 9",
-          "online" + url + " --create --level 1 --clock fast",
-          "online" + url + " --create --level 1 --clock move",
-          "online" + url + " --create --level 1 --seconds 30",
-          "online" + url + " --create --level 1 --clock game --seconds 5",
-          "online" + url + " --join AB --level 1 --stones 4", "online" + url + " --create --level 1 extra"}) {
+    const std::vector<std::string> cases = {"online --create --level 1",
+                                            "online --server http://127.0.0.1:1/play --create --level 1",
+                                            "online --server ws://127.0.0.1:x/play --create --level 1",
+                                            "online" + url + " --level 1",
+                                            "online" + url + " --create --join AB --level 1",
+                                            "online" + url + " --create",
+                                            "online" + url + " --create --level 5",
+                                            "online" + url + " --create --level 1 --variant 3",
+                                            "online" + url + " --create --level 1 --stones 9",
+                                            "online" + url + " --create --level 1 --clock fast",
+                                            "online" + url + " --create --level 1 --clock move",
+                                            "online" + url + " --create --level 1 --seconds 30",
+                                            "online" + url + " --create --level 1 --clock game --seconds 5",
+                                            "online" + url + " --join AB --level 1 --stones 4",
+                                            "online" + url + " --create --level 1 extra"};
+    for (const std::string& arguments : cases) {
         ToolProcess tool(arguments, "/dev/null");
         EXPECT_EQ(tool.Line(), "") << arguments;
         EXPECT_EQ(tool.Wait(), 2) << arguments;
