@@ -183,14 +183,22 @@ struct PageTexts {
     const char* points;
     const char* time;
     const char* moves;
+    const char* witnessed; // the mark's explanation
 };
 
 const PageTexts& Texts(PageLanguage language) {
     static const PageTexts kGerman{
-        "de", "weltweite Highscore", "Variante", "- leer -", "Rang", "Land", "Punkte", "Zeit", "Z\u00fcge"};
+        "de", "weltweite Highscore", "Variante", "- leer -", "Rang", "Land", "Punkte", "Zeit", "Z\u00fcge",
+        "online gespielt, vom Spielserver bezeugt"};
     static const PageTexts kEnglish{
-        "en", "worldwide highscore", "Variant", "- empty -", "Rank", "Country", "Points", "Time", "Moves"};
+        "en", "worldwide highscore", "Variant", "- empty -", "Rank", "Country", "Points", "Time", "Moves",
+        "played online, witnessed by the play server"};
     return language == PageLanguage::German ? kGerman : kEnglish;
+}
+
+// A result the play service saw played is marked after the name.
+std::string WitnessMark(const Submission& e, const PageTexts& t) {
+    return e.witnessed ? std::string(" <span class=w title=\"") + t.witnessed + "\">\u2713</span>" : "";
 }
 
 std::string VariantJson(const HighscoreStore& store, const CountryNames& countries, int variant) {
@@ -205,7 +213,8 @@ std::string VariantJson(const HighscoreStore& store, const CountryNames& countri
                 JsonEscape(e.land) + "\",\"points\":" + PercentText(e.pointsHundredths) + ",\"time\":\"" +
                 TimeText(e.seconds) + "\",\"seconds\":" + std::to_string(e.seconds) +
                 ",\"moves\":" + std::to_string(e.moves) +
-                ",\"opponentStones\":" + std::to_string(e.opponentStones) + "}";
+                ",\"opponentStones\":" + std::to_string(e.opponentStones) +
+                ",\"witnessed\":" + (e.witnessed ? "true" : "false") + "}";
     }
     return json + "]}";
 }
@@ -296,13 +305,14 @@ table{border-collapse:collapse;width:100%;margin-bottom:2em;background:#3b2616}
 th,td{padding:.3em .5em;text-align:left}th{background:#5a3a20}
 td.name{overflow-wrap:anywhere;max-width:16em}
 tr:nth-child(even) td{background:#452d1a}td.n{text-align:right}
+.w{color:#9fd67a;font-weight:bold}
 @media (max-width:36em){body{font-size:90%}th,td{padding:.25em .3em}.wide{display:none}}
 </style></head><body><h1>Kelani &mdash; )" +
                        t.title + "</h1>\n<nav>";
     for (int variant = 4; variant <= 6; ++variant)
         html += "<a href=\"#v" + std::to_string(variant) + "\">" + t.variant + " " + std::to_string(variant) +
                 "</a>";
-    html += "</nav>\n";
+    html += std::string("</nav>\n<p class=legend><span class=w>\u2713</span> ") + t.witnessed + "</p>\n";
     for (int variant = 4; variant <= 6; ++variant) {
         html += "<h2 id=\"v" + std::to_string(variant) + "\">" + t.variant + " " + std::to_string(variant) +
                 "</h2>\n";
@@ -318,7 +328,7 @@ tr:nth-child(even) td{background:#452d1a}td.n{text-align:right}
         for (const auto& row : rows) {
             const auto& e = row.entry;
             html += "<tr><td class=n>" + std::to_string(row.rank) + "</td><td class=name>" +
-                    HtmlEscape(ShownName(e.name)) + "</td><td class=wide>" +
+                    HtmlEscape(ShownName(e.name)) + WitnessMark(e, t) + "</td><td class=wide>" +
                     HtmlEscape(CountryName(countries, e.land)) + "</td><td class=n>" +
                     PercentText(e.pointsHundredths) + "</td><td class=n>" + TimeText(e.seconds) +
                     "</td><td class=\"n wide\">" + std::to_string(e.moves) + "</td></tr>\n";

@@ -72,7 +72,7 @@ std::string Where(const EntryFilter& f, std::vector<SqlValue>& params) {
 }
 
 constexpr const char* kColumns = "SELECT id, variant, name, email, land, points, opponent, moves, seconds, "
-                                 "address, received FROM entries";
+                                 "address, received, witnessed FROM entries";
 
 StoredEntry ToEntry(const SqlRow& r) {
     StoredEntry e;
@@ -84,7 +84,8 @@ StoredEntry ToEntry(const SqlRow& r) {
                static_cast<int>(SqlInt(r[5])),
                static_cast<int>(SqlInt(r[6])),
                static_cast<int>(SqlInt(r[7])),
-               static_cast<int>(SqlInt(r[8]))};
+               static_cast<int>(SqlInt(r[8])),
+               SqlInt(r[11]) != 0};
     e.address = r[9];
     e.received = r[10];
     return e;
@@ -125,12 +126,20 @@ AddOutcome HighscoreStore::Add(const Submission& e, const std::string& address) 
         }
         const auto inserted = s.Query(
             "INSERT INTO entries (variant, name, email, land, points, opponent, moves, seconds, address, "
-            "name_key, email_key, origin) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12) "
-            "ON CONFLICT DO NOTHING RETURNING id",
+            "name_key, email_key, origin, witnessed) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, "
+            "$13) ON CONFLICT DO NOTHING RETURNING id",
             {variant, e.name, e.email, e.land, static_cast<long long>(e.pointsHundredths),
              static_cast<long long>(e.opponentStones), static_cast<long long>(e.moves),
-             static_cast<long long>(e.seconds), address, nameKey, emailKey, AddressGroup(address)});
+             static_cast<long long>(e.seconds), address, nameKey, emailKey, AddressGroup(address),
+             static_cast<long long>(e.witnessed)});
         if (inserted.empty()) {
+            // The player may have posted the same result from his game before the server entered it.
+            if (e.witnessed)
+                s.Query("UPDATE entries SET witnessed = 1 WHERE variant = $1 AND name_key = $2 AND email_key = $3 "
+                        "AND points = $4 AND opponent = $5 AND moves = $6 AND seconds = $7",
+                        {variant, nameKey, emailKey, static_cast<long long>(e.pointsHundredths),
+                         static_cast<long long>(e.opponentStones), static_cast<long long>(e.moves),
+                         static_cast<long long>(e.seconds)});
             outcome = AddOutcome::Known;
             return;
         }
@@ -156,7 +165,7 @@ std::vector<RankedEntry> HighscoreStore::Top(int variant, int limit, int textCha
     // The tables never show e-mail addresses: not reading them keeps a page of long ones fast.
     db_->Transaction(false, [&](SqlSession& s) {
         const auto rows = s.Query(
-            "SELECT id, variant, substr(name, 1, $1), '', land, points, opponent, moves, seconds, '', '' "
+            "SELECT id, variant, substr(name, 1, $1), '', land, points, opponent, moves, seconds, '', '', witnessed "
             "FROM entries WHERE variant = $2" +
                 kRankOrder + " LIMIT $3",
             {chars, static_cast<long long>(variant), static_cast<long long>(limit)});

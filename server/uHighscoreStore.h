@@ -20,6 +20,8 @@ struct Submission {
     int opponentStones = 0;
     int moves = 0;
     int seconds = 0;
+    // Played on the play service to the end, not posted by a player: the server saw every move.
+    bool witnessed = false;
 };
 
 struct RankedEntry {

@@ -94,8 +94,9 @@ void PostgresDatabase::Transaction(bool write, const std::function<void(SqlSessi
 
 void PostgresDatabase::CreateEntriesTable(SqlSession& session) {
     session.Query(EntriesTableSql("BIGSERIAL PRIMARY KEY", "TIMESTAMPTZ NOT NULL DEFAULT now()"));
-    // Tables of the previous release lack the address group.
+    // Tables of earlier releases lack the address group and the witness mark.
     session.Query("ALTER TABLE entries ADD COLUMN IF NOT EXISTS origin TEXT NOT NULL DEFAULT ''");
+    session.Query("ALTER TABLE entries ADD COLUMN IF NOT EXISTS witnessed INTEGER NOT NULL DEFAULT 0");
 }
 
 } // namespace kelani::server

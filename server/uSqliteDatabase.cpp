@@ -93,14 +93,15 @@ void SqliteDatabase::Transaction(bool write, const std::function<void(SqlSession
 
 void SqliteDatabase::CreateEntriesTable(SqlSession& session) {
     session.Query(EntriesTableSql("INTEGER PRIMARY KEY", "TEXT NOT NULL DEFAULT (datetime('now'))"));
-    // Tables of earlier releases lack some of the last four columns.
+    // Tables of earlier releases lack some of the last five columns.
     const auto columns = session.Query("SELECT name FROM pragma_table_info('entries')");
-    for (const char* column : {"address", "name_key", "email_key", "origin"}) {
+    for (const char* column : {"address TEXT NOT NULL DEFAULT ''", "name_key TEXT NOT NULL DEFAULT ''",
+                               "email_key TEXT NOT NULL DEFAULT ''", "origin TEXT NOT NULL DEFAULT ''",
+                               "witnessed INTEGER NOT NULL DEFAULT 0"}) {
+        const std::string name = std::string(column).substr(0, std::string(column).find(' '));
         bool present = false;
-        for (const auto& row : columns) present = present || row[0] == column;
-        if (!present)
-            session.Query(std::string("ALTER TABLE entries ADD COLUMN ") + column +
-                          " TEXT NOT NULL DEFAULT ''");
+        for (const auto& row : columns) present = present || row[0] == name;
+        if (!present) session.Query(std::string("ALTER TABLE entries ADD COLUMN ") + column);
     }
 }
 

@@ -136,20 +136,20 @@ inline std::string RunCommand(const std::string& command, int* code = nullptr) {
 // One server process; it is killed when the object goes.
 class ServerProcess {
 public:
-    // Starts the server (or another program that names its port at the end of its first line)
-    // with these arguments after the program name and waits for its "listening on ..." line;
-    // port() is 0 when it did not start.
-    explicit ServerProcess(const std::vector<std::string>& args, const char* program = KELANI_SERVER_EXE) {
+    // Starts the server (the highscore server unless `exe` names another) with these arguments
+    // after the program name and waits for its "listening on ..." line; port() is 0 when it did
+    // not start.
+    explicit ServerProcess(const std::vector<std::string>& args, const char* exe = KELANI_SERVER_EXE) {
         int out[2];
         EXPECT_EQ(pipe(out), 0);
         pid_ = fork();
         if (pid_ == 0) {
             dup2(out[1], STDOUT_FILENO);
             close(out[0]);
-            std::vector<char*> argv{const_cast<char*>(program)};
+            std::vector<char*> argv{const_cast<char*>(exe)};
             for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
             argv.push_back(nullptr);
-            execv(program, argv.data());
+            execv(exe, argv.data());
             _exit(127);
         }
         close(out[1]);

@@ -4,7 +4,7 @@
 #include "app/lngDialogs.h"
 #include "server/uHighscoreService.h"
 #include "server/uHighscoreStore.h"
-#include "tests/server/ServerProcess.h"
+#include "tests/server/ScratchNginx.h"
 #include "tests/support/TestApp.h"
 
 #include <httplib.h>
@@ -12,8 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 using namespace kelani;
@@ -21,87 +19,21 @@ using namespace kelani::server;
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-namespace {
-
-std::string ReadText(const fs::path& file) {
-    std::ifstream in(file);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void Replace(std::string& text, const std::string& from, const std::string& to) {
-    const size_t at = text.find(from);
-    ASSERT_NE(at, std::string::npos) << from;
-    text.replace(at, from.size(), to);
-}
-
-} // namespace
-
 class FrontTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        MakeCertificates();
         server_ = std::make_unique<ServerProcess>(
             std::vector<std::string>{"--port", "0", "--db", db_.string(), "--behind-proxy"});
         ASSERT_GT(server_->port(), 0);
-        StartNginx();
+        nginx_ = std::make_unique<ScratchNginx>(folder_, server_->port());
+        ASSERT_TRUE(nginx_->started()) << "nginx did not start: " << nginx_->log();
+        tlsPort_ = nginx_->tlsPort();
+        httpPort_ = nginx_->httpPort();
     }
     void TearDown() override {
-        if (nginx_ > 0) {
-            kill(nginx_, SIGQUIT);
-            waitpid(nginx_, nullptr, 0);
-        }
+        nginx_.reset();
         server_.reset();
         fs::remove_all(folder_);
-    }
-
-    void MakeCertificates() {
-        const std::string f = folder_.string() + "/";
-        const std::string key = " -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes ";
-        int code = -1;
-        RunCommand("cd " + f + " && openssl req -x509" + key +
-                       "-keyout ca.key -out ca.pem -days 2 -subj /CN=KelaniTestCA" +
-                       " 2>/dev/null && openssl req" + key +
-                       "-keyout server.key -out server.csr -subj /CN=127.0.0.1" +
-                       " 2>/dev/null && echo subjectAltName=IP:127.0.0.1 >ext.cnf && openssl x509 -req -in "
-                       "server.csr" +
-                       " -CA ca.pem -CAkey ca.key -CAcreateserial -out server.pem -days 2 -extfile ext.cnf "
-                       "2>/dev/null",
-                   &code);
-        ASSERT_EQ(code, 0);
-    }
-
-    // The shipped site with test ports, the test certificate and our server as its upstream.
-    void StartNginx() {
-        std::string site = ReadText(KELANI_NGINX_SITE);
-        const std::string f = folder_.string() + "/";
-        Replace(site, "listen 443 ssl;", "listen 127.0.0.1:" + std::to_string(tlsPort_) + " ssl;");
-        Replace(site, "listen [::]:443 ssl;", "");
-        Replace(site, "listen 80;", "listen 127.0.0.1:" + std::to_string(httpPort_) + ";");
-        Replace(site, "listen [::]:80;", "");
-        Replace(site, "/etc/ssl/kelani-highscore/fullchain.pem", f + "server.pem");
-        Replace(site, "/etc/ssl/kelani-highscore/privkey.pem", f + "server.key");
-        Replace(site, "server 127.0.0.1:8080", "server 127.0.0.1:" + std::to_string(server_->port()));
-        std::ofstream(f + "site.conf") << site;
-        std::ofstream(f + "nginx.conf")
-            << "daemon off; master_process off; worker_processes 1; pid " << f << "nginx.pid;\n"
-            << "error_log " << f << "error.log warn;\nevents { worker_connections 2048; }\n"
-            << "http { access_log off; client_body_temp_path " << f << "body; proxy_temp_path " << f
-            << "proxy; fastcgi_temp_path " << f << "fcgi; uwsgi_temp_path " << f << "uwsgi; scgi_temp_path "
-            << f << "scgi;\ninclude " << f << "site.conf; }\n";
-        nginx_ = fork();
-        if (nginx_ == 0) {
-            execlp("nginx", "nginx", "-c", (f + "nginx.conf").c_str(), "-p", f.c_str(), nullptr);
-            execl("/usr/sbin/nginx", "nginx", "-c", (f + "nginx.conf").c_str(), "-p", f.c_str(), nullptr);
-            _exit(127);
-        }
-        for (int i = 0; i < 100; ++i) {
-            const int fd = Connect("127.0.0.1", tlsPort_);
-            if (fd >= 0) return (void)close(fd);
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        FAIL() << "nginx did not start: " << ReadText(f + "error.log");
     }
 
     std::unique_ptr<httplib::SSLClient> Tls() const {
@@ -113,9 +45,9 @@ protected:
 
     fs::path folder_ = FreshFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::path db_ = folder_ / "hs.db";
-    int tlsPort_ = FreePort(), httpPort_ = FreePort();
+    int tlsPort_ = 0, httpPort_ = 0;
     std::unique_ptr<ServerProcess> server_;
-    pid_t nginx_ = 0;
+    std::unique_ptr<ScratchNginx> nginx_;
 };
 
 // 200 clients from another address each send a header line a second; nginx holds them, not our

@@ -1,0 +1,48 @@
+#pragma once
+// The play service's messages: one flat JSON object per frame. The reader takes only what a
+// client sends (strings, integers, true/false/null as values, no nesting) and refuses anything
+// else whole; the writer builds the server's answers.
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace kelani::server {
+
+using JsonValue = std::variant<std::nullptr_t, bool, long long, std::string>;
+
+class JsonObject {
+public:
+    // The object `text` holds, nothing when it is not exactly one flat object of valid UTF-8.
+    static std::optional<JsonObject> Parse(std::string_view text);
+
+    // A field's value, nothing when it is missing or of another type.
+    std::optional<std::string> Text(const std::string& key) const;
+    std::optional<long long> Number(const std::string& key) const;
+
+    std::map<std::string, JsonValue> fields;
+};
+
+// Builds one object in the order of the calls.
+class JsonWriter {
+public:
+    JsonWriter& Add(const std::string& key, const std::string& text);
+    JsonWriter& Add(const std::string& key, const char* text) { return Add(key, std::string(text)); }
+    JsonWriter& Add(const std::string& key, long long number);
+    JsonWriter& Add(const std::string& key, int number) { return Add(key, static_cast<long long>(number)); }
+    JsonWriter& Add(const std::string& key, bool flag);
+    JsonWriter& Add(const std::string& key, const std::vector<long long>& numbers);
+    JsonWriter& Add(const std::string& key, const std::vector<std::string>& texts);
+    std::string Text() const { return text_ + "}"; }
+
+private:
+    JsonWriter& Raw(const std::string& key, const std::string& json);
+    std::string text_ = "{";
+};
+
+// `text` as a JSON string literal, quotes included; control characters escaped.
+std::string JsonQuote(const std::string& text);
+
+} // namespace kelani::server
