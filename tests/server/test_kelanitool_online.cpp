@@ -142,10 +142,10 @@ TEST_F(KelanitoolOnline, TwoClientsPlayAWholeGameAndAgree) {
 TEST_F(KelanitoolOnline, ResumesAfterTheNetworkVanishes) {
     ASSERT_NE(server_.port(), 0);
     ServerProcess relay(
-        {"--to", std::to_string(server_.port()), "--freeze-after-ms", "1500", "--freeze-ms", "3000"},
+        {"--to", std::to_string(server_.port()), "--freeze-after-ms", "1000", "--freeze-ms", "3000"},
         KELANI_FREEZE_RELAY);
     ASSERT_NE(relay.port(), 0);
-    const auto [a, b] = PlayGame(relay.port(), "--idle-s 1", "--level 4 --time-ms 100");
+    const auto [a, b] = PlayGame(relay.port(), "--idle-s 1", "--level 4 --time-ms 300");
     ExpectSameFinishedGame(a, b);
     EXPECT_GE(std::stoi(Field(a, "reconnects")), 1);
 }

@@ -137,20 +137,21 @@ figure_c() {
   local relay_port began
   relay_port=$(sed 's/[^0-9]//g' "$relay_out")
   began=$SECONDS
-  coproc CREATOR { "$TOOL" online --server "ws://127.0.0.1:$relay_port/play" --create --level 4 --time-ms 300 \
-    --name Anna 2>"$SCRATCH/creator.err"; }
-  local created code
-  read -r created <&"${CREATOR[0]}"
-  code=$(sed 's/.*"code":"\([^"]*\)".*/\1/' <<<"$created")
-  local joiner
+  "$TOOL" online --server "ws://127.0.0.1:$relay_port/play" --create --level 4 --time-ms 300 --name Anna \
+    >"$SCRATCH/creator.out" 2>"$SCRATCH/creator.err" &
+  local creator_pid=$!
+  PIDS+=("$creator_pid")
+  for _ in $(seq 100); do [ -s "$SCRATCH/creator.out" ] && break; sleep 0.1; done
+  local code joiner creator
+  code=$(sed -n '1s/.*"code":"\([^"]*\)".*/\1/p' "$SCRATCH/creator.out")
   joiner=$("$TOOL" online --server "ws://127.0.0.1:$PORT/play" --join "$code" --level 4 --time-ms 300 --name Ben)
-  local creator
-  read -r creator <&"${CREATOR[0]}"
+  wait "$creator_pid"
+  creator=$(sed -n 2p "$SCRATCH/creator.out")
   local seconds same="false"
   seconds=$((SECONDS - began))
   [ "$(sed 's/"seat":[12],//; s/"reconnects":[0-9]*//' <<<"$creator")" = \
     "$(sed 's/"seat":[12],//; s/"reconnects":[0-9]*//' <<<"$joiner")" ] && same="true"
-  echo "c. a client's network stops for 30 s mid-game ($(tr -d '\n' <"$SCRATCH/relay.err")):"
+  echo "c. a client's network stops for 30 s mid-game ($(paste -sd ";" "$SCRATCH/relay.err")):"
   echo "{\"creator\":$creator,\"joiner\":$joiner,\"same_game\":$same,\"seconds\":$seconds}"
 }
 

@@ -199,6 +199,8 @@ private:
 
     // ---- the game ----------------------------------------------------------------------------
 
+    // A move sent while the game's end was still on its way is refused as game-over: the end
+    // itself follows, so that refusal is no failure of the seat.
     void Handle(const std::string& text) {
         const std::optional<TOnlineMessage> message = TOnlineMessage::Parse(text);
         if (!message) return Finish(TSeatOutcome::Broken, "the server sent no JSON object: " + text);
@@ -213,7 +215,7 @@ private:
             Moved(*message);
         else if (type == "end")
             End(*message);
-        else if (type == "error")
+        else if (type == "error" && message->Text("code") != "game-over")
             Finish(TSeatOutcome::Refused,
                    "the server refused: " + message->Text("code") + " (" + message->Text("message") + ")");
     }
