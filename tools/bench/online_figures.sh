@@ -111,7 +111,7 @@ CONF
 figure_a() {
   start_server a --db "$SCRATCH/a.db" --connections 2100
   echo "a. one server, 1,000 concurrent games, 2,000 connections:"
-  "$LOAD" --servers "ws://127.0.0.1:$PORT/play" --games 1000 --think-ms 1000 --ramp-ms 5 --duration-s 600
+  "$LOAD" --servers "ws://127.0.0.1:$PORT/play" --games 1000 --think-ms 3000 --ramp-ms 5 --duration-s 600
   kill "$SERVER_PID"
 }
 
@@ -125,7 +125,7 @@ figure_b() {
   echo "b. two servers on one PostgreSQL behind nginx, 200 games, one server killed with -9 half-way:"
   # About 40 moves a game: the kill falls half-way through the moves of all games.
   "$LOAD" --servers "ws://127.0.0.1:$NGINX_PORT/play" --games 200 --think-ms 200 --ramp-ms 10 \
-    --duration-s 600 --verify --kill-pid "$victim" --kill-at-moves 4000
+    --duration-s 400 --verify --kill-pid "$victim" --kill-at-moves 4000
 }
 
 figure_c() {

@@ -119,6 +119,17 @@ public:
 
     bool Done() const { return done_; }
 
+    // Where an unfinished game stands, for the report of a run that ran out of time.
+    std::string Standing() const {
+        std::string out = "game " + std::to_string(index_) + " unfinished:";
+        for (const auto& seat : seats_)
+            if (seat)
+                out += " seat " + std::to_string(seat->Summary().seat) + " has " +
+                       std::to_string(seat->Summary().moves.size()) + " moves (" +
+                       std::to_string(seat->Summary().reconnects) + " reconnects)";
+        return out;
+    }
+
 private:
     TOnlineSeatConfig SeatConfig(int server, int seat) {
         TOnlineSeatConfig config;
@@ -298,9 +309,11 @@ int Run(const TLoadOptions& options) {
     check();
     io.run();
     const double seconds = std::chrono::duration<double>(Clock::now() - began).count();
-    if (timedOut)
-        figures.errors += static_cast<int>(
-            std::count_if(games.begin(), games.end(), [](const auto& g) { return !g->Done(); }));
+    for (const auto& game : games)
+        if (timedOut && !game->Done()) {
+            ++figures.errors;
+            std::cerr << game->Standing() << "\n";
+        }
     PrintFigures(options, figures, seconds, timedOut);
     games.clear();
     return figures.errors == 0 && figures.mismatches == 0 ? 0 : 1;
