@@ -1,6 +1,8 @@
 #pragma once
 // The headless companion: each command lives in a source file of its own and registers itself
 // here. Output is one JSON object per line on stdout; errors go to stderr with exit code 2.
+#include "game/uTKI.h"
+
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -16,8 +18,8 @@ struct UsageError : std::runtime_error {
 };
 
 struct Command {
-    std::string name;    // first word on the command line ("replay", "container", ...)
-    std::string summary; // one line for the usage text
+    std::string name;                    // first word on the command line ("replay", "container", ...)
+    std::string summary;                 // one line for the usage text
     std::function<int(const Args&)> run; // receives the words after the name
 };
 
@@ -39,5 +41,26 @@ bool HasFlag(const Args& args, const std::string& name);
 
 // JSON string literal (with quotes) of UTF-8 text.
 std::string JsonString(const std::string& utf8);
+
+// The Master's thinking time from --time-ms (1..10000 ms, default 1000).
+int MasterTime(const Args& args);
+// A generator that sees the fixed time of day --seed: every reseed gives the same state; without
+// the option the real clock.
+TRandom FixedRandom(const Args& args);
+
+// The computer at one level, choosing for whatever position it is shown.
+class TComputerPlayer {
+public:
+    TComputerPlayer(int level, int masterMs, TRandom random);
+    TComputerPlayer(const TComputerPlayer&) = delete;
+    TComputerPlayer& operator=(const TComputerPlayer&) = delete;
+    // The place (1..14) the player to move sows, 0 when he must pass.
+    int Place(const TFeld& feld);
+
+private:
+    TFeld board_; // the computer looks at this copy, so callers keep their own board
+    TRandom random_;
+    TKI ki_;
+};
 
 } // namespace kelani::tool

@@ -109,13 +109,6 @@ void SetMulden(TFeld& feld, const std::string& list) {
                   << 12 * feld.SteineProMulde() << "\n";
 }
 
-// A generator that sees a fixed time of day: every reseed gives the same state.
-TRandom FixedRandom(const Args& args) {
-    if (!FindOption(args, "--seed")) return TRandom();
-    const auto seed = static_cast<uint32_t>(IntOption(args, "--seed", 0, INT_MAX));
-    return TRandom([seed] { return seed; });
-}
-
 // The position given by --position, or by --variant, --stones, --head, --player and --mulden.
 TFeld GivenPosition(const Args& args) {
     if (const std::string* text = FindOption(args, "--position")) {
@@ -134,10 +127,6 @@ TFeld GivenPosition(const Args& args) {
     if (!mulden) throw UsageError("--mulden is required");
     SetMulden(feld, *mulden);
     return feld;
-}
-
-int MasterTime(const Args& args) {
-    return IntOption(args, "--time-ms", 1, kMeisterMaxMs, kMeisterDefaultMs);
 }
 
 // The endgame table of the position's rule set from the folder --tables names; none without the
