@@ -76,7 +76,8 @@ public:
         if (game_.empty()) return;
         service_.Detach(this, game_);
         try {
-            service_.Store().SetOnline(game_, seat_, false);
+            // A player who came back on a new connection before this one went is still there.
+            if (!service_.Holds(game_, seat_)) service_.Store().SetOnline(game_, seat_, false);
             service_.Relay(game_);
         } catch (const StoreError& e) {
             std::cerr << "kelani-play-server: " << e.what() << "\n";
@@ -91,6 +92,8 @@ public:
         http::async_read(beast::get_lowest_layer(ws_), buffer_, *parser_,
                          [self = shared_from_this()](beast::error_code ec, size_t) { self->OnRequest(ec); });
     }
+
+    int Seat() const { return seat_; }
 
     // Sends what the store holds for this seat that it has not had yet.
     void CatchUp() {
@@ -487,6 +490,14 @@ void PlayService::Detach(PlaySession* session, const std::string& game) {
     if (!it->second.empty()) return;
     games_.erase(it);
     clocks_.erase(game);
+}
+
+bool PlayService::Holds(const std::string& game, int seat) const {
+    const auto it = games_.find(game);
+    if (it == games_.end()) return false;
+    for (const PlaySession* session : it->second)
+        if (session->Seat() == seat) return true;
+    return false;
 }
 
 void PlayService::Relay(const std::string& game) {

@@ -166,6 +166,18 @@ TEST(PlayServer, KillBetweenMovesLosesNoAcknowledgedMove) {
     EXPECT_EQ(FieldString(*next, "type"), "presence");
     EXPECT_EQ(FieldText(*next, "online"), "true");
 
+    // Ben comes back on a second connection while the first is still open, and the first goes:
+    // Anna is not told he left.
+    {
+        PlayClient again(server.port());
+        again.Send(ResumeMessage(game, tokens[2], moves));
+        ASSERT_TRUE(again.Until("resumed"));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200)); // the server has seen it go
+    ben.Send(R"({"type":"chat","text":"da"})");
+    ASSERT_TRUE(anna.Until("chat"));
+    for (const auto& skipped : anna.skipped) EXPECT_NE(FieldText(skipped, "online"), "false") << skipped;
+
     OnlineGame g;
     g.seat[1] = &anna;
     g.seat[2] = &ben;
