@@ -1,6 +1,7 @@
 // kelani-highscore-server: receives the game's worldwide highscore posts and shows the tables.
 #include "records/uWorldwide.h"
 #include "server/uBoundedServer.h"
+#include "server/uCommandLine.h"
 #include "server/uHighscoreAdmin.h"
 #include "server/uHighscoreHttp.h"
 
@@ -54,11 +55,7 @@ constexpr const char* kUsage =
 }
 
 int Number(const std::string& name, const char* text, int lo, int hi) {
-    char* end = nullptr;
-    const long value = std::strtol(text, &end, 10);
-    if (*text == '\0' || *end != '\0' || value < lo || value > hi)
-        Usage(name + " must be a number from " + std::to_string(lo) + " to " + std::to_string(hi));
-    return static_cast<int>(value);
+    return kelani::server::NumberOption(name, text, lo, hi, Usage);
 }
 
 // Options without a value; true when `flag` was one of them.

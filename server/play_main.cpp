@@ -1,4 +1,5 @@
 // kelani-play-server: holds online games between two players (protocol in docs/online.md).
+#include "server/uCommandLine.h"
 #include "server/uPlayNotify.h"
 #include "server/uPlayService.h"
 
@@ -6,7 +7,9 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <functional>
 #include <iostream>
+#include <map>
 #include <string>
 
 namespace {
@@ -38,51 +41,46 @@ constexpr const char* kUsage =
 }
 
 int Number(const std::string& name, const char* text, int lo, int hi) {
-    char* end = nullptr;
-    const long value = std::strtol(text, &end, 10);
-    if (*text == '\0' || *end != '\0' || value < lo || value > hi)
-        Usage(name + " must be a number from " + std::to_string(lo) + " to " + std::to_string(hi));
-    return static_cast<int>(value);
+    return kelani::server::NumberOption(name, text, lo, hi, Usage);
 }
 
-void Value(const std::string& flag, const char* value, Options& o) {
+using Setter = std::function<void(Options&, const std::string& flag, const char* value)>;
+
+// The options with a value, each with what it sets.
+const std::map<std::string, Setter>& Setters() {
     using std::chrono::milliseconds;
-    if (flag == "--listen")
-        o.listen = value;
-    else if (flag == "--port")
-        o.port = Number(flag, value, 0, 65535);
-    else if (flag == "--db")
-        o.database = value;
-    else if (flag == "--connections")
-        o.play.connections = Number(flag, value, 1, 100000);
-    else if (flag == "--ping-ms")
-        o.play.ping = milliseconds(Number(flag, value, 10, 600000));
-    else if (flag == "--idle-ms")
-        o.play.idle = milliseconds(Number(flag, value, 10, 600000));
-    else if (flag == "--hello-ms")
-        o.play.hello = milliseconds(Number(flag, value, 10, 600000));
-    else
-        Usage("unknown option " + flag);
+    static const std::map<std::string, Setter> setters{
+        {"--listen", [](Options& o, const std::string&, const char* v) { o.listen = v; }},
+        {"--port", [](Options& o, const std::string& f, const char* v) { o.port = Number(f, v, 0, 65535); }},
+        {"--db", [](Options& o, const std::string&, const char* v) { o.database = v; }},
+        {"--connections", [](Options& o, const std::string& f,
+                             const char* v) { o.play.connections = Number(f, v, 1, 100000); }},
+        {"--ping-ms", [](Options& o, const std::string& f,
+                         const char* v) { o.play.ping = milliseconds(Number(f, v, 10, 600000)); }},
+        {"--idle-ms", [](Options& o, const std::string& f,
+                         const char* v) { o.play.idle = milliseconds(Number(f, v, 10, 600000)); }},
+        {"--hello-ms", [](Options& o, const std::string& f,
+                          const char* v) { o.play.hello = milliseconds(Number(f, v, 10, 600000)); }},
+    };
+    return setters;
 }
 
 Options Parse(int argc, char** argv) {
     Options o;
     for (int i = 1; i < argc; ++i) {
         const std::string flag = argv[i];
-        if (flag == "--help") {
-            std::cout << kUsage;
-            std::exit(0);
-        }
-        if (flag == "--version") {
-            std::cout << "kelani-play-server " << KELANI_VERSION << "\n";
+        if (flag == "--help" || flag == "--version") {
+            std::cout << (flag == "--help" ? kUsage : "kelani-play-server " KELANI_VERSION "\n");
             std::exit(0);
         }
         if (flag == "--behind-proxy") {
             o.play.behindProxy = true;
             continue;
         }
+        const auto setter = Setters().find(flag);
+        if (setter == Setters().end()) Usage("unknown option " + flag);
         if (i + 1 >= argc) Usage(flag + " needs a value");
-        Value(flag, argv[++i], o);
+        setter->second(o, flag, argv[++i]);
     }
     return o;
 }
@@ -103,8 +101,9 @@ int Serve(const Options& options) {
         return 1;
     }
     if (options.database.rfind("postgres", 0) == 0)
-        new PlayNotify(*io, options.database, [service](const std::string& game) { service->Relay(game); },
-                       [service] { service->RelayAll(); });
+        new PlayNotify(
+            *io, options.database, [service](const std::string& game) { service->Relay(game); },
+            [service] { service->RelayAll(); });
     boost::asio::signal_set signals(*io, SIGINT, SIGTERM);
     signals.async_wait([io](boost::system::error_code, int) { io->stop(); });
     std::signal(SIGPIPE, SIG_IGN);

@@ -187,12 +187,16 @@ struct PageTexts {
 };
 
 const PageTexts& Texts(PageLanguage language) {
-    static const PageTexts kGerman{
-        "de", "weltweite Highscore", "Variante", "- leer -", "Rang", "Land", "Punkte", "Zeit", "Z\u00fcge",
-        "online gespielt, vom Spielserver bezeugt"};
-    static const PageTexts kEnglish{
-        "en", "worldwide highscore", "Variant", "- empty -", "Rank", "Country", "Points", "Time", "Moves",
-        "played online, witnessed by the play server"};
+    static const PageTexts kGerman{"de",        "weltweite Highscore",
+                                   "Variante",  "- leer -",
+                                   "Rang",      "Land",
+                                   "Punkte",    "Zeit",
+                                   "Z\u00fcge", "online gespielt, vom Spielserver bezeugt"};
+    static const PageTexts kEnglish{"en",      "worldwide highscore",
+                                    "Variant", "- empty -",
+                                    "Rank",    "Country",
+                                    "Points",  "Time",
+                                    "Moves",   "played online, witnessed by the play server"};
     return language == PageLanguage::German ? kGerman : kEnglish;
 }
 

@@ -126,7 +126,8 @@ AddOutcome HighscoreStore::Add(const Submission& e, const std::string& address) 
         }
         const auto inserted = s.Query(
             "INSERT INTO entries (variant, name, email, land, points, opponent, moves, seconds, address, "
-            "name_key, email_key, origin, witnessed) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, "
+            "name_key, email_key, origin, witnessed) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, "
+            "$12, "
             "$13) ON CONFLICT DO NOTHING RETURNING id",
             {variant, e.name, e.email, e.land, static_cast<long long>(e.pointsHundredths),
              static_cast<long long>(e.opponentStones), static_cast<long long>(e.moves),
@@ -135,7 +136,8 @@ AddOutcome HighscoreStore::Add(const Submission& e, const std::string& address) 
         if (inserted.empty()) {
             // The player may have posted the same result from his game before the server entered it.
             if (e.witnessed)
-                s.Query("UPDATE entries SET witnessed = 1 WHERE variant = $1 AND name_key = $2 AND email_key = $3 "
+                s.Query("UPDATE entries SET witnessed = 1 WHERE variant = $1 AND name_key = $2 AND email_key "
+                        "= $3 "
                         "AND points = $4 AND opponent = $5 AND moves = $6 AND seconds = $7",
                         {variant, nameKey, emailKey, static_cast<long long>(e.pointsHundredths),
                          static_cast<long long>(e.opponentStones), static_cast<long long>(e.moves),
@@ -164,11 +166,11 @@ std::vector<RankedEntry> HighscoreStore::Top(int variant, int limit, int textCha
     const long long chars = textChars > 0 ? textChars : kMaxTextChars;
     // The tables never show e-mail addresses: not reading them keeps a page of long ones fast.
     db_->Transaction(false, [&](SqlSession& s) {
-        const auto rows = s.Query(
-            "SELECT id, variant, substr(name, 1, $1), '', land, points, opponent, moves, seconds, '', '', witnessed "
-            "FROM entries WHERE variant = $2" +
-                kRankOrder + " LIMIT $3",
-            {chars, static_cast<long long>(variant), static_cast<long long>(limit)});
+        const auto rows = s.Query("SELECT id, variant, substr(name, 1, $1), '', land, points, opponent, "
+                                  "moves, seconds, '', '', witnessed "
+                                  "FROM entries WHERE variant = $2" +
+                                      kRankOrder + " LIMIT $3",
+                                  {chars, static_cast<long long>(variant), static_cast<long long>(limit)});
         for (const auto& row : rows)
             ranked.push_back({static_cast<int>(ranked.size()) + 1, ToEntry(row).entry});
     });

@@ -46,8 +46,8 @@ private:
         return true;
     }
     void Blank() {
-        while (at_ < text_.size() && (text_[at_] == ' ' || text_[at_] == '\t' || text_[at_] == '\n' ||
-                                      text_[at_] == '\r'))
+        while (at_ < text_.size() &&
+               (text_[at_] == ' ' || text_[at_] == '\t' || text_[at_] == '\n' || text_[at_] == '\r'))
             ++at_;
     }
     bool Value(JsonValue& value) {
@@ -125,9 +125,10 @@ private:
     // One UTF-8 character starting at at_ (not ASCII): appended when well formed.
     bool Utf8(std::string& out) {
         const auto lead = static_cast<unsigned char>(text_[at_]);
-        const int length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
-                           : lead >= 0xF0 && lead <= 0xF4                                 ? 4
-                                                                                          : 0;
+        const int length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                           : lead >= 0xE0 && lead <= 0xEF ? 3
+                           : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                          : 0;
         if (length == 0 || at_ + length > text_.size()) return false;
         unsigned code = lead & (0x7F >> length);
         for (int i = 1; i < length; ++i) {

@@ -42,12 +42,13 @@ void PlayNotify::Connect() {
 }
 
 void PlayNotify::Wait() {
-    socket_->async_wait(boost::asio::posix::stream_descriptor::wait_read, [this](boost::system::error_code ec) {
-        if (ec == boost::asio::error::operation_aborted) return;
-        if (ec || !PQconsumeInput(connection_)) return Retry();
-        Drain();
-        Wait();
-    });
+    socket_->async_wait(boost::asio::posix::stream_descriptor::wait_read,
+                        [this](boost::system::error_code ec) {
+                            if (ec == boost::asio::error::operation_aborted) return;
+                            if (ec || !PQconsumeInput(connection_)) return Retry();
+                            Drain();
+                            Wait();
+                        });
 }
 
 void PlayNotify::Drain() {

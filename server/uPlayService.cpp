@@ -20,7 +20,8 @@ namespace websocket = beast::websocket;
 using tcp = asio::ip::tcp;
 
 long long WallMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
         .count();
 }
 
@@ -75,7 +76,8 @@ public:
         if (game_.empty()) return;
         service_.Detach(this, game_);
         try {
-            service_.Store().SetOnline(game_, seat_, false);
+            // A player who came back on a new connection before this one went is still there.
+            if (!service_.Holds(game_, seat_)) service_.Store().SetOnline(game_, seat_, false);
             service_.Relay(game_);
         } catch (const StoreError& e) {
             std::cerr << "kelani-play-server: " << e.what() << "\n";
@@ -90,6 +92,8 @@ public:
         http::async_read(beast::get_lowest_layer(ws_), buffer_, *parser_,
                          [self = shared_from_this()](beast::error_code ec, size_t) { self->OnRequest(ec); });
     }
+
+    int Seat() const { return seat_; }
 
     // Sends what the store holds for this seat that it has not had yet.
     void CatchUp() {
@@ -129,9 +133,11 @@ private:
         address_ = ClientAddress(req);
         if (req.target() != "/play" || !websocket::is_upgrade(req)) return Reject(req);
         beast::get_lowest_layer(ws_).expires_never();
-        ws_.set_option(websocket::stream_base::timeout{service_.Options().hello, service_.Options().idle, false});
+        ws_.set_option(
+            websocket::stream_base::timeout{service_.Options().hello, service_.Options().idle, false});
         ws_.read_message_max(kMaxFrame);
-        ws_.async_accept(req, [self = shared_from_this()](beast::error_code error) { self->OnAccepted(error); });
+        ws_.async_accept(req,
+                         [self = shared_from_this()](beast::error_code error) { self->OnAccepted(error); });
     }
 
     // The peer, or behind our proxy on this machine the address it names in X-Real-IP.
@@ -147,17 +153,17 @@ private:
 
     void Reject(const http::request<http::empty_body>& req) {
         auto res = std::make_shared<http::response<http::string_body>>(
-            req.target() == "/play" ? http::status::upgrade_required : http::status::not_found, req.version());
+            req.target() == "/play" ? http::status::upgrade_required : http::status::not_found,
+            req.version());
         res->set(http::field::content_type, "text/plain");
         res->body() = req.target() == "/play" ? "a WebSocket upgrade is needed here\n" : "not found\n";
         res->keep_alive(false);
         res->prepare_payload();
-        http::async_write(beast::get_lowest_layer(ws_), *res,
-                          [self = shared_from_this(), res](beast::error_code, size_t) {
-                              beast::error_code ignored;
-                              beast::get_lowest_layer(self->ws_).socket().shutdown(tcp::socket::shutdown_both,
-                                                                                   ignored);
-                          });
+        http::async_write(
+            beast::get_lowest_layer(ws_), *res, [self = shared_from_this(), res](beast::error_code, size_t) {
+                beast::error_code ignored;
+                beast::get_lowest_layer(self->ws_).socket().shutdown(tcp::socket::shutdown_both, ignored);
+            });
     }
 
     void OnAccepted(beast::error_code ec) {
@@ -184,7 +190,8 @@ private:
     // ---- reading ----
 
     void Read() {
-        ws_.async_read(buffer_, [self = shared_from_this()](beast::error_code ec, size_t) { self->OnFrame(ec); });
+        ws_.async_read(buffer_,
+                       [self = shared_from_this()](beast::error_code ec, size_t) { self->OnFrame(ec); });
     }
 
     void OnFrame(beast::error_code ec) {
@@ -197,9 +204,10 @@ private:
         const std::string text = beast::buffers_to_string(buffer_.data());
         buffer_.consume(buffer_.size());
         if (closing_) return;
-        if (Flooding()) return Refuse({"flood", "more than " + std::to_string(service_.Options().framesPerSecond) +
-                                                    " frames a second"},
-                                      true);
+        if (Flooding())
+            return Refuse({"flood", "more than " + std::to_string(service_.Options().framesPerSecond) +
+                                        " frames a second"},
+                          true);
         if (!ws_.got_text()) return Refuse({"bad-json", "binary frames are not messages"}, true);
         const auto message = JsonObject::Parse(text);
         if (!message) return Refuse({"bad-json", "not one JSON object"}, true);
@@ -231,7 +239,8 @@ private:
         }
         if (type == "move") return Move(m);
         if (type == "resign") return Answer(service_.Store().Resign(game_, seat_, WallMs()));
-        if (type == "draw") return Answer(service_.Store().Draw(game_, seat_, m.Text("action").value_or(""), WallMs()));
+        if (type == "draw")
+            return Answer(service_.Store().Draw(game_, seat_, m.Text("action").value_or(""), WallMs()));
         if (type == "chat") return Chat(m);
         Refuse({"bad-request", "unknown request for a seat: " + type.substr(0, 20)}, false);
     }
@@ -242,7 +251,8 @@ private:
         if (!name || !email || !country) return std::nullopt;
         PlayerInfo p{FilterText(*name, kNameChars), FilterText(*email, kEmailChars),
                      FilterText(*country, kCountryChars), address_};
-        if (p.name.empty() || (p.email.empty() && !email->empty()) || (p.country.empty() && !country->empty()))
+        if (p.name.empty() || (p.email.empty() && !email->empty()) ||
+            (p.country.empty() && !country->empty()))
             return std::nullopt;
         return p;
     }
@@ -296,7 +306,8 @@ private:
     void Resume(const JsonObject& m) {
         const auto game = m.Text("game"), token = m.Text("token");
         const auto last = m.Number("last");
-        if (!game || !token || !InRange(last, 0, 1 << 20)) return Refuse({"bad-request", "resume needs game, token and last"}, false);
+        if (!game || !token || !InRange(last, 0, 1 << 20))
+            return Refuse({"bad-request", "resume needs game, token and last"}, false);
         const int seat = game->size() <= 64 ? service_.Store().Seat(*game, *token) : 0;
         if (seat == 0) return Refuse({"bad-token", "no seat of that game has this token"}, true);
         const long long now = WallMs();
@@ -317,7 +328,11 @@ private:
         Send(w.Text());
         endSent_ = true; // the end comes after the missed moves and the presence
         CatchUp();
-        Send(JsonWriter().Add("type", "presence").Add("seat", 3 - seat).Add("online", record->online[2 - seat]).Text());
+        Send(JsonWriter()
+                 .Add("type", "presence")
+                 .Add("seat", 3 - seat)
+                 .Add("online", record->online[2 - seat])
+                 .Text());
         if (record->state == "over") Send(EndMessage(*record));
         endSent_ = record->state == "over";
         TakeSeat(game_, seat_);
@@ -361,7 +376,8 @@ private:
         } else if (e.kind == "chat") {
             Send(JsonWriter().Add("type", "chat").Add("seat", e.seat).Add("text", e.text).Text());
         } else if (e.kind == "presence" && !mine) {
-            Send(JsonWriter().Add("type", "presence").Add("seat", e.seat).Add("online", e.text == "1").Text());
+            Send(
+                JsonWriter().Add("type", "presence").Add("seat", e.seat).Add("online", e.text == "1").Text());
         } else if (e.kind == "draw" && !mine) {
             Send(JsonWriter().Add("type", "draw").Add("action", e.text).Add("seat", e.seat).Text());
         }
@@ -386,24 +402,26 @@ private:
         if (queue_.empty()) {
             if (closing_ && !closed_) {
                 closed_ = true;
-                ws_.async_close(websocket::close_code::policy_error, [self = shared_from_this()](beast::error_code) {
-                    self->hello_.cancel();
-                    self->ping_.cancel();
-                });
+                ws_.async_close(websocket::close_code::policy_error,
+                                [self = shared_from_this()](beast::error_code) {
+                                    self->hello_.cancel();
+                                    self->ping_.cancel();
+                                });
             }
             return;
         }
         writing_ = true;
         ws_.text(true);
-        ws_.async_write(asio::buffer(queue_.front()), [self = shared_from_this()](beast::error_code ec, size_t) {
-            self->writing_ = false;
-            self->queue_.pop_front();
-            if (ec) {
-                self->queue_.clear();
-                return;
-            }
-            self->Flush();
-        });
+        ws_.async_write(asio::buffer(queue_.front()),
+                        [self = shared_from_this()](beast::error_code ec, size_t) {
+                            self->writing_ = false;
+                            self->queue_.pop_front();
+                            if (ec) {
+                                self->queue_.clear();
+                                return;
+                            }
+                            self->Flush();
+                        });
     }
 
     PlayService& service_;
@@ -472,6 +490,14 @@ void PlayService::Detach(PlaySession* session, const std::string& game) {
     if (!it->second.empty()) return;
     games_.erase(it);
     clocks_.erase(game);
+}
+
+bool PlayService::Holds(const std::string& game, int seat) const {
+    const auto it = games_.find(game);
+    if (it == games_.end()) return false;
+    for (const PlaySession* session : it->second)
+        if (session->Seat() == seat) return true;
+    return false;
 }
 
 void PlayService::Relay(const std::string& game) {

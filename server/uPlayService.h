@@ -47,6 +47,8 @@ public:
     boost::asio::io_context& Io() { return io_; }
     void Attach(PlaySession* session, const std::string& game);
     void Detach(PlaySession* session, const std::string& game);
+    // Whether a connection here holds this seat of the game.
+    bool Holds(const std::string& game, int seat) const;
     void Closed() { --open_; }
 
 private:

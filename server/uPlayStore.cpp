@@ -11,7 +11,8 @@ namespace kelani::server {
 namespace {
 
 constexpr const char* kTables[] = {
-    "CREATE TABLE IF NOT EXISTS play_games (id TEXT PRIMARY KEY, code TEXT NOT NULL, variant BIGINT NOT NULL, "
+    "CREATE TABLE IF NOT EXISTS play_games (id TEXT PRIMARY KEY, code TEXT NOT NULL, variant BIGINT NOT "
+    "NULL, "
     "stones BIGINT NOT NULL, head BIGINT NOT NULL, clock TEXT NOT NULL, seconds BIGINT NOT NULL, "
     "first BIGINT NOT NULL, name1 TEXT NOT NULL, email1 TEXT NOT NULL, country1 TEXT NOT NULL, "
     "address1 TEXT NOT NULL, name2 TEXT NOT NULL, email2 TEXT NOT NULL, country2 TEXT NOT NULL, "
@@ -30,7 +31,8 @@ constexpr const char* kTables[] = {
 };
 
 constexpr const char* kGameColumns =
-    "SELECT id, variant, stones, head, clock, seconds, first, name1, email1, country1, address1, name2, email2, "
+    "SELECT id, variant, stones, head, clock, seconds, first, name1, email1, country1, address1, name2, "
+    "email2, "
     "country2, address2, state, reason, winner, store1, store2, draw_offer, online1, online2, left1, left2, "
     "used1, used2, turn_start FROM play_games WHERE id = $1";
 
@@ -115,12 +117,13 @@ void PlayStore::Event(SqlSession& s, const std::string& game, int seat, const st
 Created PlayStore::Create(PlaySetup setup, const PlayerInfo& creator, long long now) {
     const Created created{NewGameId(), NewInviteCode(), NewToken()};
     db_->Transaction(true, [&](SqlSession& s) {
-        s.Query("INSERT INTO play_games VALUES ($1, $2, $3, $4, $5, $6, $7, 1, $8, $9, $10, $11, '', '', '', '', "
-                "$12, '', 'waiting', '', 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, $13)",
-                {created.game, created.code, static_cast<long long>(setup.variant),
-                 static_cast<long long>(setup.stones), static_cast<long long>(setup.head),
-                 std::string(ClockKindName(setup.clock)), static_cast<long long>(setup.seconds), creator.name,
-                 creator.email, creator.country, creator.address, TokenHash(created.token), now});
+        s.Query(
+            "INSERT INTO play_games VALUES ($1, $2, $3, $4, $5, $6, $7, 1, $8, $9, $10, $11, '', '', '', '', "
+            "$12, '', 'waiting', '', 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, $13)",
+            {created.game, created.code, static_cast<long long>(setup.variant),
+             static_cast<long long>(setup.stones), static_cast<long long>(setup.head),
+             std::string(ClockKindName(setup.clock)), static_cast<long long>(setup.seconds), creator.name,
+             creator.email, creator.country, creator.address, TokenHash(created.token), now});
     });
     return {created.game, ShownInviteCode(created.code), created.token};
 }
@@ -200,10 +203,11 @@ PlayStore::Live PlayStore::Read(SqlSession& s, const std::string& game) {
 void PlayStore::Save(SqlSession& s, const Live& live) {
     const GameRecord& g = live.record;
     const PlayClocks& c = live.game->Clocks();
-    s.Query("UPDATE play_games SET state = $1, reason = $2, winner = $3, store1 = $4, store2 = $5, "
-            "draw_offer = $6, left1 = $7, left2 = $8, used1 = $9, used2 = $10, turn_start = $11 WHERE id = $12",
-            {g.state, g.reason, static_cast<long long>(g.winner), g.stores[0], g.stores[1],
-             static_cast<long long>(g.drawOffer), c.left[0], c.left[1], c.used[0], c.used[1], c.turnStart, g.id});
+    s.Query(
+        "UPDATE play_games SET state = $1, reason = $2, winner = $3, store1 = $4, store2 = $5, "
+        "draw_offer = $6, left1 = $7, left2 = $8, used1 = $9, used2 = $10, turn_start = $11 WHERE id = $12",
+        {g.state, g.reason, static_cast<long long>(g.winner), g.stores[0], g.stores[1],
+         static_cast<long long>(g.drawOffer), c.left[0], c.left[1], c.used[0], c.used[1], c.turnStart, g.id});
 }
 
 void PlayStore::EndGame(Live& live, const std::string& reason, int winner) {
@@ -252,8 +256,9 @@ std::string PlayStore::Move(const std::string& game, int seat, long long n, long
         if (std::string refusal = live.game->Refusal(seat, n, place); !refusal.empty()) return refusal;
         live.game->Play(static_cast<int>(place), now);
         const auto clocks = live.game->ClocksAt(now);
-        s.Query("INSERT INTO play_moves (game, n, seat, place, clock1, clock2) VALUES ($1, $2, $3, $4, $5, $6)",
-                {game, n, static_cast<long long>(seat), place, clocks[0], clocks[1]});
+        s.Query(
+            "INSERT INTO play_moves (game, n, seat, place, clock1, clock2) VALUES ($1, $2, $3, $4, $5, $6)",
+            {game, n, static_cast<long long>(seat), place, clocks[0], clocks[1]});
         live.record.drawOffer = 0; // a move answers an offer as a decline
         if (live.game->BoardOver()) EndGame(live, "board", live.game->Board().Leader());
         return std::string();
@@ -347,9 +352,10 @@ std::vector<PlayedMove> PlayStore::MovesAfter(const std::string& game, int n) {
 std::vector<PlayEvent> PlayStore::EventsAfter(const std::string& game, long long seq) {
     std::vector<PlayEvent> events;
     db_->Transaction(false, [&](SqlSession& s) {
-        for (const auto& r : s.Query("SELECT seq, seat, kind, text FROM play_events WHERE game = $1 AND seq > $2 "
-                                     "ORDER BY seq",
-                                     {game, seq}))
+        for (const auto& r :
+             s.Query("SELECT seq, seat, kind, text FROM play_events WHERE game = $1 AND seq > $2 "
+                     "ORDER BY seq",
+                     {game, seq}))
             events.push_back({SqlInt(r[0]), Int(r[1]), r[2], r[3]});
     });
     return events;
@@ -358,7 +364,8 @@ std::vector<PlayEvent> PlayStore::EventsAfter(const std::string& game, long long
 long long PlayStore::LastEvent(const std::string& game) {
     long long last = 0;
     db_->Transaction(false, [&](SqlSession& s) {
-        last = SqlInt(s.Query("SELECT COALESCE(MAX(seq), 0) FROM play_events WHERE game = $1", {game}).at(0).at(0));
+        last = SqlInt(
+            s.Query("SELECT COALESCE(MAX(seq), 0) FROM play_events WHERE game = $1", {game}).at(0).at(0));
     });
     return last;
 }

@@ -62,7 +62,7 @@ struct Joined {
 };
 
 struct PlayLimits {
-    int unknownCodes = 10;           // per address ...
+    int unknownCodes = 10;            // per address ...
     long long unknownWindow = 600000; // ... within this many milliseconds
 };
 

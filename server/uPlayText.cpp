@@ -10,8 +10,8 @@ std::string FilterText(const std::string& utf8, size_t maxChars) {
     const std::string bytes = Utf8ToCp1252(utf8);
     std::string kept;
     for (const unsigned char c : bytes) {
-        const bool control = c < 0x20 || c == 0x7F || c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 ||
-                             c == 0x9D;
+        const bool control =
+            c < 0x20 || c == 0x7F || c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D;
         if (!control && c != '<' && c != '>') kept += static_cast<char>(c);
     }
     const size_t first = kept.find_first_not_of(' ');

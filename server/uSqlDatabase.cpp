@@ -27,7 +27,8 @@ std::string EntriesTableSql(const std::string& idColumn, const std::string& rece
            "received " +
            receivedColumn +
            ", address TEXT NOT NULL DEFAULT '', name_key TEXT NOT NULL DEFAULT '', "
-           "email_key TEXT NOT NULL DEFAULT '', origin TEXT NOT NULL DEFAULT '', witnessed INTEGER NOT NULL DEFAULT 0)";
+           "email_key TEXT NOT NULL DEFAULT '', origin TEXT NOT NULL DEFAULT '', witnessed INTEGER NOT NULL "
+           "DEFAULT 0)";
 }
 
 } // namespace kelani::server

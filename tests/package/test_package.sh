@@ -76,7 +76,7 @@ deploy=()
 for file in "$sources"/server/deploy/*; do
   if [ -f "$file" ]; then deploy+=("usr/share/kelani-highscore-server/$(basename "$file")"); fi
 done
-expect_files "$server" usr/bin/kelani-highscore-server usr/share/man/man1/kelani-highscore-server.1.gz \
+expect_files "$server" usr/bin/kelani-highscore-server usr/bin/kelani-play-server usr/share/man/man1/kelani-highscore-server.1.gz \
   "${deploy[@]}"
 if dpkg-deb -c "$game" | grep 'highscore-server' >/dev/null; then fail "the game's package holds server files"; fi
 

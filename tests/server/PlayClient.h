@@ -26,8 +26,10 @@ inline std::string FieldText(const std::string& message, const std::string& key)
     for (; end < message.size(); ++end) {
         const char c = message[end];
         if (inString) {
-            if (c == '\\') ++end;
-            else if (c == '"') inString = false;
+            if (c == '\\')
+                ++end;
+            else if (c == '"')
+                inString = false;
         } else if (c == '"') {
             inString = true;
         } else if (c == '[') {
@@ -54,15 +56,18 @@ inline std::string FieldString(const std::string& message, const std::string& ke
 class PlayClient {
 public:
     // Connects to ws://127.0.0.1:port/play; with `realIp` as a proxy would name the player.
-    explicit PlayClient(int port, const std::string& realIp = "", const std::string& target = "/play") : ws_(io_) {
+    explicit PlayClient(int port, const std::string& realIp = "", const std::string& target = "/play")
+        : ws_(io_) {
         namespace beast = boost::beast;
         boost::asio::ip::tcp::resolver resolver(io_);
         beast::error_code ec;
-        boost::asio::connect(beast::get_lowest_layer(ws_).socket(), resolver.resolve("127.0.0.1", std::to_string(port)), ec);
+        boost::asio::connect(beast::get_lowest_layer(ws_).socket(),
+                             resolver.resolve("127.0.0.1", std::to_string(port)), ec);
         if (ec) return;
-        ws_.set_option(beast::websocket::stream_base::decorator([realIp](beast::websocket::request_type& req) {
-            if (!realIp.empty()) req.set("X-Real-IP", realIp);
-        }));
+        ws_.set_option(
+            beast::websocket::stream_base::decorator([realIp](beast::websocket::request_type& req) {
+                if (!realIp.empty()) req.set("X-Real-IP", realIp);
+            }));
         ws_.handshake("127.0.0.1:" + std::to_string(port), target, ec);
         connected_ = !ec;
     }

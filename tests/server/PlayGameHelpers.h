@@ -8,16 +8,17 @@
 
 #include <chrono>
 #include <random>
-#include <thread>
 #include <string>
+#include <thread>
 
 namespace kelani::server {
 
 inline std::string CreateMessage(int variant = 5, int stones = 3, const std::string& clock = "none",
                                  int seconds = 0, const std::string& name = "Anna") {
-    return "{\"type\":\"create\",\"variant\":" + std::to_string(variant) + ",\"stones\":" + std::to_string(stones) +
-           ",\"head\":1,\"clock\":\"" + clock + "\",\"seconds\":" + std::to_string(seconds) + ",\"name\":\"" + name +
-           "\",\"email\":\"" + name + "@example.org\",\"country\":\"deutschland\"}";
+    return "{\"type\":\"create\",\"variant\":" + std::to_string(variant) +
+           ",\"stones\":" + std::to_string(stones) + ",\"head\":1,\"clock\":\"" + clock +
+           "\",\"seconds\":" + std::to_string(seconds) + ",\"name\":\"" + name + "\",\"email\":\"" + name +
+           "@example.org\",\"country\":\"deutschland\"}";
 }
 
 inline std::string JoinMessage(const std::string& code, const std::string& name = "Ben") {

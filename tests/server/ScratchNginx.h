@@ -57,8 +57,10 @@ public:
         for (int i = 0; i < 100 && !started_; ++i) {
             const int fd = Connect("127.0.0.1", tlsPort_);
             started_ = fd >= 0;
-            if (started_) close(fd);
-            else std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            if (started_)
+                close(fd);
+            else
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
     }
     ~ScratchNginx() {

@@ -98,7 +98,8 @@ TEST(PlayServer, WholeGameEndsInTheTableAsWitnessed) {
     HighscoreStore store(server.db());
     const std::string german = RenderPage(store, {}, PageLanguage::German);
     const std::string english = RenderPage(store, {}, PageLanguage::English);
-    EXPECT_NE(german.find("Anna <span class=w title=\"online gespielt, vom Spielserver bezeugt\">"), std::string::npos);
+    EXPECT_NE(german.find("Anna <span class=w title=\"online gespielt, vom Spielserver bezeugt\">"),
+              std::string::npos);
     EXPECT_NE(english.find("Ben <span class=w title=\"played online, witnessed by the play server\">"),
               std::string::npos);
     EXPECT_NE(RenderJson(store, {}, g.feld.Variante()).find("\"witnessed\":true"), std::string::npos);
@@ -165,6 +166,18 @@ TEST(PlayServer, KillBetweenMovesLosesNoAcknowledgedMove) {
     EXPECT_EQ(FieldString(*next, "type"), "presence");
     EXPECT_EQ(FieldText(*next, "online"), "true");
 
+    // Ben comes back on a second connection while the first is still open, and the first goes:
+    // Anna is not told he left.
+    {
+        PlayClient again(server.port());
+        again.Send(ResumeMessage(game, tokens[2], moves));
+        ASSERT_TRUE(again.Until("resumed"));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200)); // the server has seen it go
+    ben.Send(R"({"type":"chat","text":"da"})");
+    ASSERT_TRUE(anna.Until("chat"));
+    for (const auto& skipped : anna.skipped) EXPECT_NE(FieldText(skipped, "online"), "false") << skipped;
+
     OnlineGame g;
     g.seat[1] = &anna;
     g.seat[2] = &ben;
@@ -204,8 +217,10 @@ TEST(PlayServer, RefusesBadInput) {
 
     PlayClient stranger(server.port());
     refused(stranger, JoinMessage(g.code), "game-full");
-    refused(stranger, R"({"type":"create","variant":7,"stones":4,"head":1,"clock":"none","seconds":0,"name":"X","email":"","country":""})",
-            "bad-request");
+    refused(
+        stranger,
+        R"({"type":"create","variant":7,"stones":4,"head":1,"clock":"none","seconds":0,"name":"X","email":"","country":""})",
+        "bad-request");
     refused(stranger, CreateMessage(4, 4, "move", 5), "bad-request");
     refused(stranger, R"({"type":"move","n":1,"place":1})", "bad-request");
 
@@ -215,13 +230,17 @@ TEST(PlayServer, RefusesBadInput) {
     EXPECT_EQ(forger.ClosedWith(), 1008);
     // Malformed JSON, nested values, binary frames and floods close with 1008; a frame over
     // 4096 bytes with 1009.
-    for (const std::string& bad : {std::string(R"({"type":"chat",)"), std::string(R"({"type":"move","n":[1]})"),
-                                  std::string(R"({"type":"move","type":"chat"})"), std::string("[]"),
-                                  std::string("{\"type\":\"chat\",\"text\":\"\xff\"}")}) {
+    for (const std::string& bad :
+         {std::string(R"({"type":"chat",)"), std::string(R"({"type":"move","n":[1]})"),
+          std::string(R"({"type":"move","type":"chat"})"), std::string("[]")}) {
         PlayClient c(server.port());
         refused(c, bad, "bad-json");
         EXPECT_EQ(c.ClosedWith(), 1008) << bad;
     }
+    // A text frame that is not UTF-8 is closed by the WebSocket layer itself, with 1007.
+    PlayClient garbled(server.port());
+    garbled.Send("{\"type\":\"chat\",\"text\":\"\xff\"}");
+    EXPECT_EQ(garbled.ClosedWith(), 1007);
     PlayClient binary(server.port());
     binary.Send(R"({"type":"resign"})", true);
     EXPECT_EQ(binary.ClosedWith(), 1008);
@@ -241,7 +260,8 @@ TEST(PlayServer, RefusesBadInput) {
     EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(2));
     // Not the play path, or no upgrade: plain HTTP refusals.
     EXPECT_FALSE(PlayClient(server.port(), "", "/other").connected());
-    EXPECT_EQ(SendRaw(server.port(), "GET /play HTTP/1.1\r\nHost: x\r\n\r\n", 2).Statuses(), std::vector<int>{426});
+    EXPECT_EQ(SendRaw(server.port(), "GET /play HTTP/1.1\r\nHost: x\r\n\r\n", 2).Statuses(),
+              std::vector<int>{426});
 
     // Nothing of that reached the game: its first move is still move 1.
     g.Play(place);
@@ -262,7 +282,8 @@ TEST(PlayServer, ClosesClientsThatStopAnswering) {
     });
     // Anna reads (answering the pings) for over a second and still hears Ben come back.
     bool back = false;
-    while (auto presence = anna.Until("presence", 3000)) back = back || FieldText(*presence, "online") == "true";
+    while (auto presence = anna.Until("presence", 3000))
+        back = back || FieldText(*presence, "online") == "true";
     later.join();
     EXPECT_TRUE(back);
     // The mute one never read, so never answered a ping: gone.

@@ -628,3 +628,28 @@ TEST(ServerStore, OpensATableOfTheFirstRelease) {
     EXPECT_EQ(store.List({0, 0, "Ann", "", ""}).size(), 2u);
     fs::remove_all(folder);
 }
+
+// A table of the previous release gains the witness mark, unset for its entries; the play
+// service's witnessed entry of a result a player had already posted marks that entry.
+TEST(ServerStore, OlderTablesGainTheWitnessMark) {
+    const fs::path folder = FreshFolder("witness");
+    const std::string db = (folder / "hs.db").string();
+    OpenDatabase(db)->Transaction(true, [](SqlSession& s) {
+        s.Query(
+            "CREATE TABLE entries (id INTEGER PRIMARY KEY, variant INTEGER NOT NULL, name TEXT NOT NULL, "
+            "email TEXT NOT NULL, land TEXT NOT NULL, points INTEGER NOT NULL, opponent INTEGER NOT NULL, "
+            "moves INTEGER NOT NULL, seconds INTEGER NOT NULL, received TEXT NOT NULL DEFAULT "
+            "(datetime('now')), address TEXT NOT NULL DEFAULT '', name_key TEXT NOT NULL DEFAULT '', "
+            "email_key TEXT NOT NULL DEFAULT '', origin TEXT NOT NULL DEFAULT '')");
+        s.Query("INSERT INTO entries (variant, name, email, land, points, opponent, moves, seconds) VALUES "
+                "(5, 'Anna', 'a@x', '', 6667, 16, 12, 3725), (5, 'Ben', 'b@x', '', 5000, 18, 10, 60)");
+    });
+    HighscoreStore store(db);
+    Submission anna{5, "Anna", "a@x", "", 6667, 16, 12, 3725, true};
+    EXPECT_EQ(store.Add(anna), AddOutcome::Known);
+    const auto entries = store.List({});
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_TRUE(entries[0].entry.witnessed);  // Anna's
+    EXPECT_FALSE(entries[1].entry.witnessed); // Ben's, posted from his game
+    fs::remove_all(folder);
+}

@@ -1,6 +1,7 @@
-// Two highscore server instances on one real PostgreSQL, started by the test in a scratch folder.
+// Two instances of each server on one real PostgreSQL, started by the test in a scratch folder.
 #include "server/uHighscoreStore.h"
-#include "tests/server/ServerProcess.h"
+#include "tests/server/PlayGameHelpers.h"
+#include "tests/server/ScratchPostgres.h"
 
 #include <httplib.h>
 
@@ -8,74 +9,12 @@
 
 #include <atomic>
 #include <chrono>
-#include <glob.h>
-#include <pwd.h>
 #include <set>
 #include <thread>
 
 using namespace kelani;
 using namespace kelani::server;
 namespace fs = std::filesystem;
-
-namespace {
-
-std::string PostgresBin() {
-    glob_t found{};
-    glob("/usr/lib/postgresql/*/bin/postgres", 0, nullptr, &found);
-    const std::string bin =
-        found.gl_pathc ? fs::path(found.gl_pathv[found.gl_pathc - 1]).parent_path().string() : "";
-    globfree(&found);
-    return bin;
-}
-
-// A PostgreSQL cluster of its own; PostgreSQL refuses to run as root, so as root the test runs it
-// as "nobody" on a folder that user owns.
-class ScratchPostgres {
-public:
-    explicit ScratchPostgres(const fs::path& folder) : data_(folder / "data"), port_(FreePort()) {
-        const std::string bin = PostgresBin();
-        if (bin.empty()) return;
-        std::string as;
-        if (getuid() == 0) {
-            const passwd* nobody = getpwnam("nobody");
-            chown(folder.c_str(), nobody->pw_uid, nobody->pw_gid);
-            as = "setpriv --reuid=nobody --regid=nogroup --clear-groups ";
-        }
-        int code = -1;
-        RunCommand(as + bin + "/initdb -D " + data_.string() + " -U kelani --auth=trust -E UTF8 >/dev/null",
-                   &code);
-        if (code != 0) return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            const std::string command = "exec " + as + bin + "/postgres -D " + data_.string() + " -p " +
-                                        std::to_string(port_) + " -k " + folder.string() +
-                                        " -c listen_addresses=127.0.0.1 >" +
-                                        (folder / "postgres.log").string() + " 2>&1";
-            execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
-            _exit(127);
-        }
-        for (int i = 0; i < 200 && !ready_; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            RunCommand(bin + "/pg_isready -q -h 127.0.0.1 -p " + std::to_string(port_), &code);
-            ready_ = code == 0;
-        }
-    }
-    ~ScratchPostgres() {
-        if (pid_ <= 0) return;
-        kill(pid_, SIGINT); // fast shutdown
-        waitpid(pid_, nullptr, 0);
-    }
-    bool ready() const { return ready_; }
-    std::string url() const { return "postgresql://kelani@127.0.0.1:" + std::to_string(port_) + "/postgres"; }
-
-private:
-    fs::path data_;
-    int port_;
-    pid_t pid_ = 0;
-    bool ready_ = false;
-};
-
-} // namespace
 
 // 8 clients × 250 posts over two instances; one instance is killed with -9 half-way and its
 // clients carry on with the other, repeating the post that got no answer. Every post ends
@@ -139,5 +78,31 @@ TEST(ServerPostgres, TwoInstancesLoseAndDoubleNothingThroughAKill) {
     EXPECT_EQ(store.Add({4, "c1-1", "x@y", "", 6667, 16, 12, 3725}), AddOutcome::Banned);
     EXPECT_EQ(store.Delete({0, 5, "", "", ""}), kClients * 83 - 1); // every third post, less the banned
 
+    fs::remove_all(folder);
+}
+
+// The two seats of one game on two play server instances: creation, join, every move, chat and
+// the end pass from one instance to the other through the database and its notifications.
+TEST(ServerPostgres, PlaySeatsOnTwoInstances) {
+    const fs::path folder = FreshFolder("postgres-play");
+    ScratchPostgres postgres(folder);
+    ASSERT_TRUE(postgres.ready()) << RunCommand("cat " + (folder / "postgres.log").string());
+    ServerProcess first({"--port", "0", "--db", postgres.url()}, KELANI_PLAY_SERVER_EXE);
+    ServerProcess second({"--port", "0", "--db", postgres.url()}, KELANI_PLAY_SERVER_EXE);
+    ASSERT_GT(first.port(), 0);
+    ASSERT_GT(second.port(), 0);
+    {
+        PlayClient anna(first.port()), ben(second.port());
+        OnlineGame g(anna, ben);
+        ASSERT_TRUE(g.started());
+        ben.Send(R"({"type":"chat","text":"Hallo"})");
+        const auto chat = anna.Until("chat");
+        ASSERT_TRUE(chat);
+        EXPECT_EQ(FieldString(*chat, "text"), "Hallo");
+        g.PlayToEnd(13);
+    }
+    const auto entries = HighscoreStore(postgres.url()).List({});
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_TRUE(entries[0].entry.witnessed && entries[1].entry.witnessed);
     fs::remove_all(folder);
 }
