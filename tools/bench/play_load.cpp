@@ -126,11 +126,18 @@ public:
             if (seat)
                 out += " seat " + std::to_string(seat->Summary().seat) + " has " +
                        std::to_string(seat->Summary().moves.size()) + " moves (" +
-                       std::to_string(seat->Summary().reconnects) + " reconnects)";
+                       std::to_string(seat->Summary().reconnects) + " reconnects" + Ended(seat->Summary()) +
+                       ")";
         return out;
     }
 
 private:
+    // A seat that ended while the other still waits (its error is counted once both are done).
+    static std::string Ended(const TOnlineSummary& summary) {
+        if (summary.outcome == TSeatOutcome::Playing) return "";
+        return summary.problem.empty() ? ", finished" : ", ended: " + summary.problem;
+    }
+
     TOnlineSeatConfig SeatConfig(int server, int seat) {
         TOnlineSeatConfig config;
         config.url = options_.urls[static_cast<size_t>(server) % options_.urls.size()];
