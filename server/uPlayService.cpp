@@ -99,9 +99,12 @@ public:
     void CatchUp() {
         if (closing_) return;
         try {
+            // The events first: a game row read before them could predate a join committed by
+            // another instance in between, and its start would name the wrong first seat.
+            const auto events = service_.Store().EventsAfter(game_, lastEvent_);
             const auto record = service_.Store().Load(game_);
             if (!record) return;
-            for (const auto& e : service_.Store().EventsAfter(game_, lastEvent_)) {
+            for (const auto& e : events) {
                 lastEvent_ = e.seq;
                 SendEvent(e, *record);
             }
@@ -312,12 +315,13 @@ private:
         if (seat == 0) return Refuse({"bad-token", "no seat of that game has this token"}, true);
         const long long now = WallMs();
         service_.Store().Expire(*game, now); // a clock that ran out while nobody was there
+        // The last event before the game row: a start committed in between is sent, not skipped.
+        lastEvent_ = service_.Store().LastEvent(*game);
         auto record = service_.Store().Load(*game);
         std::array<long long, 2> clocks{0, 0};
         service_.Store().Deadline(*game, &clocks, now);
         game_ = *game;
         seat_ = seat;
-        lastEvent_ = service_.Store().LastEvent(game_);
         lastMove_ = static_cast<int>(std::min<long long>(*last, record->moves));
         JsonWriter w;
         w.Add("type", "resumed").Add("seat", seat);

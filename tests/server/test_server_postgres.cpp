@@ -1,5 +1,7 @@
 // Two instances of each server on one real PostgreSQL, started by the test in a scratch folder.
 #include "server/uHighscoreStore.h"
+#include "server/uPlayStore.h"
+#include "server/uSqlDatabase.h"
 #include "tests/server/PlayGameHelpers.h"
 #include "tests/server/ScratchPostgres.h"
 
@@ -82,7 +84,8 @@ TEST(ServerPostgres, TwoInstancesLoseAndDoubleNothingThroughAKill) {
 }
 
 // The two seats of one game on two play server instances: creation, join, every move, chat and
-// the end pass from one instance to the other through the database and its notifications.
+// the end pass from one instance to the other through the database and its notifications, also
+// when many notifications arrive at once.
 TEST(ServerPostgres, PlaySeatsOnTwoInstances) {
     const fs::path folder = FreshFolder("postgres-play");
     ScratchPostgres postgres(folder);
@@ -100,6 +103,26 @@ TEST(ServerPostgres, PlaySeatsOnTwoInstances) {
         ASSERT_TRUE(chat);
         EXPECT_EQ(FieldString(*chat, "text"), "Hallo");
         g.PlayToEnd(13);
+    }
+    {
+        // A burst of notifications lands while the first instance waits for the database, more
+        // than one read of its listening connection takes; the game announced last in the burst
+        // is relayed all the same.
+        PlayClient anna(first.port()), ben(second.port()), carl(first.port()), dora(second.port());
+        OnlineGame g(anna, ben), busy(carl, dora);
+        ASSERT_TRUE(g.started() && busy.started());
+        OpenDatabase(postgres.url())->Transaction(true, [&](SqlSession& s) {
+            carl.Send(R"({"type":"chat","text":"warte"})"); // waits for this transaction's lock
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            s.Query("SELECT pg_notify($1, 'other' || n) FROM generate_series(1, 2000) n", {kPlayChannel});
+            s.Query("INSERT INTO play_events (game, seq, seat, kind, text) SELECT $1, MAX(seq) + 1, 2, "
+                    "'chat', 'Burst' FROM play_events WHERE game = $1",
+                    {g.game});
+            s.Query("SELECT pg_notify($1, $2)", {kPlayChannel, g.game});
+        });
+        const auto chat = anna.Until("chat");
+        ASSERT_TRUE(chat);
+        EXPECT_EQ(FieldString(*chat, "text"), "Burst");
     }
     const auto entries = HighscoreStore(postgres.url()).List({});
     ASSERT_EQ(entries.size(), 2u);

@@ -126,11 +126,18 @@ public:
             if (seat)
                 out += " seat " + std::to_string(seat->Summary().seat) + " has " +
                        std::to_string(seat->Summary().moves.size()) + " moves (" +
-                       std::to_string(seat->Summary().reconnects) + " reconnects)";
+                       std::to_string(seat->Summary().reconnects) + " reconnects" + Ended(seat->Summary()) +
+                       ")";
         return out;
     }
 
 private:
+    // A seat that ended while the other still waits (its error is counted once both are done).
+    static std::string Ended(const TOnlineSummary& summary) {
+        if (summary.outcome == TSeatOutcome::Playing) return "";
+        return summary.problem.empty() ? ", finished" : ", ended: " + summary.problem;
+    }
+
     TOnlineSeatConfig SeatConfig(int server, int seat) {
         TOnlineSeatConfig config;
         config.url = options_.urls[static_cast<size_t>(server) % options_.urls.size()];
@@ -142,7 +149,7 @@ private:
             sentAt_[static_cast<size_t>(n)] = Clock::now();
         };
         config.onMove = [this, seat](int n, int mover) { Received(n, seat, mover); };
-        config.onDone = [this](const TOnlineSummary&) { SeatDone(); };
+        config.onDone = [this](const TOnlineSummary& summary) { SeatDone(summary); };
         return config;
     }
 
@@ -166,9 +173,14 @@ private:
         onMove_();
     }
 
-    void SeatDone() {
+    void SeatDone(const TOnlineSummary& done) {
         const bool joined = seats_[1] != nullptr;
-        if (++seatsDone_ < 2 && joined) return;
+        const bool failed = done.outcome != TSeatOutcome::Finished;
+        // The other seat would wait for this one's moves until the run's time bound.
+        if (failed)
+            for (const auto& seat : seats_)
+                if (seat) seat->Stop();
+        if (++seatsDone_ < 2 && joined && !failed) return;
         const TOnlineSummary& a = seats_[0]->Summary();
         if (!joined) {
             ++figures_.errors;
@@ -179,7 +191,7 @@ private:
         figures_.reconnects += a.reconnects + b.reconnects;
         if (a.outcome != TSeatOutcome::Finished || b.outcome != TSeatOutcome::Finished) {
             ++figures_.errors;
-            std::cerr << "game " << index_ << ": " << (a.problem.empty() ? b.problem : a.problem) << "\n";
+            std::cerr << "game " << index_ << ": " << done.problem << "\n";
             return Close();
         }
         if (a.moves != b.moves) ++figures_.mismatches;

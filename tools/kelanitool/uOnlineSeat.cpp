@@ -336,6 +336,10 @@ void TOnlineSeat::Start() {
     impl_->Start();
 }
 
+void TOnlineSeat::Stop() {
+    impl_->Stop();
+}
+
 const TOnlineSummary& TOnlineSeat::Summary() const {
     return impl_->Summary();
 }

@@ -74,6 +74,8 @@ public:
     TOnlineSeat& operator=(const TOnlineSeat&) = delete;
 
     void Start();
+    // Ends a seat still playing without calling onDone (its owner gives the game up).
+    void Stop();
     const TOnlineSummary& Summary() const;
 
 private:
