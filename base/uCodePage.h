@@ -12,6 +12,9 @@ std::string Cp1252ToUtf8(std::string_view bytes);
 // Characters Windows-1252 cannot hold become '?'. Malformed UTF-8 sequences become '?' too.
 std::string Utf8ToCp1252(std::string_view utf8);
 
+// One code point appended as UTF-8 (1 to 4 bytes).
+void AppendUtf8(std::string& out, char32_t cp);
+
 // The Unicode code point of one Windows-1252 byte.
 char32_t Cp1252ToUnicode(unsigned char byte);
 

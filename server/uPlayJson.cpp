@@ -1,5 +1,7 @@
 #include "server/uPlayJson.h"
 
+#include "base/uCodePage.h"
+
 #include <charconv>
 
 namespace kelani::server {
@@ -92,23 +94,6 @@ private:
         }
         return value;
     }
-    static void Append(std::string& out, unsigned code) {
-        if (code < 0x80) {
-            out += static_cast<char>(code);
-        } else if (code < 0x800) {
-            out += static_cast<char>(0xC0 | (code >> 6));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else if (code < 0x10000) {
-            out += static_cast<char>(0xE0 | (code >> 12));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (code >> 18));
-            out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        }
-    }
     // \uXXXX, a surrogate pair joined; a lone surrogate is refused.
     bool Escaped(std::string& out) {
         auto code = Hex4();
@@ -119,7 +104,7 @@ private:
             if (!low || *low < 0xDC00 || *low >= 0xE000) return false;
             code = 0x10000 + ((*code - 0xD800) << 10) + (*low - 0xDC00);
         }
-        Append(out, *code);
+        AppendUtf8(out, *code);
         return true;
     }
     // One UTF-8 character starting at at_ (not ASCII): appended when well formed.

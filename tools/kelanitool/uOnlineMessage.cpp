@@ -1,5 +1,6 @@
 #include "tools/kelanitool/uOnlineMessage.h"
 
+#include "base/uCodePage.h"
 #include "tools/kelanitool/KelaniTool.h"
 
 #include <charconv>
@@ -127,21 +128,7 @@ private:
             if (!Hex4(low) || low < 0xDC00 || low > 0xDFFF) return false;
             code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
         }
-        if (code < 0x80) {
-            out += static_cast<char>(code);
-        } else if (code < 0x800) {
-            out += static_cast<char>(0xC0 | (code >> 6));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else if (code < 0x10000) {
-            out += static_cast<char>(0xE0 | (code >> 12));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (code >> 18));
-            out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        }
+        AppendUtf8(out, code);
         return true;
     }
 
