@@ -203,7 +203,10 @@ std::optional<int> TMeister::Settled(const TFeld& pos, uint64_t key, int depth, 
     if (nodes_ >= nextCheck_ && OutOfTime()) stopped_ = true;
     if (stopped_) return 0;
     if (limits_.Endgame) {
-        if (const std::optional<int> margin = limits_.Endgame->Margin(pos)) return Evaluate(pos) + *margin;
+        if (const std::optional<int> margin = limits_.Endgame->Margin(pos)) {
+            reachesTables_ = true;
+            return Evaluate(pos) + *margin;
+        }
     } else {
         bool decided = false;
         const int end = Terminal(pos, ply, decided);
@@ -224,7 +227,8 @@ std::optional<int> TMeister::Settled(const TFeld& pos, uint64_t key, int depth, 
 }
 
 // Value of `pos` for its player to move, looking `depth` moves further. The table cuts only with
-// entries of exactly this depth, so it never changes what a search of fixed depth finds.
+// entries of exactly this depth or proven ones of less, so it never changes what a search of fixed
+// depth finds.
 int TMeister::Negamax(const TFeld& pos, uint64_t key, int depth, int alpha, int beta, int ply) {
     if (const std::optional<int> settled = Settled(pos, key, depth, ply)) return *settled;
     // Whether a line below this position meets the horizon or a position above it is noted apart
@@ -240,7 +244,8 @@ int TMeister::Negamax(const TFeld& pos, uint64_t key, int depth, int alpha, int 
     int ttPit = -1;
     if (useTable && entry.Key == key) {
         ttPit = entry.Pit;
-        if (entry.Depth == depth) {
+        // A proven entry met no horizon: any deeper search of the position finds the same.
+        if (entry.Depth == depth || (entry.Proven && entry.Depth < depth)) {
             const int value = FromTable(entry.Value, ply);
             // A line below the entry may have met the horizon: deeper searches are still worth it.
             horizon_ = !entry.Proven && !IsDecided(value);
@@ -385,9 +390,17 @@ int TMeister::Deepen(const TFeld& root, std::vector<TRootMove>& moves, std::vect
         if (!horizon_ || (!allPits && IsDecided(moves.front().Value))) break;
         if (deadlineNs_ > 0 && NowNs() >= deadlineNs_) break;
         // Far behind after half the budget: looking deeper rarely finds the way back.
-        if (yieldNs > 0 && moves.front().Value <= -kMeisterSwindleBehind && NowNs() >= yieldNs) break;
+        if (yieldNs > 0 && FarBehind(moves.front().Value, false) && NowNs() >= yieldNs) break;
     }
     return finished;
+}
+
+// Whether a root of this value is played for the opponent's mistakes. Once the search reaches the
+// endgame tables, its values rest on exact ends: the stones found are stones best play keeps, and
+// a gamble on a mistake would give some of them away.
+bool TMeister::FarBehind(int value, bool exact) const {
+    if (value > -kMeisterSwindleBehind) return false;
+    return !(limits_.Endgame && (exact || reachesTables_));
 }
 
 // The swindle of a root far behind: its moves ordered by what they bring against the expected replies,
@@ -420,6 +433,7 @@ TMeisterResult TMeister::Search(const TFeld& feld, const TMeisterLimits& limits)
     nextCheck_ = 0;
     stopped_ = false;
     repeatedPly_ = kMeisterMaxPly;
+    reachesTables_ = false;
     total_ = 0;
     for (int i = 1; i <= kPlaces; ++i) total_ += feld.Mulde(i);
     total_ += feld.Hand() + feld.CapturePool();
@@ -442,9 +456,7 @@ TMeisterResult TMeister::Search(const TFeld& feld, const TMeisterLimits& limits)
     // The best value is proven only when every other pit is proven no better.
     result.Exact =
         result.Depth > 0 && std::all_of(done.begin(), done.end(), [](const TRootMove& m) { return m.Exact; });
-    // With endgame tables a proven value is the best result against any play: the Master then
-    // plays for it, not for a mistake.
-    const bool behind = result.Value <= -kMeisterSwindleBehind && !(limits.Endgame && result.Exact);
+    const bool behind = FarBehind(result.Value, result.Exact);
     const std::vector<TRootMove> chosen = limits.Expected && behind ? SwindleFor(root, done, maxDepth) : done;
     const int best = chosen.front().Value;
     for (const TRootMove& move : chosen)

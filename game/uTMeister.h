@@ -11,8 +11,9 @@
 // the way back (TMeisterLimits::Expected).
 // With endgame tables (TMeisterLimits::Endgame) he plays for the most stones, not only for the
 // win: a position they cover is worth the store difference plus their exact margin of the pits,
-// more than half of all stones decides nothing early, and a position whose value he has proven is
-// played for that value, not for a mistake.
+// more than half of all stones decides nothing early, and once his search reaches the tables a
+// position is played for the value found, not for a mistake: that value rests on exact ends, and
+// a swindle would give away stones that best play keeps.
 //
 // Thread use: one TMeister searches on one thread at a time. Search copies the board it is given
 // and never touches the caller's; another thread may end a search at once through the flag in
@@ -55,7 +56,7 @@ struct TMeisterLimits {
     // The pits (bit p-1 for pit p) the opponent is expected to choose among in a position. When
     // the player to move is found kMeisterSwindleBehind stones behind or lost (the search then
     // stops at half its budget), the rest of the budget goes to a swindle: a search in which the
-    // opponent plays only these pits.
+    // opponent plays only these pits. Not once the search reaches the endgame tables.
     std::function<unsigned(const TFeld&)> Expected;
     // Endgame tables of the rule set searched, if any: every position they cover is valued
     // exactly, in the search and at its horizon. A search with other tables (or none) than the
@@ -129,6 +130,7 @@ private:
     int MakeChildren(const TFeld& pos, int ply, int depth, int ttPit, std::array<int, 6>& order);
     void Remember(uint64_t key, int depth, int value, int alpha, int beta, int pit, int ply, bool proven);
     bool OutOfTime();
+    bool FarBehind(int value, bool exact) const;
     int Deepen(const TFeld& root, std::vector<TRootMove>& moves, std::vector<TRootMove>& done, int maxDepth,
                bool allPits, int64_t yieldNs);
     std::vector<TRootMove> SwindleFor(const TFeld& root, const std::vector<TRootMove>& found, int maxDepth);
@@ -158,8 +160,9 @@ private:
     long nodes_ = 0;
     long nextCheck_ = 0;
     bool stopped_ = false;
-    bool horizon_ = false; // a line searched since it was last cleared was cut off at the depth limit
-    int repeatedPly_ = 0;  // the lowest ply a position of those lines came back to
+    bool horizon_ = false;       // a line searched since it was last cleared was cut off at the depth limit
+    int repeatedPly_ = 0;        // the lowest ply a position of those lines came back to
+    bool reachesTables_ = false; // a line of this search ended in the endgame tables
     TMeisterLimits limits_;
     int64_t deadlineNs_ = 0;
 };

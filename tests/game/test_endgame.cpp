@@ -244,5 +244,34 @@ TEST(Endgame, MasterPlaysABestMoveWhereTablesReach) {
     EXPECT_GT(2 * proven, above);
 }
 
+// Once his search reaches the tables (here a move of the root's goes into them), a position far
+// behind is played for the stones best play keeps, as any other: what the opponent is expected to
+// play changes nothing.
+TEST(Endgame, MasterGamblesNoStonesOnAMistakeOnceTheTablesAreInReach) {
+    std::mt19937 rng(5);
+    TMeister meister(16);
+    TMeisterLimits plain;
+    plain.Depth = 3;
+    TMeisterLimits expecting = plain;
+    expecting.Expected = [](const TFeld&) { return 1u; };
+    int behind = 0;
+    for (int variante = 1; variante <= 6; ++variante)
+        for (bool head : {false, true}) {
+            SCOPED_TRACE(::testing::Message() << "rule set " << variante << " head pits " << head);
+            plain.Endgame = expecting.Endgame = &Table(variante, head);
+            for (int k = 0; k < 30; ++k) {
+                const TFeld feld = RandomPosition(variante, head, kStones + 2 + k % 3, rng);
+                const auto moves = Moves(feld);
+                if (std::none_of(moves.begin(), moves.end(),
+                                 [](const auto& move) { return PitStones(move.second) <= kStones; }))
+                    continue;
+                const TMeisterResult best = meister.Search(feld, plain);
+                EXPECT_EQ(meister.Search(feld, expecting).Best, best.Best);
+                behind += best.Value <= -kMeisterSwindleBehind && !best.Exact;
+            }
+        }
+    EXPECT_GT(behind, 5);
+}
+
 } // namespace
 } // namespace kelani
