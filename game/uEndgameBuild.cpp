@@ -120,8 +120,8 @@ std::vector<uint32_t> Predecessors(const TLayer& layer, std::vector<uint32_t>& s
 // down to 1, a side is sure of t where it has an exit worth t, where it moves and one move leads
 // to a position it is sure of t in, or where its opponent moves and every move does (his exits
 // included); the first t found is the margin. Where neither side is sure of 1, the best either
-// can force is a draw: 0.
-std::vector<int8_t> SolveLayer(const TLayer& layer, int bound) {
+// can force is a draw: 0. `poll` is called every 65536 steps: a large layer takes seconds.
+std::vector<int8_t> SolveLayer(const TLayer& layer, int bound, const std::function<void()>& poll) {
     const size_t n = layer.BestExit.size();
     std::vector<uint32_t> start;
     const std::vector<uint32_t> from = Predecessors(layer, start);
@@ -133,6 +133,10 @@ std::vector<int8_t> SolveLayer(const TLayer& layer, int bound) {
     std::vector<int8_t> value(n, 0);
     std::vector<uint32_t> found[3];
     int t = 0;
+    uint64_t steps = 0;
+    const auto step = [&] {
+        if (++steps % 65536 == 0) poll();
+    };
     const auto reach = [&](uint32_t p, uint8_t side) {
         if (sure[p] & side) return;
         sure[p] |= side;
@@ -153,6 +157,7 @@ std::vector<int8_t> SolveLayer(const TLayer& layer, int bound) {
     };
     for (t = bound; t >= 1; --t) {
         for (size_t p = 0; p < n; ++p) {
+            step();
             if (layer.BestExit[p] == kNoExit) continue;
             if (layer.BestExit[p] == t) reach(static_cast<uint32_t>(p), kMover);
             if (layer.BestExit[p] == -t && --open[p] == 0) reach(static_cast<uint32_t>(p), kOther);
@@ -162,6 +167,7 @@ std::vector<int8_t> SolveLayer(const TLayer& layer, int bound) {
             const uint32_t c = found[side].back();
             found[side].pop_back();
             spread(c, side);
+            step();
         }
     }
     return value;
@@ -194,7 +200,9 @@ TFeld Board(int variante, bool useStirnmulde) {
 }
 
 // The layer of `stones` in the pits, its values written into `values` (the layers below are in).
-void BuildLayer(TFeld& pos, int stones, std::vector<int8_t>& values, const std::function<void()>& tick) {
+// `tick` counts a position set up, `poll` is called now and then while the layer is solved.
+void BuildLayer(TFeld& pos, int stones, std::vector<int8_t>& values, const std::function<void()>& tick,
+                const std::function<void()>& poll) {
     const int variante = pos.Variante();
     const int moves = TEndgameTable::MovesPerTurn(variante);
     TLayer layer(TEndgameTable::LayerSize(stones) * moves);
@@ -214,7 +222,7 @@ void BuildLayer(TFeld& pos, int stones, std::vector<int8_t>& values, const std::
         }
         tick();
     });
-    const std::vector<int8_t> solved = SolveLayer(layer, stones);
+    const std::vector<int8_t> solved = SolveLayer(layer, stones, poll);
     std::copy(solved.begin(), solved.end(),
               values.begin() + static_cast<ptrdiff_t>(TEndgameTable::LayerOffset(stones) * moves));
 }
@@ -230,10 +238,13 @@ TEndgameTable BuildEndgameTable(int variante, bool useStirnmulde, int maxStones,
     TFeld pos = Board(variante, useStirnmulde);
     const double total = static_cast<double>(TEndgameTable::LayerOffset(maxStones + 1));
     uint64_t done = 0;
-    const auto tick = [&] {
-        if (progress && ++done % 65536 == 0) progress(static_cast<double>(done) / total);
+    const auto poll = [&] {
+        if (progress) progress(static_cast<double>(done) / total);
     };
-    for (int stones = 0; stones <= maxStones; ++stones) BuildLayer(pos, stones, values, tick);
+    const auto tick = [&] {
+        if (++done % 65536 == 0) poll();
+    };
+    for (int stones = 0; stones <= maxStones; ++stones) BuildLayer(pos, stones, values, tick, poll);
     if (progress) progress(1.0);
     return TEndgameTable(variante, useStirnmulde, maxStones, std::move(values));
 }
@@ -313,7 +324,7 @@ public:
                     layer.Exit(k, ValueThrough(child, Value(child)));
                 });
             }
-            const std::vector<int8_t> solved = SolveLayer(layer, stones);
+            const std::vector<int8_t> solved = SolveLayer(layer, stones, [] {});
             for (uint32_t k = 0; k < ids.size(); ++k) values_[ids[k]] = solved[k];
         }
     }

@@ -17,7 +17,8 @@
 
 namespace kelani {
 
-// Told now and then how much of the work is done, from 0 to 1.
+// Told now and then how much of the work is done, from 0 to 1, also while a large layer is solved:
+// an exception it throws ends the building within moments.
 using TEndgameProgress = std::function<void(double done)>;
 
 // The table of a rule set and head-pit option for every position with up to `maxStones`

@@ -244,6 +244,15 @@ TEST(Endgame, MasterPlaysABestMoveWhereTablesReach) {
     EXPECT_GT(2 * proven, above);
 }
 
+// A building ends when its progress throws (the game switching rule sets, or closing): it is told
+// while a layer is solved too, which takes seconds at 16 stones, not only while positions are set up.
+TEST(Endgame, BuildingIsToldItsProgressWhileALayerIsSolved) {
+    int told = 0;
+    BuildEndgameTable(6, false, 8, [&](double) { ++told; });
+    const int settingUp = static_cast<int>(TEndgameTable::LayerOffset(9) / 65536) + 1;
+    EXPECT_GT(told, settingUp + 5);
+}
+
 // Once his search reaches the tables (here a move of the root's goes into them), a position far
 // behind is played for the stones best play keeps, as any other: what the opponent is expected to
 // play changes nothing.
