@@ -32,6 +32,8 @@ public:
     QStringList Rows() const;
     // The last result shown (its lines are the rows).
     const TMeisterResult& Result() const { return result_; }
+    // The panel's text of `key` in its language; the hint's note words a pit's value in these too.
+    QString Text(const char* key) const;
     bool Final() const { return final_; }
 
     TMultiLanguage* lng;
@@ -41,7 +43,6 @@ public:
 private:
     void Show(const TMeisterResult& result, bool final);
     void ShowState();
-    QString Text(const char* key) const;
     // The expected line in the players' own pit numbers: "1:3 2:5 2:1" (player:pit, 0 a pass).
     QString LineText(const std::vector<int>& pv) const;
 

@@ -3,9 +3,9 @@
 #include "app/lngDialogs.h"
 #include "app/uAccessOptions.h"
 #include "app/uBoardAccessible.h"
+#include "app/uOnlinePlay.h"
 #include "app/uReview.h"
 #include "app/ufAnalyse.h"
-#include "app/uOnlinePlay.h"
 #include "app/ufHighscore.h"
 #include "app/ufHistory.h"
 #include "app/ufNewGame.h"
@@ -141,7 +141,9 @@ TfSpielfeld::~TfSpielfeld() {
     qApp->removeEventFilter(this);
     // Closed during a move, whose end is never shown: the hourglass goes with the window.
     if (waitCursor_) QApplication::restoreOverrideCursor();
-    // The panel's analysis reads the controller's endgame tables: it ends first.
+    // The panel's analysis reads the controller's endgame tables: it ends first, and its words no
+    // longer name a hint's value.
+    Spielfeld->SetValueWords(nullptr);
     delete Analyse;
     Spielfeld.reset();
 }
@@ -505,6 +507,7 @@ void TfSpielfeld::UpdateActions() {
 
 void TfSpielfeld::AddAnalysisPanel() {
     Analyse = new TfAnalyse(this, *Spielfeld, lng->Language());
+    Spielfeld->SetValueWords([this](const char* key) { return Analyse->Text(key); });
     addDockWidget(Qt::RightDockWidgetArea, Analyse);
     Analyse->hide();
     connect(Analyse, &QDockWidget::visibilityChanged, aAnalyse,

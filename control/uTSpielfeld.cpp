@@ -4,6 +4,7 @@
 #include "components/uFormat.h"
 #include "components/uTextConversion.h"
 #include "components/uWait.h"
+#include "control/uTAnalysis.h"
 #include "control/uTEndgameTables.h"
 #include "control/uTMeisterThread.h"
 #include "control/uTakeBack.h"
@@ -243,9 +244,17 @@ void TSpielfeld::StartNotes(const char* key) {
     ShowNotes();
 }
 
+QStringList TSpielfeld::NoteArgs(const TNote& note) const {
+    if (!note.Value) return note.Args;
+    const auto words = [this](const char* key) {
+        return ValueWords_ ? ValueWords_(key) : Text_(QLatin1String(key));
+    };
+    return note.Args + QStringList{AnalysisValueText(*note.Value, words)};
+}
+
 void TSpielfeld::ShowNotes() {
     QStringList lines;
-    for (const TNote& note : Notes_) lines << FormatText(Text_(note.Key), note.Args);
+    for (const TNote& note : Notes_) lines << FormatText(Text_(note.Key), NoteArgs(note));
     Layers_->NotesLayer->SetText(lines.join(QStringLiteral("\r\n")));
 }
 
@@ -386,7 +395,7 @@ void TSpielfeld::StartHint() {
     // Told before he thinks: the box would drop his thinking.
     MakeTraining();
     Think([this](const TKIChoice& choice) {
-        if (choice.Pit > 0) ShowHint(PitIndex(Feld.AktSpieler(), choice.Pit), choice.Score);
+        if (choice.Pit > 0) ShowHint(PitIndex(Feld.AktSpieler(), choice.Pit), choice);
     });
     AddNote(QLatin1String(kThinkingNote));
 }
@@ -411,14 +420,17 @@ void TSpielfeld::DropThinkingNote() {
     ShowNotes();
 }
 
-void TSpielfeld::ShowHint(int place, int value) {
-    // A decided line is named in words of the note's own key, so it follows a language switch.
+void TSpielfeld::ShowHint(int place, const TKIChoice& choice) {
+    // The note keeps the value, not its words, so it follows a language switch.
     const QString pit = QString::number(PitNumber(place));
-    if (MeisterPliesToEnd(value) != 0)
-        AddNote(QLatin1String(value > 0 ? "notehintwins" : "notehintloses"), {pit});
-    else
-        AddNote(QStringLiteral("notehint"),
-                {pit, value > 0 ? QStringLiteral("+%1").arg(value) : QString::number(value)});
+    if (MeisterPliesToEnd(choice.Score) != 0)
+        AddNote(QLatin1String(choice.Score > 0 ? "notehintwins" : "notehintloses"), {pit});
+    else {
+        Notes_.push_back({QLatin1String(choice.Exact ? "notehintexact" : "notehint"),
+                          {pit},
+                          TMeisterLine{PitNumber(place), choice.Score, {}, choice.Exact}});
+        ShowNotes();
+    }
     HintPlace_ = place;
     HintTimer_->start();
     Refresh();
@@ -884,7 +896,8 @@ void TSpielfeld::SetPositionForTests(const TFeld& position) {
 // ---- Taking back and redoing ----
 
 bool TSpielfeld::MayTakeBack() const {
-    return TakeBackAllowed_ && Remote_ == 0 && Running_ && !TakeBackPending_ && RecordsToTakeBack(*History_) > 0;
+    return TakeBackAllowed_ && Remote_ == 0 && Running_ && !TakeBackPending_ &&
+           RecordsToTakeBack(*History_) > 0;
 }
 
 bool TSpielfeld::MayRedo() const {

@@ -25,6 +25,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QTimer;
@@ -108,8 +109,9 @@ public:
     // thinking already.
     void ComputerTurn();
     // Asks the Master which pit the human to move should play. A note says that he thinks; his
-    // answer lights the pit for two seconds with a note naming it and its value ("Tipp: Mulde 3
-    // (-1)"). The game is not touched and goes on meanwhile. Ignored unless HintAllowed.
+    // answer lights the pit for two seconds with a note naming it and its value in the analysis
+    // panel's words, marked when proven ("Tipp: Mulde 3 (etwa -1)", "Tipp: Mulde 3 (gewinnt mit
+    // 2, exakt)"). The game is not touched and goes on meanwhile. Ignored unless HintAllowed.
     void StartHint();
     // A move that arrived from elsewhere: the remote player's, shown as a computer's move is, or,
     // with `animate` false, one of either player caught up at once when an online game is taken
@@ -149,6 +151,9 @@ public:
     // Stores the language in settings.ini and draws the board's captions in it; the text lookup
     // given at construction already speaks it.
     void SetLanguage(const QString& language);
+    // The analysis panel's words for a pit's value (the keys of AnalysisValueText), in the language
+    // of the board's texts; the hint's note names its value in them.
+    void SetValueWords(std::function<QString(const char* key)> words) { ValueWords_ = std::move(words); }
     void SetSound(bool on);
     void SetAnimation(int animation);
     void SetMaximized(bool maximized);
@@ -271,7 +276,7 @@ private:
     // The Master thinks about the board for the player to move; `done` gets his choice.
     void Think(std::function<void(const TKIChoice&)> done);
     void ConnectTables();
-    void ShowHint(int place, int value);
+    void ShowHint(int place, const TKIChoice& choice);
     void EndHint();
     // The note that the Master thinks goes once his thinking ends.
     void DropThinkingNote();
@@ -319,6 +324,7 @@ private:
     void Error(const std::exception& error, const QString& fileName = QString()) const;
 
     TTranslate Text_;
+    std::function<QString(const char* key)> ValueWords_;
     QString Language_;
     TKelaniSettings Settings_;
     TFeld Feld;
@@ -327,7 +333,10 @@ private:
     struct TNote {
         QString Key;
         QStringList Args;
+        // A pit's value, written after the arguments in the value words of the moment.
+        std::optional<TMeisterLine> Value = std::nullopt;
     };
+    QStringList NoteArgs(const TNote& note) const;
     std::vector<TNote> Notes_;
 
     bool Running_ = false;

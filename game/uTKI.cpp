@@ -181,6 +181,9 @@ TKIChoice TKI::ChooseMaster() {
         random_->Reseed();
         choice.Pit = result.Best[random_->Random(static_cast<int>(result.Best.size()))];
     }
+    // A swindle's pit may be worth less than the best value found: only a best pit's is proven.
+    for (const TMeisterLine& line : result.Lines)
+        if (line.Pit == choice.Pit) choice.Exact = result.Exact && line.Exact && line.Value == result.Value;
     return choice;
 }
 

@@ -21,6 +21,8 @@ struct TKIChoice {
     std::vector<int> Best;
     int Score = 0;
     long Simulated = 0;
+    // The Master proved the chosen pit's score (endgame tables, or every line searched to its end).
+    bool Exact = false;
 };
 
 inline constexpr int kMeisterLevel = 4;
