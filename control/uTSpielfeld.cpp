@@ -945,6 +945,10 @@ void TSpielfeld::TakeBackNow(bool shown) {
 }
 
 void TSpielfeld::ShowBackwards(const TFeld& before, int place) {
+    // The move is taken back already, as the move counters show: so does the sketch, at once.
+    Layers_->OverviewLayer->Feld = &before;
+    Layers_->FeldLayers[0]->SetValue(-1);
+    Layers_->FeldLayers[0]->Paint();
     const std::vector<TMoveStep> steps = MoveSteps(before, place);
     // Each stone leaves the lit place again, the last sown first; Esc shows the rest at once.
     for (auto step = steps.rbegin(); step != steps.rend() && !Skipping_; ++step) {
@@ -952,6 +956,7 @@ void TSpielfeld::ShowBackwards(const TFeld& before, int place) {
         UpdateLayers();
         HighlightPit(step->Place, kStepDelay);
     }
+    Layers_->OverviewLayer->Feld = &Feld;
 }
 
 void TSpielfeld::Redo() {

@@ -377,15 +377,20 @@ TEST_F(Controller, ATakeBackDuringAMoveEndsItUnseenAndAnimationShowsTheMoveBackw
     EXPECT_EQ(busy_, (std::vector<bool>{true, false}));
     EXPECT_EQ(messages_.size(), 1u) << "the training box, no game end";
 
-    // Shown backwards: a frame per stone, the pits lit one after the other, back to the start.
+    // Shown backwards: a frame per stone, the pits lit one after the other, back to the start;
+    // the overview's sketch shows the start all the while.
     game_->OnChanged = [&] { ++frames; };
     game_->PlayPit(PitIndex(1, 3));
     const TFeld::TMulden played = game_->Board().Mulden();
     frames = 0;
     std::vector<TFeld::TMulden> boards;
+    std::vector<QImage> sketches;
+    const QRect overview = game_->Layers().OverviewLayer->DestRect;
     game_->OnChanged = [&] {
         ++frames;
-        if (game_->Busy()) boards.push_back(game_->Board().Mulden());
+        if (!game_->Busy()) return;
+        boards.push_back(game_->Board().Mulden());
+        sketches.push_back(game_->Picture().copy(overview));
     };
     game_->TakeBack();
     EXPECT_GE(frames, 4) << "four stones sown from pit 3";
@@ -394,6 +399,7 @@ TEST_F(Controller, ATakeBackDuringAMoveEndsItUnseenAndAnimationShowsTheMoveBackw
     EXPECT_EQ(boards.back(), start) << "the last frame shows the pit before it was emptied";
     EXPECT_EQ(game_->Board().Mulden(), start);
     EXPECT_EQ(busy_.back(), false);
+    for (const QImage& sketch : sketches) EXPECT_EQ(sketch, game_->Picture().copy(overview));
 
     const size_t shows = busy_.size();
     game_->Redo();
