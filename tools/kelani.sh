@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 PACKAGES=(
-  build-essential cmake ninja-build pkg-config git
+  build-essential cmake ninja-build pkg-config git ccache
   qt6-base-dev qt6-multimedia-dev qt6-websockets-dev libgl-dev qt6-qpa-plugins
   libjpeg-dev liblhasa-dev libssl-dev zlib1g-dev
   libcpp-httplib-dev libboost-dev libsqlite3-dev sqlite3 libpq-dev postgresql nginx openssl
@@ -34,9 +34,12 @@ install_missing() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# The core's files compile alike in every build folder: ccache makes the second compile a copy.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
+
 build() { # build DIR [cmake options...]
   local dir=$1; shift
-  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache "$@" >/dev/null
   cmake --build "$dir" -j"$(nproc)"
 }
 

@@ -7,18 +7,24 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 using namespace kelani;
 using namespace kelani::server;
 
 namespace {
 
-// A kelanitool process whose standard output is read line by line while it runs.
+// A kelanitool process whose standard output is read line by line while it runs. A seat left
+// waiting for a partner that is gone waits for ever, as a player would: it is killed after three
+// minutes (exit 124) so that the test fails with what the tools said.
 class ToolProcess {
 public:
     explicit ToolProcess(const std::string& arguments, const std::string& errorFile)
-        : pipe_(popen((std::string(KELANITOOL) + " " + arguments + " 2>" + errorFile).c_str(), "r")) {}
+        : pipe_(popen(
+              ("timeout -k 5 180 " + std::string(KELANITOOL) + " " + arguments + " 2>" + errorFile).c_str(),
+              "r")) {}
     ~ToolProcess() { Wait(); }
 
     // The next line, "" at the end of the output.
@@ -84,7 +90,8 @@ protected:
 
     // Creator through `creatorPort`, joiner directly; both summaries (the creator's first).
     std::pair<std::string, std::string> PlayGame(int creatorPort, const std::string& creatorOptions,
-                                                 const std::string& options) {
+                                                 const std::string& options,
+                                                 std::chrono::milliseconds joinAfter = {}) {
         ToolProcess creator("online --server " + Url(creatorPort) +
                                 " --create --variant 5 --stones 4 --head 1 " + creatorOptions + " " +
                                 options + " --name Anna --country de",
@@ -92,6 +99,7 @@ protected:
         const std::string created = creator.Line();
         EXPECT_EQ(Unquoted(Field(created, "link")), "kelani://join/" + Unquoted(Field(created, "code")))
             << created << ReadFile(folder_.File("creator.txt"));
+        std::this_thread::sleep_for(joinAfter);
         ToolProcess joiner("online --server " + Url(server_.port()) + " --join " +
                                Unquoted(Field(created, "code")) + " " + options + " --name Ben",
                            folder_.File("joiner.txt"));
@@ -148,6 +156,20 @@ TEST_F(KelanitoolOnline, ResumesAfterTheNetworkVanishes) {
     const auto [a, b] = PlayGame(relay.port(), "--idle-s 1", "--level 4 --time-ms 300");
     ExpectSameFinishedGame(a, b);
     EXPECT_GE(std::stoi(Field(a, "reconnects")), 1);
+}
+
+// The creator's network vanishes before anyone has joined: he takes his seat again in a game
+// still waiting, which has no first player yet, and moves only once the join has drawn one.
+TEST_F(KelanitoolOnline, ResumesAWaitingGameWithoutMovingEarly) {
+    ASSERT_NE(server_.port(), 0);
+    ServerProcess relay(
+        {"--to", std::to_string(server_.port()), "--freeze-after-ms", "300", "--freeze-ms", "2000"},
+        KELANI_FREEZE_RELAY);
+    ASSERT_NE(relay.port(), 0);
+    const auto [a, b] = PlayGame(relay.port(), "--idle-s 1", "--level 2", std::chrono::milliseconds(4000));
+    ExpectSameFinishedGame(a, b);
+    // A move sent too early is refused and leaves the seat stuck until the server drops it.
+    EXPECT_EQ(Field(a, "reconnects"), "1");
 }
 
 TEST_F(KelanitoolOnline, RefusalsAndAnAbsentServerEndWithTheirOwnCodes) {

@@ -22,6 +22,7 @@ namespace {
 constexpr auto kConnectTimeout = 5s;
 constexpr auto kFirstBackoff = 200ms;
 constexpr auto kMaxBackoff = 5s;
+constexpr auto kMoveGap = 100ms; // at most 10 own moves a second
 
 using Socket = websocket::stream<beast::tcp_stream>;
 
@@ -236,6 +237,8 @@ private:
         if (!config_.reread) ++summary_.reconnects;
         summary_.seat = static_cast<int>(message.Number("seat", summary_.seat));
         const long long onServer = message.Number("moves", 0);
+        // Nobody has joined yet: the first seat is not drawn, the start follows the join.
+        if (message.Text("state") == "waiting") return;
         if (!started_)
             Begin(message, onServer);
         else
@@ -293,14 +296,21 @@ private:
             summary_.moves.size() < static_cast<size_t>(serverMoves_) || sentFor_ == n)
             return;
         sentFor_ = n;
-        if (config_.think.count() == 0) return Play(n);
-        think_.expires_after(config_.think);
+        // The server closes a connection sending more than 20 frames a second, counted as it reads
+        // them: a quick computer answering at once would be thrown out of its own game, and half
+        // that rate still holds while the server is slowed down for a second.
+        const auto now = std::chrono::steady_clock::now();
+        const auto pause =
+            std::max<std::chrono::steady_clock::duration>(config_.think, lastSent_ + kMoveGap - now);
+        if (pause <= std::chrono::steady_clock::duration::zero()) return Play(n);
+        think_.expires_after(pause);
         think_.async_wait([self = shared_from_this(), n, generation = generation_](beast::error_code ec) {
             if (!ec && !self->Stale(generation)) self->Play(n);
         });
     }
 
     void Play(int n) {
+        lastSent_ = std::chrono::steady_clock::now();
         Send(MoveRequest(n, config_.choose(feld_)));
         if (config_.onSent) config_.onSent(n);
     }
@@ -317,6 +327,7 @@ private:
     asio::steady_timer think_;
     std::chrono::steady_clock::time_point lostAt_{};
     std::chrono::milliseconds backoff_ = kFirstBackoff;
+    std::chrono::steady_clock::time_point lastSent_{};
 
     TOnlineSummary summary_;
     TFeld feld_;

@@ -57,7 +57,7 @@ struct TOnlineSeatConfig {
     std::function<int(const TFeld&)> choose; // the place to sow for the player to move
     std::chrono::milliseconds giveUp{120'000};
     std::chrono::milliseconds idle{20'000}; // silence after which the connection counts as lost
-    std::chrono::milliseconds think{0};     // pause before each own move
+    std::chrono::milliseconds think{0};     // pause before each own move (100 ms at least)
     // Hooks: the invite code is known; own move n sent; move n of `seat` arrived; the seat is
     // done (finished, refused, gave up).
     std::function<void(const TOnlineSummary&)> onCreated;
