@@ -466,7 +466,10 @@ int PlayService::Bind(const std::string& address, int port) {
     if (!ec) acceptor_.set_option(asio::socket_base::reuse_address(true), ec);
     if (!ec) acceptor_.bind(endpoint, ec);
     if (!ec) acceptor_.listen(asio::socket_base::max_listen_connections, ec);
+    // The burst below must never wait: with no connection left, or one already given up by its
+    // client, accept returns at once instead of polling for the next.
     if (!ec) acceptor_.non_blocking(true, ec);
+    if (!ec) acceptor_.set_option(asio::socket_base::enable_connection_aborted(true), ec);
     if (ec) return -1;
     return acceptor_.local_endpoint().port();
 }
@@ -483,7 +486,7 @@ void PlayService::Accept() {
         // another instance fails, its players all arrive here at once.
         for (int more = 0; !ec && more < kAcceptBurst; ++more) {
             tcp::socket next(io_);
-            acceptor_.accept(next, ec); // the acceptor does not block: would_block when none waits
+            acceptor_.accept(next, ec);
             if (!ec) Welcome(std::move(next));
         }
         Accept();
