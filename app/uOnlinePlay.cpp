@@ -43,15 +43,14 @@ const char* const kErrorCodes[] = {"bad-json",  "too-large",    "flood",     "ba
                                    "game-full", "rate-limited", "bad-token", "not-your-turn", "illegal",
                                    "stale",     "game-over",    "server"};
 
-// The language script's key of a server error: "onlineerr_" and the code with "_" for "-".
-QString ErrorKey(const QString& code) {
+} // namespace
+
+QString OnlineErrorKey(const QString& code) {
     for (const char* known : kErrorCodes)
         if (code == QLatin1String(known))
             return QStringLiteral("onlineerr_") + QString(code).replace('-', '_');
     return QStringLiteral("onlineerr");
 }
-
-} // namespace
 
 TOnlinePlay::TOnlinePlay(TfSpielfeld& window, QMenu* menu) : QObject(&window), Window_(window) {
     QAction* first = menu->actions().value(0);
@@ -217,12 +216,25 @@ void TOnlinePlay::OfferResume() {
         SaveSeat();
         return;
     }
+    TakeUpSeat();
+}
+
+void TOnlinePlay::TakeUpSeat() {
     // The board is empty: every move comes again.
     Seat_.Last = 0;
     Rebuilding_ = true;
-    Held_ = true;
+    // Held only once the server answers: a server that cannot be reached is said, not tried on.
+    Held_ = false;
     // The game lives on the server that made it, whatever the settings name now.
     Client->Open(QUrl(QString::fromStdString(Seat_.Server)), ResumeMessage());
+}
+
+// The kept game's server did not answer: the seat stays kept for a later try, now or at the next
+// start.
+void TOnlinePlay::ResumeFailed(const QString& server, const QString& text) {
+    if (LngMessageDlg(FormatText(Text("msgresumeunreachable"), {server, text}), mtWarning, mbYesNo) == mrYes)
+        return TakeUpSeat();
+    Rebuilding_ = false;
 }
 
 QJsonObject TOnlinePlay::ResumeMessage() const {
@@ -295,6 +307,7 @@ void TOnlinePlay::StartGame(const QJsonObject& start, bool lot) {
 }
 
 void TOnlinePlay::Resumed(const QJsonObject& message) {
+    Held_ = true;
     Seat_.Seat = Int(message, "seat");
     // The friend has not joined yet: the game starts when he does.
     if (Str(message, "state") == QLatin1String("waiting")) return;
@@ -303,10 +316,11 @@ void TOnlinePlay::Resumed(const QJsonObject& message) {
         StartGame(message, false);
     }
     ShowClocks(message.value(QStringLiteral("clocks")));
-    // Our last move went out as the connection broke and never reached the server: again.
+    // Our last move went out as an earlier connection broke and never reached the server: again.
+    // One made since goes out after this connection's greeting and arrives by itself.
     const THistory& history = Window_.Spielfeld->History();
     const int moves = Int(message, "moves");
-    if (!Rebuilding_ && history.MoveCount() == moves + 1) {
+    if (!Rebuilding_ && history.MoveCount() == moves + 1 && MoveConnection_ < Connections_) {
         for (int i = history.Count() - 1; i >= 0; --i) {
             const TMove& last = history.Moves(i);
             if (last.Mulde == 0) continue;
@@ -326,6 +340,7 @@ void TOnlinePlay::Connection(bool connected) {
         Lost_ = true;
         return;
     }
+    ++Connections_;
     if (!Lost_) return;
     Lost_ = false;
     if (Active_) Note("noteonlineback");
@@ -333,6 +348,7 @@ void TOnlinePlay::Connection(bool connected) {
 
 void TOnlinePlay::Failure(QAbstractSocket::SocketError error, const QString& text) {
     const QString server = Client->Server().toString();
+    if (Rebuilding_ && !Active_ && !Dialog_) return ResumeFailed(server, text);
     const char* key = "netfailed";
     switch (error) {
     case QAbstractSocket::HostNotFoundError:
@@ -356,8 +372,8 @@ void TOnlinePlay::Failure(QAbstractSocket::SocketError error, const QString& tex
 
 void TOnlinePlay::ShowError(const QString& code) {
     LngMessageDlg(
-        FormatText(Text(ErrorKey(code).toLatin1().constData()), {Client->Server().toString(), code}), mtError,
-        mbOK);
+        FormatText(Text(OnlineErrorKey(code).toLatin1().constData()), {Client->Server().toString(), code}),
+        mtError, mbOK);
     if (code == QLatin1String("bad-token") || code == QLatin1String("game-over")) {
         // The seat cannot be taken again: it is forgotten, the board stays.
         if (code == QLatin1String("bad-token")) Active_ = false;
@@ -483,6 +499,8 @@ void TOnlinePlay::HandleDraw(const QJsonObject& message) {
 
 void TOnlinePlay::Moved(int n, int place, int player) {
     if (!Active_ || Arriving_ || player != Seat_.Seat) return;
+    // While the line is down the move waits for the next connection's greeting.
+    MoveConnection_ = Connections_ + (Client->Connected() ? 0 : 1);
     Client->Send({{QStringLiteral("type"), QStringLiteral("move")},
                   {QStringLiteral("n"), n},
                   {QStringLiteral("place"), place}});

@@ -23,6 +23,10 @@ class QToolBar;
 
 namespace kelani {
 
+// The language script's key of a play server's error code: "onlineerr_" and the code with "_" for
+// "-", or "onlineerr" (which shows the code) for a code the game does not know.
+QString OnlineErrorKey(const QString& code);
+
 class TfOnline;
 class TfSpielfeld;
 class TOnlineClient;
@@ -59,6 +63,8 @@ public:
 private:
     void OpenDialog(const QString& code);
     void OfferResume();
+    void TakeUpSeat();
+    void ResumeFailed(const QString& server, const QString& text);
     void Receive(const QJsonObject& message);
     void Connection(bool connected);
     void Failure(QAbstractSocket::SocketError error, const QString& text);
@@ -105,6 +111,9 @@ private:
     bool Held_ = false;
     bool Lost_ = false;
     bool FriendAway_ = false;
+    // Connections made so far, and the one that carries our last move to the server.
+    int Connections_ = 0;
+    int MoveConnection_ = 0;
     // The key of the last note this game wrote.
     std::string LastNote_;
 };

@@ -46,6 +46,7 @@
 #include <QRegion>
 #include <QScreen>
 #include <QSpinBox>
+#include <QToolBar>
 #include <QUrl>
 #include <optional>
 
@@ -464,12 +465,21 @@ void TfSpielfeld::HoldForMove() {
     PauseClock();
     // After the move, a click counts again only once the pointer moved and showed the hand.
     SetScreenCursor(Qt::ArrowCursor);
-    setEnabled(false);
+    HoldInput(true);
 }
 
 void TfSpielfeld::ResumeAfterMove() {
-    // Enabled before the highscore table opens: a window's dialogs share its disabled state.
-    setEnabled(true);
+    // Given back before the game end's boxes open: they are answered with the window's input.
+    HoldInput(false);
+}
+
+// While a move is shown the window takes no input but the chat line's: a player may write to his
+// friend at any time. The menus' shortcuts the window holds go with the menu bar.
+void TfSpielfeld::HoldInput(bool held) {
+    for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (!child->isWindow() && child != Online->tbChat) child->setEnabled(!held);
+    for (QAction* menu : menuBar()->actions()) removeAction(menu);
+    if (!held) addActions(menuBar()->actions());
 }
 
 void TfSpielfeld::FollowWaitCursor() {

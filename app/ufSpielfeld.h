@@ -107,6 +107,7 @@ private:
     void ArmComputer();
     void HoldForMove();
     void ResumeAfterMove();
+    void HoldInput(bool held);
     void tZeitTimer();
     void tKITimer();
     void HoldForDialog();

@@ -102,7 +102,10 @@ int Serve(const Options& options) {
     }
     if (options.database.rfind("postgres", 0) == 0)
         new PlayNotify(
-            *io, options.database, [service](const std::string& game) { service->Relay(game); },
+            *io, options.database,
+            [service, store](const std::string& note) {
+                if (const auto game = store->Foreign(note)) service->Relay(*game);
+            },
             [service] { service->RelayAll(); });
     boost::asio::signal_set signals(*io, SIGINT, SIGTERM);
     signals.async_wait([io](boost::system::error_code, int) { io->stop(); });

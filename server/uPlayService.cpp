@@ -10,6 +10,7 @@
 
 #include <deque>
 #include <iostream>
+#include <limits>
 
 namespace kelani::server {
 
@@ -32,6 +33,7 @@ constexpr size_t kNameChars = 32;
 constexpr size_t kEmailChars = 100;
 constexpr size_t kCountryChars = 40;
 constexpr size_t kChatChars = 200;
+constexpr int kAcceptBurst = 256; // connections taken at one wake-up beyond the first
 
 std::string ErrorMessage(const std::string& code, const std::string& message) {
     return JsonWriter().Add("type", "error").Add("code", code).Add("message", message).Text();
@@ -95,35 +97,26 @@ public:
 
     int Seat() const { return seat_; }
 
-    // Sends what the store holds for this seat that it has not had yet.
-    void CatchUp() {
-        if (closing_) return;
+    // Sends what the store holds for this seat that it has not had yet; the game's deadline as
+    // read then (0 for none), nothing when nothing was read.
+    std::optional<long long> CatchUp() {
+        if (closing_) return std::nullopt;
         try {
-            // The events first: a game row read before them could predate a join committed by
-            // another instance in between, and its start would name the wrong first seat.
-            const auto events = service_.Store().EventsAfter(game_, lastEvent_);
-            const auto record = service_.Store().Load(game_);
-            if (!record) return;
-            for (const auto& e : events) {
+            const PlayNews news = service_.Store().News(game_, lastEvent_, lastMove_, WallMs());
+            if (!news.record) return std::nullopt;
+            for (const auto& e : news.events) {
                 lastEvent_ = e.seq;
-                SendEvent(e, *record);
+                SendEvent(e, *news.record);
             }
-            for (const auto& m : service_.Store().MovesAfter(game_, lastMove_)) {
-                lastMove_ = m.n;
-                Send(JsonWriter()
-                         .Add("type", "move")
-                         .Add("n", m.n)
-                         .Add("seat", m.seat)
-                         .Add("place", m.place)
-                         .Add("clocks", std::vector<long long>{m.clocks[0], m.clocks[1]})
-                         .Text());
-            }
-            if (record->state == "over" && !endSent_) {
+            SendMoves(news.moves);
+            if (news.record->state == "over" && !endSent_) {
                 endSent_ = true;
-                Send(EndMessage(*record));
+                Send(EndMessage(*news.record));
             }
+            return news.deadline;
         } catch (const StoreError& e) {
             std::cerr << "kelani-play-server: " << e.what() << "\n";
+            return std::nullopt;
         }
     }
 
@@ -314,32 +307,34 @@ private:
         const int seat = game->size() <= 64 ? service_.Store().Seat(*game, *token) : 0;
         if (seat == 0) return Refuse({"bad-token", "no seat of that game has this token"}, true);
         const long long now = WallMs();
-        service_.Store().Expire(*game, now); // a clock that ran out while nobody was there
-        // The last event before the game row: a start committed in between is sent, not skipped.
-        lastEvent_ = service_.Store().LastEvent(*game);
-        auto record = service_.Store().Load(*game);
-        std::array<long long, 2> clocks{0, 0};
-        service_.Store().Deadline(*game, &clocks, now);
-        game_ = *game;
-        seat_ = seat;
-        lastMove_ = static_cast<int>(std::min<long long>(*last, record->moves));
+        // The game as it stands and the moves the client lacks, from one state of the database:
+        // the events up to it are history, the ones after it come with the next catching up.
+        const auto read = [&] {
+            return service_.Store().News(*game, std::numeric_limits<long long>::max(),
+                                         static_cast<int>(*last), now);
+        };
+        PlayNews news = read();
+        // A clock that ran out while nobody was there ends the game first.
+        if (news.deadline != 0 && now >= news.deadline && service_.Store().Expire(*game, now)) news = read();
+        const GameRecord& record = *news.record;
+        lastEvent_ = news.lastEvent;
+        lastMove_ = record.moves;
         JsonWriter w;
         w.Add("type", "resumed").Add("seat", seat);
-        StartFields(w, *record)
-            .Add("moves", record->moves)
-            .Add("clocks", std::vector<long long>{clocks[0], clocks[1]})
-            .Add("state", record->state);
+        StartFields(w, record)
+            .Add("moves", record.moves)
+            .Add("clocks", std::vector<long long>{news.clocks[0], news.clocks[1]})
+            .Add("state", record.state);
         Send(w.Text());
-        endSent_ = true; // the end comes after the missed moves and the presence
-        CatchUp();
+        SendMoves(news.moves);
         Send(JsonWriter()
                  .Add("type", "presence")
                  .Add("seat", 3 - seat)
-                 .Add("online", record->online[2 - seat])
+                 .Add("online", record.online[2 - seat])
                  .Text());
-        if (record->state == "over") Send(EndMessage(*record));
-        endSent_ = record->state == "over";
-        TakeSeat(game_, seat_);
+        if (record.state == "over") Send(EndMessage(record));
+        endSent_ = record.state == "over";
+        TakeSeat(*game, seat);
     }
 
     void TakeSeat(const std::string& game, int seat) {
@@ -370,6 +365,19 @@ private:
     }
 
     // ---- writing ----
+
+    void SendMoves(const std::vector<PlayedMove>& moves) {
+        for (const auto& m : moves) {
+            lastMove_ = m.n;
+            Send(JsonWriter()
+                     .Add("type", "move")
+                     .Add("n", m.n)
+                     .Add("seat", m.seat)
+                     .Add("place", m.place)
+                     .Add("clocks", std::vector<long long>{m.clocks[0], m.clocks[1]})
+                     .Text());
+        }
+    }
 
     void SendEvent(const PlayEvent& e, const GameRecord& g) {
         const bool mine = e.seat == seat_;
@@ -458,6 +466,10 @@ int PlayService::Bind(const std::string& address, int port) {
     if (!ec) acceptor_.set_option(asio::socket_base::reuse_address(true), ec);
     if (!ec) acceptor_.bind(endpoint, ec);
     if (!ec) acceptor_.listen(asio::socket_base::max_listen_connections, ec);
+    // The burst below must never wait: with no connection left, or one already given up by its
+    // client, accept returns at once instead of polling for the next.
+    if (!ec) acceptor_.non_blocking(true, ec);
+    if (!ec) acceptor_.set_option(asio::socket_base::enable_connection_aborted(true), ec);
     if (ec) return -1;
     return acceptor_.local_endpoint().port();
 }
@@ -469,18 +481,27 @@ void PlayService::Start() {
 void PlayService::Accept() {
     acceptor_.async_accept([this](beast::error_code ec, tcp::socket socket) {
         if (ec == asio::error::operation_aborted) return;
-        if (!ec) {
-            if (open_ >= options_.connections) {
-                beast::error_code ignored;
-                socket.close(ignored); // full: turned away before a byte is read
-            } else {
-                ++open_;
-                socket.set_option(tcp::no_delay(true), ec);
-                std::make_shared<PlaySession>(*this, std::move(socket))->Start();
-            }
+        if (!ec) Welcome(std::move(socket));
+        // The connections waiting as well are taken now, not one a turn of a busy loop: when
+        // another instance fails, its players all arrive here at once.
+        for (int more = 0; !ec && more < kAcceptBurst; ++more) {
+            tcp::socket next(io_);
+            acceptor_.accept(next, ec);
+            if (!ec) Welcome(std::move(next));
         }
         Accept();
     });
+}
+
+void PlayService::Welcome(tcp::socket socket) {
+    beast::error_code ec;
+    if (open_ >= options_.connections) {
+        socket.close(ec); // full: turned away before a byte is read
+        return;
+    }
+    ++open_;
+    socket.set_option(tcp::no_delay(true), ec);
+    std::make_shared<PlaySession>(*this, std::move(socket))->Start();
 }
 
 void PlayService::Attach(PlaySession* session, const std::string& game) {
@@ -507,8 +528,10 @@ bool PlayService::Holds(const std::string& game, int seat) const {
 void PlayService::Relay(const std::string& game) {
     const auto it = games_.find(game);
     if (it == games_.end()) return;
-    for (PlaySession* session : std::set<PlaySession*>(it->second)) session->CatchUp();
-    ArmClock(game);
+    std::optional<long long> deadline;
+    for (PlaySession* session : std::set<PlaySession*>(it->second))
+        if (const auto read = session->CatchUp()) deadline = read;
+    ArmClock(game, deadline.value_or(0));
 }
 
 void PlayService::RelayAll() {
@@ -519,13 +542,7 @@ void PlayService::RelayAll() {
 
 // The instance holding a seat watches the clock of the seat to move; whichever instance notices
 // first ends the game, the others read the end from the database.
-void PlayService::ArmClock(const std::string& game) {
-    long long deadline = 0;
-    try {
-        deadline = store_.Deadline(game, nullptr, WallMs());
-    } catch (const StoreError& e) {
-        std::cerr << "kelani-play-server: " << e.what() << "\n";
-    }
+void PlayService::ArmClock(const std::string& game, long long deadline) {
     if (deadline == 0) {
         clocks_.erase(game);
         return;

@@ -53,7 +53,8 @@ public:
 
 private:
     void Accept();
-    void ArmClock(const std::string& game);
+    void Welcome(boost::asio::ip::tcp::socket socket);
+    void ArmClock(const std::string& game, long long deadline);
 
     boost::asio::io_context& io_;
     PlayStore& store_;

@@ -91,20 +91,27 @@ Submission Entry(const GameRecord& g, const PlayGame& game, int seat) {
 struct PlayStore::Live {
     GameRecord record;
     std::optional<PlayGame> game;
-    std::vector<int> places;
+    std::vector<PlayedMove> moves;
 };
 
 PlayStore::PlayStore(const std::string& location, HighscoreStore& highscore, const PlayLimits& limits)
     : db_(OpenDatabase(location)), highscore_(highscore), limits_(limits),
-      postgres_(location.rfind("postgres", 0) == 0) {
+      postgres_(location.rfind("postgres", 0) == 0), instance_(NewGameId()) {
     db_->Transaction(true, [](SqlSession& s) {
         for (const char* sql : kTables) s.Query(sql);
     });
 }
 
 void PlayStore::Announce(SqlSession& s, const std::string& game) {
-    // Delivered when the transaction commits, and only then.
-    if (postgres_) s.Query(std::string("SELECT pg_notify('") + kPlayChannel + "', $1)", {game});
+    // Delivered when the transaction commits, and only then: "<game> <instance>".
+    if (postgres_)
+        s.Query(std::string("SELECT pg_notify('") + kPlayChannel + "', $1)", {game + ' ' + instance_});
+}
+
+std::optional<std::string> PlayStore::Foreign(const std::string& note) const {
+    const size_t blank = note.find(' ');
+    if (blank != std::string::npos && note.substr(blank + 1) == instance_) return std::nullopt;
+    return note.substr(0, blank);
 }
 
 void PlayStore::Event(SqlSession& s, const std::string& game, int seat, const std::string& kind,
@@ -191,10 +198,14 @@ PlayStore::Live PlayStore::Read(SqlSession& s, const std::string& game) {
     PlayClocks clocks;
     live.record = ToRecord(rows[0], clocks);
     if (live.record.state == "waiting") return live;
-    for (const auto& row : s.Query("SELECT place FROM play_moves WHERE game = $1 ORDER BY n", {game}))
-        live.places.push_back(Int(row[0]));
+    std::vector<int> places;
+    for (const auto& r : s.Query(
+             "SELECT n, seat, place, clock1, clock2 FROM play_moves WHERE game = $1 ORDER BY n", {game})) {
+        live.moves.push_back({Int(r[0]), Int(r[1]), Int(r[2]), {SqlInt(r[3]), SqlInt(r[4])}});
+        places.push_back(live.moves.back().place);
+    }
     live.game.emplace(live.record.setup, clocks.turnStart);
-    live.game->Replay(live.places);
+    live.game->Replay(places);
     live.game->Clocks() = clocks;
     live.record.moves = live.game->Moves();
     return live;
@@ -327,47 +338,25 @@ std::optional<GameRecord> PlayStore::Load(const std::string& game) {
     return record;
 }
 
-long long PlayStore::Deadline(const std::string& game, std::array<long long, 2>* clocksNow, long long now) {
-    long long deadline = 0;
+PlayNews PlayStore::News(const std::string& game, long long afterEvent, int afterMove, long long now) {
+    PlayNews news;
     db_->Transaction(false, [&](SqlSession& s) {
         Live live = Read(s, game);
-        if (!live.game) return;
-        if (clocksNow) *clocksNow = live.game->ClocksAt(now);
-        if (live.record.state == "playing") deadline = live.game->Deadline();
-    });
-    return deadline;
-}
-
-std::vector<PlayedMove> PlayStore::MovesAfter(const std::string& game, int n) {
-    std::vector<PlayedMove> moves;
-    db_->Transaction(false, [&](SqlSession& s) {
-        for (const auto& r : s.Query("SELECT n, seat, place, clock1, clock2 FROM play_moves WHERE game = $1 "
-                                     "AND n > $2 ORDER BY n",
-                                     {game, static_cast<long long>(n)}))
-            moves.push_back({Int(r[0]), Int(r[1]), Int(r[2]), {SqlInt(r[3]), SqlInt(r[4])}});
-    });
-    return moves;
-}
-
-std::vector<PlayEvent> PlayStore::EventsAfter(const std::string& game, long long seq) {
-    std::vector<PlayEvent> events;
-    db_->Transaction(false, [&](SqlSession& s) {
+        if (live.record.id.empty()) return;
+        news.record = live.record;
+        if (live.game) news.clocks = live.game->ClocksAt(now);
+        if (live.game && live.record.state == "playing") news.deadline = live.game->Deadline();
+        for (const PlayedMove& m : live.moves)
+            if (m.n > afterMove) news.moves.push_back(m);
         for (const auto& r :
              s.Query("SELECT seq, seat, kind, text FROM play_events WHERE game = $1 AND seq > $2 "
                      "ORDER BY seq",
-                     {game, seq}))
-            events.push_back({SqlInt(r[0]), Int(r[1]), r[2], r[3]});
-    });
-    return events;
-}
-
-long long PlayStore::LastEvent(const std::string& game) {
-    long long last = 0;
-    db_->Transaction(false, [&](SqlSession& s) {
-        last = SqlInt(
+                     {game, afterEvent}))
+            news.events.push_back({SqlInt(r[0]), Int(r[1]), r[2], r[3]});
+        news.lastEvent = SqlInt(
             s.Query("SELECT COALESCE(MAX(seq), 0) FROM play_events WHERE game = $1", {game}).at(0).at(0));
     });
-    return last;
+    return news;
 }
 
 void PlayStore::RecordResults() {

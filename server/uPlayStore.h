@@ -52,6 +52,17 @@ struct PlayEvent {
     std::string text;
 };
 
+// What a seat has not heard of a game yet, all read from one state of the database: a join or a
+// move committed by another instance cannot fall between the reads of its parts.
+struct PlayNews {
+    std::optional<GameRecord> record; // nothing when there is no such game
+    std::vector<PlayEvent> events;    // after the event asked for
+    std::vector<PlayedMove> moves;    // after the move asked for
+    long long lastEvent = 0;
+    std::array<long long, 2> clocks{0, 0}; // left at the time asked for
+    long long deadline = 0;                // when the seat to move runs out, 0 for no clock
+};
+
 struct Created {
     std::string game, code, token;
 };
@@ -88,14 +99,15 @@ public:
     bool Expire(const std::string& game, long long now);
 
     std::optional<GameRecord> Load(const std::string& game);
-    // When the seat to move runs out (0: no clock or not playing) and the clocks now.
-    long long Deadline(const std::string& game, std::array<long long, 2>* clocksNow, long long now);
-    std::vector<PlayedMove> MovesAfter(const std::string& game, int n);
-    std::vector<PlayEvent> EventsAfter(const std::string& game, long long seq);
-    long long LastEvent(const std::string& game);
+    // The events after `afterEvent` and the moves after `afterMove`, with the game row.
+    PlayNews News(const std::string& game, long long afterEvent, int afterMove, long long now);
 
     // Enters every finished game not yet in the highscore table (after a crash between the two).
     void RecordResults();
+
+    // The game a notification of the play channel names; nothing when this store announced it
+    // itself, as its own instance has relayed that change already.
+    std::optional<std::string> Foreign(const std::string& note) const;
 
 private:
     struct Live; // a game row with its position replayed, inside one transaction
@@ -113,6 +125,7 @@ private:
     HighscoreStore& highscore_;
     PlayLimits limits_;
     bool postgres_ = false;
+    std::string instance_; // names this store's announcements
 };
 
 } // namespace kelani::server

@@ -80,7 +80,9 @@ void PostgresDatabase::Transaction(bool write, const std::function<void(SqlSessi
     PostgresSession postgres(connection);
     SqlSession& session = postgres;
     try {
-        session.Query("BEGIN");
+        // A reader sees one snapshot throughout, as a SQLite reader does: a row and the rows
+        // that belong with it are never read from either side of another instance's commit.
+        session.Query(write ? "BEGIN" : "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
         if (write) session.Query(kWriteLock);
         body(session);
         session.Query("COMMIT");

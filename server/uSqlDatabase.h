@@ -31,7 +31,8 @@ public:
     virtual ~SqlDatabase() = default;
     // Runs `body` in one transaction, committed when it returns and rolled back when it throws.
     // Writing transactions are serialised across every process sharing the database, so a
-    // read-then-trim inside one sees no other writer.
+    // read-then-trim inside one sees no other writer. A reading one sees a single state of the
+    // database throughout, whatever others commit meanwhile.
     virtual void Transaction(bool write, const std::function<void(SqlSession&)>& body) = 0;
     // The statement creating the entries table in this database's dialect; columns added since
     // the first release are added to older tables.

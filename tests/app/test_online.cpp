@@ -5,6 +5,7 @@
 #include "app/ufOnline.h"
 #include "app/ufSpielfeld.h"
 #include "app/ufStreichholz.h"
+#include "components/MultiLanguage.h"
 #include "control/uTOnlineClient.h"
 #include "control/uTSpielfeld.h"
 #include "records/uTHistory.h"
@@ -15,18 +16,21 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QWebSocket>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -279,6 +283,33 @@ TEST(OnlineCodes, CodesLinksAndTextsFromTheOtherSide) {
     EXPECT_EQ(CleanText(QString(300, QLatin1Char('a'))).size(), 200);
 }
 
+// Every refusal the play server can send (its protocol's list) reads as a sentence of its own in
+// both languages, naming the server, never as the general text that shows the raw code.
+TEST(OnlineCodes, EveryErrorOfTheServerHasItsOwnTextInGermanAndEnglish) {
+    QFile doc(QStringLiteral(KELANI_ONLINE_DOC));
+    ASSERT_TRUE(doc.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(doc.readAll());
+    const QString list =
+        text.mid(text.indexOf(QStringLiteral("Error codes:"))).section(QStringLiteral("\n\n"), 0, 0);
+    QStringList codes;
+    static const QRegularExpression quoted(QStringLiteral("`([a-z-]+)`"));
+    for (auto match = quoted.globalMatch(list); match.hasNext();) codes << match.next().captured(1);
+    codes.removeDuplicates(); // the paragraph names those that close the connection again
+    ASSERT_EQ(codes.size(), 13) << list.toStdString();
+    QObject owner;
+    TMultiLanguage lng(&owner);
+    lng.LoadScript(QStringLiteral("TfSpielfeld"));
+    for (const char* language : {"german", "english"}) {
+        lng.SetLanguage(QLatin1String(language));
+        const QString general = lng.GetString(QStringLiteral("onlineerr"));
+        for (const QString& code : codes) {
+            const QString said = lng.GetString(OnlineErrorKey(code));
+            EXPECT_TRUE(said.contains(QStringLiteral("%s")) && said != general)
+                << language << " " << code.toStdString();
+        }
+    }
+}
+
 TEST_F(OnlineGame, FriendsPlayAWholeGameWithTheServersLotChatAndTheGameSaved) {
     CreateAndJoin(3);
     // The invite shows the code and the link to copy.
@@ -305,10 +336,19 @@ TEST_F(OnlineGame, FriendsPlayAWholeGameWithTheServersLotChatAndTheGameSaved) {
     EXPECT_TRUE(notes.contains(QStringLiteral("Gl\u00FCck & "))) << notes.toStdString();
     for (const char* markup : {"<", ">", "\x07"})
         EXPECT_FALSE(notes.contains(QLatin1String(markup))) << markup;
-    // And ours reaches him.
-    window_->Online->eChat->setText(QStringLiteral("Danke"));
+    // And ours reaches him, typed while a move is shown: the board is held, the chat line is not.
+    Game().OnBusy(true);
+    EXPECT_FALSE(window_->centralWidget()->isEnabled());
+    ASSERT_TRUE(window_->Online->eChat->isEnabled());
+    QTest::keyClicks(window_->Online->eChat, QStringLiteral("Danke"));
     QTest::keyClick(window_->Online->eChat, Qt::Key_Return);
-    ASSERT_TRUE(RunUntil([&] { return friend_.Has(QStringLiteral("chat")); }));
+    Game().OnBusy(false);
+    // (His own line comes back to him too.)
+    ASSERT_TRUE(RunUntil([&] {
+        return std::any_of(friend_.Got.begin(), friend_.Got.end(), [](const QJsonObject& m) {
+            return m[QStringLiteral("text")] == QStringLiteral("Danke");
+        });
+    }));
 
     PlayUntil(1000);
     ASSERT_TRUE(RunUntil([&] { return !Game().Running() && friend_.Has(QStringLiteral("end")); }));
@@ -350,6 +390,10 @@ TEST_F(OnlineGame, AfterTheServerRestartsOrTheLineDropsTheWindowComesBackAndGets
     window_->Online->Client->Drop();
     PlayUntil(moves + 1);
     EXPECT_TRUE(RunUntil([&] { return friend_.Moves == moves + 1; }));
+    // It went out once: a second copy would have been refused as stale before his answer came.
+    FriendPlaysUntilOurTurn();
+    EXPECT_TRUE(Game().MayChoose());
+    EXPECT_TRUE(ShownMessages().empty()) << ShownMessages().back().Text.toStdString();
 }
 
 TEST_F(OnlineGame, AnUnfinishedGameIsOfferedAtTheNextStartAndRebuiltFromTheServer) {
@@ -360,8 +404,23 @@ TEST_F(OnlineGame, AnUnfinishedGameIsOfferedAtTheNextStartAndRebuiltFromTheServe
     window_.reset();
     EXPECT_FALSE(TKelaniSettings(SettingsFolder()).OnlineSeat().Game.empty());
 
+    // Its server is away at the start: the player is told so, naming the server, and may try
+    // again later; the seat stays kept.
+    server_->Stop();
     window_ = std::make_unique<TfSpielfeld>();
     window_->show();
+    QueueMessageAnswer(mrYes);
+    QueueMessageAnswer(mrNo);
+    window_->Online->Begin({QStringLiteral("kelani")});
+    ASSERT_TRUE(RunUntil([&] { return ShownMessages().size() == 2; }));
+    EXPECT_TRUE(ShownMessages().back().Text.startsWith(
+        QStringLiteral("Der Spielserver %1 ist nicht zu erreichen").arg(server_->Url())))
+        << ShownMessages().back().Text.toStdString();
+    EXPECT_FALSE(Game().Running());
+    EXPECT_FALSE(TKelaniSettings(SettingsFolder()).OnlineSeat().Game.empty());
+
+    server_->Restart();
+    friend_.Resume(server_->Url());
     QueueMessageAnswer(mrYes);
     window_->Online->Begin({QStringLiteral("kelani")});
     ASSERT_TRUE(RunUntil([&] { return Game().History().MoveCount() == moves; }));

@@ -330,7 +330,7 @@ TEST(PlayStore, ClockDecidesAndDrawsStayOutOfTheTable) {
     setup.first = store.Load(timed.game)->setup.first;
     const int place = setup.first == 1 ? 3 : 10;
     EXPECT_EQ(store.Move(timed.game, setup.first, 1, place, 4000), "");
-    EXPECT_EQ(store.MovesAfter(timed.game, 0).at(0).clocks[setup.first - 1], 7000);
+    EXPECT_EQ(store.News(timed.game, 0, 0, 4000).moves.at(0).clocks[setup.first - 1], 7000);
     PlayGame mirror(setup, 1000);
     mirror.Play(place, 4000);
     // The seat to move thinks 10.001 s (the first seat has 7 s left): his move comes too late.

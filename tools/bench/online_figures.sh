@@ -77,7 +77,7 @@ start_postgres() {
 start_nginx() {
   local f=$SCRATCH/nginx upstreams=""
   mkdir -p "$f"
-  for port in "$@"; do upstreams+="server 127.0.0.1:$port max_fails=1 fail_timeout=60s; "; done
+  for port in "$@"; do upstreams+="server 127.0.0.1:$port max_fails=1 fail_timeout=10s; "; done
   NGINX_PORT=$(free_port)
   cat >"$f/nginx.conf" <<CONF
 daemon off; master_process off; worker_processes 1; pid $f/nginx.pid;
@@ -96,6 +96,7 @@ http {
       proxy_set_header Upgrade \$http_upgrade;
       proxy_set_header Connection "upgrade";
       proxy_set_header X-Real-IP \$remote_addr;
+      proxy_connect_timeout 2s;
       proxy_read_timeout 120s;
     }
   }
