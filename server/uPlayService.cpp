@@ -1,7 +1,7 @@
 #include "server/uPlayService.h"
 
+#include "records/uFlatJson.h"
 #include "server/uAddress.h"
-#include "server/uPlayJson.h"
 #include "server/uPlayText.h"
 
 #include <boost/beast/core.hpp>

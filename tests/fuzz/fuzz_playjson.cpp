@@ -1,6 +1,6 @@
-// libFuzzer target for the play service's message reader: any frame is read or refused without
-// failing, and what it reads survives the writer and a second reading unchanged.
-#include "server/uPlayJson.h"
+// libFuzzer target for the flat JSON reader: any frame is read or refused without failing, and
+// what it reads survives the writer and a second reading unchanged.
+#include "records/uFlatJson.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -16,8 +16,12 @@ void Check(bool condition) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    using namespace kelani::server;
-    const auto read = JsonObject::Parse(std::string_view(reinterpret_cast<const char*>(data), size));
+    using namespace kelani;
+    const std::string_view frame(reinterpret_cast<const char*>(data), size);
+    const auto read = JsonObject::Parse(frame);
+    // Taking lists changes nothing about the objects without them.
+    const auto withLists = JsonObject::Parse(frame, JsonLists::Allowed);
+    Check(!read || (withLists && withLists->fields == read->fields));
     if (!read) return 0;
     JsonWriter writer;
     for (const auto& [key, value] : read->fields) {

@@ -203,9 +203,9 @@ private:
     // A move sent while the game's end was still on its way is refused as game-over: the end
     // itself follows, so that refusal is no failure of the seat.
     void Handle(const std::string& text) {
-        const std::optional<TOnlineMessage> message = TOnlineMessage::Parse(text);
+        const std::optional<JsonObject> message = JsonObject::Parse(text, JsonLists::Allowed);
         if (!message) return Finish(TSeatOutcome::Broken, "the server sent no JSON object: " + text);
-        const std::string type = message->Type();
+        const std::string type = message->Text("type").value_or("");
         if (type == "created" || type == "joined")
             Seat(*message);
         else if (type == "start")
@@ -216,29 +216,29 @@ private:
             Moved(*message);
         else if (type == "end")
             End(*message);
-        else if (type == "error" && message->Text("code") != "game-over")
-            Finish(TSeatOutcome::Refused,
-                   "the server refused: " + message->Text("code") + " (" + message->Text("message") + ")");
+        else if (type == "error" && message->Text("code").value_or("") != "game-over")
+            Finish(TSeatOutcome::Refused, "the server refused: " + message->Text("code").value_or("") + " (" +
+                                              message->Text("message").value_or("") + ")");
     }
 
-    void Seat(const TOnlineMessage& message) {
+    void Seat(const JsonObject& message) {
         Seated();
-        summary_.game = message.Text("game");
-        summary_.token = message.Text("token");
-        summary_.seat = static_cast<int>(message.Number("seat", 0));
-        if (message.Type() == "created") {
-            summary_.code = message.Text("code");
+        summary_.game = message.Text("game").value_or("");
+        summary_.token = message.Text("token").value_or("");
+        summary_.seat = static_cast<int>(message.Number("seat").value_or(0));
+        if (message.Text("type") == "created") {
+            summary_.code = message.Text("code").value_or("");
             if (config_.onCreated) config_.onCreated(summary_);
         }
     }
 
-    void Resumed(const TOnlineMessage& message) {
+    void Resumed(const JsonObject& message) {
         Seated();
         if (!config_.reread) ++summary_.reconnects;
-        summary_.seat = static_cast<int>(message.Number("seat", summary_.seat));
-        const long long onServer = message.Number("moves", 0);
+        summary_.seat = static_cast<int>(message.Number("seat").value_or(summary_.seat));
+        const long long onServer = message.Number("moves").value_or(0);
         // Nobody has joined yet: the first seat is not drawn, the start follows the join.
-        if (message.Text("state") == "waiting") return;
+        if (message.Text("state").value_or("") == "waiting") return;
         if (!started_)
             Begin(message, onServer);
         else
@@ -246,22 +246,22 @@ private:
         Move();
     }
 
-    void Begin(const TOnlineMessage& message, long long onServer) {
-        feld_.SetVariante(static_cast<int>(message.Number("variant", 4)));
-        feld_.SetSteineProMulde(static_cast<int>(message.Number("stones", 4)));
-        feld_.SetUseStirnmulde(message.Number("head", 1) == 1);
+    void Begin(const JsonObject& message, long long onServer) {
+        feld_.SetVariante(static_cast<int>(message.Number("variant").value_or(4)));
+        feld_.SetSteineProMulde(static_cast<int>(message.Number("stones").value_or(4)));
+        feld_.SetUseStirnmulde(message.Number("head").value_or(1) == 1);
         feld_.Reset();
-        summary_.first = static_cast<int>(message.Number("first", 1));
+        summary_.first = static_cast<int>(message.Number("first").value_or(1));
         feld_.SetAktSpieler(summary_.first);
         started_ = true;
         serverMoves_ = onServer;
         Move();
     }
 
-    void Moved(const TOnlineMessage& message) {
-        const long long n = message.Number("n");
-        const int seat = static_cast<int>(message.Number("seat"));
-        const int place = static_cast<int>(message.Number("place"));
+    void Moved(const JsonObject& message) {
+        const long long n = message.Number("n").value_or(-1);
+        const int seat = static_cast<int>(message.Number("seat").value_or(-1));
+        const int place = static_cast<int>(message.Number("place").value_or(-1));
         const auto have = static_cast<long long>(summary_.moves.size());
         if (n >= 1 && n <= have) {
             // A move heard again after a resume: it must be the one already played.
@@ -281,9 +281,9 @@ private:
         Move();
     }
 
-    void End(const TOnlineMessage& message) {
-        summary_.winner = static_cast<int>(message.Number("winner"));
-        summary_.reason = message.Text("reason");
+    void End(const JsonObject& message) {
+        summary_.winner = static_cast<int>(message.Number("winner").value_or(-1));
+        summary_.reason = message.Text("reason").value_or("");
         summary_.stores = message.Numbers("stores");
         Finish(TSeatOutcome::Finished, "");
     }

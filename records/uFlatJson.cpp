@@ -1,15 +1,15 @@
-#include "server/uPlayJson.h"
+#include "records/uFlatJson.h"
 
 #include "base/uCodePage.h"
 
 #include <charconv>
 
-namespace kelani::server {
+namespace kelani {
 namespace {
 
 class Reader {
 public:
-    explicit Reader(std::string_view text) : text_(text) {}
+    Reader(std::string_view text, JsonLists lists) : text_(text), lists_(lists) {}
 
     std::optional<JsonObject> Object() {
         JsonObject object;
@@ -53,6 +53,24 @@ private:
             ++at_;
     }
     bool Value(JsonValue& value) {
+        if (lists_ == JsonLists::Allowed && Take('[')) return List(value);
+        return Scalar(value);
+    }
+    bool List(JsonValue& value) {
+        std::vector<JsonScalar> items;
+        Blank();
+        if (!Take(']')) {
+            do {
+                Blank();
+                if (!Scalar(items.emplace_back())) return false;
+                Blank();
+            } while (Take(','));
+            if (!Take(']')) return false;
+        }
+        value = std::move(items);
+        return true;
+    }
+    template <class Into> bool Scalar(Into& value) {
         if (Word("null")) {
             value = nullptr;
         } else if (Word("true")) {
@@ -159,13 +177,14 @@ private:
     }
 
     std::string_view text_;
+    JsonLists lists_;
     size_t at_ = 0;
 };
 
 } // namespace
 
-std::optional<JsonObject> JsonObject::Parse(std::string_view text) {
-    return Reader(text).Object();
+std::optional<JsonObject> JsonObject::Parse(std::string_view text, JsonLists lists) {
+    return Reader(text, lists).Object();
 }
 
 std::optional<std::string> JsonObject::Text(const std::string& key) const {
@@ -178,6 +197,15 @@ std::optional<long long> JsonObject::Number(const std::string& key) const {
     const auto it = fields.find(key);
     if (it == fields.end() || !std::holds_alternative<long long>(it->second)) return std::nullopt;
     return std::get<long long>(it->second);
+}
+
+std::vector<long long> JsonObject::Numbers(const std::string& key) const {
+    std::vector<long long> numbers;
+    const auto it = fields.find(key);
+    if (it == fields.end() || !std::holds_alternative<std::vector<JsonScalar>>(it->second)) return numbers;
+    for (const auto& item : std::get<std::vector<JsonScalar>>(it->second))
+        if (const auto* number = std::get_if<long long>(&item)) numbers.push_back(*number);
+    return numbers;
 }
 
 std::string JsonQuote(const std::string& text) {
@@ -228,4 +256,4 @@ JsonWriter& JsonWriter::Add(const std::string& key, const std::vector<std::strin
     return Raw(key, json + "]");
 }
 
-} // namespace kelani::server
+} // namespace kelani

@@ -1,7 +1,7 @@
 #pragma once
-// The play service's messages: one flat JSON object per frame. The reader takes only what a
-// client sends (strings, integers, true/false/null as values, no nesting) and refuses anything
-// else whole; the writer builds the server's answers.
+// Flat JSON objects, the play service's messages: one object per frame whose values are strings,
+// whole numbers, true/false/null and, where the reader allows them, lists of those. The reader
+// refuses anything else whole; the writer builds one object in the order of its calls.
 #include <map>
 #include <optional>
 #include <string>
@@ -9,18 +9,25 @@
 #include <variant>
 #include <vector>
 
-namespace kelani::server {
+namespace kelani {
 
-using JsonValue = std::variant<std::nullptr_t, bool, long long, std::string>;
+using JsonScalar = std::variant<std::nullptr_t, bool, long long, std::string>;
+using JsonValue = std::variant<std::nullptr_t, bool, long long, std::string, std::vector<JsonScalar>>;
+
+// Whether a reader takes lists as values; the server takes none from its clients.
+enum class JsonLists { Refused, Allowed };
 
 class JsonObject {
 public:
-    // The object `text` holds, nothing when it is not exactly one flat object of valid UTF-8.
-    static std::optional<JsonObject> Parse(std::string_view text);
+    // The object `text` holds, nothing when it is not exactly one flat object of valid UTF-8
+    // with each key once.
+    static std::optional<JsonObject> Parse(std::string_view text, JsonLists lists = JsonLists::Refused);
 
     // A field's value, nothing when it is missing or of another type.
     std::optional<std::string> Text(const std::string& key) const;
     std::optional<long long> Number(const std::string& key) const;
+    // The whole numbers of a list field, empty when it is missing or no list.
+    std::vector<long long> Numbers(const std::string& key) const;
 
     std::map<std::string, JsonValue> fields;
 };
@@ -45,4 +52,4 @@ private:
 // `text` as a JSON string literal, quotes included; control characters escaped.
 std::string JsonQuote(const std::string& text);
 
-} // namespace kelani::server
+} // namespace kelani
