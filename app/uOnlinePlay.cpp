@@ -175,6 +175,7 @@ void TOnlinePlay::OpenDialog(const QString& code) {
     dialog.OnJoin = [this, server](const QString& invite) {
         QJsonObject hello = Hello("join");
         hello.insert(QStringLiteral("code"), invite);
+        hello.insert(QStringLiteral("key"), JoinKey());
         Held_ = false;
         Client->Open(server, hello);
     };

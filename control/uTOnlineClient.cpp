@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QJsonDocument>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTimer>
 #include <QWebSocket>
@@ -39,6 +40,13 @@ QString InviteLink(const QString& code) {
     return QStringLiteral("kelani://join/") + code;
 }
 
+QString JoinKey() {
+    QString key;
+    for (int part = 0; part < 4; ++part)
+        key += QStringLiteral("%1").arg(QRandomGenerator::system()->generate(), 8, 16, QLatin1Char('0'));
+    return key;
+}
+
 QString CleanText(const QString& text, int limit) {
     static const QRegularExpression markup(QStringLiteral("<[^>]*>?"));
     const QString plain = QString(text).remove(markup);
@@ -64,6 +72,7 @@ void TOnlineClient::Open(const QUrl& server, const QJsonObject& greeting) {
     Close();
     Server_ = server;
     Greeting_ = greeting;
+    Joining_ = false;
     Wanted_ = true;
     RetryMs_ = FirstRetryMs;
     Connect();
@@ -96,6 +105,7 @@ void TOnlineClient::Connect() {
 }
 
 void TOnlineClient::Greet() {
+    Joining_ = Greeting_.contains(QStringLiteral("key"));
     Socket_->sendTextMessage(QString::fromUtf8(QJsonDocument(Greeting_).toJson(QJsonDocument::Compact)));
     // Whatever the player did while the connection was down follows the greeting.
     std::vector<QJsonObject> waiting;
@@ -116,6 +126,9 @@ void TOnlineClient::Receive(const QString& text) {
     // The server answers: the next drop is tried again soon.
     RetryMs_ = FirstRetryMs;
     const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8());
+    // A refused join is answered as well as a joined one.
+    const QString type = document.object().value(QStringLiteral("type")).toString();
+    if (type == QLatin1String("joined") || type == QLatin1String("error")) Joining_ = false;
     if (document.isObject() && OnMessage) OnMessage(document.object());
 }
 
@@ -132,7 +145,8 @@ void TOnlineClient::Lost(QAbstractSocket::SocketError error, const QString& text
     // The socket reports one loss twice (its error, then its end); only the first counts.
     if (!Wanted_ || !Socket_) return;
     DropSocket();
-    const QJsonObject resume = Resume ? Resume() : QJsonObject();
+    QJsonObject resume = Resume ? Resume() : QJsonObject();
+    if (resume.isEmpty() && Joining_) resume = Greeting_;
     if (resume.isEmpty()) {
         Wanted_ = false;
         Outbox_.clear();

@@ -2,8 +2,9 @@
 // TOnlineClient, the game's connection to the play server: one WebSocket carrying one JSON object
 // per text frame both ways. It opens with a greeting (create, join or resume); once a seat is
 // held it comes back by itself after every drop, greeting with resume, and waits longer after each
-// failed try. Nothing waits for the network: every answer, drop and failure arrives through the
-// outputs on the thread that opened it.
+// failed try. A join carrying a key comes back the same way until its answer arrives: the server
+// answers the same key again, so a join whose answer was lost is not lost with it. Nothing waits for the
+// network: every answer, drop and failure arrives through the outputs on the thread that opened it.
 #include <QAbstractSocket>
 #include <QJsonObject>
 #include <QObject>
@@ -24,6 +25,8 @@ namespace kelani {
 QString InviteCode(const QString& text);
 // The link a friend opens to join.
 QString InviteLink(const QString& code);
+// A new key for a join: 128 random bits in hex.
+QString JoinKey();
 // A text from the other side (a name, a chat line) as the board may show it: control characters
 // and anything in angle brackets removed, blanks trimmed, at most `limit` characters.
 QString CleanText(const QString& text, int limit = 200);
@@ -43,7 +46,8 @@ public:
     // (QAbstractSocket::SocketTimeoutError when it did not answer in time) and Qt's text of it.
     std::function<void(QAbstractSocket::SocketError error, const QString& text)> OnFailure;
     // The greeting of every connection after the first: resume, with the last move the game has.
-    // Empty until a seat is held, and then a lost connection is a failure.
+    // Empty until a seat is held, and then a lost connection is a failure, unless it carried a
+    // join with a key that is not answered yet.
     std::function<QJsonObject()> Resume;
 
     // ---- Verbs ----
@@ -85,6 +89,7 @@ private:
     std::vector<QJsonObject> Outbox_;
     bool Connected_ = false;
     bool Wanted_ = false;
+    bool Joining_ = false; // a join with a key went out and has no answer yet
     int RetryMs_ = 1000;
     qint64 LastHeard_ = 0;
     QTimer* ConnectTimer_;

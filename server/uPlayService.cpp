@@ -8,6 +8,8 @@
 #include <boost/beast/http.hpp>
 #include <boost/beast/websocket.hpp>
 
+#include <algorithm>
+#include <cctype>
 #include <deque>
 #include <iostream>
 #include <limits>
@@ -283,11 +285,22 @@ private:
         TakeSeat(created.game, 1);
     }
 
+    // A join key: 16 to 64 letters, digits, '_' and '-'.
+    static bool GoodKey(const std::string& key) {
+        return key.size() >= 16 && key.size() <= 64 &&
+               std::all_of(key.begin(), key.end(),
+                           [](unsigned char c) { return std::isalnum(c) || c == '_' || c == '-'; });
+    }
+
     void Join(const JsonObject& m) {
         const auto player = Player(m);
         const auto code = m.Text("code");
-        if (!player || !code) return Refuse({"bad-request", "join needs a code and a name"}, false);
-        const Joined joined = service_.Store().Join(*code, *player, WallMs());
+        const std::string key = m.Text("key").value_or("");
+        if (!player || !code || (m.fields.count("key") != 0 && !GoodKey(key)))
+            return Refuse({"bad-request", "join needs a code, a name and at most a key of 16..64 characters "
+                                          "A-Z a-z 0-9 _ -"},
+                          false);
+        const Joined joined = service_.Store().Join(*code, *player, key, WallMs());
         if (!joined.error.empty()) return Refuse({joined.error, "cannot join: " + joined.error}, false);
         Send(JsonWriter()
                  .Add("type", "joined")

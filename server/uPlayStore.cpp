@@ -30,6 +30,17 @@ constexpr const char* kTables[] = {
     "CREATE INDEX IF NOT EXISTS play_misses_by_address ON play_misses (address, at)",
 };
 
+// Tables of earlier releases lack the joiner's key (kept as its hash, NULL for a join without).
+void AddJoinKey(SqlSession& s, bool postgres) {
+    if (postgres) {
+        s.Query("ALTER TABLE play_games ADD COLUMN IF NOT EXISTS key2 TEXT");
+        return;
+    }
+    for (const auto& row : s.Query("SELECT name FROM pragma_table_info('play_games')"))
+        if (row[0] == "key2") return;
+    s.Query("ALTER TABLE play_games ADD COLUMN key2 TEXT");
+}
+
 constexpr const char* kGameColumns =
     "SELECT id, variant, stones, head, clock, seconds, first, name1, email1, country1, address1, name2, "
     "email2, "
@@ -97,8 +108,9 @@ struct PlayStore::Live {
 PlayStore::PlayStore(const std::string& location, HighscoreStore& highscore, const PlayLimits& limits)
     : db_(OpenDatabase(location)), highscore_(highscore), limits_(limits),
       postgres_(location.rfind("postgres", 0) == 0), instance_(NewGameId()) {
-    db_->Transaction(true, [](SqlSession& s) {
+    db_->Transaction(true, [this](SqlSession& s) {
         for (const char* sql : kTables) s.Query(sql);
+        AddJoinKey(s, postgres_);
     });
 }
 
@@ -126,7 +138,7 @@ Created PlayStore::Create(PlaySetup setup, const PlayerInfo& creator, long long 
     db_->Transaction(true, [&](SqlSession& s) {
         s.Query(
             "INSERT INTO play_games VALUES ($1, $2, $3, $4, $5, $6, $7, 1, $8, $9, $10, $11, '', '', '', '', "
-            "$12, '', 'waiting', '', 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, $13)",
+            "$12, '', 'waiting', '', 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, $13, NULL)",
             {created.game, created.code, static_cast<long long>(setup.variant),
              static_cast<long long>(setup.stones), static_cast<long long>(setup.head),
              std::string(ClockKindName(setup.clock)), static_cast<long long>(setup.seconds), creator.name,
@@ -141,7 +153,8 @@ bool PlayStore::RateLimited(SqlSession& s, const std::string& address, long long
     return SqlInt(misses.at(0).at(0)) >= limits_.unknownCodes;
 }
 
-Joined PlayStore::Join(const std::string& typedCode, const PlayerInfo& joiner, long long now) {
+Joined PlayStore::Join(const std::string& typedCode, const PlayerInfo& joiner, const std::string& key,
+                       long long now) {
     Joined joined;
     db_->Transaction(true, [&](SqlSession& s) {
         if (RateLimited(s, joiner.address, now)) {
@@ -149,7 +162,7 @@ Joined PlayStore::Join(const std::string& typedCode, const PlayerInfo& joiner, l
             return;
         }
         const auto code = NormalInviteCode(typedCode);
-        const auto rows = code ? s.Query("SELECT id, state FROM play_games WHERE code = $1", {*code})
+        const auto rows = code ? s.Query("SELECT id, state, key2 FROM play_games WHERE code = $1", {*code})
                                : std::vector<SqlRow>{};
         if (rows.empty()) {
             s.Query("DELETE FROM play_misses WHERE at <= $1", {now - limits_.unknownWindow});
@@ -157,12 +170,19 @@ Joined PlayStore::Join(const std::string& typedCode, const PlayerInfo& joiner, l
             joined.error = "unknown-code";
             return;
         }
-        if (rows[0][1] != "waiting") {
-            joined.error = "game-full";
-            return;
-        }
         joined.game = rows[0][0];
         joined.token = NewToken();
+        if (rows[0][1] != "waiting") {
+            // The joiner whose answer was lost asks again with the same key: the seat is his, with a
+            // new token in place of the one he never received.
+            if (key.empty() || rows[0][2] != TokenHash(key)) {
+                joined = {"game-full", "", ""};
+                return;
+            }
+            s.Query("UPDATE play_games SET token2 = $1 WHERE id = $2",
+                    {TokenHash(joined.token), joined.game});
+            return;
+        }
         Live live = Read(s, joined.game);
         live.record.players[1] = joiner;
         live.record.setup.first = DrawFirstSeat();
@@ -170,9 +190,10 @@ Joined PlayStore::Join(const std::string& typedCode, const PlayerInfo& joiner, l
         live.game.emplace(live.record.setup, now);
         Save(s, live);
         s.Query("UPDATE play_games SET name2 = $1, email2 = $2, country2 = $3, address2 = $4, token2 = $5, "
-                "first = $6 WHERE id = $7",
+                "first = $6, key2 = NULLIF($7, '') WHERE id = $8",
                 {joiner.name, joiner.email, joiner.country, joiner.address, TokenHash(joined.token),
-                 static_cast<long long>(live.record.setup.first), joined.game});
+                 static_cast<long long>(live.record.setup.first),
+                 key.empty() ? std::string() : TokenHash(key), joined.game});
         Event(s, joined.game, 2, "start", "");
         Announce(s, joined.game);
     });

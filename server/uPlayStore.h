@@ -84,8 +84,10 @@ public:
     PlayStore(const std::string& location, HighscoreStore& highscore, const PlayLimits& limits = {});
 
     Created Create(PlaySetup setup, const PlayerInfo& creator, long long now);
-    // The first seat is drawn here, when the game starts.
-    Joined Join(const std::string& typedCode, const PlayerInfo& joiner, long long now);
+    // The first seat is drawn here, when the game starts. `key` (empty for none) is the joiner's:
+    // the same key takes seat 2 of the full game again, with a new token.
+    Joined Join(const std::string& typedCode, const PlayerInfo& joiner, const std::string& key,
+                long long now);
     // The seat this token holds in the game, 0 for none.
     int Seat(const std::string& game, const std::string& token);
 

@@ -317,6 +317,52 @@ TEST(PlayServer, UnknownCodesAreRateLimitedPerAddress) {
     EXPECT_TRUE(friendly.Until("joined"));
 }
 
+// A join whose answer was lost is asked again with the same key: seat 2 is the asker's again with a
+// new token, and the token never received stops working; another key, or none, finds the game full.
+TEST(PlayServer, JoinAgainWithItsKeyTakesUpTheSeat) {
+    ScratchPlay server;
+    PlayClient anna(server.port());
+    anna.Send(CreateMessage());
+    const auto created = anna.Until("created");
+    ASSERT_TRUE(created);
+    const std::string code = FieldString(*created, "code"), game = FieldString(*created, "game");
+    const auto keyed = [&](const std::string& key) {
+        const std::string join = JoinMessage(code);
+        return join.substr(0, join.size() - 1) + ",\"key\":\"" + key + "\"}";
+    };
+    const std::string key = "Ben_joins-0123456789abcdef";
+    std::string lost;
+    {
+        PlayClient ben(server.port());
+        ben.Send(keyed(key));
+        lost = FieldString(ben.Until("joined").value_or(""), "token");
+    }
+    ASSERT_FALSE(lost.empty());
+
+    PlayClient again(server.port());
+    again.Send(keyed(key));
+    const auto joined = again.Until("joined");
+    ASSERT_TRUE(joined);
+    EXPECT_EQ(FieldNumber(*joined, "seat"), 2);
+    EXPECT_TRUE(again.Until("start"));
+    const std::string token = FieldString(*joined, "token");
+    EXPECT_NE(token, lost);
+    PlayClient stale(server.port()), back(server.port());
+    stale.Send(ResumeMessage(game, lost, 0));
+    EXPECT_EQ(FieldString(stale.Until("error").value_or(""), "code"), "bad-token");
+    back.Send(ResumeMessage(game, token, 0));
+    EXPECT_TRUE(back.Until("resumed"));
+
+    for (const auto& [join, answer] :
+         {std::pair{keyed("Ben_joins-0123456789abcdeF"), "game-full"},
+          std::pair{JoinMessage(code), "game-full"}, std::pair{keyed("short"), "bad-request"},
+          std::pair{keyed("Ben joins 0123456789abcdef"), "bad-request"}}) {
+        PlayClient other(server.port());
+        other.Send(join);
+        EXPECT_EQ(FieldString(other.Until("error").value_or(""), "code"), answer) << join;
+    }
+}
+
 // The clocks, measured by the server: a seat that runs out loses "time" even when its move
 // comes after all, and only the winner is entered; an agreed draw enters nobody.
 TEST(PlayStore, ClockDecidesAndDrawsStayOutOfTheTable) {
@@ -326,7 +372,7 @@ TEST(PlayStore, ClockDecidesAndDrawsStayOutOfTheTable) {
     PlayStore store(db, highscore);
     PlaySetup setup{4, 4, true, ClockKind::Game, 10, 1};
     const Created timed = store.Create(setup, {"Anna", "a@x", "", "192.0.2.1"}, 0);
-    ASSERT_TRUE(store.Join(timed.code, {"Ben", "b@x", "", "192.0.2.2"}, 1000).error.empty());
+    ASSERT_TRUE(store.Join(timed.code, {"Ben", "b@x", "", "192.0.2.2"}, "", 1000).error.empty());
     setup.first = store.Load(timed.game)->setup.first;
     const int place = setup.first == 1 ? 3 : 10;
     EXPECT_EQ(store.Move(timed.game, setup.first, 1, place, 4000), "");
@@ -347,7 +393,7 @@ TEST(PlayStore, ClockDecidesAndDrawsStayOutOfTheTable) {
 
     setup.clock = ClockKind::None;
     const Created drawn = store.Create(setup, {"Cleo", "c@x", "", ""}, 0);
-    ASSERT_TRUE(store.Join(drawn.code, {"Dana", "d@x", "", ""}, 0).error.empty());
+    ASSERT_TRUE(store.Join(drawn.code, {"Dana", "d@x", "", ""}, "", 0).error.empty());
     EXPECT_EQ(store.Draw(drawn.game, 2, "offer", 0), "");
     EXPECT_EQ(store.Draw(drawn.game, 2, "accept", 0), "bad-request"); // not his own offer
     EXPECT_EQ(store.Draw(drawn.game, 1, "accept", 0), "");

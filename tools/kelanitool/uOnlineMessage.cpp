@@ -1,5 +1,7 @@
 #include "tools/kelanitool/uOnlineMessage.h"
 
+#include <random>
+
 namespace kelani::tool {
 namespace {
 
@@ -20,10 +22,19 @@ std::string CreateRequest(const TOnlineGameOptions& options, const TOnlinePlayer
     return WithPlayer(request, player);
 }
 
-std::string JoinRequest(const std::string& code, const TOnlinePlayer& player) {
+std::string JoinRequest(const std::string& code, const TOnlinePlayer& player, const std::string& key) {
     JsonWriter request;
-    request.Add("type", "join").Add("code", code);
+    request.Add("type", "join").Add("code", code).Add("key", key);
     return WithPlayer(request, player);
+}
+
+std::string NewJoinKey() {
+    static const char kHex[] = "0123456789abcdef";
+    std::random_device random;
+    std::string key;
+    for (int part = 0; part < 4; ++part)
+        for (unsigned bits = random(), i = 0; i < 8; ++i, bits >>= 4) key += kHex[bits & 15];
+    return key;
 }
 
 std::string ResumeRequest(const std::string& game, const std::string& token, int last) {

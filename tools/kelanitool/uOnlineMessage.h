@@ -24,7 +24,10 @@ struct TOnlinePlayer {
 };
 
 std::string CreateRequest(const TOnlineGameOptions& options, const TOnlinePlayer& player);
-std::string JoinRequest(const std::string& code, const TOnlinePlayer& player);
+// `key` names this seat's joining: asked again with it, a join whose answer was lost answers again.
+std::string JoinRequest(const std::string& code, const TOnlinePlayer& player, const std::string& key);
+// A new join key, 128 random bits in hex.
+std::string NewJoinKey();
 std::string ResumeRequest(const std::string& game, const std::string& token, int last);
 std::string MoveRequest(int n, int place);
 

@@ -111,14 +111,15 @@ private:
             });
     }
 
-    // The first request on a connection: a seat that holds a token takes it again.
+    // The first request on a connection: a seat that holds a token takes it again; one that has
+    // none yet joins again with the same key, which answers a join whose answer was lost.
     void Hello() {
         if (!summary_.token.empty())
             Send(ResumeRequest(summary_.game, summary_.token, static_cast<int>(summary_.moves.size())));
         else if (config_.create)
             Send(CreateRequest(*config_.create, config_.player));
         else
-            Send(JoinRequest(config_.code, config_.player));
+            Send(JoinRequest(config_.code, config_.player, joinKey_));
     }
 
     void Read(unsigned generation) {
@@ -317,6 +318,7 @@ private:
 
     asio::io_context& io_;
     TOnlineSeatConfig config_;
+    const std::string joinKey_ = NewJoinKey();
     tcp::resolver::results_type endpoints_;
     std::shared_ptr<Socket> socket_;
     beast::flat_buffer buffer_;
