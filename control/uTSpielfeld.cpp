@@ -233,8 +233,8 @@ QString TSpielfeld::Notes() const {
     return Layers_->NotesLayer->Text();
 }
 
-void TSpielfeld::AddNote(const QString& key, const QStringList& args) {
-    Notes_.push_back({key, args});
+void TSpielfeld::AddNote(const QString& key, const QStringList& args, std::optional<TMeisterLine> value) {
+    Notes_.push_back({key, args, std::move(value)});
     ShowNotes();
 }
 
@@ -425,12 +425,9 @@ void TSpielfeld::ShowHint(int place, const TKIChoice& choice) {
     const QString pit = QString::number(PitNumber(place));
     if (MeisterPliesToEnd(choice.Score) != 0)
         AddNote(QLatin1String(choice.Score > 0 ? "notehintwins" : "notehintloses"), {pit});
-    else {
-        Notes_.push_back({QLatin1String(choice.Exact ? "notehintexact" : "notehint"),
-                          {pit},
-                          TMeisterLine{PitNumber(place), choice.Score, {}, choice.Exact}});
-        ShowNotes();
-    }
+    else
+        AddNote(QLatin1String(choice.Exact ? "notehintexact" : "notehint"), {pit},
+                TMeisterLine{PitNumber(place), choice.Score, {}, choice.Exact});
     HintPlace_ = place;
     HintTimer_->start();
     Refresh();

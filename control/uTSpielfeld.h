@@ -146,8 +146,10 @@ public:
     // The preview sketch and ring show the board after playing `place`.
     void ShowPreview(int place);
     // Adds a line to the notes, the newest last: the script's text of `key` with `args` filled in.
-    // Notes are kept as key and arguments, so a language switch writes them all anew.
-    void AddNote(const QString& key, const QStringList& args = {});
+    // Notes are kept as key and arguments, so a language switch writes them all anew; a pit's
+    // `value` follows the arguments in the value words of the moment.
+    void AddNote(const QString& key, const QStringList& args = {},
+                 std::optional<TMeisterLine> value = std::nullopt);
     // Stores the language in settings.ini and draws the board's captions in it; the text lookup
     // given at construction already speaks it.
     void SetLanguage(const QString& language);
