@@ -207,12 +207,15 @@ void TBoardAccess::Press(int place) {
 }
 
 void TBoardAccess::FocusMoved() {
+    Notify(PartInterface(window_, kPreview), QAccessible::NameChanged);
+    // While the ring is away (a move is shown, the other side thinks) the reader's focus stays on
+    // the last pit: sent back to the board, it would read out every label on it after each move.
+    // Back on that same pit, its new name is what gets said.
     const int place = FocusPlace();
-    QAccessibleInterface* part = place > 0 ? PartInterface(window_, kFirstPlace + place - 1)
-                                           : QAccessible::queryAccessibleInterface(window_.pbSpielfeld);
+    if (place <= 0) return;
+    QAccessibleInterface* part = PartInterface(window_, kFirstPlace + place - 1);
     Notify(part, QAccessible::NameChanged);
     Notify(part, QAccessible::Focus);
-    Notify(PartInterface(window_, kPreview), QAccessible::NameChanged);
 }
 
 void TBoardAccess::TurnChanged() {
@@ -223,7 +226,10 @@ void TBoardAccess::Announce(const QString& text) {
     status_ = text;
     QAccessibleInterface* status = PartInterface(window_, kStatus);
     Notify(status, QAccessible::NameChanged);
-    Notify(status, QAccessible::DescriptionChanged);
+    // Screen readers speak a notification when it shows, not when its name changes away from the
+    // focus: the status line goes and comes back with every announcement.
+    Notify(status, QAccessible::ObjectHide);
+    Notify(status, QAccessible::ObjectShow);
 }
 
 bool TBoardAccess::eventFilter(QObject* watched, QEvent* event) {

@@ -5,8 +5,8 @@
 // line that says what each turn brought. The keyboard's ring moves the accessible focus along;
 // F5 reads the board, F6 the last turn and F7 the clocks into the status line.
 //
-// Qt 6.4 has no announcement event: the status line is a notification whose name changes, with
-// a name-change event, which screen readers read as a live region.
+// Qt 6.4 has no announcement event: the status line is a notification that changes its name and
+// shows anew for each announcement, which is what Orca speaks.
 #include "app/uBoardSpeech.h"
 
 #include <QObject>

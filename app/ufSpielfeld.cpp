@@ -186,8 +186,9 @@ void TfSpielfeld::ConnectSpielfeld() {
         if (Analyse) Analyse->PositionChanged();
         ResumeClock();
         UpdateActions();
-        RefocusKeys();
+        // The screen reader says the turn before the pit the keys come back to.
         boardAccess->TurnChanged();
+        RefocusKeys();
         ArmComputer();
     };
     game.OnMove = [this](int n, int place, int player) { Online->Moved(n, place, player); };

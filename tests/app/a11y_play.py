@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """A whole game against the beginner as a blind player plays it: the game runs on its own X server,
 session bus and accessibility bus, and this script sees it only through AT-SPI (the tree a screen
-reader reads, the focus and name-change events it hears) and touches it only with keys and the
+reader reads, the focus and the status line's showing that it hears) and touches it only with keys and the
 pits' press actions.
 
     a11y_play.py KELANI_EXECUTABLE
@@ -69,9 +69,9 @@ class Game:
         from gi.repository import GLib
         self.pyatspi = pyatspi
         self.context = GLib.MainContext.default()
-        self.heard = []   # every name change of the status line, in order
+        self.heard = []   # the status line each time it shows anew (what Orca speaks), in order
         self.focused = []  # names of the objects that got the focus
-        pyatspi.Registry.registerEventListener(self.on_event, "object:property-change:accessible-name", "focus:",
+        pyatspi.Registry.registerEventListener(self.on_event, "object:state-changed:showing", "focus:",
                                                "object:state-changed:focused")
         program = os.path.join(folder, "kelani")
         shutil.copy(executable, program)
@@ -95,7 +95,8 @@ class Game:
             role = event.source.getRoleName()
         except Exception:
             return
-        if event.type.startswith("object:property-change:accessible-name") and role == "notification":
+        # Orca speaks a notification when it shows; a name change away from the focus it ignores.
+        if event.type.startswith("object:state-changed:showing") and event.detail1 and role == "notification":
             print("heard:", name, flush=True)
             self.heard.append(name)
         elif event.type.startswith("focus") or (event.type.startswith("object:state-changed:focused") and event.detail1):
