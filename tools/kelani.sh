@@ -18,7 +18,7 @@ PACKAGES=(
   fonts-comic-neue fonts-liberation2 fonts-dejavu-core
   xvfb xauth poppler-utils
   qt6-translations-l10n
-  at-spi2-core python3-pyatspi dbus-x11 xdotool
+  at-spi2-core python3-pyatspi dbus-x11 xdotool orca speech-dispatcher
 )
 
 install_missing() {
