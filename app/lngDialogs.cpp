@@ -283,6 +283,8 @@ std::unique_ptr<QDialog> BuildForm(const QString& text, TMsgDlgType type, TMsgDl
         auto* icon = new QLabel(form.get());
         icon->setObjectName(QStringLiteral("Image"));
         icon->setPixmap(form->style()->standardIcon(kTypes[type].Pixmap).pixmap(32, 32));
+        // The icon tells the kind of message, as the caption does.
+        icon->setAccessibleName(Caption(type, true));
         icon->setGeometry(du.X(8), du.Y(8), 32, 32);
         textLeft += 32 + du.X(10);
         blockWidth += 32 + du.X(10);

@@ -80,10 +80,11 @@ QImage BuildReviewGraph(const std::vector<TReviewMove>& review, int width, int s
     return graph;
 }
 
-std::vector<TReviewMove> RunReview(QWidget* parent, TSpielfeld& game, const QString& text,
-                                   const QString& cancel, bool& completed) {
+std::vector<TReviewMove> RunReview(QWidget* parent, TSpielfeld& game, const QString& title,
+                                   const QString& text, const QString& cancel, bool& completed) {
     QProgressDialog box(text, cancel, 0, game.History().Count(), parent);
     box.setObjectName(QStringLiteral("pdReview"));
+    box.setWindowTitle(title);
     box.setWindowModality(Qt::WindowModal);
     box.setMinimumDuration(0);
     TReview review;

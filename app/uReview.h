@@ -24,9 +24,10 @@ void DrawReviewMarks(QImage& picture, const std::vector<TReviewMove>& review);
 // leads, marked moves as red dots; `width` pixels wide at the picture's scale.
 QImage BuildReviewGraph(const std::vector<TReviewMove>& review, int width, int scale = 1);
 
-// Reviews the game on the board with the Master while a progress box, titled in `language`, waits
-// and may cancel it. The review, or nothing when it was cancelled.
-std::vector<TReviewMove> RunReview(QWidget* parent, TSpielfeld& game, const QString& text,
-                                   const QString& cancel, bool& completed);
+// Reviews the game on the board with the Master while a progress box (`title`, `text` and the
+// `cancel` button, in the player's language) waits and may cancel it. The review, or nothing when
+// it was cancelled.
+std::vector<TReviewMove> RunReview(QWidget* parent, TSpielfeld& game, const QString& title,
+                                   const QString& text, const QString& cancel, bool& completed);
 
 } // namespace kelani

@@ -166,6 +166,13 @@ void TfNewGame::BuildPlayers(QWidget* box) {
         FilterNameEdits(name);
     }
     for (QLineEdit* mail : {eMail1, eMail2}) mail->setMaxLength(kMaxMailLength);
+    // A screen reader on Linux names a combo box by its label only, so each country list has one
+    // of its own ("Land von Spieler 1"), never shown: on the screen the column's head names both.
+    for (auto [name, land] : {std::pair{"lLand1", cbLand1}, std::pair{"lLand2", cbLand2}}) {
+        auto* label = Named(new QLabel(box), name);
+        label->setBuddy(land);
+        label->hide();
+    }
     grid->addWidget(eSp1, 1, 0);
     grid->addWidget(eMail1, 1, 1);
     grid->addWidget(cbLand1, 1, 2);

@@ -49,11 +49,17 @@ TfOnline::TfOnline(QWidget* parent) : QDialog(parent) {
     seSeconds->setValue(60);
     bCreate = Named(new QPushButton(QStringLiteral("Anlegen"), create), "bCreate");
     auto* form = new QFormLayout(create);
-    form->addRow(Named(new QLabel(QStringLiteral("Variante"), create), "lVariant"), cbVariant);
-    form->addRow(Named(new QLabel(QStringLiteral("Steine pro Mulde"), create), "lStones"), seStones);
+    // Each label names its field for a screen reader too (a combo box on Linux only that way).
+    const auto row = [&](const char* name, const QString& text, QWidget* field) {
+        auto* label = Named(new QLabel(text, create), name);
+        label->setBuddy(field);
+        form->addRow(label, field);
+    };
+    row("lVariant", QStringLiteral("Variante"), cbVariant);
+    row("lStones", QStringLiteral("Steine pro Mulde"), seStones);
     form->addRow(QString(), cbHead);
-    form->addRow(Named(new QLabel(QStringLiteral("Bedenkzeit"), create), "lClock"), cbClock);
-    form->addRow(Named(new QLabel(QStringLiteral("Sekunden"), create), "lSeconds"), seSeconds);
+    row("lClock", QStringLiteral("Bedenkzeit"), cbClock);
+    row("lSeconds", QStringLiteral("Sekunden"), seSeconds);
     form->addRow(QString(), bCreate);
 
     auto* join = Named(new QGroupBox(QStringLiteral("Einem Spiel beitreten"), this), "gbJoin");

@@ -37,8 +37,11 @@ TfPositionEditor::TfPositionEditor(QWidget* parent, const QString& language, con
     cbModus = Named(new QComboBox(this), "cbModus");
     cbLevel = Named(new QComboBox(this), "cbLevel");
     auto* settings = new QGridLayout;
+    // Each label names its field for a screen reader too (a combo box on Linux only that way).
     const auto row = [&](int r, int c, const char* name, QWidget* field) {
-        settings->addWidget(Named(new QLabel(this), name), r, c);
+        auto* label = Named(new QLabel(this), name);
+        label->setBuddy(field);
+        settings->addWidget(label, r, c);
         settings->addWidget(field, r, c + 1);
     };
     row(0, 0, "lVariante", cbVariante);
@@ -94,6 +97,7 @@ TfPositionEditor::TfPositionEditor(QWidget* parent, const QString& language, con
     cbModus->addItems({Text("modus0"), Text("modus1"), Text("modus2")});
     cbLevel->addItems({Text("level1"), Text("level2"), Text("level3"), Text("level4")});
     cbLevel->setCurrentIndex(3);
+    NamePlaces();
 
     connect(cbVariante, &QComboBox::currentIndexChanged, this, &TfPositionEditor::Check);
     connect(cbPlayer, &QComboBox::currentIndexChanged, this, &TfPositionEditor::Check);
@@ -104,6 +108,16 @@ TfPositionEditor::TfPositionEditor(QWidget* parent, const QString& language, con
     connect(bbOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(bbCancel, &QPushButton::clicked, this, &QDialog::reject);
     SetPosition(start);
+}
+
+// The board's fields are named as the board names its pits: owner, then pit or head pit.
+void TfPositionEditor::NamePlaces() {
+    for (int place = 1; place <= kPlaces; ++place) {
+        const QString owner = Text(OwnerOf(place) == 1 ? "player1" : "player2");
+        sePlace[static_cast<size_t>(place)]->setAccessibleName(
+            IsStirnmulde(place) ? FormatText(Text("a11yhead"), {owner})
+                                : FormatText(Text("a11ypit"), {owner, QString::number(PitNumber(place))}));
+    }
 }
 
 QString TfPositionEditor::Text(const char* key) const {

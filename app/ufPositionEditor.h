@@ -52,6 +52,7 @@ public:
 
 private:
     QString Text(const char* key) const;
+    void NamePlaces();
     // Shows the text of a sound position, or why it is not; OK follows.
     void Check();
     TFeld Controls() const;

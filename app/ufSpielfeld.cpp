@@ -527,8 +527,8 @@ void TfSpielfeld::AddAnalysisPanel() {
 
 void TfSpielfeld::aReviewExecute() {
     bool completed = false;
-    const std::vector<TReviewMove> review =
-        RunReview(this, *Spielfeld, Text("reviewprogress"), Text("reviewcancel"), completed);
+    const std::vector<TReviewMove> review = RunReview(
+        this, *Spielfeld, Text("reviewcaption"), Text("reviewprogress"), Text("reviewcancel"), completed);
     if (completed) ShowHistoryWindow(review);
 }
 

@@ -5,6 +5,7 @@
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QIdentityProxyModel>
+#include <QLabel>
 #include <QLocale>
 #include <QQueue>
 #include <QScreen>
@@ -56,6 +57,12 @@ void FitColumns(QFileDialog& dialog, QTreeView& list) {
 void InGameLanguage(QFileDialog& dialog) {
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setProxyModel(new TLocalFiles(&dialog));
+    // Qt leaves the folder and file type lists apart from their labels, and a screen reader on
+    // Linux names a combo box by its label only.
+    for (auto [label, list] :
+         {std::pair{"lookInLabel", "lookInCombo"}, std::pair{"fileTypeLabel", "fileTypeCombo"}})
+        if (auto* named = dialog.findChild<QLabel*>(QLatin1String(label)))
+            named->setBuddy(dialog.findChild<QWidget*>(QLatin1String(list)));
     auto* files = dialog.findChild<QFileSystemModel*>(QStringLiteral("qt_filesystem_model"));
     auto* list = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
     if (!files || !list) return;

@@ -182,6 +182,14 @@ def check(condition, message):
         raise AssertionError(message)
 
 
+def spoken_name(game, o):
+    """What Orca names a control by: a combo box's own name is its current item, so its label."""
+    if o.getRoleName() != "combo box":
+        return o.name
+    labels = [r for r in o.getRelationSet() if r.getRelationType() == game.pyatspi.RELATION_LABELLED_BY]
+    return " ".join(r.getTarget(i).name for r in labels for i in range(r.getNTargets()))
+
+
 def play(game):
     board = game.wait_for(game.board, "the board's accessible parts")
     names = [board.getChildAtIndex(i).name for i in range(20)]
@@ -194,7 +202,7 @@ def play(game):
     # A new game by the menu's keys: the dialog remembers the beginner, Bert (the computer) against Anna.
     game.keys("alt+g", "n")
     dialog = game.wait_for(lambda: game.find(game.app, lambda o: o.getRoleName() == "dialog"), "the new-game dialog")
-    unnamed = [o for o in game.pyatspi.findAllDescendants(dialog, lambda o: o.getRoleName() in ("push button", "text", "combo box", "check box", "spin button")) if not o.name]
+    unnamed = [o for o in game.pyatspi.findAllDescendants(dialog, lambda o: o.getRoleName() in ("push button", "text", "combo box", "check box", "spin button")) if not spoken_name(game, o)]
     check(not unnamed, "controls without a name: %s" % [o.getRoleName() for o in unnamed])
     game.keys("Return")
     # The lot: Anna draws a matchstick; the dialog shows the result and closes by itself.

@@ -25,6 +25,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
@@ -153,12 +154,14 @@ TEST_F(AnalysisWindows, ReviewMarksAPlantedBlunderInTheHistoryWindow) {
     StartFrom(kBlunderPosition);
     Game().PlayPit(3);
     ASSERT_EQ(Game().History().Count(), 1);
-    QString description;
+    QString description, boxTitle;
     QImage graph;
     // The history window opens modally once the review is done: read it, then close it.
     QTimer closer;
     closer.setInterval(10);
     QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* box = window_->findChild<QProgressDialog*>(QStringLiteral("pdReview")))
+            boxTitle = box->windowTitle();
         auto* history = qobject_cast<TfHistory*>(QApplication::activeModalWidget());
         if (!history) return;
         description = history->findChild<QLabel*>(QStringLiteral("lDesc"))->text();
@@ -170,6 +173,7 @@ TEST_F(AnalysisWindows, ReviewMarksAPlantedBlunderInTheHistoryWindow) {
     closer.start();
     window_->aReview->trigger();
     closer.stop();
+    EXPECT_EQ(boxTitle, QStringLiteral("Partie analysieren")) << "the progress box names itself";
     EXPECT_TRUE(
         description.contains(QStringLiteral("Spieler 1: 0 Ungenauigkeiten (?!), 0 Fehler (?), 1 Patzer")))
         << description.toStdString();
