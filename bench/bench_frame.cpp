@@ -2,6 +2,7 @@
 // repaint, on pictures of the board's real sizes: at 1x, and at 2x (four times the pixels, as
 // composed for high-density screens). The hand frame must stay well inside the animation's 50 ms
 // steps; the target at 2x is under 5 ms.
+#include "view/uContrast.h"
 #include "view/uTHands.h"
 #include "view/uTSpielfeldLayers.h"
 
@@ -116,6 +117,17 @@ void BM_HeadPitRepaint(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_HeadPitRepaint)->ArgName("scale")->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
+
+// High contrast on the window's copy of the board, as every paint does while it is switched on.
+void BM_HighContrast(benchmark::State& state) {
+    Scene scene(int(state.range(0)));
+    for (auto _ : state) {
+        QImage picture = scene.frame;
+        RaiseContrast(picture);
+        benchmark::DoNotOptimize(picture.constBits());
+    }
+}
+BENCHMARK(BM_HighContrast)->ArgName("scale")->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
