@@ -244,6 +244,9 @@ bool TBoardAccess::eventFilter(QObject* watched, QEvent* event) {
         case Qt::Key_F7:
             Announce(speech_.ClocksText());
             return true;
+        case Qt::Key_F8:
+            Announce(speech_.PreviewName());
+            return true;
         default:
             break;
         }

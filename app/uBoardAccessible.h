@@ -3,7 +3,8 @@
 // are published as accessible children of their own: the fourteen places (a playing pit can be
 // pressed to play it), the two clocks, the counters, the notes, the move preview and a status
 // line that says what each turn brought. The keyboard's ring moves the accessible focus along;
-// F5 reads the board, F6 the last turn and F7 the clocks into the status line.
+// F5 reads the board, F6 the last turn, F7 the clocks and F8 the chosen move's preview into the
+// status line.
 //
 // Qt 6.4 has no announcement event: the status line is a notification that changes its name and
 // shows anew for each announcement, which is what Orca speaks.

@@ -148,6 +148,8 @@ def play(ears):
         press(str(pit))
         if ears.last(r"Your pit (\d),") != str(pit):  # a pit already chosen is not said again
             ears.wait_for(r"Your pit %d, %s stones? push button" % (pit, pits[pit - 1]), "the focus on pit %d" % pit)
+        press("F8")
+        ears.wait_for(r"^notification Preview after pit %d: .*%s: pits" % (pit, HUMAN), "the preview on F8")
         press("Return")
         played = "notification %s plays pit %d (%s stone" % (HUMAN, pit, pits[pit - 1])
         moves += 1
