@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QWindow>
 #include <array>
+#include <deque>
 
 namespace kelani {
 namespace {
@@ -80,19 +81,49 @@ private:
     const int part_;
 };
 
+// One announcement. Its words never change: a screen reader reads a status line when it gets to
+// the event, and by then the next turn may have been announced already.
+class TStatusInterface : public TPartInterface {
+public:
+    TStatusInterface(TBoardAccess& access, QString words)
+        : TPartInterface(access, kStatus), words_(std::move(words)) {}
+    QString text(QAccessible::Text t) const override { return t == QAccessible::Name ? words_ : QString(); }
+
+private:
+    const QString words_;
+};
+
+// The announcements a slow reader may still be about to read.
+constexpr size_t kKeptAnnouncements = 16;
+
 // The paint box as the board, with its parts as children.
 class TBoardInterface : public QAccessibleWidget {
 public:
     TBoardInterface(QWidget* box, TBoardAccess& access)
         : QAccessibleWidget(box, QAccessible::Grouping), access_(access) {
         for (int part = 0; part < kBoardParts; ++part) {
-            parts_[part] = new TPartInterface(access, part);
+            parts_[part] = part == kStatus ? new TStatusInterface(access, access.Status())
+                                           : new TPartInterface(access, part);
             QAccessible::registerAccessibleInterface(parts_[part]);
         }
     }
     ~TBoardInterface() override {
         for (QAccessibleInterface* part : parts_)
             QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(part));
+        for (QAccessibleInterface* said : said_)
+            QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(said));
+    }
+
+    // The status line becomes a new one with `words`; the one before stays readable a while.
+    QAccessibleInterface* NewStatus(const QString& words) {
+        said_.push_back(parts_[kStatus]);
+        parts_[kStatus] = new TStatusInterface(access_, words);
+        QAccessible::registerAccessibleInterface(parts_[kStatus]);
+        if (said_.size() > kKeptAnnouncements) {
+            QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(said_.front()));
+            said_.pop_front();
+        }
+        return parts_[kStatus];
     }
 
     QString text(QAccessible::Text t) const override {
@@ -119,6 +150,7 @@ public:
 private:
     TBoardAccess& access_;
     std::array<QAccessibleInterface*, kBoardParts> parts_{};
+    std::deque<QAccessibleInterface*> said_;
 };
 
 QAccessibleInterface* BoardFactory(const QString&, QObject* object) {
@@ -224,12 +256,12 @@ void TBoardAccess::TurnChanged() {
 
 void TBoardAccess::Announce(const QString& text) {
     status_ = text;
-    QAccessibleInterface* status = PartInterface(window_, kStatus);
-    Notify(status, QAccessible::NameChanged);
+    auto* board = dynamic_cast<TBoardInterface*>(QAccessible::queryAccessibleInterface(window_.pbSpielfeld));
+    if (!board || !QAccessible::isActive()) return;
     // Screen readers speak a notification when it shows, not when its name changes away from the
-    // focus: the status line goes and comes back with every announcement.
-    Notify(status, QAccessible::ObjectHide);
-    Notify(status, QAccessible::ObjectShow);
+    // focus: each announcement is a status line of its own that takes the old one's place.
+    Notify(board->child(kStatus), QAccessible::ObjectHide);
+    Notify(board->NewStatus(text), QAccessible::ObjectShow);
 }
 
 bool TBoardAccess::eventFilter(QObject* watched, QEvent* event) {

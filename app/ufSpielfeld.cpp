@@ -32,6 +32,7 @@
 #include "view/uContrast.h"
 #include "view/uTGFXFile.h"
 
+#include <QAccessible>
 #include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
@@ -476,11 +477,46 @@ void TfSpielfeld::ResumeAfterMove() {
 
 // While a move is shown the window takes no input but the chat line's: a player may write to his
 // friend at any time. The menus' shortcuts the window holds go with the menu bar.
+//
+// A screen reader hears every control that greys and comes back, twice a move, and when these
+// pile up it drops what it had to say, the turn's announcement too. While one listens, the window
+// holds its input quietly instead: it swallows it, and nothing greys.
 void TfSpielfeld::HoldInput(bool held) {
-    for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
-        if (!child->isWindow() && child != Online->tbChat) child->setEnabled(!held);
+    if (held && !inputHeld_) holdQuietly_ = QAccessible::isActive();
+    inputHeld_ = held;
+    if (!holdQuietly_)
+        for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+            if (!child->isWindow() && child != Online->tbChat) child->setEnabled(!held);
     for (QAction* menu : menuBar()->actions()) removeAction(menu);
     if (!held) addActions(menuBar()->actions());
+}
+
+bool TfSpielfeld::SwallowsHeldInput(QObject* watched, QEvent* event) const {
+    if (!inputHeld_ || !holdQuietly_) return false;
+    switch (event->type()) {
+    case QEvent::ShortcutOverride:
+        // Taken by the widget, the key triggers no menu's shortcut and comes here as a key press.
+        event->accept();
+        break;
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
+        // The reading keys answer during a move too.
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key >= Qt::Key_F5 && key <= Qt::Key_F8) return false;
+        break;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+        break;
+    default:
+        return false;
+    }
+    auto* widget = qobject_cast<QWidget*>(watched);
+    return widget && widget->window() == this && widget != Online->tbChat &&
+           !Online->tbChat->isAncestorOf(widget);
 }
 
 void TfSpielfeld::FollowWaitCursor() {
@@ -749,6 +785,7 @@ bool TfSpielfeld::eventFilter(QObject* watched, QEvent* event) {
         Spielfeld->TakeBack();
         return true;
     }
+    if (SwallowsHeldInput(watched, event)) return true;
     // The analysis panel opening or closing beside the board resizes the board's area.
     if (watched == centralWidget() && event->type() == QEvent::Resize) FitBoard();
     return QMainWindow::eventFilter(watched, event);

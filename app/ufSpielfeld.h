@@ -108,6 +108,7 @@ private:
     void HoldForMove();
     void ResumeAfterMove();
     void HoldInput(bool held);
+    bool SwallowsHeldInput(QObject* watched, QEvent* event) const;
     void tZeitTimer();
     void tKITimer();
     void HoldForDialog();
@@ -143,6 +144,8 @@ private:
     // The pit chosen by keyboard; once a key chose one, the choice comes back after every move.
     int focusPit_ = -1;
     bool keysUsed_ = false;
+    bool inputHeld_ = false;
+    bool holdQuietly_ = false;
 };
 
 } // namespace kelani

@@ -124,6 +124,9 @@ void TfStreichholz::bRightClick() {
     DrawMessage(picture, GuessedRight ? PlayerTwoName : PlayerOneName);
     iStreichholz->setPixmap(QPixmap::fromImage(picture));
     iStreichholz->repaint();
+    // The buttons are off now: the focus goes to the picture, so a screen reader reads who begins.
+    iStreichholz->setFocusPolicy(Qt::StrongFocus);
+    iStreichholz->setFocus();
     WaitFor(kResultPause);
     DrawDone = true;
     accept();
