@@ -23,7 +23,37 @@ QString Duration(int seconds) {
         .arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
+QString SpokenStones(int count, const TTranslate& text) {
+    return count == 1 ? text(QStringLiteral("a11ystone"))
+                      : FormatText(text(QStringLiteral("a11ystones")), {Number(count)});
+}
+
 } // namespace
+
+QString SpokenName(const THistory& history, int player, const TTranslate& text) {
+    const QString name = FromCp1252(player == 1 ? history.Name1 : history.Name2);
+    return name.isEmpty() ? FormatText(text(QStringLiteral("a11yplayer")), {Number(player)}) : name;
+}
+
+QString MoveSpeech(TFeld& feld, const TMove& move, const THistory& history, const TTranslate& text) {
+    const int place = move.Mulde, player = move.Spieler;
+    const auto name = [&](int p) { return SpokenName(history, p, text); };
+    if (place == 0) {
+        feld.Skip();
+        return FormatText(text(QStringLiteral("notemustskip")), {name(player)}) + QLatin1Char('.');
+    }
+    const int stores[3] = {0, feld.Store1(), feld.Store2()};
+    QString spoken = FormatText(text(QStringLiteral("a11yplayed")), {name(player), Number(PitNumber(place)),
+                                                                     SpokenStones(feld.Mulde(place), text)});
+    feld.DoMove(place);
+    for (int p : {player, Opponent(player)}) {
+        const int gained = feld.Store(p) - stores[p];
+        if (gained > 0)
+            spoken += QLatin1Char(' ') + FormatText(text(QStringLiteral("a11ycaptured")),
+                                                    {name(p), Number(gained), Number(feld.Store(p))});
+    }
+    return spoken;
+}
 
 TBoardSpeech::TBoardSpeech(const TSpielfeld& game, TTranslate text) : game_(game), text_(std::move(text)) {}
 
@@ -32,9 +62,7 @@ QString TBoardSpeech::Text(const char* key) const {
 }
 
 QString TBoardSpeech::Name(int player) const {
-    const THistory& history = game_.History();
-    const QString name = FromCp1252(player == 1 ? history.Name1 : history.Name2);
-    return name.isEmpty() ? FormatText(Text("a11yplayer"), {Number(player)}) : name;
+    return SpokenName(game_.History(), player, text_);
 }
 
 int TBoardSpeech::Self() const {
@@ -44,7 +72,7 @@ int TBoardSpeech::Self() const {
 }
 
 QString TBoardSpeech::Stones(int count) const {
-    return count == 1 ? Text("a11ystone") : FormatText(Text("a11ystones"), {Number(count)});
+    return SpokenStones(count, text_);
 }
 
 QString TBoardSpeech::PlaceName(int place) const {
@@ -110,24 +138,6 @@ QString TBoardSpeech::TurnOrResult() const {
                       {Name(winner), Number(board.Store(winner)), Number(board.Store(Opponent(winner)))});
 }
 
-QString TBoardSpeech::MoveText(TFeld& feld, int place, int player) const {
-    if (place == 0) {
-        feld.Skip();
-        return FormatText(Text("notemustskip"), {Name(player)}) + QLatin1Char('.');
-    }
-    const int stores[3] = {0, feld.Store1(), feld.Store2()};
-    QString text =
-        FormatText(Text("a11yplayed"), {Name(player), Number(PitNumber(place)), Stones(feld.Mulde(place))});
-    feld.DoMove(place);
-    for (int p : {player, Opponent(player)}) {
-        const int gained = feld.Store(p) - stores[p];
-        if (gained > 0)
-            text += QLatin1Char(' ') +
-                    FormatText(Text("a11ycaptured"), {Name(p), Number(gained), Number(feld.Store(p))});
-    }
-    return text;
-}
-
 QString TBoardSpeech::TurnText() {
     const THistory& history = game_.History();
     const int fresh = history.Count() - recorded_;
@@ -136,7 +146,7 @@ QString TBoardSpeech::TurnText() {
         parts << game_.Notes().split(QStringLiteral("\r\n")).constLast();
     } else {
         for (int i = recorded_; i < history.Count(); ++i)
-            parts << MoveText(before_, history.Moves(i).Mulde, history.Moves(i).Spieler);
+            parts << MoveSpeech(before_, history.Moves(i), history, text_);
     }
     parts << TurnOrResult();
     parts.removeAll(QString());

@@ -10,7 +10,15 @@
 
 namespace kelani {
 
+class THistory;
 class TSpielfeld;
+struct TMove;
+
+// The player's name in `history`, or "Spieler 1" when he has none.
+QString SpokenName(const THistory& history, int player, const TTranslate& text);
+// One record of `history` played on `feld`, which it changes: "Anna spielt Mulde 2 (4 Steine).
+// Anna erbeutet 1, Stirnmulde 3." or "Anna muß aussetzen."
+QString MoveSpeech(TFeld& feld, const TMove& move, const THistory& history, const TTranslate& text);
 
 class TBoardSpeech {
 public:
@@ -43,8 +51,6 @@ private:
     QString Stones(int count) const;
     QString RowsText(const TFeld& feld) const;
     QString TurnOrResult() const;
-    // One recorded move played on `feld`, which it changes.
-    QString MoveText(TFeld& feld, int place, int player) const;
 
     const TSpielfeld& game_;
     TTranslate text_;

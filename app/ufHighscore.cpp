@@ -106,6 +106,7 @@ void TfHighscore::BuildWindow() {
 
 void TfHighscore::SetUpGrid() {
     sgHighscore->SetColCount(5);
+    sgHighscore->HeadRow = true;
     sgHighscore->OnGetColWidth = [](const TSmallGrid&, int col, int& width) {
         if (col >= 0 && col < 5) width = kColumnWidths[col];
     };
@@ -171,7 +172,6 @@ void TfHighscore::rgVarianteClick() {
         table_.AddEntry(ToCp1252(lng->GetString(QStringLiteral("emptyitem"))), 0, 0, 0, 0, false, {}, {});
     sgHighscore->SetRowCount(table_.Count() + 1);
     sgHighscore->SelectRow(ShownVariant() - 4 == gameVariantIndex_ ? markRow_ : -1);
-    sgHighscore->update();
     bbnetHighscore->setEnabled(!empty_);
     bbPrint->setEnabled(!empty_);
 }

@@ -1,7 +1,9 @@
 #include "app/ufHistory.h"
 
+#include "app/uBoardSpeech.h"
 #include "app/uReview.h"
 #include "components/MultiLanguage.h"
+#include "components/uAccessibleParts.h"
 #include "components/uDialogHeader.h"
 #include "components/uFormat.h"
 #include "components/uJwHelpPrinting.h"
@@ -48,6 +50,21 @@ void DrawCell(TCanvas& canvas, const TFeld& board, const QImage& smbrett, int in
     canvas.TextOut(x + 18 - canvas.TextWidth(number), y + 2, number);
 }
 
+// Every record in the board's words, numbered: "Zug 3: Anna spielt Mulde 2 (4 Steine)."
+QStringList MoveNames(const THistory& history, const TMultiLanguage& lng) {
+    TMultiLanguage board(nullptr); // the board window's words, applied to no window
+    board.SetScript(LanguageScript(QStringLiteral("TfSpielfeld")));
+    board.SetLanguage(lng.Language());
+    const TTranslate text = [&board](const QString& key) { return board.GetString(key); };
+    TFeld feld;
+    history.StartBoard(feld);
+    QStringList names;
+    for (int i = 0; i < history.Count(); ++i)
+        names << FormatText(lng.GetString(QStringLiteral("a11ymove")),
+                            {QString::number(i + 1), MoveSpeech(feld, history.Moves(i), history, text)});
+    return names;
+}
+
 } // namespace
 
 QImage BuildHistoryPicture(const THistory& history, const QImage& smbrett) {
@@ -85,6 +102,12 @@ TfHistory::TfHistory(QWidget* parent, const QString& language) : QDialog(parent)
     sbzug->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     iZug = Named(new QLabel, "iZug");
     sbzug->setWidget(iZug);
+    moves_ = new TAccessibleParts(iZug, QAccessible::List, QAccessible::ListItem);
+    moves_->Count = [this] { return int(moveNames_.size()); };
+    moves_->Name = [this](int i) { return MoveName(i); };
+    moves_->Rect = [](int i) {
+        return QRect(kCellWidth * (i % 2), kCellHeight * (i / 2), kCellWidth, kCellHeight);
+    };
     iGraph = Named(new QLabel(this), "iGraph");
     iGraph->setAlignment(Qt::AlignCenter);
     iGraph->hide();
@@ -134,10 +157,22 @@ void TfHistory::ShowHistory(const THistory& history, const QImage& picture) {
     }
     lDesc->setText(JoinBrokenSentences(
         FormatText(lDesc->text(), {FromCp1252(history.Name1), FromCp1252(history.Name2)})));
+    moveNames_ = MoveNames(history, *lng);
+    moves_->Changed();
+}
+
+QString TfHistory::MoveName(int i) const {
+    const QString name = moveNames_.value(i);
+    const int mark = i < int(marks_.size()) ? static_cast<int>(marks_[i]) : 0;
+    return mark == 0 ? name
+                     : name + QLatin1Char(' ') + lng->GetString(QStringLiteral("a11ymark%1").arg(mark));
 }
 
 void TfHistory::ShowReview(const std::vector<TReviewMove>& review) {
     DrawReviewMarks(picture_, review);
+    marks_.clear();
+    for (const TReviewMove& move : review) marks_.push_back(move.Mark);
+    moves_->Changed();
     iZug->setPixmap(QPixmap::fromImage(picture_));
     graph_ = BuildReviewGraph(review, static_cast<int>(picture_.deviceIndependentSize().width()),
                               PictureScale(picture_));

@@ -1,8 +1,12 @@
 #pragma once
 // TfHistory: the course of a game as small board sketches, one per record (the position after it,
-// the played pit ringed in the mover's colour, a pass without ring), and its printout.
+// the played pit ringed in the mover's colour, a pass without ring), and its printout. A screen
+// reader hears each sketch as the move in the board's words, with its review mark.
+#include "records/uGameReview.h"
+
 #include <QDialog>
 #include <QImage>
+#include <QStringList>
 #include <vector>
 
 class QLabel;
@@ -13,10 +17,10 @@ class QScrollArea;
 
 namespace kelani {
 
+class TAccessibleParts;
 class THistory;
 class TMultiLanguage;
 struct THistoryPrintLayout;
-struct TReviewMove;
 
 // Width of one sketch cell in the history picture: the small board plus the number margin.
 inline constexpr int kHistoryNumberMargin = 20;
@@ -44,6 +48,8 @@ public:
     void Print(QPrinter& printer);
 
     int RecordCount() const { return count_; }
+    // What a screen reader hears for record i (from 0).
+    QString MoveName(int i) const;
     const QImage& Picture() const { return picture_; }
 
 private:
@@ -59,6 +65,9 @@ private:
     QPushButton* bbOK;
     QPushButton* bbPrint;
     QImage picture_;
+    TAccessibleParts* moves_;
+    QStringList moveNames_;
+    std::vector<TReviewMark> marks_;
     int count_ = 0;
     int variant_ = 0;
 };

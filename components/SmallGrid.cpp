@@ -1,7 +1,10 @@
 #include "components/SmallGrid.h"
 
+#include "components/uAccessibleParts.h"
+
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStringList>
 #include <vector>
 
 namespace kelani {
@@ -26,24 +29,61 @@ std::vector<int> Edges(int start, int count, int scale, const std::function<int(
 
 } // namespace
 
-TSmallGrid::TSmallGrid(QWidget* parent) : QWidget(parent) {
+TSmallGrid::TSmallGrid(QWidget* parent)
+    : QWidget(parent), access_(new TAccessibleParts(this, QAccessible::Table, QAccessible::Row)) {
+    access_->Count = [this] { return rowCount_; };
+    access_->Name = [this](int row) { return RowText(row); };
+    access_->Rect = [this](int row) { return RowRect(row); };
+    access_->Selected = [this](int row) { return IsSelected(0, row); };
     resize(200, 250);
     UpdateSize();
 }
 
 void TSmallGrid::SetRowCount(int rows) {
     rowCount_ = rows < 0 ? 0 : rows;
-    UpdateSize();
+    CellsChanged();
 }
 
 void TSmallGrid::SetColCount(int cols) {
     colCount_ = cols < 0 ? 0 : cols;
-    UpdateSize();
+    CellsChanged();
 }
 
 void TSmallGrid::SelectRow(int row) {
+    const int before = selection_.Top;
     selection_ = row < 0 ? TGridSelection{} : TGridSelection{0, row, colCount_, row + 1};
     update();
+    access_->SelectionChanged(before);
+    access_->SelectionChanged(row);
+}
+
+void TSmallGrid::CellsChanged() {
+    UpdateSize();
+    update();
+    access_->Changed();
+}
+
+QString TSmallGrid::CellText(int col, int row) const {
+    QString text;
+    if (OnGetCellStr) OnGetCellStr(*this, col, row, text);
+    return text;
+}
+
+QString TSmallGrid::RowText(int row) const {
+    QStringList cells;
+    for (int c = 0; c < colCount_; ++c) {
+        const QString text = CellText(c, row);
+        if (text.isEmpty()) continue;
+        const QString head = HeadRow && row > 0 ? CellText(c, 0) : QString();
+        cells << (head.isEmpty() ? text : head + QStringLiteral(": ") + text);
+    }
+    return cells.join(QStringLiteral(", "));
+}
+
+QRect TSmallGrid::RowRect(int row) const {
+    int top = 0;
+    for (int r = 0; r < row; ++r) top += RowHeight(r);
+    return QRect(0, top, TotalWidth(), RowHeight(row));
 }
 
 bool TSmallGrid::IsSelected(int col, int row) const {
@@ -89,8 +129,7 @@ void TSmallGrid::PaintTo(QPainter& painter, QPoint origin, int scale) const {
     for (int r = 0; r < rowCount_; ++r) {
         for (int c = 0; c < colCount_; ++c) {
             const QRect cell(QPoint(cols[c], rows[r]), QPoint(cols[c + 1] - 1, rows[r + 1] - 1));
-            QString text;
-            if (OnGetCellStr) OnGetCellStr(*this, c, r, text);
+            const QString text = CellText(c, r);
             TGridAlignment h = gaLeftTop, v = gaCentre;
             if (OnGetCellAlignment) OnGetCellAlignment(*this, c, r, h, v);
             if (OnGetCellColorBG) OnGetCellColorBG(*this, c, r, background);

@@ -2,8 +2,10 @@
 // TSmallGrid: a light grid control that stores no cells. Its owner answers, through events, every
 // cell's text, alignment and background and every column width and row height; the grid can draw
 // itself at any integer scale onto any painter, which is how the highscore table is printed.
+// A screen reader reads it as a table of rows, each row's cells joined into its name.
 #include <QColor>
 #include <QPoint>
+#include <QRect>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -11,6 +13,8 @@
 class QPainter;
 
 namespace kelani {
+
+class TAccessibleParts;
 
 // 0 left/top, 1 right/bottom, 2 centre.
 enum TGridAlignment { gaLeftTop = 0, gaRightBottom = 1, gaCentre = 2 };
@@ -25,13 +29,16 @@ class TSmallGrid : public QWidget {
 public:
     explicit TSmallGrid(QWidget* parent = nullptr);
 
-    // Setting any of these resizes the control at once to its total size plus one pixel.
+    // Setting any of these resizes the control at once to its total size plus one pixel and tells
+    // the screen reader, as CellsChanged does.
     int RowCount() const { return rowCount_; }
     void SetRowCount(int rows);
     void SetColCount(int cols);
 
     int GridLineHori = 1; // width of the horizontal lines; 0 draws none
     int GridLineVert = 1;
+    // Row 0 holds the column heads: a screen reader hears each cell below it with its head.
+    bool HeadRow = false;
 
     std::function<void(const TSmallGrid&, int col, int row, QString& cell)> OnGetCellStr;
     std::function<void(const TSmallGrid&, int col, int row, TGridAlignment& hAlign, TGridAlignment& vAlign)>
@@ -44,6 +51,13 @@ public:
     // Selects every column of row r (none for -1) and repaints.
     void SelectRow(int row);
     bool IsSelected(int col, int row) const;
+
+    // The owner's cells have changed: repaints them and has a screen reader read them anew.
+    void CellsChanged();
+    QString CellText(int col, int row) const;
+    // The row as a screen reader reads it: its cells joined, with their heads below a head row.
+    QString RowText(int row) const;
+    QRect RowRect(int row) const;
 
     int ColWidth(int col) const;
     int RowHeight(int row) const;
@@ -71,6 +85,7 @@ private:
     static constexpr int kCellPaddingHori = 3;
     static constexpr int kCellPaddingVert = 0;
     TGridSelection selection_;
+    TAccessibleParts* access_;
 };
 
 } // namespace kelani

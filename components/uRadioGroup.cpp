@@ -10,10 +10,20 @@ TRadioGroup::TRadioGroup(const QString& name, QWidget* parent)
     : QGroupBox(parent), buttons_(new QButtonGroup(this)) {
     setObjectName(name);
     new QVBoxLayout(this);
-    connect(buttons_, &QButtonGroup::idClicked, this, [this](int id) {
-        index_ = id;
-        emit Click();
+    connect(buttons_, &QButtonGroup::idClicked, this, [this](int id) { Pick(id); });
+    // A screen reader's toggle action checks a button without a click: that is a pick too. A click
+    // toggles between press and release and is picked once, by its click; Select checks the
+    // button of the index it has already taken.
+    connect(buttons_, &QButtonGroup::idPressed, this, [this] { pressed_ = true; });
+    connect(buttons_, &QButtonGroup::idReleased, this, [this] { pressed_ = false; });
+    connect(buttons_, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (checked && !pressed_ && id != index_) Pick(id);
     });
+}
+
+void TRadioGroup::Pick(int id) {
+    index_ = id;
+    emit Click();
 }
 
 void TRadioGroup::SetItems(const QStringList& items) {

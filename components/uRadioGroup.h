@@ -33,9 +33,11 @@ signals:
 
 private:
     void Select(int index);
+    void Pick(int id);
 
     QStringList items_;
     int index_ = -1;
+    bool pressed_ = false; // between a button's press and its release
     QButtonGroup* buttons_;
 };
 

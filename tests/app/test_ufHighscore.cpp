@@ -4,6 +4,7 @@
 #include "tests/app/RecordWindowTest.h"
 #include "tests/server/LiveServer.h"
 
+#include <QAccessible>
 #include <QFile>
 #include <QPushButton>
 #include <QScrollArea>
@@ -319,4 +320,30 @@ TEST_F(WorldwideButton, AnUnreachableServerIsNamedWithTheReasonAndNoBrowserOpens
     EXPECT_EQ(ShownMessages()[1].Text, QStringLiteral("The data could't be sent to the internet highscore.\n"
                                                       "The server 127.0.0.1:1 refuses the connection."));
     EXPECT_TRUE(ShellOpened().isEmpty());
+}
+
+// A screen reader reads the grid as a table of rows, each named by its cells with their heads and
+// the new rank selected; after a switch of variant the rows read the other table.
+TEST_F(HighscoreDialog, ScreenReaderReadsTheRowsAndFollowsTheVariant) {
+    WriteTable(5, 3);
+    TfHighscore dialog(nullptr, QStringLiteral("english"));
+    dialog.ShowGame(1, 2);
+    QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(&dialog.Grid());
+    EXPECT_EQ(grid->role(), QAccessible::Table);
+    ASSERT_EQ(grid->childCount(), 4);
+    EXPECT_EQ(grid->child(0)->text(QAccessible::Name), QStringLiteral("Rank, name, time, moves, points"));
+    QAccessibleInterface* second = grid->child(2);
+    EXPECT_EQ(second->text(QAccessible::Name),
+              QStringLiteral("Rank: 2, name: Spieler 2, time: 00:01:41, moves: 12, points: 81.25"));
+    EXPECT_TRUE(second->state().selected);
+    EXPECT_FALSE(grid->child(1)->state().selected);
+    EXPECT_EQ(grid->indexOfChild(second), 2);
+    EXPECT_EQ(grid->childAt(second->rect().center().x(), second->rect().center().y()), second);
+
+    Variants(dialog)->ClickItem(0);
+    ASSERT_EQ(grid->childCount(), 2);
+    EXPECT_TRUE(
+        grid->child(1)->text(QAccessible::Name).startsWith(QStringLiteral("Rank: 1, name: - empty -")));
+    EXPECT_FALSE(grid->child(1)->state().selected);
+    EXPECT_FALSE(second->isValid()) << "a row the table no longer has";
 }

@@ -1,11 +1,13 @@
 #include "app/ufHistory.h"
 #include "game/uTFeld.h"
+#include "records/uGameReview.h"
 #include "records/uTHistory.h"
 #include "tests/app/RecordWindowTest.h"
 #include "tests/app/ScreenGrab.h"
 #include "view/uTCanvas.h"
 #include "view/uTFeldSketch.h"
 
+#include <QAccessible>
 #include <QFile>
 #include <QLabel>
 #include <QPageSize>
@@ -194,4 +196,26 @@ TEST_F(HistoryView, AnEmptyHistoryPrintsOnePageWithHeaderTitleAndFooter) {
     EXPECT_EQ(PdfPages(pdf), 1);
     for (const char* expected : {"KELANI", "variante 4", "History:", "page 1/1"})
         EXPECT_TRUE(text.contains(QLatin1String(expected))) << expected;
+}
+
+// A screen reader hears every sketch as the move in the board's words, in the window's language,
+// and a reviewed move with its mark.
+TEST_F(HistoryView, ScreenReaderHearsEveryMoveInTheBoardsWords) {
+    const THistory history = LongGame(14);
+    for (const auto& [language, capture] :
+         {std::pair{"german", "Zug 13: Anna spielt Mulde 1 (1 Stein). Anna erbeutet 3, Stirnmulde 3."},
+          std::pair{"english", "Move 13: Anna plays pit 1 (1 stone). Anna captures 3, head pit 3."}}) {
+        TfHistory dialog(nullptr, QLatin1String(language));
+        dialog.ShowHistory(history, BuildHistoryPicture(history, SmallBoard()));
+        QAccessibleInterface* moves =
+            QAccessible::queryAccessibleInterface(dialog.findChild<QLabel*>(QStringLiteral("iZug")));
+        ASSERT_EQ(moves->childCount(), 14);
+        EXPECT_EQ(moves->child(12)->text(QAccessible::Name), QString::fromUtf8(capture));
+        EXPECT_EQ(moves->child(12)->rect().size(), QSize(219, 62));
+        std::vector<TReviewMove> review(14);
+        review[12].Mark = TReviewMark::Mistake;
+        dialog.ShowReview(review);
+        EXPECT_TRUE(moves->child(12)->text(QAccessible::Name).endsWith(QStringLiteral(" (?).")));
+        EXPECT_EQ(moves->child(11)->text(QAccessible::Name).count(QLatin1Char('?')), 0);
+    }
 }

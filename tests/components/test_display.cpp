@@ -9,6 +9,7 @@
 #include "components/uTextConversion.h"
 #include "components/uWait.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -178,7 +179,7 @@ TEST(DialogHeader, BreaksInsideASentenceJoinAndBreaksBeforeASentenceStay) {
               QStringLiteral("Sprache.\nPlease choose."));
 }
 
-TEST(RadioGroup, KeepsIndexWithinItemsAndAcrossNewTexts) {
+TEST(RadioGroup, KeepsIndexWithinItemsAndAcrossNewTextsAndHearsEveryPick) {
     TRadioGroup group(QStringLiteral("rgTest"));
     group.SetItems({"a", "b", "c"});
     group.SetItemIndex(7);
@@ -197,6 +198,14 @@ TEST(RadioGroup, KeepsIndexWithinItemsAndAcrossNewTexts) {
     group.ClickItem(2);
     EXPECT_EQ(group.ItemIndex(), 2);
     EXPECT_EQ(clicks, 1);
+    // A screen reader toggles a button without clicking it: a pick as well, once.
+    QAccessible::queryAccessibleInterface(buttons[0])
+        ->actionInterface()
+        ->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_EQ(group.ItemIndex(), 0);
+    EXPECT_EQ(clicks, 2);
+    group.SetItemIndex(1);
+    EXPECT_EQ(clicks, 2) << "the program's own choice is no pick";
 }
 
 // A portable copy keeps its data beside it; an installed one never writes into its program folder,
