@@ -91,6 +91,16 @@ class Ears:
             print("heard:", line, flush=True)
         self.lines = lines
 
+    def quiet(self, seconds=0.5):
+        """Until Orca has said nothing for `seconds`: a key cuts short what it was about to say."""
+        heard, since = len(self.lines), time.time()
+        end = since + 10
+        while time.time() < end and time.time() - since < seconds:
+            time.sleep(0.05)
+            self.listen()
+            if len(self.lines) != heard:
+                heard, since = len(self.lines), time.time()
+
     def last(self, pattern):
         """The first group of the last line heard that matches, else None."""
         for line in reversed(self.lines):
@@ -148,9 +158,11 @@ def play(ears):
             break
         if not said.endswith(HUMAN + " to move."):
             continue
+        ears.quiet()
         press("F5")
         pits = ears.wait_for(HUMAN + r": pits((?: \d+){6})", "the board on F5").group(1).split()
         pit = next(n for n, stones in enumerate(pits, 1) if int(stones) > 0)
+        ears.quiet()
         press(str(pit))
         if ears.last(r"Your pit (\d),") != str(pit):  # a pit already chosen is not said again
             ears.wait_for(r"Your pit %d, %s stones? push button" % (pit, pits[pit - 1]), "the focus on pit %d" % pit)
