@@ -29,8 +29,10 @@ std::vector<int> Edges(int start, int count, int scale, const std::function<int(
 
 } // namespace
 
+// A list of rows, each read whole: Orca reads a table's rows by their cells only, and these rows
+// have none of their own.
 TSmallGrid::TSmallGrid(QWidget* parent)
-    : QWidget(parent), access_(new TAccessibleParts(this, QAccessible::Table, QAccessible::Row)) {
+    : QWidget(parent), access_(new TAccessibleParts(this, QAccessible::List, QAccessible::ListItem)) {
     access_->Count = [this] { return rowCount_; };
     access_->Name = [this](int row) { return RowText(row); };
     access_->Rect = [this](int row) { return RowRect(row); };

@@ -2,7 +2,7 @@
 // TSmallGrid: a light grid control that stores no cells. Its owner answers, through events, every
 // cell's text, alignment and background and every column width and row height; the grid can draw
 // itself at any integer scale onto any painter, which is how the highscore table is printed.
-// A screen reader reads it as a table of rows, each row's cells joined into its name.
+// A screen reader reads it as a list of rows, each row's cells joined into its name.
 #include <QColor>
 #include <QPoint>
 #include <QRect>

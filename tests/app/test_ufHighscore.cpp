@@ -322,14 +322,14 @@ TEST_F(WorldwideButton, AnUnreachableServerIsNamedWithTheReasonAndNoBrowserOpens
     EXPECT_TRUE(ShellOpened().isEmpty());
 }
 
-// A screen reader reads the grid as a table of rows, each named by its cells with their heads and
+// A screen reader reads the grid as a list of rows, each named by its cells with their heads and
 // the new rank selected; after a switch of variant the rows read the other table.
 TEST_F(HighscoreDialog, ScreenReaderReadsTheRowsAndFollowsTheVariant) {
     WriteTable(5, 3);
     TfHighscore dialog(nullptr, QStringLiteral("english"));
     dialog.ShowGame(1, 2);
     QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(&dialog.Grid());
-    EXPECT_EQ(grid->role(), QAccessible::Table);
+    EXPECT_EQ(grid->role(), QAccessible::List);
     ASSERT_EQ(grid->childCount(), 4);
     EXPECT_EQ(grid->child(0)->text(QAccessible::Name), QStringLiteral("Rank, name, time, moves, points"));
     QAccessibleInterface* second = grid->child(2);
