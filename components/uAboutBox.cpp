@@ -33,6 +33,8 @@ TInfoDialogTarvik::TInfoDialogTarvik(QWidget* parent) : QDialog(parent) {
             ShellOpen(url);
     });
     lAddresses_->setTextFormat(Qt::RichText);
+    // Tab walks the links and Enter opens one, for players without a mouse.
+    lAddresses_->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     QFont big = lProduct_->font();
     big.setPointSize(big.pointSize() + 8);
     big.setBold(true);
