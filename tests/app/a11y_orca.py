@@ -179,21 +179,9 @@ def play(ears):
 
 
 def inner(executable):
-    folder = tempfile.mkdtemp(prefix="kelani-orca-game-")
-    game = None
-    try:
-        # No bridge switched on by hand: Qt opens it because a screen reader runs.
-        game = start_game(executable, folder)
-        play(Ears(os.environ["KELANI_HEARD"]))
-        return 0
-    except AssertionError as error:
-        print("FAILED:", error)
-        return 1
-    finally:
-        if game:
-            game.kill()
-            game.wait()
-        shutil.rmtree(folder, ignore_errors=True)
+    # No bridge switched on by hand: Qt opens it because a screen reader runs.
+    return a11y_play.play_in_folder("kelani-orca-game-", lambda folder: start_game(executable, folder),
+                                    lambda game: play(Ears(os.environ["KELANI_HEARD"])))
 
 
 if __name__ == "__main__":

@@ -175,6 +175,12 @@ class Game:
         label = self.find(box, lambda o: o.getRoleName() == "label" and o.name)
         return label.name if label else ""
 
+    def kill(self):
+        self.process.kill()
+
+    def wait(self):
+        self.process.wait()
+
     def keys(self, *keys):
         press(*keys)
         self.pump(0.2)
@@ -283,21 +289,27 @@ def play(game):
     print("played %d moves; the end: %s" % (moves, final))
 
 
-def inner(executable):
-    folder = tempfile.mkdtemp(prefix="kelani-a11y-")
+def play_in_folder(prefix, start, play_game):
+    """`start(folder)` starts the game in a fresh folder and `play_game(game)` plays it: 0 when the
+    game went as it should, else 1 with the reason."""
+    folder = tempfile.mkdtemp(prefix=prefix)
     game = None
     try:
-        game = Game(executable, folder)
-        play(game)
+        game = start(folder)
+        play_game(game)
         return 0
     except AssertionError as error:
         print("FAILED:", error)
         return 1
     finally:
         if game:
-            game.process.kill()
-            game.process.wait()
+            game.kill()
+            game.wait()
         shutil.rmtree(folder, ignore_errors=True)
+
+
+def inner(executable):
+    return play_in_folder("kelani-a11y-", lambda folder: Game(executable, folder), play)
 
 
 if __name__ == "__main__":
