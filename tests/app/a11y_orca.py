@@ -65,7 +65,7 @@ def start_orca(env):
                XDG_CACHE_HOME=os.path.join(home, "cache"), KELANI_HEARD=heard)
     orca = subprocess.Popen(alone + ["orca"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
-        Ears(heard).wait_for(r"Screen reader on", "Orca's greeting")
+        Ears(heard).wait_for(r"Screen reader on", "Orca's greeting", 60)
     except AssertionError as error:
         print(error)
         orca.kill()

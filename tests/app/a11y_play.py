@@ -29,6 +29,23 @@ def start(command, env):
     return process, process.stdout.readline().strip()
 
 
+def registry_answers(env, seconds=30):
+    """Whether the accessibility bus and its registry answer: the launcher tells the bus's address
+    before the bus listens, and the registry starts on the first call, slowly on a busy machine."""
+    end = time.time() + seconds
+    while time.time() < end:
+        probe = subprocess.run(["dbus-send", "--session", "--print-reply=literal", "--dest=org.a11y.Bus",
+                                "/org/a11y/bus", "org.a11y.Bus.GetAddress"], env=env, capture_output=True, text=True)
+        if probe.returncode == 0:
+            ping = subprocess.run(["dbus-send", "--bus=" + probe.stdout.strip(), "--print-reply",
+                                   "--dest=org.a11y.atspi.Registry", "/org/a11y/atspi/accessible/root",
+                                   "org.freedesktop.DBus.Peer.Ping"], env=env, capture_output=True)
+            if ping.returncode == 0:
+                return True
+        time.sleep(0.1)
+    return False
+
+
 def outer(executable, script=__file__, prepare=None):
     """Runs `script --inner executable` in a session of its own: X server, session bus and accessibility
     bus; `prepare(env)` may start more there (returning its process, or None to skip)."""
@@ -46,13 +63,7 @@ def outer(executable, script=__file__, prepare=None):
         launcher = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"], env=env,
                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         helpers.append(launcher)
-        for _ in range(50):
-            probe = subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
-                                    "org.a11y.Bus.GetAddress"], env=env, capture_output=True, text=True)
-            if probe.returncode == 0:
-                break
-            time.sleep(0.1)
-        else:
+        if not registry_answers(env):
             print("no accessibility bus")
             return SKIP
         if prepare:
