@@ -151,12 +151,10 @@ def play(ears):
             result = said
             press("Return")
             continue
-        if played:
-            check(said.startswith(played), "heard %r after playing %r" % (said, played))
-            played = None
-        if "Game over" in said:
+        turn, played = a11y_play.anna_to_move(said, played), None
+        if turn is None:
             break
-        if not said.endswith(HUMAN + " to move."):
+        if not turn:
             continue
         ears.quiet()
         press("F5")

@@ -202,6 +202,17 @@ def check(condition, message):
         raise AssertionError(message)
 
 
+def anna_to_move(news, played):
+    """Whether the turn's `news` gives Anna the move, None once the game is over. Anna's last move
+    `played` is checked here, with the news after it: a move that ends the game brings the result
+    box before its announcement."""
+    if played:
+        check(news.startswith(played), "heard %r after playing %r" % (news, played))
+    if "Game over" in news:
+        return None
+    return news.endswith(HUMAN + " to move.")
+
+
 def spoken_name(game, o):
     """What Orca names a control by: a combo box's own name is its current item, so its label."""
     if o.getRoleName() != "combo box":
@@ -248,12 +259,10 @@ def play(game):
             continue
         last = game.heard[done]
         done += 1
-        if played:
-            check(last.startswith(played), "heard %r after playing %r" % (last, played))
-            played = None
-        if "Game over" in last:
+        turn, played = anna_to_move(last, played), None
+        if turn is None:
             break
-        if not last.endswith(HUMAN + " to move."):
+        if not turn:
             continue
         # Anna's turn: the first pit of hers that holds stones, as its name says.
         own = {}
@@ -274,7 +283,6 @@ def play(game):
             preview = board.getChildAtIndex(18).name
             check(preview.startswith("Preview after pit %d: " % pit), preview)
             game.keys("Return")
-        # Heard with the next news: a move that ends the game brings the result box first.
         played = "%s plays pit %d (%d stone" % (HUMAN, pit, own[pit])
         moves += 1
 
