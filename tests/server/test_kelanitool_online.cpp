@@ -138,6 +138,13 @@ protected:
     ServerProcess server_;
 };
 
+// A relay to the server on `port` whose traffic stops for `freezeMs` after `afterMs`.
+ServerProcess FreezingRelay(int port, int afterMs, int freezeMs) {
+    return ServerProcess({"--to", std::to_string(port), "--freeze-after-ms", std::to_string(afterMs),
+                          "--freeze-ms", std::to_string(freezeMs)},
+                         KELANI_FREEZE_RELAY);
+}
+
 TEST_F(KelanitoolOnline, TwoClientsPlayAWholeGameAndAgree) {
     ASSERT_NE(server_.port(), 0);
     const auto [a, b] = PlayGame(server_.port(), "--seed 7", "--level 2");
@@ -149,9 +156,7 @@ TEST_F(KelanitoolOnline, TwoClientsPlayAWholeGameAndAgree) {
 // notices the silence, takes his seat again once it flows, and the game ends as usual.
 TEST_F(KelanitoolOnline, ResumesAfterTheNetworkVanishes) {
     ASSERT_NE(server_.port(), 0);
-    ServerProcess relay(
-        {"--to", std::to_string(server_.port()), "--freeze-after-ms", "1000", "--freeze-ms", "3000"},
-        KELANI_FREEZE_RELAY);
+    const ServerProcess relay = FreezingRelay(server_.port(), 1000, 3000);
     ASSERT_NE(relay.port(), 0);
     const auto [a, b] = PlayGame(relay.port(), "--idle-s 1", "--level 4 --time-ms 300");
     ExpectSameFinishedGame(a, b);
@@ -162,9 +167,7 @@ TEST_F(KelanitoolOnline, ResumesAfterTheNetworkVanishes) {
 // still waiting, which has no first player yet, and moves only once the join has drawn one.
 TEST_F(KelanitoolOnline, ResumesAWaitingGameWithoutMovingEarly) {
     ASSERT_NE(server_.port(), 0);
-    ServerProcess relay(
-        {"--to", std::to_string(server_.port()), "--freeze-after-ms", "300", "--freeze-ms", "2000"},
-        KELANI_FREEZE_RELAY);
+    const ServerProcess relay = FreezingRelay(server_.port(), 300, 2000);
     ASSERT_NE(relay.port(), 0);
     const auto [a, b] = PlayGame(relay.port(), "--idle-s 1", "--level 2", std::chrono::milliseconds(4000));
     ExpectSameFinishedGame(a, b);
